@@ -1,0 +1,20 @@
+#include "app/Application.h"
+
+#include "platform/ErrorReporter.h"
+
+Application::Application(int &argc, char **argv) : QApplication(argc, argv)
+{
+    setApplicationName(QStringLiteral("Cadastro de Convênios"));
+}
+
+bool Application::notify(QObject *receiver, QEvent *event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const SilentAbort &) {
+        return false;
+    } catch (...) {
+        ErrorReporter::report(ErrorReporter::messageOf(std::current_exception()));
+        return false;
+    }
+}

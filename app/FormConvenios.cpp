@@ -1,0 +1,360 @@
+#include "app/FormConvenios.h"
+
+#include "app/Configuracao.h"
+#include "app/Globais.h"
+#include "app/LoginPanel.h"
+#include "app/SessaoGravada.h"
+#include "controls/DBNavigator.h"
+#include "data/CentralData.h"
+#include "platform/ErrorReporter.h"
+#include "platform/Messages.h"
+#include "platform/ProcessStart.h"
+#include "platform/SuitePaths.h"
+#include "platform/UserName.h"
+#include "register/RegisterPanel.h"
+
+#include <QCloseEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QScreen>
+#include <QStyle>
+
+FormConvenios *FormConveniosInstance = nullptr;
+
+namespace {
+const QString kCaption = QStringLiteral(" QUB SISTEMAS  -  Cadastro  de  Convênios");
+
+// A Windows colour value (0x00BBGGRR, or a system colour when the top byte is 0xFF).
+QColor corWindows(qint32 value, const QPalette &palette)
+{
+    const quint32 v = quint32(value);
+    if ((v >> 24) == 0xFF) {
+        switch (v & 0xFF) {
+        case 5: return palette.color(QPalette::Base);         // window background
+        case 24: return palette.color(QPalette::ToolTipBase); // info background
+        default: return palette.color(QPalette::Window);      // button face and the rest
+        }
+    }
+    return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
+}
+
+QPushButton *commandButton(QWidget *parent, const QString &caption, int top)
+{
+    auto *b = new QPushButton(caption, parent);
+    b->setGeometry(907, top, 117, 44);
+    b->setAutoDefault(true);
+    return b;
+}
+
+QToolButton *speedButton(QWidget *parent, const QString &caption, QStyle::StandardPixmap icon, int left)
+{
+    auto *b = new QToolButton(parent);
+    b->setText(caption);
+    b->setIcon(parent->style()->standardIcon(icon));
+    b->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    b->setAutoRaise(true);
+    b->setGeometry(left, 3, 133, 41);
+    return b;
+}
+}
+
+FormConvenios::FormConvenios(QWidget *parent) : QWidget(parent)
+{
+    FormConveniosInstance = this;
+    setObjectName(QStringLiteral("FormConvenios"));
+    setWindowTitle(kCaption);
+    QFont f(QStringLiteral("MS Sans Serif"), 8);
+    f.setStyleHint(QFont::SansSerif);
+    setFont(f);
+}
+
+FormConvenios::~FormConvenios()
+{
+    if (FormConveniosInstance == this)
+        FormConveniosInstance = nullptr;
+}
+
+bool FormConvenios::FormCreate()
+{
+    resize(806, 600);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+    return CarregaConfiguracao();
+}
+
+void FormConvenios::attach(CentralData &dm)
+{
+    m_dm = &dm;
+    buildButtonBar();
+    buildRegisterPanel();
+    PainelLogin = new LoginPanel(this);
+    PainelLogin->hide();
+    connect(PainelLogin->BotCancSenha, &QPushButton::clicked, this, &FormConvenios::BotCancSenhaClick);
+}
+
+void FormConvenios::buildButtonBar()
+{
+    pnlBotoes = new QFrame(this);
+    pnlBotoes->setObjectName(QStringLiteral("pnlBotoes"));
+    pnlBotoes->setGeometry(0, 0, width(), 47);
+    DBNavigator6 = new DBNavigator(&m_dm->Convenios, pnlBotoes);
+    DBNavigator6->setGeometry(4, 3, 234, 41);
+    btnPesquisar = speedButton(pnlBotoes, QStringLiteral("Pesquisar"), QStyle::SP_FileDialogContentsView, 240);
+    btnExtrato = speedButton(pnlBotoes, QStringLiteral("Extrato"), QStyle::SP_FileDialogDetailedView, 374);
+    btnQuitar = speedButton(pnlBotoes, QStringLiteral("Quitar"), QStyle::SP_DialogApplyButton, 508);
+    btnSair = speedButton(pnlBotoes, QStringLiteral("Sair"), QStyle::SP_DialogCloseButton, 642);
+    connect(btnSair, &QToolButton::clicked, this, &FormConvenios::act_SairExecute);
+    pnlBotoes->hide();
+}
+
+void FormConvenios::buildRegisterPanel()
+{
+    PainelConvenios = new QFrame(this);
+    PainelConvenios->setObjectName(QStringLiteral("PainelConvenios"));
+    PainelConvenios->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    PainelConvenios->setAutoFillBackground(true);
+    PainelConvenios->setGeometry(0, 47, width(), height() - 47);
+    registro = new RegisterPanel(*m_dm, PainelConvenios);
+    registro->setGeometry(4, 4, 900, 400);
+
+    BotSairConv = commandButton(PainelConvenios, QStringLiteral("&Sair"), 43);
+    BotPesqConvenio = commandButton(PainelConvenios, QStringLiteral("&Pesquisar"), 90);
+    BitBtn2 = commandButton(PainelConvenios, QStringLiteral("E&xtrato"), 137);
+    BotQuitaConvenio = commandButton(PainelConvenios, QStringLiteral("&Quitar"), 184);
+    BotTotalizaDeb = commandButton(PainelConvenios, QStringLiteral("Totali&zar"), 231);
+    BitBtn1 = commandButton(PainelConvenios, QStringLiteral("&Desc./Classe"), 278);
+    connect(BotSairConv, &QPushButton::clicked, this, &FormConvenios::BotSairConvClick);
+    PainelConvenios->hide();
+}
+
+void FormConvenios::resizeEvent(QResizeEvent *e)
+{
+    QWidget::resizeEvent(e);
+    if (pnlBotoes)
+        pnlBotoes->setGeometry(0, 0, width(), 47);
+    if (PainelConvenios)
+        PainelConvenios->setGeometry(0, 47, width(), height() - 47);
+}
+
+void FormConvenios::DesabilitaBotoes()
+{
+    for (QPushButton *b : {BotSairConv, BitBtn2, BotQuitaConvenio, BotTotalizaDeb, BotPesqConvenio})
+        b->setEnabled(false);
+}
+
+void FormConvenios::HabilitaBotoes()
+{
+    for (QPushButton *b : {BotSairConv, BitBtn2, BotQuitaConvenio, BotTotalizaDeb, BotPesqConvenio})
+        b->setEnabled(true);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Showing
+
+void FormConvenios::showEvent(QShowEvent *e)
+{
+    QWidget::showEvent(e);
+    if (!m_shown) {
+        m_shown = true;
+        ErrorReporter::guard([this] { FormShow(); });
+        ErrorReporter::guard([this] { FormActivate(); });
+    }
+}
+
+void FormConvenios::changeEvent(QEvent *e)
+{
+    QWidget::changeEvent(e);
+    if (e->type() == QEvent::ActivationChange && isActiveWindow() && m_shown && !m_closed)
+        ErrorReporter::guard([this] { FormActivate(); });
+}
+
+void FormConvenios::leLinhaDeComando()
+{
+    Globais::CaixaAtual.clear();
+    Globais::SessaoCaixa.clear();
+    Globais::FormaPagCaixa.clear();
+    if (m_args.isEmpty())
+        return;
+    Globais::CaixaAtual = m_args.value(1).left(20);
+    Globais::SessaoCaixa = m_args.value(2).left(20);
+    Globais::FormaPagCaixa = m_args.value(3).left(40);
+}
+
+void FormConvenios::FormShow()
+{
+    CentralData &dm = *m_dm;
+    leLinhaDeComando();
+    const QString argumento1 = m_args.value(0).left(60);
+
+    // Each step that fails is reported; the later steps still run, so the user reaches the login
+    // or the register whatever a single step met.
+    const bool aberto = ErrorReporter::guard([&] { dm.Convenios.open(); });
+
+    if (!aberto) {
+        // The database could not be reached: its message was shown; nothing else can be read.
+    } else if (m_args.size() == 1 || !Globais::CaixaAtual.isEmpty()) {
+        ErrorReporter::guard([&] {
+            if (!dm.Convenios.locate(argumento1))
+                Messages::show(QStringLiteral("Convênio \"") + argumento1 + QStringLiteral("\" não encontrado."));
+        });
+    } else if (m_args.size() == 2) {
+        ErrorReporter::guard([&] {
+            PainelConvenios->show();
+            dm.Convenios.append();
+            dm.Convenios.setValue(QStringLiteral("CONVENIO"), argumento1);
+            dm.Convenios.setValue(QStringLiteral("TIPO"), QStringLiteral("Particular"));
+            dm.Convenios.post();
+        });
+    }
+
+    DBNavigator6->setEnabled(!(Globais::rodandoNoCaixa()));
+    aplicaCorDeFundo();
+    PainelConvenios->show();
+    pnlBotoes->show();
+    if (aberto)
+        ErrorReporter::guard([this] { preencheListas(); });
+
+    if (aberto && sessaoGravadaAceita()) {
+        emit registerReady();
+        return;
+    }
+    mostraLogin();
+}
+
+void FormConvenios::aplicaCorDeFundo()
+{
+    const QColor cor = corWindows(Configuracao.CorFundoTelas, palette());
+    for (QWidget *w : {static_cast<QWidget *>(this), static_cast<QWidget *>(PainelConvenios)}) {
+        QPalette p = w->palette();
+        p.setColor(QPalette::Window, cor);
+        w->setPalette(p);
+        w->setAutoFillBackground(true);
+    }
+}
+
+void FormConvenios::preencheListas()
+{
+    CentralData &dm = *m_dm;
+    struct Lista {
+        DBComboBox *combo;
+        CachedTable *table;
+        QString column;
+    };
+    for (const Lista &l : {Lista{registro->DBCBFormaPagto, &dm.FormaPag, QStringLiteral("FORMAPAGTO")},
+                           Lista{registro->DBRotaConv, &dm.Rotas, QStringLiteral("ROTA")}}) {
+        l.combo->clear();
+        l.table->open();
+        for (int r = 0; r < l.table->recordCount(); ++r)
+            l.combo->addItem(l.table->valueAt(r, l.column).toString());
+        l.table->close();
+    }
+}
+
+bool FormConvenios::sessaoGravadaAceita()
+{
+    const LogonGravado logon = leLogonGravado(SuitePaths::map(QStringLiteral("c:\\praxolin\\LOGON.LLF")));
+    if (!logon.existe)
+        return false;
+    if (!logon.erro.isEmpty()) {
+        ErrorReporter::report(logon.erro);
+        return false;
+    }
+    Globais::UsuarioLogado = logon.usuario;
+    QString acesso;
+    ErrorReporter::guard([&] { acesso = VerificaSessaoGravada(*m_dm, logon.usuario, logon.nome); });
+    return !acesso.isEmpty();
+}
+
+void FormConvenios::mostraLogin()
+{
+    pnlBotoes->hide();
+    PainelConvenios->hide();
+    Globais::UsuarioLogado = UserName::current();
+    PainelLogin->EditNome->setText(Globais::UsuarioLogado);
+    PainelLogin->setGeometry(212, 178, 331, 130);
+    PainelLogin->show();
+    PainelLogin->raise();
+    if (PainelLogin->EditNome->isEnabled() && PainelLogin->EditNome->isVisible())
+        PainelLogin->EditNome->setFocus();
+}
+
+void FormConvenios::FormActivate()
+{
+    registro->DesabilitaCampos();
+    preencheCategorias();
+    m_dm->Convenios.open();
+}
+
+void FormConvenios::preencheCategorias()
+{
+    FreeQuery &q = m_dm->SQLQuery1;
+    DBComboBox *combo = registro->DBComboTipoConv;
+    combo->clear();
+    q.close();
+    q.setSql(QStringLiteral("Select CATEGORIACONV from CATECONV order by CODCATECONV"));
+    q.open();
+    for (q.first(); !q.eof(); q.next())
+        combo->addItem(q.text(QStringLiteral("CATEGORIACONV")));
+    q.close();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Leaving
+
+void FormConvenios::BotSairConvClick() { SairDoCadastro(); }
+
+void FormConvenios::act_SairExecute() { SairDoCadastro(); }
+
+void FormConvenios::BotCancSenhaClick()
+{
+    PainelLogin->hide();
+    close();
+}
+
+void FormConvenios::SairDoCadastro()
+{
+    // A failed post ends this step silently: the window closes all the same, and the change is lost.
+    try {
+        m_dm->Convenios.post();
+        m_dm->Convenios.close();
+    } catch (const SilentAbort &) {
+    } catch (const std::exception &) {
+    }
+    close();
+}
+
+void FormConvenios::closeEvent(QCloseEvent *e)
+{
+    if (!m_closed) {
+        m_closed = true;
+        ErrorReporter::guard([this] { FormClose(); });
+    }
+    QWidget::closeEvent(e);
+}
+
+void FormConvenios::FormClose()
+{
+    if (m_dm) {
+        m_dm->Convenios.cancel();
+        m_dm->Convenios.close();
+    }
+    const QString mirrorup = SuitePaths::map(QStringLiteral("c:\\praxolin\\Mirrorup.exe"));
+    if (QFileInfo::exists(mirrorup))
+        ProcessStart::start(QStringLiteral("c:\\praxolin\\Mirrorup.exe CONVENIO"));
+    QFile::remove(SuitePaths::map(QStringLiteral("C:\\PRAXOLIN\\Em_Uso.txt")));
+}
+
+void FormConvenios::keyPressEvent(QKeyEvent *e)
+{
+    // Esc presses the window's cancel button: "Cancela" while the login shows, "Sair" afterwards.
+    if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
+        if (PainelLogin && PainelLogin->isVisible())
+            PainelLogin->BotCancSenha->click();
+        else if (BotSairConv && BotSairConv->isEnabled())
+            BotSairConv->click();
+        return;
+    }
+    QWidget::keyPressEvent(e);
+}

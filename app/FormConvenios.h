@@ -1,0 +1,89 @@
+#pragma once
+#include <QFrame>
+#include <QPushButton>
+#include <QStringList>
+#include <QToolButton>
+#include <QWidget>
+
+class CentralData;
+class DBNavigator;
+class LoginPanel;
+class RegisterPanel;
+
+// The main window: the button bar with the navigator and the four speed buttons, the register panel
+// with its fields and its command column, and the login panel. It owns the panels that the other
+// commands show over the register.
+class FormConvenios : public QWidget {
+    Q_OBJECT
+public:
+    explicit FormConvenios(QWidget *parent = nullptr);
+    ~FormConvenios() override;
+
+    // Loads the configuration; false when PRAXOLIN.INI is missing (the program must then end).
+    bool FormCreate();
+    // Binds the window to the central data module; called once the module exists.
+    void attach(CentralData &dm);
+    // The command line of the program (arguments only, without the program itself).
+    void setCommandLine(const QStringList &args) { m_args = args; }
+
+    void DesabilitaBotoes();
+    void HabilitaBotoes();
+    void SairDoCadastro();
+
+    // Components, named as the suite names them.
+    QFrame *pnlBotoes = nullptr;
+    DBNavigator *DBNavigator6 = nullptr;
+    QToolButton *btnPesquisar = nullptr;
+    QToolButton *btnExtrato = nullptr;
+    QToolButton *btnQuitar = nullptr;
+    QToolButton *btnSair = nullptr;
+    QFrame *PainelConvenios = nullptr;
+    RegisterPanel *registro = nullptr;
+    QPushButton *BotSairConv = nullptr;
+    QPushButton *BotPesqConvenio = nullptr;
+    QPushButton *BitBtn2 = nullptr;
+    QPushButton *BotQuitaConvenio = nullptr;
+    QPushButton *BotTotalizaDeb = nullptr;
+    QPushButton *BitBtn1 = nullptr;
+    LoginPanel *PainelLogin = nullptr;
+
+    // True once FormShow ran.
+    bool shown() const { return m_shown; }
+
+signals:
+    // The user is on the register (stored logon accepted or login done).
+    void registerReady();
+
+public slots:
+    void FormShow();
+    void FormActivate();
+    void BotSairConvClick();
+    void act_SairExecute();
+    void BotCancSenhaClick();
+
+protected:
+    void showEvent(QShowEvent *e) override;
+    void closeEvent(QCloseEvent *e) override;
+    void changeEvent(QEvent *e) override;
+    void keyPressEvent(QKeyEvent *e) override;
+    void resizeEvent(QResizeEvent *e) override;
+
+private:
+    void buildButtonBar();
+    void buildRegisterPanel();
+    void leLinhaDeComando();
+    void aplicaCorDeFundo();
+    void preencheListas();
+    void preencheCategorias();
+    bool sessaoGravadaAceita();
+    void mostraLogin();
+    void FormClose();
+
+    CentralData *m_dm = nullptr;
+    QStringList m_args;
+    bool m_shown = false;
+    bool m_closing = false;
+    bool m_closed = false;
+};
+
+extern FormConvenios *FormConveniosInstance;

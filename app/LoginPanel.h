@@ -1,0 +1,21 @@
+#pragma once
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+// The login panel: the user's name and password and the buttons "OK" and "Cancela".
+class LoginPanel : public QFrame {
+    Q_OBJECT
+public:
+    explicit LoginPanel(QWidget *parent = nullptr);
+
+    QLabel *Panel48;
+    QFrame *Bevel10;
+    QLabel *Label216;
+    QLineEdit *EditNome;
+    QLabel *Label217;
+    QLineEdit *EditSenhaU;
+    QPushButton *BotOkSenha;
+    QPushButton *BotCancSenha;
+};

@@ -1,0 +1,103 @@
+#include "controls/DBGrid.h"
+
+#include "platform/ErrorReporter.h"
+
+#include <QHeaderView>
+#include <QMouseEvent>
+
+DBGrid::DBGrid(CachedTable *table, QWidget *parent) : QTableView(parent), m_table(table)
+{
+    setModel(table);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setTabKeyNavigation(false);
+    verticalHeader()->setDefaultSectionSize(fontMetrics().height() + 4);
+    verticalHeader()->setFixedWidth(16);
+    horizontalHeader()->setSectionsMovable(false);
+    horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    horizontalHeader()->setHighlightSections(false);
+    connect(table, &CachedTable::currentChanged, this, &DBGrid::followTable);
+    connect(table, &QAbstractItemModel::modelReset, this, [this] {
+        applyColumns();
+        followTable(m_table->recNo());
+    });
+    connect(this, &QTableView::clicked, this, [this](const QModelIndex &i) { emit cellClicked(i.row(), i.column()); });
+}
+
+void DBGrid::setColumns(const QList<Column> &columns)
+{
+    m_columns = columns;
+    applyColumns();
+}
+
+void DBGrid::applyColumns()
+{
+    if (m_columns.isEmpty())
+        return;
+    QHeaderView *h = horizontalHeader();
+    for (int c = 0; c < m_table->columnCount(); ++c)
+        setColumnHidden(c, true);
+    int visual = 0;
+    for (const Column &col : m_columns) {
+        const int logical = m_table->fieldIndex(col.field);
+        if (logical < 0)
+            continue;
+        m_table->setTitle(col.field, col.title);
+        setColumnHidden(logical, false);
+        h->moveSection(h->visualIndex(logical), visual++);
+        if (col.width > 0)
+            setColumnWidth(logical, col.width);
+    }
+}
+
+void DBGrid::followTable(int row)
+{
+    if (m_syncing)
+        return;
+    m_syncing = true;
+    if (row < 0) {
+        clearSelection();
+    } else {
+        const QModelIndex cur = currentIndex();
+        const int col = cur.isValid() ? cur.column() : 0;
+        int visibleCol = col;
+        if (isColumnHidden(visibleCol))
+            for (int c = 0; c < m_table->columnCount(); ++c)
+                if (!isColumnHidden(c)) {
+                    visibleCol = c;
+                    break;
+                }
+        setCurrentIndex(m_table->index(row, visibleCol));
+        selectRow(row);
+    }
+    viewport()->update();
+    verticalHeader()->viewport()->update();
+    m_syncing = false;
+}
+
+void DBGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous)
+{
+    QTableView::currentChanged(current, previous);
+    if (m_syncing || !current.isValid() || current.row() == m_table->recNo())
+        return;
+    m_syncing = true;
+    const bool moved = ErrorReporter::guard([&] { m_table->moveTo(current.row()); });
+    m_syncing = false;
+    if (!moved || m_table->recNo() != current.row())
+        followTable(m_table->recNo());
+    verticalHeader()->viewport()->update();
+}
+
+void DBGrid::mousePressEvent(QMouseEvent *e)
+{
+    // Either button makes the row under the pointer current before anything else happens.
+    const QModelIndex at = indexAt(e->pos());
+    if (at.isValid() && at.row() != m_table->recNo()) {
+        m_syncing = true;
+        ErrorReporter::guard([&] { m_table->moveTo(at.row()); });
+        m_syncing = false;
+        followTable(m_table->recNo());
+    }
+    QTableView::mousePressEvent(e);
+}

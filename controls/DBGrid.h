@@ -1,0 +1,34 @@
+#pragma once
+#include "data/CachedTable.h"
+
+#include <QTableView>
+
+// A read-only grid over a cached table: whole-row selection, titles, a row indicator, resizable
+// columns. The selected row is the table's current row, both ways.
+class DBGrid : public QTableView {
+    Q_OBJECT
+public:
+    struct Column {
+        QString field;
+        QString title;
+        int width = 0;   // 0: the view's default
+    };
+    DBGrid(CachedTable *table, QWidget *parent = nullptr);
+    CachedTable *table() const { return m_table; }
+    // Shows only these columns, in this order, with these titles and widths.
+    void setColumns(const QList<Column> &columns);
+    void applyColumns();
+
+signals:
+    void cellClicked(int row, int column);
+
+protected:
+    void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
+    void mousePressEvent(QMouseEvent *e) override;
+
+private:
+    void followTable(int row);
+    CachedTable *m_table;
+    QList<Column> m_columns;
+    bool m_syncing = false;
+};

@@ -1,0 +1,637 @@
+#include "data/Connection.h"
+
+#include "data/StatementLog.h"
+#include "platform/WinText.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QTime>
+#include <firebird/Interface.h>
+
+#include <cstring>
+
+using namespace Firebird;
+
+namespace {
+
+IMaster *master() { return fb_get_master_interface(); }
+
+QString statusText(IStatus *status)
+{
+    char buf[2048];
+    master()->getUtilInterface()->formatStatus(buf, sizeof buf, status);
+    return WinText::decode(QByteArray(buf)).trimmed();
+}
+
+long gdsCodeOf(IStatus *status)
+{
+    const intptr_t *v = status->getErrors();
+    return (v && v[0] == isc_arg_gds) ? long(v[1]) : 0;
+}
+
+// Runs a call of the client interface and turns its failure into a DatabaseError.
+template <typename F>
+auto call(F &&f)
+{
+    ThrowStatusWrapper st(master()->getStatus());
+    try {
+        if constexpr (std::is_void_v<decltype(f(&st))>) {
+            f(&st);
+            st.dispose();
+        } else {
+            auto r = f(&st);
+            st.dispose();
+            return r;
+        }
+    } catch (const FbException &e) {
+        const QString text = statusText(e.getStatus());
+        const long code = gdsCodeOf(e.getStatus());
+        st.dispose();
+        throw DatabaseError(text, code);
+    }
+}
+
+Field::Type fieldTypeOf(unsigned sqlType, int scale, unsigned charSet)
+{
+    switch (sqlType & ~1u) {
+    case SQL_VARYING:
+        return charSet == 1 ? Field::Blob : Field::Text;
+    case SQL_TEXT:
+        return charSet == 1 ? Field::Blob : Field::FixedText;
+    case SQL_SHORT:
+    case SQL_LONG:
+        return scale < 0 ? Field::Numeric : Field::Integer;
+    case SQL_INT64:
+        return scale < 0 ? Field::Numeric : Field::BigInt;
+    case SQL_FLOAT:
+    case SQL_DOUBLE:
+    case SQL_D_FLOAT:
+        return Field::Double;
+    case SQL_TYPE_DATE:
+        return Field::Date;
+    case SQL_TYPE_TIME:
+        return Field::Time;
+    case SQL_TIMESTAMP:
+        return Field::Timestamp;
+    case SQL_BLOB:
+        return Field::Blob;
+    case SQL_BOOLEAN:
+        return Field::Boolean;
+    default:
+        return Field::Other;
+    }
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+
+int RowSet::indexOf(const QString &name) const
+{
+    for (int i = 0; i < fields.size(); ++i)
+        if (fields[i].name.compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}
+
+QVariant RowSet::value(int row, const QString &name) const
+{
+    const int c = indexOf(name);
+    if (c < 0 || row < 0 || row >= rows.size())
+        return {};
+    return rows[row][c];
+}
+
+// ---------------------------------------------------------------------------------------------
+
+struct Connection::Impl {
+    IAttachment *attachment = nullptr;
+    ITransaction *transaction = nullptr;   // the explicit transaction, when one is open
+    int depth = 0;
+
+    ~Impl() { drop(); }
+
+    void drop()
+    {
+        if (transaction) {
+            try {
+                call([&](ThrowStatusWrapper *s) { transaction->rollback(s); });
+            } catch (...) {
+            }
+            transaction = nullptr;
+        }
+        if (attachment) {
+            try {
+                call([&](ThrowStatusWrapper *s) { attachment->detach(s); });
+            } catch (...) {
+                attachment->release();
+            }
+            attachment = nullptr;
+        }
+        depth = 0;
+    }
+
+    ITransaction *startTransaction()
+    {
+        static const unsigned char tpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed,
+                                            isc_tpb_rec_version, isc_tpb_wait};
+        return call([&](ThrowStatusWrapper *s) { return attachment->startTransaction(s, sizeof tpb, tpb); });
+    }
+
+    QByteArray readBlob(ITransaction *tra, ISC_QUAD *id)
+    {
+        IBlob *blob = call([&](ThrowStatusWrapper *s) { return attachment->openBlob(s, tra, id, 0, nullptr); });
+        QByteArray out;
+        char buf[32768];
+        try {
+            for (;;) {
+                unsigned len = 0;
+                const int r = call([&](ThrowStatusWrapper *s) { return blob->getSegment(s, sizeof buf, buf, &len); });
+                if (r == IStatus::RESULT_OK || r == IStatus::RESULT_SEGMENT)
+                    out.append(buf, int(len));
+                else
+                    break;
+            }
+            call([&](ThrowStatusWrapper *s) { blob->close(s); });
+        } catch (...) {
+            blob->release();
+            throw;
+        }
+        return out;
+    }
+
+    ISC_QUAD writeBlob(ITransaction *tra, const QByteArray &data)
+    {
+        ISC_QUAD id;
+        IBlob *blob = call([&](ThrowStatusWrapper *s) { return attachment->createBlob(s, tra, &id, 0, nullptr); });
+        try {
+            for (int pos = 0; pos < data.size(); pos += 32768) {
+                const int n = std::min(32768, int(data.size()) - pos);
+                call([&](ThrowStatusWrapper *s) { blob->putSegment(s, unsigned(n), data.constData() + pos); });
+            }
+            call([&](ThrowStatusWrapper *s) { blob->close(s); });
+        } catch (...) {
+            blob->release();
+            throw;
+        }
+        return id;
+    }
+
+    QVariant readValue(ITransaction *tra, IMessageMetadata *meta, unsigned i, const unsigned char *buf)
+    {
+        const unsigned nullOffset = call([&](ThrowStatusWrapper *s) { return meta->getNullOffset(s, i); });
+        if (*reinterpret_cast<const short *>(buf + nullOffset))
+            return {};
+        const unsigned offset = call([&](ThrowStatusWrapper *s) { return meta->getOffset(s, i); });
+        const unsigned type = call([&](ThrowStatusWrapper *s) { return meta->getType(s, i); }) & ~1u;
+        const int scale = call([&](ThrowStatusWrapper *s) { return meta->getScale(s, i); });
+        const unsigned length = call([&](ThrowStatusWrapper *s) { return meta->getLength(s, i); });
+        const unsigned charSet = call([&](ThrowStatusWrapper *s) { return meta->getCharSet(s, i); });
+        const unsigned char *p = buf + offset;
+        IUtil *util = master()->getUtilInterface();
+        switch (type) {
+        case SQL_VARYING: {
+            const unsigned short n = *reinterpret_cast<const unsigned short *>(p);
+            const QByteArray bytes(reinterpret_cast<const char *>(p + 2), n);
+            return charSet == 1 ? QVariant(bytes) : QVariant(WinText::decode(bytes));
+        }
+        case SQL_TEXT: {
+            const QByteArray bytes(reinterpret_cast<const char *>(p), int(length));
+            return charSet == 1 ? QVariant(bytes) : QVariant(WinText::decode(bytes));
+        }
+        case SQL_SHORT: {
+            const short v = *reinterpret_cast<const short *>(p);
+            return scale < 0 ? QVariant::fromValue(Decimal(v, -scale)) : QVariant(int(v));
+        }
+        case SQL_LONG: {
+            const qint32 v = *reinterpret_cast<const qint32 *>(p);
+            return scale < 0 ? QVariant::fromValue(Decimal(v, -scale)) : QVariant(int(v));
+        }
+        case SQL_INT64: {
+            const qint64 v = *reinterpret_cast<const qint64 *>(p);
+            return scale < 0 ? QVariant::fromValue(Decimal(v, -scale)) : QVariant(v);
+        }
+        case SQL_FLOAT:
+            return double(*reinterpret_cast<const float *>(p));
+        case SQL_DOUBLE:
+        case SQL_D_FLOAT:
+            return *reinterpret_cast<const double *>(p);
+        case SQL_TYPE_DATE: {
+            unsigned y, m, d;
+            util->decodeDate(*reinterpret_cast<const ISC_DATE *>(p), &y, &m, &d);
+            return QDate(int(y), int(m), int(d));
+        }
+        case SQL_TYPE_TIME: {
+            unsigned h, mi, s, f;
+            util->decodeTime(*reinterpret_cast<const ISC_TIME *>(p), &h, &mi, &s, &f);
+            return QTime(int(h), int(mi), int(s), int(f / 10));
+        }
+        case SQL_TIMESTAMP: {
+            const ISC_TIMESTAMP *ts = reinterpret_cast<const ISC_TIMESTAMP *>(p);
+            unsigned y, m, d, h, mi, s, f;
+            util->decodeDate(ts->timestamp_date, &y, &m, &d);
+            util->decodeTime(ts->timestamp_time, &h, &mi, &s, &f);
+            return QDateTime(QDate(int(y), int(m), int(d)), QTime(int(h), int(mi), int(s), int(f / 10)));
+        }
+        case SQL_BOOLEAN:
+            return bool(*p);
+        case SQL_BLOB: {
+            ISC_QUAD id = *reinterpret_cast<const ISC_QUAD *>(p);
+            const QByteArray bytes = readBlob(tra, &id);
+            return charSet == 1 || charSet == 0 ? QVariant(bytes) : QVariant(WinText::decode(bytes));
+        }
+        default:
+            return {};
+        }
+    }
+
+    void writeValue(ITransaction *tra, IMessageMetadata *meta, unsigned i, unsigned char *buf, const QVariant &v)
+    {
+        const unsigned nullOffset = call([&](ThrowStatusWrapper *s) { return meta->getNullOffset(s, i); });
+        const unsigned offset = call([&](ThrowStatusWrapper *s) { return meta->getOffset(s, i); });
+        const unsigned type = call([&](ThrowStatusWrapper *s) { return meta->getType(s, i); }) & ~1u;
+        const int scale = call([&](ThrowStatusWrapper *s) { return meta->getScale(s, i); });
+        const unsigned length = call([&](ThrowStatusWrapper *s) { return meta->getLength(s, i); });
+        short *nullFlag = reinterpret_cast<short *>(buf + nullOffset);
+        if (!v.isValid() || v.isNull()) {
+            *nullFlag = -1;
+            return;
+        }
+        *nullFlag = 0;
+        unsigned char *p = buf + offset;
+        IUtil *util = master()->getUtilInterface();
+        switch (type) {
+        case SQL_VARYING: {
+            QByteArray bytes = v.metaType().id() == QMetaType::QByteArray ? v.toByteArray() : WinText::encode(textOf(v));
+            bytes.truncate(int(length));
+            const unsigned short n = static_cast<unsigned short>(bytes.size());
+            std::memcpy(p, &n, 2);
+            std::memcpy(p + 2, bytes.constData(), n);
+            break;
+        }
+        case SQL_TEXT: {
+            QByteArray bytes = v.metaType().id() == QMetaType::QByteArray ? v.toByteArray() : WinText::encode(textOf(v));
+            bytes.truncate(int(length));
+            std::memset(p, ' ', length);
+            std::memcpy(p, bytes.constData(), size_t(bytes.size()));
+            break;
+        }
+        case SQL_SHORT:
+        case SQL_LONG:
+        case SQL_INT64: {
+            const qint64 units = Decimal::fromVariant(v).rescaled(-scale).units();
+            if (type == SQL_SHORT) {
+                const short s = short(units);
+                std::memcpy(p, &s, 2);
+            } else if (type == SQL_LONG) {
+                const qint32 l = qint32(units);
+                std::memcpy(p, &l, 4);
+            } else {
+                std::memcpy(p, &units, 8);
+            }
+            break;
+        }
+        case SQL_FLOAT: {
+            const float f = float(v.metaType() == QMetaType::fromType<Decimal>() ? v.value<Decimal>().toDouble() : v.toDouble());
+            std::memcpy(p, &f, 4);
+            break;
+        }
+        case SQL_DOUBLE:
+        case SQL_D_FLOAT: {
+            const double d = v.metaType() == QMetaType::fromType<Decimal>() ? v.value<Decimal>().toDouble() : v.toDouble();
+            std::memcpy(p, &d, 8);
+            break;
+        }
+        case SQL_TYPE_DATE: {
+            const QDate d = v.toDate();
+            const ISC_DATE e = util->encodeDate(unsigned(d.year()), unsigned(d.month()), unsigned(d.day()));
+            std::memcpy(p, &e, sizeof e);
+            break;
+        }
+        case SQL_TYPE_TIME: {
+            const QTime t = v.toTime();
+            const ISC_TIME e = util->encodeTime(unsigned(t.hour()), unsigned(t.minute()), unsigned(t.second()),
+                                                unsigned(t.msec() * 10));
+            std::memcpy(p, &e, sizeof e);
+            break;
+        }
+        case SQL_TIMESTAMP: {
+            const QDateTime dt = v.toDateTime();
+            ISC_TIMESTAMP ts;
+            ts.timestamp_date = util->encodeDate(unsigned(dt.date().year()), unsigned(dt.date().month()),
+                                                 unsigned(dt.date().day()));
+            ts.timestamp_time = util->encodeTime(unsigned(dt.time().hour()), unsigned(dt.time().minute()),
+                                                 unsigned(dt.time().second()), unsigned(dt.time().msec() * 10));
+            std::memcpy(p, &ts, sizeof ts);
+            break;
+        }
+        case SQL_BOOLEAN:
+            *p = v.toBool() ? 1 : 0;
+            break;
+        case SQL_BLOB: {
+            const QByteArray bytes =
+                v.metaType().id() == QMetaType::QByteArray ? v.toByteArray() : WinText::encode(textOf(v));
+            const ISC_QUAD id = writeBlob(tra, bytes);
+            std::memcpy(p, &id, sizeof id);
+            break;
+        }
+        default:
+            throw DatabaseError(QStringLiteral("Unsupported parameter type %1").arg(type));
+        }
+    }
+
+    static QString textOf(const QVariant &v)
+    {
+        if (v.metaType() == QMetaType::fromType<Decimal>())
+            return v.value<Decimal>().toSqlText(v.value<Decimal>().scale());
+        return v.toString();
+    }
+};
+
+// ---------------------------------------------------------------------------------------------
+
+Connection::Connection(const QString &name) : m_name(name), d(std::make_unique<Impl>()) {}
+
+Connection::~Connection() = default;
+
+void Connection::setDatabase(const QString &database)
+{
+    m_database = database;
+}
+
+void Connection::setCredentials(const QString &user, const QString &password)
+{
+    m_user = user;
+    m_password = password;
+}
+
+bool Connection::isOpen() const { return d->attachment != nullptr; }
+
+namespace {
+QByteArray pathBytes(const QString &database) { return database.toLocal8Bit(); }
+
+IXpbBuilder *makeDpb(const QString &user, const QString &password, const QString &role, int pageSize)
+{
+    IUtil *util = master()->getUtilInterface();
+    IXpbBuilder *dpb = call([&](ThrowStatusWrapper *s) { return util->getXpbBuilder(s, IXpbBuilder::DPB, nullptr, 0); });
+    call([&](ThrowStatusWrapper *s) {
+        dpb->insertString(s, isc_dpb_user_name, user.toUtf8().constData());
+        dpb->insertString(s, isc_dpb_password, password.toUtf8().constData());
+        // Text crosses the wire as Windows-1252, the suite's code page, whatever the declared set:
+        // on columns without a character set the stored bytes are then Windows-1252 too.
+        dpb->insertString(s, isc_dpb_lc_ctype, "WIN1252");
+        if (!role.isEmpty())
+            dpb->insertString(s, isc_dpb_sql_role_name, role.toUtf8().constData());
+        if (pageSize > 0) {
+            dpb->insertInt(s, isc_dpb_page_size, pageSize);
+            dpb->insertString(s, isc_dpb_set_db_charset, "WIN1252");
+            dpb->insertInt(s, isc_dpb_sql_dialect, 3);
+        }
+    });
+    return dpb;
+}
+}
+
+void Connection::open()
+{
+    if (d->attachment)
+        return;
+    IXpbBuilder *dpb = makeDpb(m_user, m_password, m_role, 0);
+    const QByteArray path = pathBytes(m_database);
+    try {
+        d->attachment = call([&](ThrowStatusWrapper *s) {
+            return master()->getDispatcher()->attachDatabase(s, path.constData(), dpb->getBufferLength(s),
+                                                              dpb->getBuffer(s));
+        });
+    } catch (...) {
+        dpb->dispose();
+        throw;
+    }
+    dpb->dispose();
+}
+
+void Connection::createDatabase(int pageSize)
+{
+    close();
+    IXpbBuilder *dpb = makeDpb(m_user, m_password, QString(), pageSize);
+    const QByteArray path = pathBytes(m_database);
+    try {
+        d->attachment = call([&](ThrowStatusWrapper *s) {
+            return master()->getDispatcher()->createDatabase(s, path.constData(), dpb->getBufferLength(s),
+                                                              dpb->getBuffer(s));
+        });
+    } catch (...) {
+        dpb->dispose();
+        throw;
+    }
+    dpb->dispose();
+}
+
+void Connection::close() { d->drop(); }
+
+bool Connection::inTransaction() const { return d->transaction != nullptr; }
+
+void Connection::begin()
+{
+    open();
+    if (d->transaction) {
+        ++d->depth;
+        return;
+    }
+    d->transaction = d->startTransaction();
+    d->depth = 1;
+}
+
+void Connection::commit()
+{
+    if (!d->transaction)
+        return;
+    if (--d->depth > 0)
+        return;
+    ITransaction *tra = d->transaction;
+    call([&](ThrowStatusWrapper *s) { tra->commit(s); });
+    d->transaction = nullptr;
+}
+
+void Connection::rollback()
+{
+    if (!d->transaction)
+        return;
+    ITransaction *tra = d->transaction;
+    d->transaction = nullptr;
+    d->depth = 0;
+    call([&](ThrowStatusWrapper *s) { tra->rollback(s); });
+}
+
+namespace {
+// After a failure outside a transaction, a connection whose link is gone is dropped so that the
+// next statement attaches again (a server restarted, a network that came back).
+bool linkAlive(IAttachment *attachment)
+{
+    try {
+        call([&](ThrowStatusWrapper *s) { attachment->ping(s); });
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+}
+
+RowSet Connection::query(const QString &sql, const QVariantList &params)
+{
+    StatementLog::record(m_name, sql, params);
+    open();
+    const bool own = !d->transaction;
+    ITransaction *tra = own ? d->startTransaction() : d->transaction;
+    IStatement *stmt = nullptr;
+    IResultSet *cursor = nullptr;
+    IMessageMetadata *inMeta = nullptr;
+    IMessageMetadata *outMeta = nullptr;
+    RowSet result;
+    try {
+        const QByteArray text = WinText::encode(sql);
+        stmt = call([&](ThrowStatusWrapper *s) {
+            return d->attachment->prepare(s, tra, unsigned(text.size()), text.constData(), 3,
+                                          IStatement::PREPARE_PREFETCH_METADATA);
+        });
+        inMeta = call([&](ThrowStatusWrapper *s) { return stmt->getInputMetadata(s); });
+        QByteArray inBuf;
+        const unsigned inCount = call([&](ThrowStatusWrapper *s) { return inMeta->getCount(s); });
+        if (inCount != unsigned(params.size()))
+            throw DatabaseError(QStringLiteral("Statement expects %1 parameters, got %2").arg(inCount).arg(params.size()));
+        inBuf.fill(0, int(call([&](ThrowStatusWrapper *s) { return inMeta->getMessageLength(s); })));
+        for (unsigned i = 0; i < inCount; ++i)
+            d->writeValue(tra, inMeta, i, reinterpret_cast<unsigned char *>(inBuf.data()), params[int(i)]);
+
+        outMeta = call([&](ThrowStatusWrapper *s) { return stmt->getOutputMetadata(s); });
+        const unsigned count = call([&](ThrowStatusWrapper *s) { return outMeta->getCount(s); });
+        for (unsigned i = 0; i < count; ++i) {
+            Field f;
+            f.name = QString::fromUtf8(call([&](ThrowStatusWrapper *s) { return outMeta->getAlias(s, i); }));
+            const unsigned type = call([&](ThrowStatusWrapper *s) { return outMeta->getType(s, i); });
+            f.scale = -call([&](ThrowStatusWrapper *s) { return outMeta->getScale(s, i); });
+            const unsigned cs = call([&](ThrowStatusWrapper *s) { return outMeta->getCharSet(s, i); });
+            f.type = fieldTypeOf(type, -f.scale, cs);
+            f.size = int(call([&](ThrowStatusWrapper *s) { return outMeta->getLength(s, i); }));
+            f.nullable = call([&](ThrowStatusWrapper *s) { return outMeta->isNullable(s, i); });
+            result.fields << f;
+        }
+        QByteArray outBuf;
+        outBuf.fill(0, int(call([&](ThrowStatusWrapper *s) { return outMeta->getMessageLength(s); })));
+        cursor = call([&](ThrowStatusWrapper *s) {
+            return stmt->openCursor(s, tra, inMeta, reinterpret_cast<unsigned char *>(inBuf.data()), outMeta, 0);
+        });
+        unsigned char *row = reinterpret_cast<unsigned char *>(outBuf.data());
+        while (call([&](ThrowStatusWrapper *s) { return cursor->fetchNext(s, row); }) == IStatus::RESULT_OK) {
+            QVector<QVariant> values;
+            values.resize(qsizetype(count));
+            for (unsigned i = 0; i < count; ++i)
+                values[int(i)] = d->readValue(tra, outMeta, i, row);
+            result.rows.append(std::move(values));
+        }
+        call([&](ThrowStatusWrapper *s) { cursor->close(s); });
+        cursor = nullptr;
+        call([&](ThrowStatusWrapper *s) { stmt->free(s); });
+        stmt = nullptr;
+        outMeta->release();
+        inMeta->release();
+        if (own)
+            call([&](ThrowStatusWrapper *s) { tra->commit(s); });
+    } catch (...) {
+        if (cursor)
+            cursor->release();
+        if (outMeta)
+            outMeta->release();
+        if (inMeta)
+            inMeta->release();
+        if (stmt)
+            stmt->release();
+        if (own) {
+            try {
+                call([&](ThrowStatusWrapper *s) { tra->rollback(s); });
+            } catch (...) {
+                tra->release();
+            }
+            if (!linkAlive(d->attachment))
+                d->drop();
+        }
+        throw;
+    }
+    return result;
+}
+
+int Connection::execute(const QString &sql, const QVariantList &params)
+{
+    StatementLog::record(m_name, sql, params);
+    open();
+    const bool own = !d->transaction;
+    ITransaction *tra = own ? d->startTransaction() : d->transaction;
+    IStatement *stmt = nullptr;
+    IMessageMetadata *inMeta = nullptr;
+    int affected = 0;
+    try {
+        const QByteArray text = WinText::encode(sql);
+        stmt = call([&](ThrowStatusWrapper *s) {
+            return d->attachment->prepare(s, tra, unsigned(text.size()), text.constData(), 3,
+                                          IStatement::PREPARE_PREFETCH_METADATA);
+        });
+        inMeta = call([&](ThrowStatusWrapper *s) { return stmt->getInputMetadata(s); });
+        const unsigned inCount = call([&](ThrowStatusWrapper *s) { return inMeta->getCount(s); });
+        if (inCount != unsigned(params.size()))
+            throw DatabaseError(QStringLiteral("Statement expects %1 parameters, got %2").arg(inCount).arg(params.size()));
+        QByteArray inBuf;
+        inBuf.fill(0, int(call([&](ThrowStatusWrapper *s) { return inMeta->getMessageLength(s); })));
+        for (unsigned i = 0; i < inCount; ++i)
+            d->writeValue(tra, inMeta, i, reinterpret_cast<unsigned char *>(inBuf.data()), params[int(i)]);
+        call([&](ThrowStatusWrapper *s) {
+            stmt->execute(s, tra, inMeta, reinterpret_cast<unsigned char *>(inBuf.data()), nullptr, nullptr);
+        });
+        affected = int(call([&](ThrowStatusWrapper *s) { return stmt->getAffectedRecords(s); }));
+        call([&](ThrowStatusWrapper *s) { stmt->free(s); });
+        stmt = nullptr;
+        inMeta->release();
+        inMeta = nullptr;
+        if (own)
+            call([&](ThrowStatusWrapper *s) { tra->commit(s); });
+    } catch (...) {
+        if (inMeta)
+            inMeta->release();
+        if (stmt)
+            stmt->release();
+        if (own) {
+            try {
+                call([&](ThrowStatusWrapper *s) { tra->rollback(s); });
+            } catch (...) {
+                tra->release();
+            }
+            if (!linkAlive(d->attachment))
+                d->drop();
+        }
+        throw;
+    }
+    return affected;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+Transaction::Transaction(Connection &connection) : m_connection(connection)
+{
+    m_owner = !connection.inTransaction();
+    connection.begin();
+}
+
+Transaction::~Transaction()
+{
+    if (m_done)
+        return;
+    try {
+        m_connection.rollback();
+    } catch (...) {
+    }
+}
+
+void Transaction::commit()
+{
+    m_done = true;
+    m_connection.commit();
+}

@@ -1,0 +1,111 @@
+#pragma once
+#include "data/Decimal.h"
+
+#include <QList>
+#include <QString>
+#include <QVariant>
+#include <QVector>
+#include <memory>
+#include <stdexcept>
+
+// A failure reported by the database, with the database's own text.
+class DatabaseError : public std::runtime_error {
+public:
+    explicit DatabaseError(const QString &message, long gdsCode = 0)
+        : std::runtime_error(message.toStdString()), m_message(message), m_gdsCode(gdsCode)
+    {
+    }
+    QString message() const { return m_message; }
+    long gdsCode() const { return m_gdsCode; }
+
+private:
+    QString m_message;
+    long m_gdsCode;
+};
+
+// A column of a result as the database describes it.
+struct Field {
+    enum Type { Text, FixedText, Integer, BigInt, Numeric, Double, Date, Time, Timestamp, Blob, Boolean, Other };
+    QString name;
+    Type type = Other;
+    int size = 0;     // characters for text, bytes otherwise
+    int scale = 0;    // decimal places of a Numeric
+    bool nullable = true;
+};
+
+// Rows fetched whole. Values are QString, int, qint64, Decimal, double, QDate, QTime, QDateTime,
+// QByteArray or bool; a null column is an invalid QVariant.
+struct RowSet {
+    QList<Field> fields;
+    QList<QVector<QVariant>> rows;
+
+    int indexOf(const QString &name) const;   // case-insensitive; -1 when absent
+    QVariant value(int row, const QString &name) const;
+    int rowCount() const { return int(rows.size()); }
+};
+
+// One connection to a Firebird database through the engine's own client interface: read-committed
+// isolation, waiting on locks, text in Windows-1252, dialect 3. Without an open transaction, each
+// statement runs in a transaction of its own that is committed at its end; between begin() and
+// commit() every statement of this connection runs in that one transaction.
+class Connection {
+public:
+    explicit Connection(const QString &name);
+    ~Connection();
+    Connection(const Connection &) = delete;
+    Connection &operator=(const Connection &) = delete;
+
+    QString name() const { return m_name; }
+
+    // "path" opens the file through the embedded engine; "host:path" or "host/port:path" a server.
+    void setDatabase(const QString &database);
+    QString database() const { return m_database; }
+    void setCredentials(const QString &user, const QString &password);
+    void setRole(const QString &role) { m_role = role; }
+    void setCharSet(const QString &charSet) { m_charSet = charSet; }   // the connection's declared set
+    QString charSet() const { return m_charSet; }
+    // The client library the suite would load on Windows; recorded, the link decides here.
+    void setClientLibrary(const QString &library) { m_clientLibrary = library; }
+    QString clientLibrary() const { return m_clientLibrary; }
+
+    bool isOpen() const;
+    void open();
+    void close();
+    // Creates the database file (Windows-1252 by default) and leaves the connection open on it.
+    void createDatabase(int pageSize = 8192);
+
+    RowSet query(const QString &sql, const QVariantList &params = {});
+    int execute(const QString &sql, const QVariantList &params = {});   // rows affected
+
+    bool inTransaction() const;
+    void begin();
+    void commit();
+    void rollback();
+
+private:
+    struct Impl;
+    QString m_name;
+    QString m_database;
+    QString m_user = QStringLiteral("sysdba");
+    QString m_password = QStringLiteral("tulipgate");
+    QString m_role;
+    QString m_charSet;
+    QString m_clientLibrary = QStringLiteral("gds32.dll");
+    std::unique_ptr<Impl> d;
+};
+
+// All-or-nothing scope: statements of the connection run in one transaction that is committed by
+// commit() and rolled back when the scope ends without it. A scope opened inside another joins it.
+class Transaction {
+public:
+    explicit Transaction(Connection &connection);
+    ~Transaction();
+    void commit();
+    Transaction(const Transaction &) = delete;
+    Transaction &operator=(const Transaction &) = delete;
+
+private:
+    Connection &m_connection;
+    bool m_owner = false;
+    bool m_done = false;
+};

@@ -1,0 +1,26 @@
+#pragma once
+#include <QString>
+#include <exception>
+#include <functional>
+
+// Reports the failures that no handler deals with: shows the message, appends it to the log file
+// in the suite root, ends the handler in which it arose, and lets the program go on.
+namespace ErrorReporter {
+
+// Shows and logs a failure.
+void report(const QString &message);
+
+// The message of any exception, as shown to the user.
+QString messageOf(const std::exception_ptr &error);
+
+// Runs a handler body; a failure ends only that body and is reported. Returns false on failure.
+bool guard(const std::function<void()> &body);
+
+QString logFilePath();
+
+}
+
+// Raised to end a handler silently, like the suite's "abort" exception: never reported.
+struct SilentAbort : std::exception {
+    const char *what() const noexcept override { return "abort"; }
+};

@@ -1,0 +1,79 @@
+#include "platform/WinText.h"
+
+namespace {
+// Code points of 0x80..0x9F in Windows-1252; 0 marks the five undefined codes, read as C1 controls.
+const char16_t kHighTable[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                 0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                 0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+int codeOf(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
+        return u;
+    if (u >= 0x80 && u <= 0x9F)   // C1 controls stand for the undefined codes
+        return (kHighTable[u - 0x80] == 0) ? int(u) : -1;
+    for (int i = 0; i < 32; ++i)
+        if (kHighTable[i] == u && u != 0)
+            return 0x80 + i;
+    return -1;
+}
+}
+
+// The table is written out by hand because Qt's own converters reach Windows-1252 only through ICU,
+// which is not on every workstation, and the round trip of the five undefined codes must be exact.
+namespace WinText {
+
+QByteArray encode(const QString &text)
+{
+    QByteArray out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        const int code = codeOf(c);
+        out.append(char(code < 0 ? '?' : code));
+    }
+    return out;
+}
+
+QString decode(const QByteArray &bytes)
+{
+    QString out;
+    out.reserve(bytes.size());
+    for (const char ch : bytes) {
+        const unsigned char b = static_cast<unsigned char>(ch);
+        if (b >= 0x80 && b <= 0x9F && kHighTable[b - 0x80] != 0)
+            out.append(QChar(kHighTable[b - 0x80]));
+        else
+            out.append(QChar(b));
+    }
+    return out;
+}
+
+bool representable(const QString &text)
+{
+    for (const QChar c : text)
+        if (codeOf(c) < 0)
+            return false;
+    return true;
+}
+
+QString upperAscii(const QString &text)
+{
+    QString out = text;
+    for (QChar &c : out)
+        if (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
+            c = QChar(c.unicode() - 32);
+    return out;
+}
+
+QString lowerAscii(const QString &text)
+{
+    QString out = text;
+    for (QChar &c : out)
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+            c = QChar(c.unicode() + 32);
+    return out;
+}
+
+}
