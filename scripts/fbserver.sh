@@ -14,8 +14,11 @@ case "$cmd" in
 start)
   mkdir -p "$dir/root" "$dir/lock"
   root="$dir/root"
-  for f in plugins intl UDF firebird.msg lib; do ln -sfn "$fbhome/$f" "$root/$f"; done
-  cp /etc/firebird/3.0/plugins.conf /etc/firebird/3.0/fbintl.conf "$root/" 2>/dev/null || true
+  for f in plugins UDF firebird.msg lib; do ln -sfn "$fbhome/$f" "$root/$f"; done
+  # The character-set module is copied, not linked: the engine refuses one that lives elsewhere.
+  mkdir -p "$root/intl"
+  cp "$fbhome/intl/libfbintl.so" "$root/intl/libfbintl.so"
+  cp "$fbhome/intl/fbintl.conf" "$root/intl/fbintl.conf"
   cp "$fbhome/plugins.conf" "$root/" 2>/dev/null || true
   cat > "$root/firebird.conf" <<CONF
 RemoteServicePort = $port

@@ -1,12 +1,15 @@
 #include "tests/support/TestSuite.h"
 
+#include "app/CodificaSenha.h"
 #include "platform/SuitePaths.h"
 #include "platform/WinText.h"
 #include "tools/setup/SuiteBuilder.h"
 
 #include <QDir>
 #include <QFile>
+#include <QDate>
 #include <QFileInfo>
+#include <QTime>
 
 namespace {
 // The template suite of this test program, built on first use.
@@ -42,6 +45,7 @@ TestSuite::TestSuite(const Options &options)
     QDir(root()).mkpath(QStringLiteral("RPT"));
     copyFile(SuiteBuilder::centralDatabasePath(tpl), centralPath());
     copyFile(SuiteBuilder::interfaceDatabasePath(tpl), interfacePath());
+    m_server = options.serverAddress;
     SuiteBuilder::Options o;
     o.serverAddress = options.serverAddress;
     o.quitarSoNoCaixa = options.quitarSoNoCaixa;
@@ -58,6 +62,8 @@ TestSuite::~TestSuite()
     SuitePaths::setSuiteRootForTests(QString());
 }
 
+QString TestSuite::testServer() { return qEnvironmentVariable("FB_TEST_SERVER"); }
+
 QString TestSuite::root() const { return m_dir.path(); }
 QString TestSuite::path(const QString &relative) const { return root() + QLatin1Char('/') + relative; }
 QString TestSuite::centralPath() const { return SuiteBuilder::centralDatabasePath(root()); }
@@ -67,7 +73,7 @@ Connection &TestSuite::central()
 {
     if (!m_central) {
         m_central = std::make_unique<Connection>(QStringLiteral("test-central"));
-        m_central->setDatabase(centralPath());
+        m_central->setDatabase(m_server.isEmpty() ? centralPath() : m_server + QLatin1Char(':') + centralPath());
     }
     return *m_central;
 }
@@ -76,7 +82,7 @@ Connection &TestSuite::iface()
 {
     if (!m_iface) {
         m_iface = std::make_unique<Connection>(QStringLiteral("test-interface"));
-        m_iface->setDatabase(interfacePath());
+        m_iface->setDatabase(m_server.isEmpty() ? interfacePath() : m_server + QLatin1Char(':') + interfacePath());
     }
     return *m_iface;
 }
@@ -108,3 +114,50 @@ void TestSuite::writeFile(const QString &relative, const QByteArray &content)
 }
 
 void TestSuite::writeIni(const QString &text) { writeFile(QStringLiteral("PRAXOLIN.INI"), WinText::encode(text)); }
+
+namespace {
+// Rights text whose 7th character is initial + 8 and 15th initial + 16, as the suite grants the module.
+QString rightsFor(QChar initial, bool granted)
+{
+    QString a = QStringLiteral("XXXXXXXXXXXXXXXXXXXX");
+    a[6] = QChar(initial.unicode() + 8);
+    a[14] = QChar(initial.unicode() + (granted ? 16 : 17));
+    return a;
+}
+}
+
+void TestSuite::seedRegister()
+{
+    Connection &c = central();
+    const QStringList categorias = {QStringLiteral("Desc Folha"), QStringLiteral("Drogaria"), QStringLiteral("Empresa"),
+                                    QStringLiteral("Particular"), QStringLiteral("Funcionários")};
+    for (int i = 0; i < categorias.size(); ++i)
+        c.execute(QStringLiteral("insert into CATECONV (CODCATECONV, CATEGORIACONV) values (?, ?)"), {i + 1, categorias[i]});
+    for (const QString &f : {QStringLiteral("Dinheiro"), QStringLiteral("Cartão"), QStringLiteral("Convênio")})
+        c.execute(QStringLiteral("insert into FORMAPAG (FORMAPAGTO, CODFORMA) values (?, ?)"), {f, f.left(2).toUpper()});
+    for (const QString &r : {QStringLiteral("Centro"), QStringLiteral("Zona Norte")})
+        c.execute(QStringLiteral("insert into ROTAS (ROTA, MOTOQUEIRO) values (?, 'Zé')"), {r});
+    const QList<QPair<int, QString>> convenios = {{1, QStringLiteral("Alfa Ltda")}, {2, QStringLiteral("Beta & Cia")},
+                                                  {7, QStringLiteral("Drogaria São José")}};
+    for (const auto &[code, name] : convenios)
+        c.execute(QStringLiteral("insert into CONVENIO (CODIGOCONVENIO, CONVENIO, TIPO, CIDADE, VENCIMENTO, VALORAPAGAR) "
+                                 "values (?, ?, 'Empresa', 'Campinas', 10, 100.00)"),
+                  {code, name});
+    struct U { QString name, pass; bool granted; };
+    for (const U &u : {U{QStringLiteral("ADMIN"), QStringLiteral("123"), true}, U{QStringLiteral("MARIA"), QStringLiteral("ABC"), true},
+                       U{QStringLiteral("JOAO"), QStringLiteral("1"), false}})
+        c.execute(QStringLiteral("insert into USUARIOS (USUARIO, SENHA, ACESSO) values (?, ?, ?)"),
+                  {CodificaSenha(u.name), CodificaSenha(u.pass), rightsFor(u.name[0], u.granted)});
+    c.execute(QStringLiteral("insert into ESTACOES (ESTACAO, DATBASNAM, USUARIO) values ('01', 'Balcao 1', 'ADMIN')"));
+    c.execute(QStringLiteral("insert into ESTACOES (ESTACAO, DATBASNAM, USUARIO) values ('02', 'Caixa', 'maria')"));
+}
+
+void TestSuite::writeLogon(const QString &plainName, const QByteArray &line3, const QByteArray &line4,
+                           const QString &line2)
+{
+    QByteArray text = WinText::encode(CodificaSenha(plainName)) + "\r\n" +
+                      WinText::encode(line2.isEmpty() ? plainName : line2) + "\r\n";
+    text += (line3.isNull() ? QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy")).toLatin1() : line3) + "\r\n";
+    text += (line4.isNull() ? QTime::currentTime().toString(QStringLiteral("HH:mm:ss")).toLatin1() : line4) + "\r\n";
+    writeFile(QStringLiteral("LOGON.LLF"), text);
+}

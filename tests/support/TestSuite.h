@@ -31,10 +31,23 @@ public:
     QVariant scalar(const QString &sql);            // first column of the first row (central)
     int count(const QString &table, const QString &where = {});
 
+    // A small register: categories, payment forms, routes, convênios "Alfa Ltda" (1), "Beta & Cia"
+    // (2), "Drogaria São José" (7); users ADMIN/123 and MARIA/abc with the right to the module and
+    // JOAO/1 without it; workstations "01" (admin) and "02" (maria).
+    void seedRegister();
+    // Writes LOGON.LLF for a user (plain name, coded on the way) with today's date and time.
+    // Line 2 is the plain name unless `line2` is given.
+    void writeLogon(const QString &plainName, const QByteArray &line3 = {}, const QByteArray &line4 = {},
+                    const QString &line2 = {});
+
     void writeFile(const QString &relative, const QByteArray &content);
     void writeIni(const QString &text);
 
+    // The address of the tests' Firebird server (FB_TEST_SERVER), empty when none runs.
+    static QString testServer();
+
 private:
+    QString m_server;
     QTemporaryDir m_dir;
     std::unique_ptr<Connection> m_central;
     std::unique_ptr<Connection> m_iface;
