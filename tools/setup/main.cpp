@@ -1,1 +1,98 @@
-int main(){return 0;}
+// praxolin-setup: creates a suite folder for the convênio module.
+//
+//   praxolin-setup --suite DIR [--force] [--empty] [--server ADDRESS] [--cash-only VALUE]
+//
+// DIR receives PRAXOLIN.INI, dados/praxolin.bd, interfac/praxolin.bd, RPT/, and the stand-ins
+// Rebatex.exe and Mirrorup.exe; the databases get the demo rows unless --empty is given.
+#include "tools/setup/DemoData.h"
+#include "tools/setup/SuiteBuilder.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTextStream>
+
+#include <exception>
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("praxolin-setup"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Creates a suite folder for the convênio module: PRAXOLIN.INI, the central and interface "
+                       "databases with demo rows, and stand-ins for the sibling programs."));
+    parser.addHelpOption();
+    const QCommandLineOption suiteOption(QStringLiteral("suite"), QStringLiteral("Folder of the suite to create."),
+                                         QStringLiteral("DIR"));
+    const QCommandLineOption forceOption(QStringLiteral("force"), QStringLiteral("Replace a suite already in DIR."));
+    const QCommandLineOption emptyOption(QStringLiteral("empty"), QStringLiteral("Create the tables without demo rows."));
+    const QCommandLineOption serverOption(
+        QStringLiteral("server"),
+        QStringLiteral("Address of the database server written to PRAXOLIN.INI (empty: local embedded databases)."),
+        QStringLiteral("ADDRESS"));
+    const QCommandLineOption cashOnlyOption(
+        QStringLiteral("cash-only"),
+        QStringLiteral("Value of \"PERMITIR QUITAR CONVENIOS APENAS NO CAIXA\" (SIM reserves settlements to the cash register)."),
+        QStringLiteral("VALUE"));
+    parser.addOptions({suiteOption, forceOption, emptyOption, serverOption, cashOnlyOption});
+    parser.process(app);
+
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    if (!parser.isSet(suiteOption) || parser.value(suiteOption).trimmed().isEmpty()) {
+        err << "praxolin-setup: --suite DIR is required.\n\n" << parser.helpText();
+        return 1;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        err << "praxolin-setup: unexpected argument " << parser.positionalArguments().first() << "\n";
+        return 1;
+    }
+
+    const QString root = QDir(parser.value(suiteOption)).absolutePath();
+    SuiteBuilder::Options options;
+    options.serverAddress = parser.value(serverOption);
+    options.quitarSoNoCaixa = parser.value(cashOnlyOption);
+    options.overwrite = parser.isSet(forceOption);
+    const bool withRows = !parser.isSet(emptyOption);
+
+    QElapsedTimer timer;
+    timer.start();
+    try {
+        DemoData::createSuite(root, options, withRows);
+    } catch (const std::exception &e) {
+        err << "praxolin-setup: " << QString::fromLocal8Bit(e.what()) << "\n";
+        return 1;
+    }
+
+    out << "Suite created in " << root << " (" << timer.elapsed() << " ms)\n";
+    out << "  " << QDir::toNativeSeparators(root + QStringLiteral("/PRAXOLIN.INI")) << "  server: "
+        << (options.serverAddress.isEmpty() ? QStringLiteral("(embedded, local files)") : options.serverAddress)
+        << ", settlements only at the cash register: "
+        << (options.quitarSoNoCaixa.isEmpty() ? QStringLiteral("(not set)") : options.quitarSoNoCaixa) << "\n";
+    out << "  " << QDir::toNativeSeparators(SuiteBuilder::centralDatabasePath(root)) << "  central database\n";
+    out << "  " << QDir::toNativeSeparators(SuiteBuilder::interfaceDatabasePath(root)) << "  interface database\n";
+    out << "  " << QDir::toNativeSeparators(root + QStringLiteral("/Rebatex.exe")) << ", "
+        << QDir::toNativeSeparators(root + QStringLiteral("/Mirrorup.exe"))
+        << "  stand-ins; they log their arguments to Rebatex.log and Mirrorup.log\n";
+    if (!withRows) {
+        out << "No demo rows (--empty).\n";
+        return 0;
+    }
+    out << "Demo logins (name / password):\n";
+    for (const DemoData::Login &l : DemoData::logins()) {
+        out << "  " << l.name.leftJustified(6) << "/ " << l.password.leftJustified(5);
+        if (!l.hasRight)
+            out << " no right to the module (refused)";
+        else if (l.workstation.isEmpty())
+            out << " no workstation (the program closes after the login)";
+        else
+            out << " workstation " << l.workstation;
+        out << "\n";
+    }
+    out << "Settling \"" << DemoData::convenioWithCounterOrders()
+        << "\" in the stored period (this month) is refused: it has orders open at the counter.\n";
+    return 0;
+}
