@@ -91,7 +91,32 @@ void FormConvenios::attach(CentralData &dm)
     buildRegisterPanel();
     PainelLogin = new LoginPanel(this);
     PainelLogin->hide();
+    wireLogin();
+    wireRegister();
+    wirePeriod();
+    wireStatement();
+    wireSettlement();
+}
+
+void FormConvenios::wireLogin()
+{
     connect(PainelLogin->BotCancSenha, &QPushButton::clicked, this, &FormConvenios::BotCancSenhaClick);
+}
+
+void FormConvenios::wireRegister()
+{
+}
+
+void FormConvenios::wirePeriod()
+{
+}
+
+void FormConvenios::wireStatement()
+{
+}
+
+void FormConvenios::wireSettlement()
+{
 }
 
 void FormConvenios::buildButtonBar()

@@ -69,6 +69,12 @@ protected:
     void resizeEvent(QResizeEvent *e) override;
 
 private:
+    // Each subsystem's panels are created and their commands connected in its own function.
+    void wireLogin();       // login panel, workstation check, sibling programs
+    void wireRegister();    // register rules and search panels
+    void wirePeriod();      // period dialog, closing list, report printing
+    void wireStatement();   // statement window
+    void wireSettlement();  // convênio settlement
     void buildButtonBar();
     void buildRegisterPanel();
     void leLinhaDeComando();
