@@ -1,7 +1,10 @@
 #include "app/FormConvenios.h"
 
 #include "app/Configuracao.h"
+#include "app/Estacao.h"
 #include "app/Globais.h"
+#include "app/Login.h"
+#include "app/ProgramasIrmaos.h"
 #include "app/LoginPanel.h"
 #include "app/SessaoGravada.h"
 #include "controls/DBNavigator.h"
@@ -11,6 +14,7 @@
 #include "platform/ProcessStart.h"
 #include "platform/SuitePaths.h"
 #include "platform/UserName.h"
+#include "platform/WinText.h"
 #include "register/RegisterPanel.h"
 
 #include <QCloseEvent>
@@ -101,6 +105,38 @@ void FormConvenios::attach(CentralData &dm)
 void FormConvenios::wireLogin()
 {
     connect(PainelLogin->BotCancSenha, &QPushButton::clicked, this, &FormConvenios::BotCancSenhaClick);
+    login = new Login(*PainelLogin, *m_dm, this);
+    login->logado = [this] { usuarioLogado(); };
+    connect(BitBtn1, &QPushButton::clicked, this, &FormConvenios::BitBtn1Click);
+}
+
+void FormConvenios::usuarioLogado()
+{
+    PainelLogin->hide();
+    pnlBotoes->show();
+    PainelLogin->EditNome->clear();
+    PainelLogin->EditSenhaU->clear();
+    PainelConvenios->show();
+    // From here Esc means "Sair" (keyPressEvent follows the login panel's visibility).
+    PainelLogin->EditNome->setText(Globais::UsuarioLogado);
+    EfeitosEstacao efeitos;
+    const QString area = VerificaEstacao(*m_dm, efeitos);
+    if (area.isEmpty()) {
+        Messages::show(QStringLiteral("Não foi identificada uma área de trabalho para o usuáro ") +
+                       WinText::upperAscii(PainelLogin->EditNome->text()));
+        close();
+        return;
+    }
+    setWindowTitle(efeitos.legenda);
+    emit registerReady();
+}
+
+void FormConvenios::BitBtn1Click()
+{
+    ErrorReporter::guard([this] {
+        const QString convenio = m_dm->Convenios.isOpen() ? m_dm->Convenios.text(QStringLiteral("CONVENIO")) : QString();
+        ProgramasIrmaos::abreRebatex(Configuracao.PastaPrograma, convenio);
+    });
 }
 
 void FormConvenios::wireRegister()

@@ -7,6 +7,7 @@
 
 class CentralData;
 class DBNavigator;
+class Login;
 class LoginPanel;
 class RegisterPanel;
 
@@ -46,6 +47,7 @@ public:
     QPushButton *BotTotalizaDeb = nullptr;
     QPushButton *BitBtn1 = nullptr;
     LoginPanel *PainelLogin = nullptr;
+    Login *login = nullptr;
 
     // True once FormShow ran.
     bool shown() const { return m_shown; }
@@ -60,6 +62,7 @@ public slots:
     void BotSairConvClick();
     void act_SairExecute();
     void BotCancSenhaClick();
+    void BitBtn1Click();   // "Desc./Classe"
 
 protected:
     void showEvent(QShowEvent *e) override;
@@ -71,6 +74,7 @@ protected:
 private:
     // Each subsystem's panels are created and their commands connected in its own function.
     void wireLogin();       // login panel, workstation check, sibling programs
+    void usuarioLogado();   // after a successful login: the register and the workstation check
     void wireRegister();    // register rules and search panels
     void wirePeriod();      // period dialog, closing list, report printing
     void wireStatement();   // statement window
