@@ -1,0 +1,39 @@
+#include "settlement/Atomic.h"
+
+#include "data/Connection.h"
+
+#include <QThread>
+
+namespace Atomic {
+
+bool isConflict(long gdsCode)
+{
+    return gdsCode == 335544336      // deadlock
+           || gdsCode == 335544345   // lock conflict on no wait transaction
+           || gdsCode == 335545096   // update conflicts with concurrent update
+           || gdsCode == 335544878;  // concurrent transaction number
+}
+
+bool isKeyViolation(long gdsCode)
+{
+    return gdsCode == 335544665      // violation of PRIMARY or UNIQUE KEY constraint
+           || gdsCode == 335544349;  // attempt to store duplicate value
+}
+
+void run(Connection &connection, const std::function<void()> &body, int attempts)
+{
+    for (int attempt = 1;; ++attempt) {
+        try {
+            Transaction tx(connection);
+            body();
+            tx.commit();
+            return;
+        } catch (const DatabaseError &e) {
+            if (!isConflict(e.gdsCode()) || attempt >= attempts)
+                throw;
+        }
+        QThread::msleep(50 * attempt);
+    }
+}
+
+}

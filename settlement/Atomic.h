@@ -1,0 +1,19 @@
+#pragma once
+#include <functional>
+
+class Connection;
+
+// Runs a settlement command in one transaction: every statement of `body` is committed together
+// or, when anything fails, rolled back together. When another workstation holds the same rows
+// (a lock or update conflict), the whole command is run again once that workstation has finished,
+// a few times at most, so two workstations settling at the same moment both end correctly.
+namespace Atomic {
+
+void run(Connection &connection, const std::function<void()> &body, int attempts = 5);
+
+// True for the database's lock, deadlock and update-conflict failures.
+bool isConflict(long gdsCode);
+// True for a primary or unique key violation.
+bool isKeyViolation(long gdsCode);
+
+}

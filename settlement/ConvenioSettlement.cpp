@@ -1,0 +1,140 @@
+#include "settlement/ConvenioSettlement.h"
+
+#include "data/CentralData.h"
+#include "data/InterfaceData.h"
+#include "data/SqlText.h"
+#include "platform/Messages.h"
+#include "platform/SuitePaths.h"
+#include "platform/WinText.h"
+#include "settlement/Atomic.h"
+
+#include <QFile>
+
+using SqlText::quoted;
+
+namespace QuitacaoConvenio {
+
+namespace Sql {
+
+namespace {
+QString filtroAbertos(const QString &convenio, const QString &di, const QString &df)
+{
+    return QStringLiteral(" from PEDIDOS WHERE CONVENIO = '") + quoted(convenio) +
+           QStringLiteral("' and DATAPEDIDO between '") + di + QStringLiteral("' and '") + df + QStringLiteral("'") +
+           QStringLiteral(" AND TIPOPEDIDO = 'Pedido'");
+}
+}
+
+QString pedidosAbertos(const QString &convenio, const QString &di, const QString &df)
+{
+    return QStringLiteral("Select ESTACAO, NPEDIDO, VENDEDOR, CONVENIO, DATAPEDIDO") + filtroAbertos(convenio, di, df);
+}
+
+QString contaPedidosAbertos(const QString &convenio, const QString &di, const QString &df)
+{
+    return QStringLiteral("Select count(*) QTDE") + filtroAbertos(convenio, di, df);
+}
+
+QString marcaPedidosPagos(const QString &convenio, const QString &pagamento, const QString &di, const QString &df)
+{
+    return QStringLiteral("Update PEDIDOS set PAGO = 'T', DATAPAGAMENTO = '") + pagamento +
+           QStringLiteral("' where CONVENIO = '") + quoted(convenio) +
+           QStringLiteral("' and CONVENIO IS NOT NULL and CONVENIO <> ''") + QStringLiteral(" and DATAPEDIDO >= '") + di +
+           QStringLiteral("' and DATAPEDIDO <= '") + df + QStringLiteral("' and TIPOPEDIDO = 'Pedido'");
+}
+
+QString listaPedidos(const QString &convenio, const QString &di, const QString &df)
+{
+    return QStringLiteral("Select ESTACAO||NPEDIDO as PEDIDO from PEDIDOS WHERE CONVENIO = '") + quoted(convenio) +
+           QStringLiteral("'  and CONVENIO IS NOT NULL and CONVENIO <> ''  AND DATAPEDIDO BETWEEN '") + di +
+           QStringLiteral("' and '") + df + QStringLiteral("' and TIPOPEDIDO = 'Pedido'");
+}
+
+QString quitaPagamentos(const QString &pagamento, const QString &pedido)
+{
+    return QStringLiteral("Update PAGPEDID set DATAPAGTO = '") + pagamento +
+           QStringLiteral("', VALORPAGO = VALOR where ESTACAO||NPEDIDO = '") + quoted(pedido) + QLatin1Char('\'');
+}
+
+}
+
+Abertos verificaPedidosAbertos(InterfaceData &dm2, const QString &convenio, const QString &di, const QString &df)
+{
+    FreeQuery &q = dm2.SQLQuery1;
+    const QString sql = Sql::pedidosAbertos(convenio, di, df);
+    q.close();
+    q.setSql(sql);
+    try {
+        q.open();
+    } catch (const DatabaseError &) {
+        Messages::show(QStringLiteral("Erro tentando executar o seguinte comando: ") + QChar(13) + sql);
+    }
+    q.close();
+    // The count is taken by the database with the same conditions.
+    const RowSet contagem = dm2.SQLConnection2.query(Sql::contaPedidosAbertos(convenio, di, df));
+    const int n = contagem.rows.isEmpty() ? 0 : contagem.rows.first().value(0).toInt();
+    return n == 0 ? Abertos::Nenhum : (n == 1 ? Abertos::Um : Abertos::Varios);
+}
+
+QString mensagemAbertos(Abertos abertos)
+{
+    switch (abertos) {
+    case Abertos::Um:
+        return QStringLiteral("Este convênio não pode ser quitado neste momento porque há um pedido aberto com este "
+                              "convênio dentro do período de quitação indicado.");
+    case Abertos::Varios:
+        return QStringLiteral("Este convênio não pode ser quitado neste momento porque há pedidos abertos com este "
+                              "convênio dentro do período de quitação indicado.");
+    default:
+        return {};
+    }
+}
+
+QString arquivoRastro() { return SuitePaths::map(QStringLiteral("C:\\PRAXOLIN\\QUITACONV.TXT")); }
+
+void gravaRastro(const QString &linha)
+{
+    QFile f(arquivoRastro());
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw std::runtime_error(QStringLiteral("Não foi possível gravar o arquivo %1: %2")
+                                     .arg(f.fileName(), f.errorString())
+                                     .toStdString());
+    const QByteArray bytes = WinText::encode(linha) + "\r\n";
+    if (f.write(bytes) != bytes.size() || !f.flush())
+        throw std::runtime_error(QStringLiteral("Não foi possível gravar o arquivo %1: %2")
+                                     .arg(f.fileName(), f.errorString())
+                                     .toStdString());
+    f.close();
+}
+
+void QuitaConvenio(CentralData &dm, const ContextoQuitacao &c, const QDate &di, const QDate &df,
+                   const QDate &pagamento, const Progresso &progresso)
+{
+    const QString convenio = c.convenioAtual;
+    const QString dataPag = SqlText::dateMDY(pagamento);
+    const QString inicio = SqlText::dateMDY(di);
+    const QString fim = SqlText::dateMDY(df);
+    Atomic::run(dm.SQLConnection1, [&] {
+        dm.SQLConnection1.execute(Sql::marcaPedidosPagos(convenio, dataPag, inicio, fim));
+        FreeQuery &q1 = dm.SQLQuery1;
+        q1.close();
+        q1.setSql(Sql::listaPedidos(convenio, inicio, fim));
+        q1.open();
+        const RowSet pedidos = q1.rows();
+        q1.close();
+        if (progresso.inicio)
+            progresso.inicio(pedidos.rowCount());
+        for (int i = 0; i < pedidos.rowCount(); ++i) {
+            if (progresso.passo)
+                progresso.passo(i + 1);
+            const QString pedido = pedidos.rows[i].value(0).toString();
+            const QString update = Sql::quitaPagamentos(dataPag, pedido);
+            gravaRastro(update);
+            dm.SQLConnection1.execute(update);
+            if (c.rodandoNoCaixa())
+                LancaMovCaixa(dm, pedido.left(2), pedido.mid(2, 16), c);
+        }
+    });
+}
+
+}

@@ -1,0 +1,48 @@
+#pragma once
+#include "settlement/Posting.h"
+
+#include <QDate>
+#include <QString>
+#include <functional>
+
+class CentralData;
+class InterfaceData;
+
+// Settling a convênio for a period: every order of the period marked paid on the payment date,
+// the instalments of each order closed, and each order posted to the cash register when it started
+// the module. All of it in one transaction.
+namespace QuitacaoConvenio {
+
+namespace Sql {
+QString pedidosAbertos(const QString &convenio, const QString &di, const QString &df);
+QString contaPedidosAbertos(const QString &convenio, const QString &di, const QString &df);
+QString marcaPedidosPagos(const QString &convenio, const QString &pagamento, const QString &di, const QString &df);
+QString listaPedidos(const QString &convenio, const QString &di, const QString &df);
+QString quitaPagamentos(const QString &pagamento, const QString &pedido);
+}
+
+enum class Abertos { Nenhum, Um, Varios };
+
+// Counts the convênio's orders of the period still open in the shared interface database. A
+// failing select shows "Erro tentando executar o seguinte comando: " and the statement; the count
+// still decides, and its own failure is raised. Dates are "mm/dd/yy".
+Abertos verificaPedidosAbertos(InterfaceData &dm2, const QString &convenio, const QString &di, const QString &df);
+QString mensagemAbertos(Abertos abertos);   // empty for Nenhum
+
+// Progress of a settlement, for the wait panel.
+struct Progresso {
+    std::function<void(int total)> inicio;   // the orders are listed: `total` of them
+    std::function<void(int n)> passo;        // order n (from 1) is being settled
+};
+
+// Runs the settlement of `convenio` between `di` and `df` (inclusive) paid on `pagamento`. Writes
+// each order's instalment statement to the trace file before running it. Raises on any failure,
+// after which nothing of the settlement is in the database.
+void QuitaConvenio(CentralData &dm, const ContextoQuitacao &c, const QDate &di, const QDate &df,
+                   const QDate &pagamento, const Progresso &progresso = {});
+
+// The trace file, "C:\PRAXOLIN\QUITACONV.TXT" in the suite folder.
+QString arquivoRastro();
+void gravaRastro(const QString &linha);
+
+}

@@ -1,0 +1,44 @@
+#pragma once
+#include <QDate>
+#include <QDateTime>
+#include <QString>
+#include <functional>
+
+class CentralData;
+
+// The values a settlement reads besides its orders: the convênio, the cash register that started
+// the module (if any) and the clock.
+struct ContextoQuitacao {
+    QString convenioAtual;
+    QString caixaAtual;
+    QString sessaoCaixa;
+    QString formaPagCaixa;
+    std::function<QDateTime()> agora = [] { return QDateTime::currentDateTime(); };
+
+    // The program-wide values of this run.
+    static ContextoQuitacao atual();
+    // Settled orders are posted to the cash register only when it started the module.
+    bool rodandoNoCaixa() const { return !caixaAtual.isEmpty() && !sessaoCaixa.isEmpty(); }
+};
+
+// Statement texts of the posting, one function per statement; every value placed between
+// apostrophes has its apostrophes doubled.
+namespace SqlPosting {
+QString apagaMovimentosZerados();
+QString lePedido(const QString &estacao, const QString &npedido);
+QString procuraMovimento(const QString &chavePedido);
+QString maiorCodigo();
+QString insereMovimento(int codigo, const ContextoQuitacao &c, const QDateTime &agora, const QString &valor,
+                        const QString &chavePedido, const QString &laboratorio);
+QString contaDoPedido(const QString &estacao, const QString &npedido);
+QString quitaParcelas(const QDate &pagamento, const QString &codigoConta);
+}
+
+// Posts one settled order as an incoming movement of the cash-register session, once: an order
+// that already has a movement is skipped. Movements with a null or zero value are removed first.
+// Two workstations posting at once never store the same code: a refused code is taken again.
+void LancaMovCaixa(CentralData &dm, const QString &estacao, const QString &npedido, const ContextoQuitacao &c);
+
+// Marks paid, on the payment date, every instalment of the order's receivable account (the first
+// account found, coded "017" or "01.7" for station 01 and order 7). No account: nothing to do.
+void QuitaParcelas(CentralData &dm, const QString &estacao, const QString &npedido, const QDate &pagamento);

@@ -1,0 +1,66 @@
+#include "settlement/WaitPanel.h"
+
+#include <QCoreApplication>
+
+WaitPanel::WaitPanel(QWidget *parent) : QFrame(parent)
+{
+    setObjectName(QStringLiteral("PainelAguarde"));
+    setFrameStyle(QFrame::Box | QFrame::Plain);
+    setAutoFillBackground(true);
+    QPalette p = palette();
+    p.setColor(QPalette::Window, p.color(QPalette::ToolTipBase));
+    setPalette(p);
+
+    Titulo = new QLabel(QStringLiteral("Por favor, aguarde..."), this);
+    QFont f = Titulo->font();
+    f.setPointSize(18);
+    f.setBold(true);
+    Titulo->setFont(f);
+    Titulo->setStyleSheet(QStringLiteral("color: green;"));
+    Titulo->setAlignment(Qt::AlignCenter);
+    Titulo->setGeometry(0, 8, 521, 40);
+
+    Label8 = new QLabel(QStringLiteral("Isso pode demorar um pouco"), this);
+    Label8->move(138, 54);
+    Label8->adjustSize();
+
+    Gauge1 = new QProgressBar(this);
+    Gauge1->setGeometry(37, 125, 444, 19);
+    Gauge1->setStyleSheet(QStringLiteral("QProgressBar::chunk { background-color: green; }"));
+    Gauge1->setFormat(QStringLiteral("%p%"));
+    Gauge1->hide();
+    hide();
+}
+
+void WaitPanel::mostra()
+{
+    setGeometry(136, 96, 521, 177);
+    Label8->show();
+    Gauge1->hide();
+    show();
+    raise();
+    repaint();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+void WaitPanel::inicia(int total)
+{
+    Gauge1->setRange(0, std::max(total, 1));
+    Gauge1->setValue(0);
+    Gauge1->show();
+    Label8->hide();
+    repaint();
+}
+
+void WaitPanel::avanca(int posicao)
+{
+    Gauge1->setValue(posicao);
+    Gauge1->repaint();
+}
+
+void WaitPanel::esconde()
+{
+    Gauge1->hide();
+    hide();
+    Label8->show();
+}
