@@ -1,0 +1,637 @@
+#include "statement/StatementWindow.h"
+
+#include "app/Configuracao.h"
+#include "app/Globais.h"
+#include "controls/DBGrid.h"
+#include "data/CentralData.h"
+#include "data/InterfaceData.h"
+#include "data/SqlText.h"
+#include "platform/ErrorReporter.h"
+#include "platform/Messages.h"
+#include "settlement/Atomic.h"
+#include "settlement/Posting.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QStyledItemDelegate>
+
+using SqlText::quoted;
+
+const QString StatementWindow::DicaFinalizando =
+    QStringLiteral("Finalizando: Tecle <ESC> para encerrar e fixar o período selecionado");
+const QString StatementWindow::DicaEstendendo =
+    QStringLiteral("Mantenha a tecla Shift pressionada e tecle a \"Seta para Baixo\" até a data final desejada");
+
+namespace {
+
+// Colours each cell of the order list: the info background for orders inside the period, white
+// outside it and while the period is being redefined; black text.
+class PeriodoDelegate : public QStyledItemDelegate {
+public:
+    PeriodoDelegate(StatementWindow *w, CentralData *dm) : QStyledItemDelegate(w), m_w(w), m_dm(dm) {}
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        QStyleOptionViewItem opt = option;
+        initStyleOption(&opt, index);
+        const QDate data = m_dm->PEDIDOS.valueAt(index.row(), QStringLiteral("DATAPEDIDO")).toDate();
+        const QColor fundo = m_w->dentroDoPeriodo(data) ? QApplication::palette().color(QPalette::ToolTipBase)
+                                                        : QColor(Qt::white);
+        painter->fillRect(opt.rect, fundo);
+        if (opt.state & QStyle::State_Selected) {
+            QPen pen(QColor(0, 0, 128));
+            pen.setWidth(1);
+            painter->setPen(pen);
+            painter->drawRect(opt.rect.adjusted(0, 0, -1, -1));
+        }
+        painter->setPen(Qt::black);
+        painter->drawText(opt.rect.adjusted(3, 0, -3, 0), int(opt.displayAlignment) | Qt::AlignVCenter, opt.text);
+    }
+
+private:
+    StatementWindow *m_w;
+    CentralData *m_dm;
+};
+
+QLabel *caixaBranca(QWidget *parent, int x, int y, int w)
+{
+    auto *l = new QLabel(parent);
+    l->setGeometry(x, y, w, 21);
+    l->setAlignment(Qt::AlignCenter);
+    l->setAutoFillBackground(true);
+    l->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    QPalette p = l->palette();
+    p.setColor(QPalette::Window, Qt::white);
+    l->setPalette(p);
+    return l;
+}
+
+QString textoNumerico(const QVariant &v)
+{
+    if (v.metaType() == QMetaType::fromType<Decimal>())
+        return v.value<Decimal>().toSqlText(0);
+    return v.toString();
+}
+
+}
+
+StatementWindow::StatementWindow(CentralData &dm, InterfaceData &dm2, QWidget *parent)
+    : QDialog(parent), m_dm(dm), m_dm2(dm2)
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral(" Extrato do Convênio "));
+    setModal(true);
+    buildLayout();
+
+    Timer1 = new QTimer(this);
+    Timer1->setInterval(300);
+    connect(Timer1, &QTimer::timeout, this, &StatementWindow::Timer1Timer);
+    Timer2 = new QTimer(this);
+    Timer2->setInterval(2000);
+    connect(Timer2, &QTimer::timeout, this, &StatementWindow::Timer2Timer);
+
+    m_dm.PEDIDOS.afterScroll = [this] { PEDIDOSAfterScroll(); };
+    m_dm.PEDIFORM.afterScroll = [this] { PEDIFORMAfterScroll(); };
+}
+
+StatementWindow::~StatementWindow()
+{
+    m_dm.PEDIDOS.afterScroll = nullptr;
+    m_dm.PEDIFORM.afterScroll = nullptr;
+    FormClose();
+}
+
+void StatementWindow::buildLayout()
+{
+    resize(820, 620);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    Label1 = new QLabel(this);
+    Label1->setGeometry(12, 8, 560, 28);
+    QFont grande = Label1->font();
+    grande.setPointSize(14);
+    grande.setBold(true);
+    Label1->setFont(grande);
+    Label1->setStyleSheet(QStringLiteral("color: maroon;"));
+
+    Label6 = new QLabel(QStringLiteral("Pagamentos em aberto do período"), this);
+    Label6->setGeometry(12, 40, 560, 18);
+    Label6->setStyleSheet(QStringLiteral("color: navy; font-weight: bold;"));
+
+    DBGrid1 = new DBGrid(&m_dm.PEDIDOS, this);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->setGeometry(12, 62, 580, 250);
+    DBGrid1->setColumns({{QStringLiteral("DATAPEDIDO"), QStringLiteral("Data"), 60},
+                         {QStringLiteral("ESTACAO"), QStringLiteral("Est."), 30},
+                         {QStringLiteral("NPEDIDO"), QStringLiteral("N.Pedido"), 60},
+                         {QStringLiteral("NOME"), QStringLiteral("Nome"), 190},
+                         {QStringLiteral("FORMAPAGAMENTO"), QStringLiteral("Forma de Pagamento"), 160},
+                         {QStringLiteral("PRECOFINAL"), QStringLiteral("Valor Total"), 76}});
+    m_dm.PEDIDOS.setDisplayFormat(QStringLiteral("PRECOFINAL"), QStringLiteral("###,###,##0.00"));
+    DBGrid1->setItemDelegate(new PeriodoDelegate(this, &m_dm));
+    QPalette gp = DBGrid1->palette();
+    gp.setColor(QPalette::Base, QApplication::palette().color(QPalette::ToolTipBase));
+    DBGrid1->setPalette(gp);
+    DBGrid1->installEventFilter(this);
+    DBGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(DBGrid1, &DBGrid::cellClicked, this, [this] { ErrorReporter::guard([this] { DBGrid1CellClick(); }); });
+
+    PopupMenu1 = new QMenu(this);
+    QuitaroPERODOselecionado1 = PopupMenu1->addAction(QStringLiteral("Quitar todos os pedidos do período especificado"));
+    Quitaropedidoselecionado1 = PopupMenu1->addAction(QStringLiteral("Quitar apenas o pedido selecionado"));
+    connect(QuitaroPERODOselecionado1, &QAction::triggered, this,
+            [this] { ErrorReporter::guard([this] { QuitaroPERODOselecionado1Click(); }); });
+    connect(Quitaropedidoselecionado1, &QAction::triggered, this,
+            [this] { ErrorReporter::guard([this] { Quitaropedidoselecionado1Click(); }); });
+    connect(DBGrid1, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint &pos) { PopupMenu1->popup(DBGrid1->viewport()->mapToGlobal(pos)); });
+
+    // The two sort buttons lie over the title row, above the "Data" and "Nome" titles.
+    BitBtn4 = new QPushButton(QStringLiteral("Data"), this);
+    BitBtn3 = new QPushButton(QStringLiteral("Nome"), this);
+    for (QPushButton *b : {BitBtn4, BitBtn3})
+        b->setAutoDefault(true);
+    connect(BitBtn4, &QPushButton::clicked, this, [this] { ErrorReporter::guard([this] { BitBtn4Click(); }); });
+    connect(BitBtn3, &QPushButton::clicked, this, [this] { ErrorReporter::guard([this] { BitBtn3Click(); }); });
+
+    BitBtn1 = new QPushButton(QStringLiteral("&Sair"), this);
+    BitBtn1->setGeometry(610, 62, 190, 34);
+    BitBtn1->setStyleSheet(QStringLiteral("color: red; font-weight: bold;"));
+    BitBtn1->setAutoDefault(true);
+    connect(BitBtn1, &QPushButton::clicked, this, &StatementWindow::BitBtn1Click);
+
+    Label4 = new QLabel(QStringLiteral("Data da Quitação"), this);
+    Label4->move(610, 110);
+    MaskEdit1 = new QLineEdit(this);
+    MaskEdit1->setObjectName(QStringLiteral("MaskEdit1"));
+    MaskEdit1->setInputMask(QStringLiteral("99/99/99;_"));
+    MaskEdit1->setGeometry(610, 128, 100, 24);
+
+    Label2 = new QLabel(QStringLiteral("Período:"), this);
+    Label2->move(610, 170);
+    LabelDi = caixaBranca(this, 610, 188, 80);
+    Label3 = new QLabel(QStringLiteral("a"), this);
+    Label3->move(697, 190);
+    LabelDf = caixaBranca(this, 710, 188, 80);
+
+    Label7 = new QLabel(QStringLiteral("Valor Total (R$):"), this);
+    Label7->move(610, 230);
+    Label8 = caixaBranca(this, 610, 248, 180);
+
+    Label9 = new QLabel(this);
+    Label9->setGeometry(12, 318, 780, 20);
+    Label9->setAutoFillBackground(true);
+    Label9->setStyleSheet(QStringLiteral("color: navy; background-color: #FFFFE1;"));
+    Label9->hide();
+
+    Label5 = new QLabel(QStringLiteral("Produtos Prontos"), this);
+    Label5->setGeometry(12, 342, 400, 18);
+    Label5->setStyleSheet(QStringLiteral("color: navy; font-weight: bold;"));
+
+    DBGrid2 = new DBGrid(&m_dm.ITENS, this);
+    DBGrid2->setGeometry(12, 362, 600, 240);
+    DBGrid2->setColumns({{QStringLiteral("DESCRICAO"), QStringLiteral("Descrição do Produto"), 413},
+                         {QStringLiteral("QDE"), QStringLiteral("Quantidade"), 86},
+                         {QStringLiteral("UNIDADE"), QStringLiteral("Unidade"), 50}});
+    DBGrid2->hide();
+    DBGrid3 = new DBGrid(&m_dm.PEDIFORM, this);
+    DBGrid3->setGeometry(12, 362, 440, 240);
+    DBGrid3->setColumns({{QStringLiteral("FORMAFARMA"), QStringLiteral("Forma Farmacêutica"), 0},
+                         {QStringLiteral("QDEROTULOS"), QStringLiteral("Qde Frascos"), 0},
+                         {QStringLiteral("QDECAPSULAS"), QStringLiteral("Qde Caps/Doses"), 0},
+                         {QStringLiteral("VOLUMETOTAL"), QStringLiteral("Vol. Total"), 0},
+                         {QStringLiteral("UNIDADE"), QStringLiteral("Unidade"), 68}});
+    DBGrid4 = new DBGrid(&m_dm.COMPEDID, this);
+    DBGrid4->setGeometry(458, 362, 340, 240);
+    DBGrid4->setColumns({{QStringLiteral("COMPONENTEDIG"), QStringLiteral("Componente"), 130},
+                         {QStringLiteral("QDEDIG"), QStringLiteral("Dosagem"), 60},
+                         {QStringLiteral("UNIDDIG"), QStringLiteral("Unidade"), 49}});
+
+    auto placeSortButtons = [this] {
+        QHeaderView *h = DBGrid1->horizontalHeader();
+        const int top = DBGrid1->y() + 1;
+        const int left = DBGrid1->x() + DBGrid1->verticalHeader()->width() + 1;
+        const int dataCol = m_dm.PEDIDOS.fieldIndex(QStringLiteral("DATAPEDIDO"));
+        const int nomeCol = m_dm.PEDIDOS.fieldIndex(QStringLiteral("NOME"));
+        if (dataCol >= 0)
+            BitBtn4->setGeometry(left + h->sectionViewportPosition(dataCol), top, h->sectionSize(dataCol), h->height());
+        if (nomeCol >= 0)
+            BitBtn3->setGeometry(left + h->sectionViewportPosition(nomeCol), top, h->sectionSize(nomeCol), h->height());
+        BitBtn4->raise();
+        BitBtn3->raise();
+    };
+    connect(&m_dm.PEDIDOS, &QAbstractItemModel::modelReset, this, placeSortButtons);
+    connect(DBGrid1->horizontalHeader(), &QHeaderView::sectionResized, this, placeSortButtons);
+
+    setTabOrder(BitBtn1, DBGrid1);
+    setTabOrder(DBGrid1, MaskEdit1);
+    setTabOrder(MaskEdit1, DBGrid2);
+    setTabOrder(DBGrid2, DBGrid3);
+    setTabOrder(DBGrid3, DBGrid4);
+    setTabOrder(DBGrid4, BitBtn3);
+    setTabOrder(BitBtn3, BitBtn4);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Loading
+
+void StatementWindow::showEvent(QShowEvent *e)
+{
+    QDialog::showEvent(e);
+    if (!m_ativado) {
+        m_ativado = true;
+        // Loading runs once the window is up, inside its own modal loop.
+        QTimer::singleShot(0, this, [this] { ErrorReporter::guard([this] { FormActivate(); }); });
+    }
+}
+
+void StatementWindow::derivaPeriodo(const QDate &inicio, const QDate &fim)
+{
+    DiSQL = SqlText::dateMDY(inicio);
+    DfSQL = SqlText::dateMDY(fim);
+    DiTexto = SqlText::dateDMY(inicio);
+    DfTexto = SqlText::dateDMY(fim);
+}
+
+void StatementWindow::lePeriodo()
+{
+    CachedTable &p = m_dm2.Periodo;
+    p.open();
+    derivaPeriodo(p.value(QStringLiteral("DATAINICIAL")).toDate(), p.value(QStringLiteral("DATAFINAL")).toDate());
+    p.close();
+}
+
+void StatementWindow::mostraPeriodo()
+{
+    LabelDi->setText(DiTexto);
+    LabelDf->setText(DfTexto);
+    setWindowTitle(QStringLiteral("Extrato de pagamentos em aberto do convênio ") + Globais::ConvenioAtual +
+                   QStringLiteral(" de ") + DiTexto + QStringLiteral(" a ") + DfTexto);
+    Label6->setText(QStringLiteral("Lista de pagamentos em aberto no período de ") + DiTexto + QStringLiteral(" a ") +
+                    DfTexto);
+}
+
+QString StatementWindow::sqlPedidos(Variante v) const
+{
+    const QString cabeca = v == Variante::Abertura
+                               ? QStringLiteral(" from PEDIDOS where TIPOPEDIDO='Pedido' AND DATAPEDIDO >= '")
+                               : QStringLiteral(" from PEDIDOS where TIPOPEDIDO = 'Pedido' AND  DATAPEDIDO >= '");
+    const QString cauda = v == Variante::PorNome ? QStringLiteral("' and DATAPAGAMENTO IS NULL order by NOME, DATAPEDIDO")
+                                                 : QStringLiteral("' and DATAPAGAMENTO IS NULL order by DATAPEDIDO");
+    return QStringLiteral("Select ") + CentralData::PedidosColumns + cabeca + DiSQL +
+           QStringLiteral("' and DATAPEDIDO <= '") + DfSQL + QStringLiteral("' and CONVENIO = '") +
+           quoted(Globais::ConvenioAtual) + cauda;
+}
+
+QString StatementWindow::sqlTotal() const
+{
+    return QStringLiteral("select SUM(VALORRESTANTE) TOTAL from PEDIDOS where TIPOPEDIDO = 'Pedido' AND DATAPEDIDO >= '") +
+           DiSQL + QStringLiteral("' and DATAPEDIDO <= '") + DfSQL + QStringLiteral("' and CONVENIO = '") +
+           quoted(Globais::ConvenioAtual) + QStringLiteral("' and DATAPAGAMENTO IS NULL");
+}
+
+void StatementWindow::abrePedidos(Variante v)
+{
+    CachedTable &pedidos = m_dm.PEDIDOS;
+    pedidos.close();
+    // A period without a start or an end date lists nothing (the database would refuse the empty date).
+    if (DiSQL.isEmpty() || DfSQL.isEmpty())
+        return;
+    m_sqlAtual = sqlPedidos(v);
+    pedidos.setCommandText(m_sqlAtual);
+    pedidos.open();
+    DBGrid1->applyColumns();
+}
+
+void StatementWindow::FormActivate()
+{
+    Redefinindo = false;
+    Label9->hide();
+    Timer2->stop();
+    Label1->setText(Globais::ConvenioAtual);
+    MaskEdit1->setText(SqlText::dateDMY(QDate::currentDate()));
+    lePeriodo();
+    mostraPeriodo();
+    abrePedidos(Variante::Abertura);
+    if (m_dm.PEDIDOS.isOpen() && !m_dm.PEDIDOS.isEmpty()) {
+        AtualizaExtrato();
+        DBGrid1->setFocus();
+        return;
+    }
+    Messages::show(QStringLiteral("Não há pagamentos em aberto para o convênio \"") + Globais::ConvenioAtual +
+                   QStringLiteral("\"") + QChar(13) + QStringLiteral("no período de ") + DiTexto + QStringLiteral(" e ") +
+                   DfTexto + QStringLiteral("."));
+    Timer1->start();
+}
+
+void StatementWindow::AtualizaExtrato()
+{
+    lePeriodo();
+    mostraPeriodo();
+    Decimal total;
+    if (!DiSQL.isEmpty() && !DfSQL.isEmpty()) {
+        FreeQuery &q = m_dm.TOTALCONV;
+        q.close();
+        q.setSql(sqlTotal());
+        q.open();
+        total = Decimal::fromVariant(q.value(QStringLiteral("TOTAL")));
+        q.close();
+    }
+    Label8->setText(total.toDisplayText(QLocale(), 2));
+    redesenhaLista();
+}
+
+void StatementWindow::redesenhaLista() { DBGrid1->viewport()->update(); }
+
+bool StatementWindow::dentroDoPeriodo(const QDate &data) const
+{
+    if (Redefinindo)
+        return false;
+    const QDate di = SqlText::parseDMY(DiTexto);
+    const QDate df = SqlText::parseDMY(DfTexto);
+    if (!data.isValid())
+        return false;
+    return !(di.isValid() && di > data) && !(df.isValid() && df < data);
+}
+
+void StatementWindow::BitBtn4Click() { abrePedidos(Variante::PorData); }
+
+void StatementWindow::BitBtn3Click() { abrePedidos(Variante::PorNome); }
+
+// ---------------------------------------------------------------------------------------------
+// Detail panes
+
+void StatementWindow::PEDIDOSAfterScroll()
+{
+    CachedTable &pedidos = m_dm.PEDIDOS;
+    if (pedidos.isEmpty())
+        return;
+    const QString estacao = pedidos.text(QStringLiteral("ESTACAO")).left(2);
+    const QString numero = textoNumerico(pedidos.value(QStringLiteral("NPEDIDO"))).left(15);
+    CachedTable &itens = m_dm.ITENS;
+    itens.close();
+    itens.setCommandText(QStringLiteral("Select ") + CentralData::ItensColumns +
+                         QStringLiteral(" from ITENS where ESTACAO = '") + quoted(estacao) +
+                         QStringLiteral("' and NPEDIDO = ") + numero);
+    itens.open();
+    DBGrid2->applyColumns();
+    if (!itens.isEmpty()) {
+        Label5->setText(QStringLiteral("Produtos de Revenda"));
+        Label5->show();
+        DBGrid2->show();
+        DBGrid3->hide();
+        DBGrid4->hide();
+    } else {
+        CachedTable &formulas = m_dm.PEDIFORM;
+        formulas.close();
+        formulas.setCommandText(QStringLiteral("Select ") + CentralData::PediformColumns +
+                                QStringLiteral(" from PEDIFORM where ESTACAO = '") + quoted(estacao) +
+                                QStringLiteral("' and NPEDIDO = ") + numero);
+        formulas.open();
+        DBGrid3->applyColumns();
+        const bool temFormulas = !formulas.isEmpty();
+        Label5->setText(QStringLiteral("Fórmulas Manipuladas"));
+        Label5->setVisible(temFormulas);
+        DBGrid2->hide();
+        DBGrid3->setVisible(temFormulas);
+        DBGrid4->setVisible(temFormulas);
+    }
+    if (Redefinindo)
+        passoFinal();
+}
+
+void StatementWindow::PEDIFORMAfterScroll()
+{
+    // The formula number is used whole, so formula 12 shows its own components.
+    const QString estacao = m_dm.PEDIDOS.text(QStringLiteral("ESTACAO")).left(2);
+    const QString numero = textoNumerico(m_dm.PEDIDOS.value(QStringLiteral("NPEDIDO"))).left(15);
+    const QString formula = textoNumerico(m_dm.PEDIFORM.value(QStringLiteral("NFORMULA")));
+    CachedTable &componentes = m_dm.COMPEDID;
+    componentes.close();
+    componentes.setCommandText(QStringLiteral("Select ") + CentralData::CompedidColumns +
+                               QStringLiteral(" from COMPEDID where ESTACAO = '") + quoted(estacao) +
+                               QStringLiteral("' and NPEDIDO = ") + numero + QStringLiteral(" and NFORMULA = ") + formula);
+    componentes.open();
+    DBGrid4->applyColumns();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Period redefinition
+
+bool StatementWindow::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == DBGrid1) {
+        if (event->type() == QEvent::KeyRelease) {
+            const auto *k = static_cast<QKeyEvent *>(event);
+            if (!k->isAutoRepeat())
+                DBGrid1KeyUp(k->key());
+        } else if (event->type() == QEvent::KeyPress) {
+            const auto *k = static_cast<QKeyEvent *>(event);
+            if (k->key() == Qt::Key_Escape) {
+                DBGrid1KeyPress(27);
+                return true;
+            }
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void StatementWindow::DBGrid1KeyUp(int key)
+{
+    if (key != Qt::Key_Shift)
+        return;
+    Label9->setText(DicaFinalizando);
+    Redefinindo = true;
+    Label9->show();
+    Timer2->start();
+    redesenhaLista();
+}
+
+void StatementWindow::DBGrid1KeyPress(int key)
+{
+    if (key != 27)
+        return;
+    Label9->setText(QString());
+    Redefinindo = false;
+    Label9->hide();
+    Timer2->stop();
+    redesenhaLista();
+}
+
+void StatementWindow::DBGrid1CellClick()
+{
+    if (!Redefinindo || m_dm.PEDIDOS.isEmpty())
+        return;
+    Label9->setText(DicaEstendendo);
+    CachedTable &p = m_dm2.Periodo;
+    p.open();
+    p.edit();
+    const QDate data = m_dm.PEDIDOS.value(QStringLiteral("DATAPEDIDO")).toDate();
+    p.setValue(QStringLiteral("DATAINICIAL"), data);
+    p.setValue(QStringLiteral("DATAFINAL"), data);
+    derivaPeriodo(data, data);
+    p.post();
+    AtualizaExtrato();
+    p.close();
+}
+
+void StatementWindow::passoFinal()
+{
+    CachedTable &p = m_dm2.Periodo;
+    p.open();
+    p.edit();
+    const QDate data = m_dm.PEDIDOS.value(QStringLiteral("DATAPEDIDO")).toDate();
+    p.setValue(QStringLiteral("DATAFINAL"), data);
+    DfSQL = SqlText::dateMDY(data);
+    DfTexto = SqlText::dateDMY(data);
+    LabelDf->setText(DfTexto);
+    p.post();
+    p.close();
+    AtualizaExtrato();
+}
+
+void StatementWindow::Timer2Timer() { Label9->repaint(); }
+
+// ---------------------------------------------------------------------------------------------
+// Settlement from the list
+
+bool StatementWindow::regraDoCaixa(const QString &mensagem)
+{
+    if ((Globais::SessaoCaixa.isEmpty() || Globais::CaixaAtual.isEmpty()) && Configuracao.quitarSoNoCaixa()) {
+        Messages::show(mensagem);
+        return false;
+    }
+    return true;
+}
+
+QDate StatementWindow::dataPagamento()
+{
+    // Checked before anything is written.
+    const QDate d = SqlText::parseDMY(MaskEdit1->text());
+    if (!d.isValid()) {
+        Messages::show(QStringLiteral("Data de Pagamento inválida!"));
+        MaskEdit1->setFocus();
+    }
+    return d;
+}
+
+void StatementWindow::Quitaropedidoselecionado1Click()
+{
+    if (!regraDoCaixa(QStringLiteral("A quitação dos pedidos dos convênios deve ser feita no Caixa.")))
+        return;
+    CachedTable &pedidos = m_dm.PEDIDOS;
+    if (!pedidos.isOpen() || pedidos.isEmpty())
+        return;
+    const QDate pagamento = dataPagamento();
+    if (!pagamento.isValid())
+        return;
+    const QString estacao = pedidos.text(QStringLiteral("ESTACAO"));
+    const QString numero = textoNumerico(pedidos.value(QStringLiteral("NPEDIDO")));
+    const ContextoQuitacao contexto = ContextoQuitacao::atual();
+    try {
+        Atomic::run(m_dm.SQLConnection1, [&] {
+            QuitaParcelas(m_dm, estacao, numero, pagamento);
+            pedidos.edit();
+            pedidos.setValue(QStringLiteral("DATAPAGAMENTO"), pagamento);
+            pedidos.setValue(QStringLiteral("PAGO"), QStringLiteral("T"));
+            pedidos.post();   // written back by the order's key, and the list read again
+            if (contexto.rodandoNoCaixa())
+                LancaMovCaixa(m_dm, estacao, numero, contexto);
+        }, 1);
+    } catch (...) {
+        // Nothing was written: the list shows the database again.
+        pedidos.close();
+        pedidos.open();
+        throw;
+    }
+    AtualizaExtrato();
+}
+
+void StatementWindow::QuitaroPERODOselecionado1Click()
+{
+    if (!regraDoCaixa(QStringLiteral("A quitação dos convênios deve ser feita no Caixa.")))
+        return;
+    const QDate pagamento = dataPagamento();
+    if (!pagamento.isValid())
+        return;
+    Redefinindo = false;
+    Label9->hide();
+    Timer2->stop();
+    const ContextoQuitacao contexto = ContextoQuitacao::atual();
+    const QString convenio = quoted(Globais::ConvenioAtual);
+    CachedTable &pedidos = m_dm.PEDIDOS;
+    try {
+        Atomic::run(m_dm.SQLConnection1, [&] {
+            FreeQuery &q1 = m_dm.SQLQuery1;
+            q1.close();
+            q1.clearSql();
+            q1.setSql(QStringLiteral("Select ESTACAO, NPEDIDO, DATAPEDIDO, DATAPAGAMENTO from PEDIDOS where TIPOPEDIDO = "
+                                     "'Pedido' AND  DATAPEDIDO >= '") +
+                      DiSQL + QStringLiteral("' and DATAPEDIDO <= '") + DfSQL + QStringLiteral("' and CONVENIO = '") +
+                      convenio + QStringLiteral("' and DATAPAGAMENTO IS NULL order by DATAPEDIDO"));
+            q1.open();
+            const RowSet lista = q1.rows();
+            q1.close();
+            for (const auto &row : lista.rows) {
+                const QString estacao = row.value(0).toString();
+                const QString numero = textoNumerico(row.value(1));
+                QuitaParcelas(m_dm, estacao, numero, pagamento);
+                if (contexto.rodandoNoCaixa())
+                    LancaMovCaixa(m_dm, estacao, numero, contexto);
+            }
+            pedidos.close();
+            // Only real orders, the ones listed and settled above, receive the payment date.
+            m_dm.SQLConnection1.execute(QStringLiteral("update PEDIDOS set DATAPAGAMENTO = '") +
+                                        SqlText::dateMDY(pagamento) + QStringLiteral("' where DATAPEDIDO >= '") + DiSQL +
+                                        QStringLiteral("' AND DATAPEDIDO <= '") + DfSQL +
+                                        QStringLiteral("' and CONVENIO = '") + convenio +
+                                        QStringLiteral("' and DATAPAGAMENTO IS NULL and TIPOPEDIDO = 'Pedido'"));
+        });
+    } catch (...) {
+        if (!m_sqlAtual.isEmpty() && !pedidos.isOpen())
+            pedidos.open();
+        throw;
+    }
+    if (!m_sqlAtual.isEmpty()) {
+        pedidos.setCommandText(m_sqlAtual);
+        pedidos.open();
+        if (!pedidos.isEmpty())
+            pedidos.first();
+    }
+    AtualizaExtrato();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Closing
+
+void StatementWindow::BitBtn1Click() { close(); }
+
+void StatementWindow::Timer1Timer()
+{
+    Timer1->stop();
+    close();
+}
+
+void StatementWindow::closeEvent(QCloseEvent *e)
+{
+    FormClose();
+    QDialog::closeEvent(e);
+}
+
+void StatementWindow::FormClose()
+{
+    for (CachedTable *t : {&m_dm.PEDIDOS, &m_dm.PEDIFORM, &m_dm.COMPEDID, &m_dm.ITENS})
+        if (t->isOpen())
+            t->close();
+}
+
+void StatementWindow::keyPressEvent(QKeyEvent *e)
+{
+    // Esc acts only in the order list (it ends the period redefinition); the window stays.
+    if (e->key() == Qt::Key_Escape)
+        return;
+    QDialog::keyPressEvent(e);
+}

@@ -1,0 +1,86 @@
+#pragma once
+#include <QDate>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTimer>
+
+class CentralData;
+class InterfaceData;
+class DBGrid;
+
+// The statement of a convênio: its open orders of the stored period with the total still owed, the
+// payment date for settling, and what the selected order is made of. Created modally for one
+// statement and destroyed when it closes. From the list the user settles the selected order or the
+// whole period, and redefines the period with Shift, a click and Shift+Down until Esc.
+class StatementWindow : public QDialog {
+    Q_OBJECT
+public:
+    StatementWindow(CentralData &dm, InterfaceData &dm2, QWidget *parent = nullptr);
+    ~StatementWindow() override;
+
+    // Statement state.
+    QString DiSQL, DfSQL, DiTexto, DfTexto;
+    bool Redefinindo = false;
+
+    // Components.
+    QLabel *Label1, *Label6, *Label2, *LabelDi, *Label3, *LabelDf, *Label7, *Label8, *Label9, *Label4, *Label5;
+    DBGrid *DBGrid1, *DBGrid2, *DBGrid3, *DBGrid4;
+    QPushButton *BitBtn1, *BitBtn3, *BitBtn4;
+    QLineEdit *MaskEdit1;
+    QTimer *Timer1, *Timer2;
+    QMenu *PopupMenu1;
+    QAction *QuitaroPERODOselecionado1, *Quitaropedidoselecionado1;
+
+    // Handlers.
+    void FormActivate();
+    void AtualizaExtrato();
+    void BitBtn4Click();   // by date
+    void BitBtn3Click();   // by name, then date
+    void BitBtn1Click();   // Sair
+    void Timer1Timer();
+    void Timer2Timer();
+    void PEDIDOSAfterScroll();
+    void PEDIFORMAfterScroll();
+    void DBGrid1KeyUp(int key);
+    void DBGrid1KeyPress(int key);
+    void DBGrid1CellClick();
+    void Quitaropedidoselecionado1Click();
+    void QuitaroPERODOselecionado1Click();
+
+    // The order query's three variants.
+    enum class Variante { Abertura, PorData, PorNome };
+    QString sqlPedidos(Variante v) const;
+    QString sqlTotal() const;
+
+    static const QString DicaFinalizando;
+    static const QString DicaEstendendo;
+
+    // True while the row's date lies inside the period (and the period is not being redefined).
+    bool dentroDoPeriodo(const QDate &data) const;
+
+protected:
+    void showEvent(QShowEvent *e) override;
+    void closeEvent(QCloseEvent *e) override;
+    void keyPressEvent(QKeyEvent *e) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void buildLayout();
+    void derivaPeriodo(const QDate &inicio, const QDate &fim);
+    void lePeriodo();
+    void abrePedidos(Variante v);
+    void mostraPeriodo();
+    void redesenhaLista();
+    void passoFinal();
+    bool regraDoCaixa(const QString &mensagem);
+    QDate dataPagamento();
+    void FormClose();
+
+    CentralData &m_dm;
+    InterfaceData &m_dm2;
+    QString m_sqlAtual;
+    bool m_ativado = false;
+};
