@@ -131,11 +131,52 @@ struct Connection::Impl {
         depth = 0;
     }
 
+    // Starts a transaction; a link found dead is dropped and attached again once.
+    ITransaction *startTransaction(Connection &owner)
+    {
+        try {
+            return startTransaction();
+        } catch (...) {
+            if (attachment)
+                throw;
+        }
+        owner.open();
+        return startTransaction();
+    }
+
     ITransaction *startTransaction()
     {
         static const unsigned char tpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed,
                                             isc_tpb_rec_version, isc_tpb_wait};
-        return call([&](ThrowStatusWrapper *s) { return attachment->startTransaction(s, sizeof tpb, tpb); });
+        try {
+            return call([&](ThrowStatusWrapper *s) { return attachment->startTransaction(s, sizeof tpb, tpb); });
+        } catch (...) {
+            dropIfDead();
+            throw;
+        }
+    }
+
+    // A connection whose link is gone (a server stopped, a network that dropped) is let go, so that
+    // the next statement attaches again.
+    void dropIfDead()
+    {
+        if (!attachment)
+            return;
+        bool alive = true;
+        try {
+            call([&](ThrowStatusWrapper *s) { attachment->ping(s); });
+        } catch (...) {
+            alive = false;
+        }
+        if (!alive) {
+            if (transaction) {
+                transaction->release();
+                transaction = nullptr;
+            }
+            attachment->release();
+            attachment = nullptr;
+            depth = 0;
+        }
     }
 
     QByteArray readBlob(ITransaction *tra, ISC_QUAD *id)
@@ -438,7 +479,7 @@ void Connection::begin()
         ++d->depth;
         return;
     }
-    d->transaction = d->startTransaction();
+    d->transaction = d->startTransaction(*this);
     d->depth = 1;
 }
 
@@ -449,7 +490,13 @@ void Connection::commit()
     if (--d->depth > 0)
         return;
     ITransaction *tra = d->transaction;
-    call([&](ThrowStatusWrapper *s) { tra->commit(s); });
+    try {
+        call([&](ThrowStatusWrapper *s) { tra->commit(s); });
+    } catch (...) {
+        d->depth = 1;   // still open: the caller's scope rolls it back
+        d->dropIfDead();
+        throw;
+    }
     d->transaction = nullptr;
 }
 
@@ -460,21 +507,13 @@ void Connection::rollback()
     ITransaction *tra = d->transaction;
     d->transaction = nullptr;
     d->depth = 0;
-    call([&](ThrowStatusWrapper *s) { tra->rollback(s); });
-}
-
-namespace {
-// After a failure outside a transaction, a connection whose link is gone is dropped so that the
-// next statement attaches again (a server restarted, a network that came back).
-bool linkAlive(IAttachment *attachment)
-{
     try {
-        call([&](ThrowStatusWrapper *s) { attachment->ping(s); });
-        return true;
+        call([&](ThrowStatusWrapper *s) { tra->rollback(s); });
     } catch (...) {
-        return false;
+        tra->release();
+        d->dropIfDead();
+        throw;
     }
-}
 }
 
 RowSet Connection::query(const QString &sql, const QVariantList &params)
@@ -482,7 +521,7 @@ RowSet Connection::query(const QString &sql, const QVariantList &params)
     StatementLog::record(m_name, sql, params);
     open();
     const bool own = !d->transaction;
-    ITransaction *tra = own ? d->startTransaction() : d->transaction;
+    ITransaction *tra = own ? d->startTransaction(*this) : d->transaction;
     IStatement *stmt = nullptr;
     IResultSet *cursor = nullptr;
     IMessageMetadata *inMeta = nullptr;
@@ -552,9 +591,8 @@ RowSet Connection::query(const QString &sql, const QVariantList &params)
             } catch (...) {
                 tra->release();
             }
-            if (!linkAlive(d->attachment))
-                d->drop();
         }
+        d->dropIfDead();
         throw;
     }
     return result;
@@ -565,7 +603,7 @@ int Connection::execute(const QString &sql, const QVariantList &params)
     StatementLog::record(m_name, sql, params);
     open();
     const bool own = !d->transaction;
-    ITransaction *tra = own ? d->startTransaction() : d->transaction;
+    ITransaction *tra = own ? d->startTransaction(*this) : d->transaction;
     IStatement *stmt = nullptr;
     IMessageMetadata *inMeta = nullptr;
     int affected = 0;
@@ -604,9 +642,8 @@ int Connection::execute(const QString &sql, const QVariantList &params)
             } catch (...) {
                 tra->release();
             }
-            if (!linkAlive(d->attachment))
-                d->drop();
         }
+        d->dropIfDead();
         throw;
     }
     return affected;

@@ -41,7 +41,7 @@ CONF
   fi
   FIREBIRD="$root" FIREBIRD_LOCK="$dir/lock" nohup /usr/sbin/firebird > "$dir/server.log" 2>&1 &
   echo $! > "$dir/server.pid"
-  for _ in $(seq 1 50); do
+  for _ in $(seq 1 300); do
     if (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then echo "$port"; exit 0; fi
     sleep 0.2
   done
