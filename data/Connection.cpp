@@ -516,9 +516,27 @@ void Connection::rollback()
     }
 }
 
+namespace {
+// Text the suite's code page cannot hold is refused rather than stored changed.
+void checkRepresentable(const QString &sql, const QVariantList &params)
+{
+    auto refuse = [](const QString &text) {
+        throw DatabaseError(QStringLiteral("O texto \"%1\" tem caracteres que a página de código Windows-1252 não "
+                                           "representa; nada foi gravado.")
+                                .arg(text.left(60)));
+    };
+    if (!WinText::representable(sql))
+        refuse(sql);
+    for (const QVariant &p : params)
+        if (p.metaType().id() == QMetaType::QString && !WinText::representable(p.toString()))
+            refuse(p.toString());
+}
+}
+
 RowSet Connection::query(const QString &sql, const QVariantList &params)
 {
     StatementLog::record(m_name, sql, params);
+    checkRepresentable(sql, params);
     open();
     const bool own = !d->transaction;
     ITransaction *tra = own ? d->startTransaction(*this) : d->transaction;
@@ -601,6 +619,7 @@ RowSet Connection::query(const QString &sql, const QVariantList &params)
 int Connection::execute(const QString &sql, const QVariantList &params)
 {
     StatementLog::record(m_name, sql, params);
+    checkRepresentable(sql, params);
     open();
     const bool own = !d->transaction;
     ITransaction *tra = own ? d->startTransaction(*this) : d->transaction;
