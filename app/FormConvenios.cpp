@@ -7,6 +7,8 @@
 #include "app/ProgramasIrmaos.h"
 #include "app/LoginPanel.h"
 #include "app/SessaoGravada.h"
+#include "closing/ClosingPanel.h"
+#include "closing/PeriodDialog.h"
 #include "controls/DBNavigator.h"
 #include "data/CentralData.h"
 #include "platform/ErrorReporter.h"
@@ -16,6 +18,11 @@
 #include "platform/UserName.h"
 #include "platform/WinText.h"
 #include "register/RegisterPanel.h"
+#include "settlement/ConvenioSettlement.h"
+#include "settlement/WaitPanel.h"
+#include "statement/StatementWindow.h"
+#include "data/InterfaceData.h"
+#include "register/SearchPanels.h"
 
 #include <QCloseEvent>
 #include <QFile>
@@ -141,18 +148,113 @@ void FormConvenios::BitBtn1Click()
 
 void FormConvenios::wireRegister()
 {
+    pesquisa = new ConvenioSearch(*m_dm, PainelConvenios, this);
+    PainelPesqNomeConv = pesquisa->PainelPesqNomeConv;
+    PainelPesqConv = pesquisa->PainelPesqConv;
+    connect(pesquisa, &ConvenioSearch::desabilitaBotoes, this, &FormConvenios::DesabilitaBotoes);
+    connect(pesquisa, &ConvenioSearch::habilitaBotoes, this, &FormConvenios::HabilitaBotoes);
+    connect(BotPesqConvenio, &QPushButton::clicked, pesquisa, &ConvenioSearch::BotPesqConvenioClick);
+    connect(btnPesquisar, &QToolButton::clicked, pesquisa, &ConvenioSearch::act_PesquisarExecute);
 }
 
 void FormConvenios::wirePeriod()
 {
+    PainelPeriodo3 = new PeriodDialog(*m_dm, PainelConvenios);
+    Painel_Total_Debito = new ClosingPanel(*m_dm, PainelConvenios);
+    connect(BotTotalizaDeb, &QPushButton::clicked, this, &FormConvenios::BotTotalizaDebClick);
+    connect(BotQuitaConvenio, &QPushButton::clicked, this, &FormConvenios::BotQuitaConvenioClick);
+    connect(btnQuitar, &QToolButton::clicked, this, &FormConvenios::act_QuitarExecute);
+    connect(BitBtn2, &QPushButton::clicked, this, &FormConvenios::BitBtn2Click);
+    connect(btnExtrato, &QToolButton::clicked, this, &FormConvenios::act_ExtratoExecute);
+    connect(PainelPeriodo3, &PeriodDialog::totalizar, this,
+            [this] { ErrorReporter::guard([this] { Painel_Total_Debito->Totaliza(); }); });
+    connect(PainelPeriodo3, &PeriodDialog::encerrado, this, &FormConvenios::HabilitaBotoes);
+    connect(Painel_Total_Debito, &ClosingPanel::voltou, this, &FormConvenios::HabilitaBotoes);
+}
+
+// Each command disables the register commands and opens the period dialog in its mode, at its
+// place, with its OK caption (the button "E&xtrato" keeps the caption of the previous opening).
+void FormConvenios::BotTotalizaDebClick()
+{
+    DesabilitaBotoes();
+    ErrorReporter::guard([this] { PainelPeriodo3->Abre(PeriodDialog::Totalizar, {133, 114}, QStringLiteral("Totalizar")); });
+}
+
+void FormConvenios::BotQuitaConvenioClick()
+{
+    DesabilitaBotoes();
+    ErrorReporter::guard([this] { PainelPeriodo3->Abre(PeriodDialog::Quitar, {133, 114}, QStringLiteral("Quitar")); });
+}
+
+void FormConvenios::act_QuitarExecute()
+{
+    // Settling may be reserved to the cash register.
+    if (!Globais::rodandoNoCaixa() && Configuracao.quitarSoNoCaixa()) {
+        Messages::show(QStringLiteral("A quitação dos convênios deve ser feita no Caixa."));
+        return;
+    }
+    DesabilitaBotoes();
+    ErrorReporter::guard([this] { PainelPeriodo3->Abre(PeriodDialog::Quitar, {221, 74}, QStringLiteral("Quitar")); });
+}
+
+void FormConvenios::BitBtn2Click()
+{
+    DesabilitaBotoes();
+    ErrorReporter::guard([this] { PainelPeriodo3->Abre(PeriodDialog::Extrato, {133, 114}, QString()); });
+}
+
+void FormConvenios::act_ExtratoExecute()
+{
+    DesabilitaBotoes();
+    ErrorReporter::guard([this] { PainelPeriodo3->Abre(PeriodDialog::Extrato, {221, 74}, QStringLiteral("Extrato")); });
 }
 
 void FormConvenios::wireStatement()
 {
+    PainelPeriodo3->onExtrato = [this] { abreExtrato(); };
+}
+
+// A new statement window per statement, shown modally and destroyed when it closes.
+void FormConvenios::abreExtrato()
+{
+    StatementWindow extrato(*m_dm, *DM2, this);
+    extrato.exec();
 }
 
 void FormConvenios::wireSettlement()
 {
+    PainelAguarde = new WaitPanel(PainelConvenios);
+    PainelPeriodo3->onQuitar = [this] { quitaConvenioAtual(); };
+}
+
+// The open-order check on the shared interface database, then the settlement with the wait panel.
+// A failure hides the panel and is reported; the settlement then left nothing in the database.
+void FormConvenios::quitaConvenioAtual()
+{
+    using namespace QuitacaoConvenio;
+    const Abertos abertos =
+        verificaPedidosAbertos(*DM2, Globais::ConvenioAtual, PainelPeriodo3->DiSQL, PainelPeriodo3->DfSQL);
+    if (abertos != Abertos::Nenhum) {
+        Messages::show(mensagemAbertos(abertos));
+        return;
+    }
+    PainelAguarde->mostra();
+    try {
+        CachedTable &periodo = DM2->Periodo;
+        periodo.open();
+        const QDate di = periodo.value(QStringLiteral("DATAINICIAL")).toDate();
+        const QDate df = periodo.value(QStringLiteral("DATAFINAL")).toDate();
+        periodo.close();
+        QuitaConvenio(*m_dm, ContextoQuitacao::atual(), di, df, PainelPeriodo3->dataPagamento(),
+                      {[this](int total) { PainelAguarde->inicia(total); },
+                       [this](int n) { PainelAguarde->avanca(n); }});
+    } catch (...) {
+        PainelAguarde->esconde();
+        ErrorReporter::report(ErrorReporter::messageOf(std::current_exception()));
+        return;
+    }
+    PainelAguarde->esconde();
+    Messages::show(QStringLiteral("Procedimento concluído com sucesso."));
 }
 
 void FormConvenios::buildButtonBar()

@@ -6,10 +6,16 @@
 #include <QWidget>
 
 class CentralData;
+class ClosingPanel;
+class PeriodDialog;
 class DBNavigator;
 class Login;
 class LoginPanel;
+class WaitPanel;
 class RegisterPanel;
+class ConvenioSearch;
+class SearchNamePanel;
+class SearchListPanel;
 
 // The main window: the button bar with the navigator and the four speed buttons, the register panel
 // with its fields and its command column, and the login panel. It owns the panels that the other
@@ -46,8 +52,16 @@ public:
     QPushButton *BotQuitaConvenio = nullptr;
     QPushButton *BotTotalizaDeb = nullptr;
     QPushButton *BitBtn1 = nullptr;
+    // The convênio search and its two panels over the register.
+    ConvenioSearch *pesquisa = nullptr;
+    SearchNamePanel *PainelPesqNomeConv = nullptr;
+    SearchListPanel *PainelPesqConv = nullptr;
     LoginPanel *PainelLogin = nullptr;
+    WaitPanel *PainelAguarde = nullptr;
     Login *login = nullptr;
+    // The period dialog of Totalizar, Quitar and Extrato, and the closing list.
+    PeriodDialog *PainelPeriodo3 = nullptr;
+    ClosingPanel *Painel_Total_Debito = nullptr;
 
     // True once FormShow ran.
     bool shown() const { return m_shown; }
@@ -63,6 +77,12 @@ public slots:
     void act_SairExecute();
     void BotCancSenhaClick();
     void BitBtn1Click();   // "Desc./Classe"
+    // The commands that open the period dialog.
+    void BotTotalizaDebClick();
+    void BotQuitaConvenioClick();
+    void act_QuitarExecute();
+    void BitBtn2Click();
+    void act_ExtratoExecute();
 
 protected:
     void showEvent(QShowEvent *e) override;
@@ -78,7 +98,9 @@ private:
     void wireRegister();    // register rules and search panels
     void wirePeriod();      // period dialog, closing list, report printing
     void wireStatement();   // statement window
+    void abreExtrato();
     void wireSettlement();  // convênio settlement
+    void quitaConvenioAtual();
     void buildButtonBar();
     void buildRegisterPanel();
     void leLinhaDeComando();

@@ -2,6 +2,7 @@
 
 #include "app/Globais.h"
 #include "data/CentralData.h"
+#include "platform/TextLine.h"
 #include "platform/WinText.h"
 
 #include <QFile>
@@ -9,14 +10,11 @@
 #include <QLocale>
 
 namespace {
-QString readLine(QFile &f, int width)
+QString readLine(QIODevice &in, int width)
 {
-    if (f.atEnd())
-        return {};
-    QByteArray line = f.readLine(1 << 20);
-    while (line.endsWith('\n') || line.endsWith('\r'))
-        line.chop(1);
-    return WinText::decode(line.left(width));
+    QByteArray line;
+    readTextLine(in, width, line);
+    return WinText::decode(line);
 }
 }
 
@@ -49,19 +47,29 @@ QTime converteHora(const QString &text)
 
 LogonGravado leLogonGravado(const QString &path)
 {
-    LogonGravado l;
     if (!QFileInfo::exists(path))
-        return l;
-    l.existe = true;
+        return {};
     QFile f(path);
     if (!f.open(QIODevice::ReadOnly)) {
+        LogonGravado l;
+        l.existe = true;
         l.erro = QStringLiteral("Não foi possível ler %1: %2").arg(path, f.errorString());
         return l;
     }
-    l.usuario = readLine(f, 60);
-    l.nome = readLine(f, 60);
-    l.linhaData = readLine(f, 20);
-    l.linhaHora = readLine(f, 20);
+    LogonGravado l = leLogonGravado(f);
+    if (f.error() != QFileDevice::NoError)
+        l.erro = QStringLiteral("Não foi possível ler %1: %2").arg(path, f.errorString());
+    return l;
+}
+
+LogonGravado leLogonGravado(QIODevice &in)
+{
+    LogonGravado l;
+    l.existe = true;
+    l.usuario = readLine(in, 60);
+    l.nome = readLine(in, 60);
+    l.linhaData = readLine(in, 20);
+    l.linhaHora = readLine(in, 20);
     l.data = converteData(l.linhaData);
     if (!l.data.isValid()) {
         l.erro = QStringLiteral("'%1' não é uma data válida (LOGON.LLF, linha 3).").arg(l.linhaData);

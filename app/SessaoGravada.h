@@ -4,6 +4,7 @@
 #include <QTime>
 
 class CentralData;
+class QIODevice;
 
 // The stored logon "c:\praxolin\LOGON.LLF", written by the suite when a user logs on: line 1 the
 // user's coded key (60), line 2 the plain name (60, only its first character is used), line 3 a
@@ -20,6 +21,8 @@ struct LogonGravado {
 };
 
 LogonGravado leLogonGravado(const QString &path);
+// The same, reading the lines from an open device (the file, or a test's stand-in for it).
+LogonGravado leLogonGravado(QIODevice &in);
 
 // Reads a date and a time as the workstation writes them (its short formats, or dd/mm/yyyy and
 // hh:mm:ss). Null when the text is not one.

@@ -1,13 +1,33 @@
 #include "controls/DBGrid.h"
 
 #include "platform/ErrorReporter.h"
+#include "platform/Messages.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 DBGrid::DBGrid(CachedTable *table, QWidget *parent) : QTableView(parent), m_table(table)
 {
+    // While the table adds, drops, moves or re-reads rows, the view shifts its own current index;
+    // that shift must not move the table (it would post or cancel the very row being changed).
+    // These run before the view's and the selection model's own handlers, connected by setModel.
+    auto begin = [this] { ++m_modelChanging; };
+    connect(table, &QAbstractItemModel::rowsAboutToBeInserted, this, begin);
+    connect(table, &QAbstractItemModel::rowsAboutToBeRemoved, this, begin);
+    connect(table, &QAbstractItemModel::rowsAboutToBeMoved, this, begin);
+    connect(table, &QAbstractItemModel::modelAboutToBeReset, this, begin);
+    connect(table, &QAbstractItemModel::layoutAboutToBeChanged, this, begin);
     setModel(table);
+    auto end = [this] {
+        if (m_modelChanging > 0)
+            --m_modelChanging;
+    };
+    connect(table, &QAbstractItemModel::rowsInserted, this, end);
+    connect(table, &QAbstractItemModel::rowsRemoved, this, end);
+    connect(table, &QAbstractItemModel::rowsMoved, this, end);
+    connect(table, &QAbstractItemModel::modelReset, this, end);
+    connect(table, &QAbstractItemModel::layoutChanged, this, end);
     setSelectionBehavior(QAbstractItemView::SelectRows);
     setSelectionMode(QAbstractItemView::SingleSelection);
     setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -79,7 +99,7 @@ void DBGrid::followTable(int row)
 void DBGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous)
 {
     QTableView::currentChanged(current, previous);
-    if (m_syncing || !current.isValid() || current.row() == m_table->recNo())
+    if (m_syncing || m_modelChanging > 0 || !current.isValid() || current.row() == m_table->recNo())
         return;
     m_syncing = true;
     const bool moved = ErrorReporter::guard([&] { m_table->moveTo(current.row()); });
@@ -100,4 +120,17 @@ void DBGrid::mousePressEvent(QMouseEvent *e)
         followTable(m_table->recNo());
     }
     QTableView::mousePressEvent(e);
+}
+
+void DBGrid::keyPressEvent(QKeyEvent *e)
+{
+    if (m_ctrlDelete && e->key() == Qt::Key_Delete && (e->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier) {
+        ErrorReporter::guard([this] {
+            if (m_table->isOpen() && !m_table->isEmpty() && Messages::confirmDelete())
+                m_table->remove();
+        });
+        followTable(m_table->recNo());
+        return;
+    }
+    QTableView::keyPressEvent(e);
 }

@@ -4,7 +4,8 @@
 #include <QTableView>
 
 // A read-only grid over a cached table: whole-row selection, titles, a row indicator, resizable
-// columns. The selected row is the table's current row, both ways.
+// columns. The selected row is the table's current row, both ways. When allowed, Ctrl+Delete
+// deletes the current row after the standard delete confirmation.
 class DBGrid : public QTableView {
     Q_OBJECT
 public:
@@ -18,6 +19,7 @@ public:
     // Shows only these columns, in this order, with these titles and widths.
     void setColumns(const QList<Column> &columns);
     void applyColumns();
+    void setCtrlDeleteAllowed(bool allowed) { m_ctrlDelete = allowed; }
 
 signals:
     void cellClicked(int row, int column);
@@ -25,10 +27,13 @@ signals:
 protected:
     void currentChanged(const QModelIndex &current, const QModelIndex &previous) override;
     void mousePressEvent(QMouseEvent *e) override;
+    void keyPressEvent(QKeyEvent *e) override;
 
 private:
     void followTable(int row);
     CachedTable *m_table;
     QList<Column> m_columns;
     bool m_syncing = false;
+    bool m_ctrlDelete = false;
+    int m_modelChanging = 0;   // inside a row insert, removal, move or reset of the table
 };

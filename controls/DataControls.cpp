@@ -15,7 +15,61 @@ QString DataLink::currentText() const
     return m_table->displayText(m_table->recNo(), col);
 }
 
+bool DataLink::covers(const QModelIndex &topLeft, const QModelIndex &bottomRight) const
+{
+    if (!active())
+        return false;
+    const int row = m_table->recNo();
+    const int col = m_table->fieldIndex(m_field);
+    return row >= topLeft.row() && row <= bottomRight.row() && col >= topLeft.column() && col <= bottomRight.column();
+}
+
 // ---------------------------------------------------------------------------------------------
+
+bool FocusTracker::enters(const QFocusEvent *)
+{
+    if (m_inside)
+        return false;   // the window came back to the control the user was in
+    m_inside = true;
+    return true;
+}
+
+bool FocusTracker::leaves(const QFocusEvent *e)
+{
+    if (e->reason() == Qt::ActiveWindowFocusReason || e->reason() == Qt::PopupFocusReason)
+        return false;
+    if (!m_inside)
+        return false;
+    m_inside = false;
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+// Limits what the user types to the box's size, the way an edit control's text limit does: the
+// characters that do not fit are dropped from the insertion. A longer value shown by the program
+// stays whole and may be edited, but not lengthened.
+class TypedLengthValidator : public QValidator {
+public:
+    explicit TypedLengthValidator(DBEdit *edit) : QValidator(edit), m_edit(edit) {}
+    State validate(QString &input, int &pos) const override
+    {
+        const int limit = m_edit->maxChars();
+        if (limit <= 0)
+            return Acceptable;
+        const int allowed = std::max(limit, m_edit->m_shownLength);
+        if (input.size() > allowed) {
+            const int excess = int(input.size()) - allowed;
+            const int from = std::clamp(pos - excess, 0, allowed);
+            input.remove(from, excess);
+            pos = from;
+        }
+        return Acceptable;
+    }
+
+private:
+    DBEdit *m_edit;
+};
 
 DBEdit::DBEdit(CachedTable *table, const QString &field, QWidget *parent, Kind kind)
     : QLineEdit(parent), m_link(table, field), m_kind(kind)
@@ -24,12 +78,22 @@ DBEdit::DBEdit(CachedTable *table, const QString &field, QWidget *parent, Kind k
         setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[-+]?[0-9]*")), this));
     else if (kind == Kind::Decimal)
         setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[-+]?[0-9]*[.,]?[0-9]*")), this));
-    connect(table, &CachedTable::recordChanged, this, &DBEdit::refresh);
+    else
+        setValidator(new TypedLengthValidator(this));
+    connect(table, &CachedTable::currentChanged, this, &DBEdit::refresh);
     connect(table, &CachedTable::stateChanged, this, &DBEdit::refresh);
+    connect(table, &QAbstractItemModel::dataChanged, this, &DBEdit::onDataChanged);
     connect(table, &CachedTable::updateRecordRequested, this, [this] { updateRecord(); });
     connect(table, &QAbstractItemModel::modelReset, this, &DBEdit::refresh);
     connect(this, &QLineEdit::returnPressed, this, [this] { ErrorReporter::guard([this] { updateRecord(); }); });
     refresh();
+}
+
+int DBEdit::maxChars() const
+{
+    if (m_maxChars > 0)
+        return m_maxChars;
+    return m_kind == Kind::Text ? m_link.size() : 0;
 }
 
 void DBEdit::refresh()
@@ -37,16 +101,22 @@ void DBEdit::refresh()
     if (m_refreshing)
         return;
     m_refreshing = true;
-    const int size = m_maxChars > 0 ? m_maxChars : m_link.size();
-    if (m_kind == Kind::Text && size > 0)
-        setMaxLength(size);
-    setText(m_link.currentText());
+    const QString shown = m_link.currentText();
+    m_shownLength = int(shown.size());
+    setText(shown);
+    setReadOnly(m_alwaysReadOnly || !m_link.editing());
     m_refreshing = false;
+}
+
+void DBEdit::onDataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight)
+{
+    if (m_link.covers(topLeft, bottomRight))
+        refresh();
 }
 
 void DBEdit::updateRecord()
 {
-    if (!m_link.editing())
+    if (!m_link.editing() || m_alwaysReadOnly)
         return;
     QString typed = text();
     if (typed == m_link.currentText())
@@ -56,10 +126,19 @@ void DBEdit::updateRecord()
     m_link.table()->setValue(m_link.field(), typed.isEmpty() ? QVariant() : QVariant(typed));
 }
 
+void DBEdit::focusInEvent(QFocusEvent *e)
+{
+    QLineEdit::focusInEvent(e);
+    if (m_focus.enters(e))
+        emit entered();
+}
+
 void DBEdit::focusOutEvent(QFocusEvent *e)
 {
     ErrorReporter::guard([this] { updateRecord(); });
     QLineEdit::focusOutEvent(e);
+    if (m_focus.leaves(e))
+        emit exited();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -69,11 +148,35 @@ DBComboBox::DBComboBox(CachedTable *table, const QString &field, QWidget *parent
 {
     setEditable(true);
     setInsertPolicy(QComboBox::NoInsert);
-    connect(table, &CachedTable::recordChanged, this, &DBComboBox::refresh);
+    // A list that is cleared and filled again would otherwise put its first item in the box, and the
+    // next post would store it. These run after the combo box's own handlers of its list model.
+    auto listChanges = [this] {
+        if (m_listChanging++ == 0)
+            m_textBeforeListChange = currentText();
+    };
+    auto listChanged = [this] {
+        if (m_listChanging > 0 && --m_listChanging == 0 && currentText() != m_textBeforeListChange)
+            setEditText(m_textBeforeListChange);
+    };
+    QAbstractItemModel *items = model();
+    connect(items, &QAbstractItemModel::rowsAboutToBeInserted, this, listChanges);
+    connect(items, &QAbstractItemModel::rowsInserted, this, listChanged);
+    connect(items, &QAbstractItemModel::rowsAboutToBeRemoved, this, listChanges);
+    connect(items, &QAbstractItemModel::rowsRemoved, this, listChanged);
+    connect(items, &QAbstractItemModel::modelAboutToBeReset, this, listChanges);
+    connect(items, &QAbstractItemModel::modelReset, this, listChanged);
+    connect(table, &CachedTable::currentChanged, this, &DBComboBox::refresh);
     connect(table, &CachedTable::stateChanged, this, &DBComboBox::refresh);
+    connect(table, &QAbstractItemModel::dataChanged, this, &DBComboBox::onDataChanged);
     connect(table, &CachedTable::updateRecordRequested, this, [this] { updateRecord(); });
     connect(table, &QAbstractItemModel::modelReset, this, &DBComboBox::refresh);
-    connect(this, &QComboBox::activated, this, [this] { ErrorReporter::guard([this] { updateRecord(); }); });
+    connect(this, &QComboBox::activated, this, [this] {
+        // A choice made while the row is not being edited is not taken.
+        if (!m_link.editing())
+            refresh();
+        else
+            ErrorReporter::guard([this] { updateRecord(); });
+    });
     refresh();
 }
 
@@ -85,7 +188,15 @@ void DBComboBox::refresh()
     if (lineEdit() && m_link.size() > 0)
         lineEdit()->setMaxLength(std::max(m_link.size(), 255));
     setEditText(m_link.currentText());
+    if (lineEdit())
+        lineEdit()->setReadOnly(!m_link.editing());
     m_refreshing = false;
+}
+
+void DBComboBox::onDataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight)
+{
+    if (m_link.covers(topLeft, bottomRight))
+        refresh();
 }
 
 void DBComboBox::updateRecord()
@@ -98,23 +209,34 @@ void DBComboBox::updateRecord()
     m_link.table()->setValue(m_link.field(), typed.isEmpty() ? QVariant() : QVariant(typed));
 }
 
+void DBComboBox::focusInEvent(QFocusEvent *e)
+{
+    QComboBox::focusInEvent(e);
+    if (m_focus.enters(e))
+        emit entered();
+}
+
 void DBComboBox::focusOutEvent(QFocusEvent *e)
 {
     ErrorReporter::guard([this] { updateRecord(); });
     QComboBox::focusOutEvent(e);
+    if (m_focus.leaves(e))
+        emit exited();
 }
 
 // ---------------------------------------------------------------------------------------------
 
 DBMemo::DBMemo(CachedTable *table, const QString &field, QWidget *parent) : QPlainTextEdit(parent), m_link(table, field)
 {
-    connect(table, &CachedTable::recordChanged, this, &DBMemo::refresh);
+    setTabChangesFocus(true);
+    connect(table, &CachedTable::currentChanged, this, &DBMemo::refresh);
     connect(table, &CachedTable::stateChanged, this, &DBMemo::refresh);
+    connect(table, &QAbstractItemModel::dataChanged, this, &DBMemo::onDataChanged);
     connect(table, &CachedTable::updateRecordRequested, this, [this] { updateRecord(); });
     connect(table, &QAbstractItemModel::modelReset, this, &DBMemo::refresh);
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
         const int size = m_link.size();
-        if (size > 0 && toPlainText().size() > size) {
+        if (!m_refreshing && size > 0 && toPlainText().size() > size) {
             QString t = toPlainText().left(size);
             setPlainText(t);
             moveCursor(QTextCursor::End);
@@ -129,7 +251,14 @@ void DBMemo::refresh()
         return;
     m_refreshing = true;
     setPlainText(m_link.currentText());
+    setReadOnly(!m_link.editing());
     m_refreshing = false;
+}
+
+void DBMemo::onDataChanged(const QModelIndex &topLeft, const QModelIndex &bottomRight)
+{
+    if (m_link.covers(topLeft, bottomRight))
+        refresh();
 }
 
 void DBMemo::updateRecord()
@@ -142,10 +271,19 @@ void DBMemo::updateRecord()
     m_link.table()->setValue(m_link.field(), typed.isEmpty() ? QVariant() : QVariant(typed));
 }
 
+void DBMemo::focusInEvent(QFocusEvent *e)
+{
+    QPlainTextEdit::focusInEvent(e);
+    if (m_focus.enters(e))
+        emit entered();
+}
+
 void DBMemo::focusOutEvent(QFocusEvent *e)
 {
     ErrorReporter::guard([this] { updateRecord(); });
     QPlainTextEdit::focusOutEvent(e);
+    if (m_focus.leaves(e))
+        emit exited();
 }
 
 // ---------------------------------------------------------------------------------------------

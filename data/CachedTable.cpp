@@ -453,8 +453,9 @@ void CachedTable::post()
         endMoveRows();
         m_current = target;
     }
-    emit dataChanged(index(m_current, 0), index(m_current, std::max(0, int(m_fields.size()) - 1)));
+    // Browse first: a listener reading the row's values must find the row, not the emptied buffer.
     setState(State::Browse);
+    emit dataChanged(index(m_current, 0), index(m_current, std::max(0, int(m_fields.size()) - 1)));
     setCurrent(m_current);
     if (afterPost)
         afterPost();
@@ -593,6 +594,7 @@ void CachedTable::setValue(const QString &field, const QVariant &input)
 
 bool CachedTable::locate(const QVariant &key)
 {
+    checkBrowseMode();
     const QStringList keys = lookupKey();
     const int col = keys.isEmpty() ? -1 : fieldIndex(keys.first());
     if (col < 0)
@@ -613,6 +615,7 @@ bool CachedTable::locate(const QVariant &key)
 
 void CachedTable::locateNearest(const QVariant &key)
 {
+    checkBrowseMode();
     const QStringList keys = lookupKey();
     const int col = keys.isEmpty() ? -1 : fieldIndex(keys.first());
     if (col < 0 || m_rows.isEmpty())
@@ -705,9 +708,12 @@ int CachedTable::applyUpdates(int maxErrors)
                     marks << QStringLiteral("?");
                     params << row.values[i];
                 }
-            work << Pending{QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                .arg(table, cols.join(QStringLiteral(", ")), marks.join(QStringLiteral(", "))),
-                            params, false, r, -1};
+            // A row appended with every column left empty is stored as such.
+            const QString insert = cols.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table)
+                                                  : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
+                                                        .arg(table, cols.join(QStringLiteral(", ")),
+                                                             marks.join(QStringLiteral(", ")));
+            work << Pending{insert, params, false, r, -1};
         }
     }
     if (work.isEmpty())

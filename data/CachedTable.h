@@ -59,6 +59,9 @@ public:
     void cancel();
     void remove();   // deletes the current row (or drops a row being inserted)
     bool isModified() const { return m_modified; }
+    // Counts the row being inserted or edited as not changed by the user: values the program set
+    // itself while making the row (a new code) do not keep a move away from cancelling it.
+    void clearModified() { m_modified = false; }
     // Leaves insert or edit as a move does: posts a changed row, cancels an unchanged one.
     void checkBrowseMode();
 
@@ -71,6 +74,8 @@ public:
     // Sets a column of the row being edited or inserted; text longer than the column is cut.
     void setValue(const QString &field, const QVariant &value);
 
+    // Both lookups first leave insert or edit as a move does (checkBrowseMode), so the row found is
+    // the one that holds the key once a row being inserted is stored or dropped.
     // Exact match on the lookup key: moves there and returns true, or stays put and returns false.
     bool locate(const QVariant &key);
     // Moves to the first row whose key equals the value or sorts after it (the last row if none).

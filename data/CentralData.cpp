@@ -1,6 +1,8 @@
 #include "data/CentralData.h"
 
 #include "platform/SuitePaths.h"
+#include "platform/TextLine.h"
+#include "platform/WinText.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -52,14 +54,19 @@ QString clientLibraryFrom(const QString &caminhoGdsFile)
         throw std::runtime_error(QStringLiteral("Não foi possível ler o arquivo %1: %2")
                                      .arg(caminhoGdsFile, f.errorString())
                                      .toStdString());
-    QByteArray line = f.readLine(4096);
+    const QString library = clientLibraryFrom(f);
     if (f.error() != QFileDevice::NoError)
         throw std::runtime_error(QStringLiteral("Erro lendo o arquivo %1: %2")
                                      .arg(caminhoGdsFile, f.errorString())
                                      .toStdString());
-    while (line.endsWith('\n') || line.endsWith('\r'))
-        line.chop(1);
-    QString folder = QString::fromLatin1(line.left(100));
+    return library;
+}
+
+QString clientLibraryFrom(QIODevice &in)
+{
+    QByteArray line;
+    readTextLine(in, 100, line);
+    QString folder = WinText::decode(line);
     if (folder.isEmpty())
         return QStringLiteral("gds32.dll");
     if (!folder.endsWith(QLatin1Char('\\')) && folder.size() < 100)

@@ -5,10 +5,14 @@
 
 #include <memory>
 
+class QIODevice;
+
 // The client library the suite loads, from the first line of CaminhoGDS.txt: that folder (a
 // backslash added when missing, while the folder stays within 100 characters) and "GDS32.DLL";
 // "gds32.dll" when the file is missing or its first line is empty. An unreadable file raises.
 QString clientLibraryFrom(const QString &caminhoGdsFile);
+// The same from the file's bytes on an open device (the file, or a test's stand-in for it).
+QString clientLibraryFrom(QIODevice &in);
 
 // The database parameter as the suite composes it ("<address>:C:\praxolin\dados\praxolin.bd") and
 // the connection string that reaches it here: the mapped local file through the embedded engine when

@@ -1,8 +1,17 @@
 #include "register/RegisterPanel.h"
 
 #include "data/CentralData.h"
+#include "platform/ErrorReporter.h"
+#include "platform/Messages.h"
+#include "platform/WinText.h"
+#include "register/EnterKey.h"
 
 #include <QMenu>
+
+const QString RegisterPanel::MensagemNomeChave = QStringLiteral(
+    "O nome do convênio é um campo Chave e não pode ser alterado. Se for necessário mudar o nome do convênio, "
+    "deve-se excluir o registro existente e incluir um novo registro");
+const QString RegisterPanel::MensagemCodigoRepetido = QStringLiteral("Já existe um convênio com este Código.");
 
 RegisterPanel::RegisterPanel(CentralData &dm, QWidget *parent) : QWidget(parent), m_dm(dm)
 {
@@ -11,7 +20,7 @@ RegisterPanel::RegisterPanel(CentralData &dm, QWidget *parent) : QWidget(parent)
 
     Label6 = addLabel(QStringLiteral("Código"), 16, 8);
     DBEdit2 = place(new DBEdit(t, QStringLiteral("CODIGOCONVENIO"), this), 16, 24, 70);
-    DBEdit2->setReadOnly(true);
+    DBEdit2->setAlwaysReadOnly(true);
     DBEdit2->setFocusPolicy(Qt::ClickFocus);
     Label279 = addLabel(QStringLiteral("Convênio"), 96, 8);
     DBEditConvenio = place(new DBEdit(t, QStringLiteral("CONVENIO"), this), 96, 24, 330);
@@ -65,6 +74,20 @@ RegisterPanel::RegisterPanel(CentralData &dm, QWidget *parent) : QWidget(parent)
     for (int i = 1; i < m_campos.size(); ++i)
         setTabOrder(m_campos[i - 1], m_campos[i]);
 
+    // Enter moves on in every field but "Entra na Comissão", and in the code box.
+    m_enter = new EnterMovesOn(this);
+    m_enter->install(DBEdit2);
+    for (QWidget *w : m_campos)
+        if (w != DBComboBox1)
+            m_enter->install(w);
+
+    auto handler = [](auto body) { return [body] { ErrorReporter::guard(body); }; };
+    connect(DBEditConvenio, &DBEdit::entered, this, handler([this] { DBEditConvenioEnter(); }));
+    connect(DBEditConvenio, &DBEdit::exited, this, handler([this] { DBEditConvenioExit(); }));
+    connect(DBEditEMail, &DBEdit::exited, this, handler([this] { DBEditEMailExit(); }));
+    connect(DBEditObservacao, &DBMemo::entered, this, handler([this] { DBEditObservacaoEnter(); }));
+    connect(DBEditObservacao, &DBMemo::exited, this, handler([this] { DBEditObservacaoExit(); }));
+
     // The labels "Código" and "Convênio" carry the suite's migration command, which has no action here.
     for (QLabel *l : {Label6, Label279}) {
         l->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -82,6 +105,9 @@ RegisterPanel::RegisterPanel(CentralData &dm, QWidget *parent) : QWidget(parent)
     c.beforeEdit = [this] { ConveniosBeforeEdit(); };
     c.beforeCancel = [this] { ConveniosBeforeCancel(); };
     c.afterPost = [this] { ConveniosAfterPost(); };
+    c.beforePost = [this] { ConveniosBeforePost(); };
+    c.beforeScroll = [this] { ConveniosBeforeScroll(); };
+    c.onPostError = [this](const std::exception_ptr &e) { return ConveniosPostError(e); };
 }
 
 void RegisterPanel::ConveniosBeforeInsert()
@@ -98,19 +124,97 @@ void RegisterPanel::ConveniosBeforeInsert()
 void RegisterPanel::ConveniosAfterInsert()
 {
     m_dm.Convenios.setValue(QStringLiteral("CODIGOCONVENIO"), UltimoCodigo + 1);
+    // The code alone is not a change of the user's: moving away from a row left untouched drops it.
+    m_dm.Convenios.clearModified();
     if (DBEditConvenio->isVisible() && DBEditConvenio->isEnabled())
-        DBEditConvenio->setFocus();
+        DBEditConvenio->setFocus(Qt::OtherFocusReason);
 }
 
-void RegisterPanel::ConveniosBeforeEdit() { HabilitaCampos(); }
+void RegisterPanel::ConveniosBeforeEdit()
+{
+    m_nomeGravado = m_dm.Convenios.text(QStringLiteral("CONVENIO"));
+    HabilitaCampos();
+}
 
 void RegisterPanel::ConveniosBeforeCancel() { DesabilitaCampos(); }
 
+void RegisterPanel::ConveniosBeforePost()
+{
+    // Posting while the user is still in a box counts as leaving it: the e-mail is lower-cased, and a
+    // stored convênio's name cannot be changed by posting before the name box is left.
+    if (focado(DBEditEMail))
+        DBEditEMailExit();
+    CachedTable &c = m_dm.Convenios;
+    if (c.state() == CachedTable::State::Edit && !m_nomeGravado.isEmpty() &&
+        c.text(QStringLiteral("CONVENIO")) != m_nomeGravado) {
+        recusaMudancaDeNome();
+        throw SilentAbort();
+    }
+}
+
 void RegisterPanel::ConveniosAfterPost()
 {
-    m_dm.Convenios.writeBack(0);
+    // The fields are disabled even when the write-back fails: the row is no longer being edited, and
+    // a field left open would take typing that goes nowhere.
+    try {
+        m_dm.Convenios.writeBack(0);
+    } catch (...) {
+        DesabilitaCampos();
+        throw;
+    }
     DesabilitaCampos();
 }
+
+void RegisterPanel::ConveniosBeforeScroll() { NomeAoEntrar.clear(); }
+
+bool RegisterPanel::ConveniosPostError(const std::exception_ptr &error)
+{
+    const QString message = ErrorReporter::messageOf(error);
+    if (WinText::upperAscii(message.left(13)) != QStringLiteral("KEY VIOLATION"))
+        return false;
+    Messages::show(MensagemCodigoRepetido);
+    return true;
+}
+
+// ---------------------------------------------------------------------------------------------
+// Fields
+
+bool RegisterPanel::focado(QWidget *w) const { return w->window()->focusWidget() == w; }
+
+void RegisterPanel::recusaMudancaDeNome()
+{
+    Messages::show(MensagemNomeChave);
+    m_dm.Convenios.cancel();
+}
+
+void RegisterPanel::DBEditConvenioEnter() { NomeAoEntrar = DBEditConvenio->text().left(60); }
+
+void RegisterPanel::DBEditConvenioExit()
+{
+    // Leaving because the fields are being disabled (a post, a cancel, the window's activation) is
+    // not the user's move; a changed name is still refused when the row is posted.
+    if (m_desabilitando)
+        return;
+    if (!NomeAoEntrar.isEmpty() && DBEditConvenio->text() != NomeAoEntrar)
+        recusaMudancaDeNome();
+}
+
+void RegisterPanel::DBEditEMailExit()
+{
+    const QString lower = WinText::lowerAscii(DBEditEMail->text());
+    if (lower != DBEditEMail->text()) {
+        DBEditEMail->setText(lower);
+        DBEditEMail->updateRecord();
+    }
+}
+
+void RegisterPanel::DBEditObservacaoEnter()
+{
+    DBEditObservacao->resize(DBEditObservacao->width(), 200);
+    DBEditObservacao->raise();
+}
+
+void RegisterPanel::DBEditObservacaoExit() { DBEditObservacao->resize(DBEditObservacao->width(), 21); }
 
 QLabel *RegisterPanel::addLabel(const QString &caption, int x, int y)
 {
@@ -135,6 +239,11 @@ void RegisterPanel::HabilitaCampos()
 
 void RegisterPanel::DesabilitaCampos()
 {
-    for (QWidget *w : m_campos)
-        w->setEnabled(false);
+    // From the last field to the first, so a focus that leaves a disabled field goes straight past
+    // the group instead of through each of its fields.
+    const bool antes = m_desabilitando;
+    m_desabilitando = true;
+    for (auto it = m_campos.crbegin(); it != m_campos.crend(); ++it)
+        (*it)->setEnabled(false);
+    m_desabilitando = antes;
 }

@@ -3,6 +3,7 @@
 #include "data/Connection.h"
 #include "data/Schema.h"
 #include "platform/WinText.h"
+#include "tools/setup/ReportFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -73,6 +74,8 @@ void createEmptySuite(const QString &root, const Options &options)
     iface.setDatabase(interfaceDatabasePath(root));
     Schema::createInterface(iface);
     iface.close();
+
+    writeReportProject(root);
 }
 
 }

@@ -2,7 +2,8 @@
 #include <QString>
 
 // Creates the folders and files of a suite: PRAXOLIN.INI, "dados/praxolin.bd" (central) and
-// "interfac/praxolin.bd" (interface) built from the shipped schema, and the RPT folder.
+// "interfac/praxolin.bd" (interface) built from the shipped schema, and the RPT folder with the
+// module's report project "rptConvenio.rav".
 namespace SuiteBuilder {
 
 struct Options {

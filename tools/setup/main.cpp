@@ -1,10 +1,13 @@
 // praxolin-setup: creates a suite folder for the convênio module.
 //
 //   praxolin-setup --suite DIR [--force] [--empty] [--server ADDRESS] [--cash-only VALUE]
+//                  [--scale [--orders N] [--convenios N] [--movements N]]
 //
 // DIR receives PRAXOLIN.INI, dados/praxolin.bd, interfac/praxolin.bd, RPT/, and the stand-ins
-// Rebatex.exe and Mirrorup.exe; the databases get the demo rows unless --empty is given.
+// Rebatex.exe and Mirrorup.exe; the databases get the demo rows unless --empty is given, or the
+// rows of a large pharmacy (tools/setup/ScaleData.h) with --scale.
 #include "tools/setup/DemoData.h"
+#include "tools/setup/ScaleData.h"
 #include "tools/setup/SuiteBuilder.h"
 
 #include <QCommandLineParser>
@@ -37,7 +40,17 @@ int main(int argc, char *argv[])
         QStringLiteral("cash-only"),
         QStringLiteral("Value of \"PERMITIR QUITAR CONVENIOS APENAS NO CAIXA\" (SIM reserves settlements to the cash register)."),
         QStringLiteral("VALUE"));
-    parser.addOptions({suiteOption, forceOption, emptyOption, serverOption, cashOnlyOption});
+    const QCommandLineOption scaleOption(
+        QStringLiteral("scale"),
+        QStringLiteral("Fill the suite like a large pharmacy: by default 2,000 convênios, 1,000,000 orders with their "
+                       "items, formulas, components, instalments and accounts, 1,000,000 cash movements."));
+    const QCommandLineOption ordersOption(QStringLiteral("orders"), QStringLiteral("Orders of --scale."), QStringLiteral("N"));
+    const QCommandLineOption conveniosOption(QStringLiteral("convenios"), QStringLiteral("Convênios of --scale."),
+                                             QStringLiteral("N"));
+    const QCommandLineOption movementsOption(QStringLiteral("movements"),
+                                             QStringLiteral("Cash-register movements of --scale."), QStringLiteral("N"));
+    parser.addOptions({suiteOption, forceOption, emptyOption, serverOption, cashOnlyOption, scaleOption, ordersOption,
+                       conveniosOption, movementsOption});
     parser.process(app);
 
     QTextStream out(stdout);
@@ -60,6 +73,39 @@ int main(int argc, char *argv[])
 
     QElapsedTimer timer;
     timer.start();
+    if (parser.isSet(scaleOption)) {
+        ScaleData::Options scale;
+        for (const auto &[option, target] : {std::pair{&ordersOption, &scale.orders},
+                                             std::pair{&conveniosOption, &scale.convenios},
+                                             std::pair{&movementsOption, &scale.movements}}) {
+            if (!parser.isSet(*option))
+                continue;
+            bool ok = false;
+            *target = parser.value(*option).toInt(&ok);
+            if (!ok || *target < 0) {
+                err << "praxolin-setup: --" << option->names().first() << " needs a whole number.\n";
+                return 1;
+            }
+        }
+        try {
+            ScaleData::createSuite(root, options, scale, [&](const QString &step) {
+                out << "  " << step << " (" << timer.elapsed() / 1000 << " s)\n";
+                out.flush();
+            });
+        } catch (const std::exception &e) {
+            err << "praxolin-setup: " << QString::fromLocal8Bit(e.what()) << "\n";
+            return 1;
+        }
+        out << "Scale suite created in " << root << " (" << timer.elapsed() / 1000 << " s)\n";
+        const ScaleData::Set extrato = ScaleData::statementSet(scale);
+        out << "  statement: \"" << extrato.convenio << "\", " << extrato.openOrders << " open orders from "
+            << extrato.first.toString(Qt::ISODate) << " to " << extrato.last.toString(Qt::ISODate) << "\n";
+        for (const ScaleData::Set &s : ScaleData::settlementSets(scale))
+            out << "  settlement: \"" << s.convenio << "\", " << s.openOrders << " open orders from "
+                << s.first.toString(Qt::ISODate) << " to " << s.last.toString(Qt::ISODate) << "\n";
+        out << "  stored logon: ADMIN (password 123)\n";
+        return 0;
+    }
     try {
         DemoData::createSuite(root, options, withRows);
     } catch (const std::exception &e) {

@@ -1,0 +1,54 @@
+#pragma once
+#include <QFrame>
+#include <memory>
+
+class CentralData;
+class DBGrid;
+class DBText;
+class QLabel;
+class QPushButton;
+class ReportModule;
+
+// The closing list "Fechamento no Período": every convênio with its amount to pay and its due day,
+// the period it was confirmed for, and the commands to print the closing and to go back.
+class ClosingPanel : public QFrame {
+    Q_OBJECT
+public:
+    ClosingPanel(CentralData &dm, QWidget *parent = nullptr);
+    ~ClosingPanel() override;
+
+    // Shows the list after the period dialog was confirmed in Totalizar mode, positioned on
+    // ConvenioAtual.
+    void Totaliza();
+
+    // The report module, created at its first use with the data connections of the closing.
+    ReportModule &RM();
+
+    QLabel *Panel1;         // title bar "Fechamento no Período"
+    QLabel *LabelPeriodo;   // "Período: "
+    DBText *DBText1 = nullptr;   // initial date (bound when the interface module exists)
+    QLabel *LabelA;         // "a"
+    DBText *DBText2 = nullptr;   // final date
+    QPushButton *btn1;      // "Imprimir"
+    QPushButton *BitBtn3;   // "Voltar"
+    DBGrid *DBGrid1;
+
+    static const QString ReportName;   // "rptFechPeriodo"
+
+signals:
+    // Voltar: the register commands come back.
+    void voltou();
+
+public slots:
+    void BotVoltarDebClick();
+    void btn1Click();
+
+protected:
+    void resizeEvent(QResizeEvent *e) override;
+
+private:
+    void ligaPeriodo();
+
+    CentralData &m_dm;
+    std::unique_ptr<ReportModule> m_rm;
+};

@@ -1,0 +1,224 @@
+#include "register/SearchPanels.h"
+
+#include "controls/DBGrid.h"
+#include "data/CentralData.h"
+#include "platform/ErrorReporter.h"
+#include "register/EnterKey.h"
+
+#include <QFocusEvent>
+#include <QKeyEvent>
+
+namespace {
+
+QLabel *titleBar(const QString &caption, QWidget *parent)
+{
+    auto *t = new QLabel(caption, parent);
+    t->setAlignment(Qt::AlignCenter);
+    t->setAutoFillBackground(true);
+    QPalette p = t->palette();
+    p.setColor(QPalette::Window, QColor(0, 0, 128));
+    p.setColor(QPalette::WindowText, Qt::white);
+    t->setPalette(p);
+    QFont f = t->font();
+    f.setBold(true);
+    t->setFont(f);
+    return t;
+}
+
+void raisedPanel(QFrame *panel)
+{
+    panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    panel->setLineWidth(2);
+    panel->setAutoFillBackground(true);
+}
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------
+
+SearchNamePanel::SearchNamePanel(QWidget *parent) : QFrame(parent)
+{
+    setObjectName(QStringLiteral("PainelPesqNomeConv"));
+    raisedPanel(this);
+    Panel13 = titleBar(QStringLiteral("Pesquisa"), this);
+    Label401 = new QLabel(QStringLiteral("Digite o nome do convênio"), this);
+    EditPesqConv = new QLineEdit(this);
+    EditPesqConv->setObjectName(QStringLiteral("EditPesqConv"));
+    BotPesqConvi = new QPushButton(QStringLiteral("&Localizar"), this);
+    BotPesqConvi->setObjectName(QStringLiteral("BotPesqConvi"));
+    BotPesqConvi->setAutoDefault(true);   // Enter on the focused button presses it
+    setTabOrder(EditPesqConv, BotPesqConvi);
+    hide();
+}
+
+void SearchNamePanel::resizeEvent(QResizeEvent *e)
+{
+    QFrame::resizeEvent(e);
+    const int w = width();
+    Panel13->setGeometry(3, 3, w - 6, 20);
+    Label401->setGeometry(16, 34, w - 32, 16);
+    EditPesqConv->setGeometry(16, 52, w - 32, 21);
+    BotPesqConvi->setGeometry(w - 16 - 100, height() - 12 - 30, 100, 30);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+const QString SearchListPanel::Instrucao =
+    QStringLiteral("Tecle") + QString(16, QLatin1Char(' ')) + QStringLiteral("para confirmar ou") +
+    QString(16, QLatin1Char(' ')) + QStringLiteral("para cancelar.");
+
+SearchListPanel::SearchListPanel(CentralData &dm, QWidget *parent) : QFrame(parent)
+{
+    setObjectName(QStringLiteral("PainelPesqConv"));
+    raisedPanel(this);
+    Panel89 = titleBar(QStringLiteral("Relação de Convênios"), this);
+    GradePesqConvenio = new DBGrid(&dm.Convenios, this);
+    GradePesqConvenio->setObjectName(QStringLiteral("GradePesqConvenio"));
+    GradePesqConvenio->setColumns({{QStringLiteral("CONVENIO"), QStringLiteral("Descrição"), 327},
+                                   {QStringLiteral("CONTATO"), QStringLiteral("CONTATO"), 0},
+                                   {QStringLiteral("REFERENCIA"), QStringLiteral("Referência"), 64},
+                                   {QStringLiteral("ROTA"), QStringLiteral("ROTA"), 64}});
+    GradePesqConvenio->setCtrlDeleteAllowed(true);
+    Label403 = new QLabel(Instrucao, this);
+    BotEnterPesqConv = new QPushButton(QStringLiteral("Enter"), this);
+    BotEscPesqConv = new QPushButton(QStringLiteral("Esc"), this);
+    for (QPushButton *b : {BotEnterPesqConv, BotEscPesqConv}) {
+        b->setAutoDefault(true);
+        QFont f = b->font();
+        f.setPointSizeF(f.pointSizeF() * 0.85);
+        b->setFont(f);
+    }
+    hide();
+}
+
+void SearchListPanel::resizeEvent(QResizeEvent *e)
+{
+    QFrame::resizeEvent(e);
+    const int w = width(), h = height();
+    Panel89->setGeometry(3, 3, w - 6, 20);
+    GradePesqConvenio->setGeometry(8, 28, w - 16, h - 28 - 36);
+    const QFontMetrics fm = Label403->fontMetrics();
+    const int lineTop = h - 28;
+    Label403->setGeometry(12, lineTop, fm.horizontalAdvance(Instrucao) + 4, 20);
+    // The two buttons cover the gaps of sixteen blanks, so the line reads as an instruction.
+    const int blank = fm.horizontalAdvance(QLatin1Char(' '));
+    const int gap = fm.horizontalAdvance(QString(16, QLatin1Char(' ')));
+    const int gap1 = 12 + fm.horizontalAdvance(QStringLiteral("Tecle"));
+    const int gap2 = 12 + fm.horizontalAdvance(QStringLiteral("Tecle") + QString(16, QLatin1Char(' ')) +
+                                               QStringLiteral("para confirmar ou"));
+    BotEnterPesqConv->setGeometry(gap1 + blank, lineTop, gap - 2 * blank, 20);
+    BotEscPesqConv->setGeometry(gap2 + blank, lineTop, gap - 2 * blank, 20);
+}
+
+// ---------------------------------------------------------------------------------------------
+
+const QRect ConvenioSearch::PlacementFromRegister(108, 147, 336, 134);
+const QRect ConvenioSearch::PlacementFromButtonBar(211, 89, 345, 145);
+const QRect ConvenioSearch::PlacementOfList(8, 5, 769, 452);
+
+ConvenioSearch::ConvenioSearch(CentralData &dm, QWidget *painelConvenios, QObject *parent)
+    : QObject(parent), m_dm(dm), m_enter(new EnterMovesOn(this))
+{
+    PainelPesqNomeConv = new SearchNamePanel(painelConvenios);
+    PainelPesqConv = new SearchListPanel(dm, painelConvenios);
+
+    QLineEdit *edit = PainelPesqNomeConv->EditPesqConv;
+    m_enter->install(edit);
+    edit->installEventFilter(this);
+    PainelPesqConv->GradePesqConvenio->installEventFilter(this);
+
+    connect(PainelPesqNomeConv->BotPesqConvi, &QPushButton::clicked, this, &ConvenioSearch::BotPesqConviClick);
+    connect(PainelPesqConv->BotEnterPesqConv, &QPushButton::clicked, this, &ConvenioSearch::BotEnterPesqConvClick);
+    connect(PainelPesqConv->BotEscPesqConv, &QPushButton::clicked, this, &ConvenioSearch::BotEscPesqConvClick);
+}
+
+void ConvenioSearch::BotPesqConvenioClick()
+{
+    ErrorReporter::guard([this] { inicia(PlacementFromRegister); });
+}
+
+void ConvenioSearch::act_PesquisarExecute()
+{
+    ErrorReporter::guard([this] { inicia(PlacementFromButtonBar); });
+}
+
+void ConvenioSearch::inicia(const QRect &placement)
+{
+    NomeAntesPesquisa = m_dm.Convenios.text(QStringLiteral("CONVENIO")).left(100);
+    emit desabilitaBotoes();
+    PainelPesqNomeConv->setGeometry(placement);
+    PainelPesqNomeConv->show();
+    PainelPesqNomeConv->raise();
+    PainelPesqNomeConv->EditPesqConv->setFocus(Qt::OtherFocusReason);
+}
+
+void ConvenioSearch::EditPesqConvExit()
+{
+    // The name panel closes only through "&Localizar": leaving the name box goes there.
+    if (PainelPesqNomeConv->isVisible())
+        PainelPesqNomeConv->BotPesqConvi->setFocus(Qt::OtherFocusReason);
+}
+
+void ConvenioSearch::BotPesqConviClick()
+{
+    ErrorReporter::guard([this] {
+        CachedTable &c = m_dm.Convenios;
+        const QString nome = PainelPesqNomeConv->EditPesqConv->text();
+        // Both lookups first end an insert or edit under way; a post that fails stops here.
+        if (c.locate(nome)) {
+            PainelPesqNomeConv->hide();
+            emit habilitaBotoes();
+            return;
+        }
+        c.locateNearest(nome);
+        PainelPesqConv->setGeometry(PlacementOfList);
+        PainelPesqConv->show();
+        PainelPesqConv->raise();
+        PainelPesqNomeConv->hide();
+        PainelPesqConv->GradePesqConvenio->setFocus(Qt::OtherFocusReason);
+    });
+}
+
+void ConvenioSearch::fechaLista()
+{
+    PainelPesqConv->hide();
+    emit habilitaBotoes();
+}
+
+bool ConvenioSearch::GradePesqConvenioKeyPress(int key)
+{
+    switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        fechaLista();   // the register stays on the convênio chosen in the list
+        return true;
+    case Qt::Key_Escape:
+        ErrorReporter::guard([this] {
+            // Back to the convênio of before the search; when it is gone, the list stays open.
+            if (m_dm.Convenios.locate(NomeAntesPesquisa))
+                fechaLista();
+        });
+        return true;
+    default:
+        return false;
+    }
+}
+
+// The two buttons close the list where it stands: unlike the Esc key, "Esc" keeps the chosen convênio.
+void ConvenioSearch::BotEnterPesqConvClick() { fechaLista(); }
+
+void ConvenioSearch::BotEscPesqConvClick() { fechaLista(); }
+
+bool ConvenioSearch::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == PainelPesqConv->GradePesqConvenio && event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if ((key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && GradePesqConvenioKeyPress(key->key()))
+            return true;
+    } else if (watched == PainelPesqNomeConv->EditPesqConv && event->type() == QEvent::FocusOut) {
+        const auto reason = static_cast<QFocusEvent *>(event)->reason();
+        if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
+            EditPesqConvExit();
+    }
+    return QObject::eventFilter(watched, event);
+}

@@ -1,0 +1,89 @@
+#pragma once
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QObject>
+#include <QPushButton>
+#include <QRect>
+
+class CentralData;
+class DBGrid;
+class EnterMovesOn;
+
+// The small panel in which the user types the name of the convênio to find: title "Pesquisa", the
+// name box (never cleared, so it shows the previous search) and "&Localizar". It has no cancel.
+class SearchNamePanel : public QFrame {
+    Q_OBJECT
+public:
+    explicit SearchNamePanel(QWidget *parent);
+    QLabel *Panel13;        // title bar
+    QLabel *Label401;
+    QLineEdit *EditPesqConv;
+    QPushButton *BotPesqConvi;
+
+protected:
+    void resizeEvent(QResizeEvent *e) override;
+};
+
+// The list of all convênios, on the register's own table (its current row is the register's
+// convênio), with the instruction line "Tecle [Enter] para confirmar ou [Esc] para cancelar.".
+class SearchListPanel : public QFrame {
+    Q_OBJECT
+public:
+    SearchListPanel(CentralData &dm, QWidget *parent);
+    QLabel *Panel89;        // title bar
+    DBGrid *GradePesqConvenio;
+    QLabel *Label403;
+    QPushButton *BotEnterPesqConv;
+    QPushButton *BotEscPesqConv;
+
+    static const QString Instrucao;   // Label403's caption
+
+protected:
+    void resizeEvent(QResizeEvent *e) override;
+};
+
+// Finding a convênio by its name. The name panel opens over the register; an exact name makes that
+// convênio current at once; any other text opens the list at the nearest name, where the arrows
+// pick, Enter confirms and Esc goes back to the convênio that was current before the search. The
+// register's command buttons are locked while either panel is open.
+class ConvenioSearch : public QObject {
+    Q_OBJECT
+public:
+    // The panels are created hidden as children of `painelConvenios`.
+    ConvenioSearch(CentralData &dm, QWidget *painelConvenios, QObject *parent = nullptr);
+
+    SearchNamePanel *PainelPesqNomeConv;
+    SearchListPanel *PainelPesqConv;
+    // The name of the convênio that was current when the search started (at most 100 characters).
+    QString NomeAntesPesquisa;
+
+    // Where each panel opens, relative to the register panel.
+    static const QRect PlacementFromRegister;    // "&Pesquisar" of the register's command column
+    static const QRect PlacementFromButtonBar;   // "Pesquisar" of the button bar
+    static const QRect PlacementOfList;
+
+public slots:
+    void BotPesqConvenioClick();
+    void act_PesquisarExecute();
+    void BotPesqConviClick();
+    void BotEnterPesqConvClick();
+    void BotEscPesqConvClick();
+
+signals:
+    // The register's five command buttons: locked while a search panel is open, released after.
+    void desabilitaBotoes();
+    void habilitaBotoes();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void inicia(const QRect &placement);
+    void EditPesqConvExit();
+    bool GradePesqConvenioKeyPress(int key);
+    void fechaLista();
+
+    CentralData &m_dm;
+    EnterMovesOn *m_enter;
+};

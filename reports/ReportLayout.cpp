@@ -1,0 +1,278 @@
+#include "reports/ReportLayout.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QRegularExpression>
+#include <stdexcept>
+
+namespace {
+
+constexpr double kCellPadding = 0.1;   // cm inside each column
+constexpr double kRuleGap = 0.15;      // cm around a rule
+
+bool isNull(const QVariant &v) { return !v.isValid() || v.isNull(); }
+
+QString fieldNotFound(const QString &field, const QString &connection)
+{
+    return QStringLiteral("Field '%1' not found in data connection '%2'").arg(field, connection);
+}
+
+// Fills "{connection.FIELD}" and "{connection.FIELD:format}" with the connection's first row, and
+// "{date}" with today's date; "{page}" and "{pages}" are left for the page.
+QString fillFields(const QString &text, const std::function<RowSet(const QString &)> &rowsOf)
+{
+    static const QRegularExpression re(QStringLiteral("\\{([A-Za-z0-9_]+)(?:\\.([A-Za-z0-9_]+))?(?::([^}]*))?\\}"));
+    QString out;
+    qsizetype last = 0;
+    auto it = re.globalMatch(text);
+    while (it.hasNext()) {
+        const auto m = it.next();
+        out += text.mid(last, m.capturedStart() - last);
+        last = m.capturedEnd();
+        const QString first = m.captured(1), field = m.captured(2), format = m.captured(3);
+        if (field.isEmpty()) {
+            if (first == QLatin1String("date"))
+                out += formatReportValue(QDate::currentDate(), format);
+            else
+                out += m.captured(0);   // {page}, {pages} and unknown words stay as written
+            continue;
+        }
+        const RowSet rows = rowsOf(first);
+        if (rows.indexOf(field) < 0 && !rows.fields.isEmpty())
+            throw std::runtime_error(fieldNotFound(field, first).toStdString());
+        out += rows.rows.isEmpty() ? QString() : formatReportValue(rows.value(0, field), format);
+    }
+    out += text.mid(last);
+    return out;
+}
+
+class Pager {
+public:
+    Pager(ReportDocument &doc, const std::function<void(int)> &onPage) : m_doc(doc), m_onPage(onPage)
+    {
+        m_left = doc.margins.left();
+        m_width = doc.pageSize.width() - doc.margins.left() - doc.margins.right();
+        m_tableWidth = 0;
+        for (const ReportColumn &c : doc.columns)
+            m_tableWidth += c.width;
+        const double footerHeight = doc.footer.text.isEmpty() ? 0 : reportLineHeight(doc.footer.font.size) + kRuleGap;
+        m_bottom = doc.pageSize.height() - doc.margins.bottom() - footerHeight;
+    }
+
+    void newPage()
+    {
+        m_doc.pages.append(ReportPage());
+        if (m_onPage)
+            m_onPage(int(m_doc.pages.size()));
+        m_y = m_doc.margins.top();
+        for (const ReportTextLine &l : m_doc.header)
+            textLine(l);
+        if (!m_doc.columns.isEmpty()) {
+            m_y += kRuleGap;
+            QStringList titles;
+            for (const ReportColumn &c : m_doc.columns)
+                titles << c.title;
+            tableLine(titles, ReportFont{m_doc.fontSize, true});
+            rule();
+        }
+    }
+
+    // Starts a new page unless `height` more centimetres fit on this one.
+    void room(double height)
+    {
+        if (m_doc.pages.isEmpty() || m_y + height > m_bottom + 1e-9)
+            newPage();
+    }
+
+    void textLine(const ReportTextLine &l)
+    {
+        const double h = reportLineHeight(l.font.size);
+        page().texts << PlacedText{QRectF(m_left, m_y, m_width, h), l.text, l.font, l.align};
+        m_y += h;
+    }
+
+    void tableLine(const QStringList &cells, const ReportFont &font)
+    {
+        const double h = reportLineHeight(font.size);
+        double x = m_left;
+        for (int c = 0; c < m_doc.columns.size(); ++c) {
+            const ReportColumn &col = m_doc.columns[c];
+            const QString text = cells.value(c);
+            if (!text.isEmpty()) {
+                // Titles sit over their columns with the columns' own alignment.
+                const QRectF box(x + kCellPadding, m_y, std::max(0.0, col.width - 2 * kCellPadding), h);
+                page().texts << PlacedText{box, text, font, col.align};
+            }
+            x += col.width;
+        }
+        m_y += h;
+    }
+
+    void rule()
+    {
+        m_y += kRuleGap / 2;
+        page().rules << QLineF(m_left, m_y, m_left + m_tableWidth, m_y);
+        m_y += kRuleGap / 2;
+    }
+
+    double rowHeight() const { return reportLineHeight(m_doc.fontSize); }
+
+    void footers()
+    {
+        if (m_doc.footer.text.isEmpty())
+            return;
+        const double h = reportLineHeight(m_doc.footer.font.size);
+        const double top = m_doc.pageSize.height() - m_doc.margins.bottom() - h;
+        const int count = int(m_doc.pages.size());
+        for (int p = 0; p < count; ++p) {
+            m_doc.pages[p].texts << PlacedText{QRectF(m_left, top, m_width, h),
+                                               footerText(m_doc.footer.text, p + 1, count), m_doc.footer.font,
+                                               m_doc.footer.align};
+        }
+        // The header may show page numbers as well.
+        for (int p = 0; p < count; ++p)
+            for (PlacedText &t : m_doc.pages[p].texts)
+                t.text = footerText(t.text, p + 1, count);
+    }
+
+private:
+    ReportPage &page() { return m_doc.pages.last(); }
+
+    ReportDocument &m_doc;
+    const std::function<void(int)> &m_onPage;
+    double m_left = 0, m_width = 0, m_tableWidth = 0, m_bottom = 0, m_y = 0;
+};
+
+} // namespace
+
+double reportLineHeight(double pointSize) { return pointSize * 1.45 / 72.0 * 2.54; }
+
+QString footerText(const QString &pattern, int page, int pages)
+{
+    QString s = pattern;
+    s.replace(QLatin1String("{pages}"), QString::number(pages));
+    s.replace(QLatin1String("{page}"), QString::number(page));
+    return s;
+}
+
+QString formatReportValue(const QVariant &value, const QString &format, const QLocale &locale)
+{
+    if (isNull(value))
+        return {};
+    const int type = value.metaType().id();
+    if (type == QMetaType::QDate || type == QMetaType::QDateTime) {
+        const QDate d = type == QMetaType::QDate ? value.toDate() : value.toDateTime().date();
+        QString pattern = format.isEmpty() ? QStringLiteral("dd/mm/yy") : format;
+        pattern.replace(QLatin1Char('m'), QLatin1Char('M'));
+        return d.toString(pattern);
+    }
+    if (type == QMetaType::QTime)
+        return value.toTime().toString(QStringLiteral("HH:mm"));
+    const bool number = value.metaType() == QMetaType::fromType<Decimal>() || type == QMetaType::Double ||
+                        type == QMetaType::Float;
+    if (number || (!format.isEmpty() && (type == QMetaType::Int || type == QMetaType::LongLong))) {
+        const Decimal d = Decimal::fromVariant(value);
+        if (format.isEmpty()) {
+            QString s = d.toSqlText(d.scale());
+            return s.replace(QLatin1Char('.'), locale.decimalPoint());
+        }
+        const qsizetype point = format.indexOf(QLatin1Char('.'));
+        const int places = point < 0 ? 0 : int(format.size() - point - 1);
+        QString s = d.toDisplayText(locale, places);
+        if (!format.contains(QLatin1Char(',')))
+            s.remove(locale.groupSeparator());
+        return s;
+    }
+    return value.toString();
+}
+
+ReportDocument buildReport(const ReportDefinition &def, const std::function<RowSet(const QString &)> &rowsOf,
+                           const std::function<void(int)> &onPage)
+{
+    ReportDocument doc;
+    doc.name = def.name;
+    doc.title = def.title;
+    doc.landscape = def.landscape;
+    doc.pageSize = def.landscape ? def.pageSize.transposed() : def.pageSize;
+    doc.margins = def.margins;
+    doc.fontFamily = def.fontFamily;
+    doc.fontSize = def.fontSize;
+    doc.columns = def.columns;
+    doc.footer = def.footer;
+    for (ReportTextLine l : def.header) {
+        l.text = fillFields(l.text, rowsOf);
+        doc.header << l;
+    }
+
+    // Detail lines and totals.
+    if (!def.detailConnection.isEmpty()) {
+        const RowSet rows = rowsOf(def.detailConnection);
+        for (const ReportColumn &c : def.columns)
+            if (rows.indexOf(c.field) < 0)
+                throw std::runtime_error(fieldNotFound(c.field, def.detailConnection).toStdString());
+        QList<Decimal> sums(def.totals.size(), Decimal(0, 2));
+        for (int r = 0; r < rows.rowCount(); ++r) {
+            QStringList cells;
+            for (const ReportColumn &c : def.columns)
+                cells << formatReportValue(rows.value(r, c.field), c.format);
+            doc.rows << cells;
+            for (int t = 0; t < def.totals.size(); ++t) {
+                const QVariant v = rows.value(r, def.totals[t].field);
+                if (!isNull(v))
+                    sums[t] = sums[t] + Decimal::fromVariant(v);
+            }
+        }
+        for (int t = 0; t < def.totals.size(); ++t) {
+            QStringList cells(def.columns.size());
+            cells[0] = def.totals[t].label;
+            for (int c = 0; c < def.columns.size(); ++c)
+                if (def.columns[c].field.compare(def.totals[t].field, Qt::CaseInsensitive) == 0) {
+                    const QString format = def.totals[t].format.isEmpty() ? def.columns[c].format : def.totals[t].format;
+                    cells[c] = c == 0 ? def.totals[t].label + QLatin1Char(' ') + formatReportValue(QVariant::fromValue(sums[t]), format)
+                                      : formatReportValue(QVariant::fromValue(sums[t]), format);
+                }
+            doc.totals << cells;
+        }
+    }
+
+    // Pages.
+    Pager pager(doc, onPage);
+    pager.newPage();
+    for (const QStringList &cells : std::as_const(doc.rows)) {
+        pager.room(pager.rowHeight());
+        pager.tableLine(cells, ReportFont{doc.fontSize, false});
+    }
+    if (!doc.totals.isEmpty()) {
+        pager.room(kRuleGap + doc.totals.size() * pager.rowHeight());
+        pager.rule();
+        for (const QStringList &cells : std::as_const(doc.totals))
+            pager.tableLine(cells, ReportFont{doc.fontSize, true});
+    }
+    pager.footers();
+    return doc;
+}
+
+QString ReportDocument::plainText() const
+{
+    QStringList pagesText;
+    for (const ReportPage &p : pages) {
+        // Texts on the same line (same top) joined left to right.
+        QList<PlacedText> texts = p.texts;
+        std::stable_sort(texts.begin(), texts.end(), [](const PlacedText &a, const PlacedText &b) {
+            if (!qFuzzyCompare(1.0 + a.box.top(), 1.0 + b.box.top()))
+                return a.box.top() < b.box.top();
+            return a.box.left() < b.box.left();
+        });
+        QStringList lines;
+        double top = -1;
+        for (const PlacedText &t : texts) {
+            if (lines.isEmpty() || !qFuzzyCompare(1.0 + t.box.top(), 1.0 + top))
+                lines << t.text;
+            else
+                lines.last() += QLatin1Char('\t') + t.text;
+            top = t.box.top();
+        }
+        pagesText << lines.join(QLatin1Char('\n'));
+    }
+    return pagesText.join(QStringLiteral("\n\f\n"));
+}

@@ -1,0 +1,164 @@
+#include "reports/ReportPreview.h"
+
+#include "platform/ErrorReporter.h"
+#include "reports/ReportModule.h"
+#include "reports/ReportOutput.h"
+
+#include <QAction>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPageSetupDialog>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrintPreviewWidget>
+#include <QStyle>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+ReportStatusWindow::ReportStatusWindow(QWidget *parent) : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint)
+{
+    setWindowTitle(QStringLiteral("Report Status"));
+    m_label = new QLabel(this);
+    m_label->setAlignment(Qt::AlignCenter);
+    m_label->setMinimumWidth(260);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(24, 18, 24, 18);
+    layout->addWidget(m_label);
+}
+
+void ReportStatusWindow::showText(const QString &text)
+{
+    m_label->setText(text);
+    if (!isVisible())
+        show();
+    m_label->repaint();
+}
+
+QString ReportStatusWindow::text() const { return m_label->text(); }
+
+// ---------------------------------------------------------------------------------------------
+
+ReportPreviewDialog::ReportPreviewDialog(ReportModule &module, const ReportDocument &doc, QWidget *parent)
+    : QDialog(parent), m_module(module), m_doc(doc), m_previewPrinter(QPrinter::HighResolution)
+{
+    const ReportSettings &s = module.settings;
+    setWindowTitle(s.previewTitle);
+    setModal(s.previewModal);
+    setWindowFlag(Qt::WindowMinMaxButtonsHint, true);
+    if (s.previewMaximized)
+        setWindowState(windowState() | Qt::WindowMaximized);
+
+    m_previewPrinter.setFullPage(true);
+    m_previewPrinter.setPageLayout(ReportOutput::pageLayout(m_doc));
+    m_previewPrinter.setDocName(s.jobTitle);
+    m_preview = new QPrintPreviewWidget(&m_previewPrinter, this);
+    connect(m_preview, &QPrintPreviewWidget::paintRequested, this, &ReportPreviewDialog::paintPreview);
+    connect(m_preview, &QPrintPreviewWidget::previewChanged, this, &ReportPreviewDialog::updatePageLabel);
+
+    auto *bar = new QToolBar(this);
+    QStyle *st = style();
+    m_print = bar->addAction(st->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("&Print..."), this,
+                             &ReportPreviewDialog::printReport);
+    m_print->setEnabled(s.allowPrinting);
+    m_save = bar->addAction(st->standardIcon(QStyle::SP_DialogSaveButton), QStringLiteral("&Save..."), this,
+                            &ReportPreviewDialog::saveReport);
+    bar->addAction(QStringLiteral("Page Set&up..."), this, &ReportPreviewDialog::pageSetup);
+    bar->addSeparator();
+    bar->addAction(st->standardIcon(QStyle::SP_MediaSkipBackward), QStringLiteral("First page"), m_preview,
+                   [this] { m_preview->setCurrentPage(1); });
+    bar->addAction(st->standardIcon(QStyle::SP_MediaSeekBackward), QStringLiteral("Previous page"), m_preview,
+                   [this] { m_preview->setCurrentPage(m_preview->currentPage() - 1); });
+    m_pageLabel = new QLabel(bar);
+    m_pageLabel->setMinimumWidth(110);
+    m_pageLabel->setAlignment(Qt::AlignCenter);
+    bar->addWidget(m_pageLabel);
+    bar->addAction(st->standardIcon(QStyle::SP_MediaSeekForward), QStringLiteral("Next page"), m_preview,
+                   [this] { m_preview->setCurrentPage(m_preview->currentPage() + 1); });
+    bar->addAction(st->standardIcon(QStyle::SP_MediaSkipForward), QStringLiteral("Last page"), m_preview,
+                   [this] { m_preview->setCurrentPage(m_preview->pageCount()); });
+    bar->addSeparator();
+    bar->addAction(QStringLiteral("Zoom &in"), m_preview, [this] { m_preview->zoomIn(); });
+    bar->addAction(QStringLiteral("Zoom &out"), m_preview, [this] { m_preview->zoomOut(); });
+    bar->addAction(QStringLiteral("100 %"), m_preview, [this] {
+        m_preview->setZoomMode(QPrintPreviewWidget::CustomZoom);
+        m_preview->setZoomFactor(m_module.settings.previewZoomPercent / 100.0);
+    });
+    bar->addAction(QStringLiteral("Page &width"), m_preview, [this] { m_preview->fitToWidth(); });
+    bar->addSeparator();
+    bar->addAction(st->standardIcon(QStyle::SP_DialogCloseButton), QStringLiteral("&Close"), this, &QDialog::reject);
+
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(bar);
+    layout->addWidget(m_preview, 1);
+
+    m_preview->setZoomMode(QPrintPreviewWidget::CustomZoom);
+    m_preview->setZoomFactor(s.previewZoomPercent / 100.0);
+    m_preview->updatePreview();
+    updatePageLabel();
+}
+
+ReportPreviewDialog::~ReportPreviewDialog() = default;
+
+int ReportPreviewDialog::currentPage() const { return m_preview->currentPage(); }
+
+void ReportPreviewDialog::paintPreview(QPrinter *printer)
+{
+    QPainter painter(printer);
+    for (int i = 0; i < m_doc.pages.size(); ++i) {
+        if (i > 0)
+            printer->newPage();
+        ReportOutput::paintPage(painter, m_doc, i, printer->logicalDpiX(), printer->logicalDpiY());
+    }
+}
+
+void ReportPreviewDialog::updatePageLabel()
+{
+    m_pageLabel->setText(QStringLiteral("Page %1 of %2").arg(m_preview->currentPage()).arg(m_preview->pageCount()));
+}
+
+void ReportPreviewDialog::printReport()
+{
+    const ReportSettings &s = m_module.settings;
+    if (!s.allowPrinting)
+        return;
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(s.jobTitle);
+    printer.setFullPage(true);
+    printer.setPageLayout(ReportOutput::pageLayout(m_doc));
+    QPrintDialog output(&printer, this);
+    output.setWindowTitle(s.outputDialogTitle);
+    // Copies, collation, page range, printer or file; the printer's own set-up (duplex among it)
+    // is behind the dialog's properties.
+    output.setOptions(QAbstractPrintDialog::PrintToFile | QAbstractPrintDialog::PrintCollateCopies |
+                      QAbstractPrintDialog::PrintPageRange | QAbstractPrintDialog::PrintShowPageSize);
+    output.setMinMax(1, int(m_doc.pages.size()));
+    if (output.exec() != QDialog::Accepted)
+        return;
+    ErrorReporter::guard([&] { m_module.print(m_doc, printer); });
+}
+
+void ReportPreviewDialog::saveReport()
+{
+    QStringList filters;
+    for (const ReportRenderer &r : ReportModule::renderers())
+        filters << r.filter();
+    QString chosen = filters.first();
+    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save Report"), m_doc.name + QStringLiteral(".pdf"),
+                                                filters.join(QStringLiteral(";;")), &chosen);
+    if (path.isEmpty())
+        return;
+    for (const ReportRenderer &r : ReportModule::renderers())
+        if (r.filter() == chosen && QFileInfo(path).suffix().isEmpty())
+            path += r.pattern.mid(1);
+    ErrorReporter::guard([&] { m_module.save(m_doc, path, chosen); });
+}
+
+void ReportPreviewDialog::pageSetup()
+{
+    QPageSetupDialog setup(&m_previewPrinter, this);
+    if (setup.exec() == QDialog::Accepted)
+        m_preview->updatePreview();
+}

@@ -1,0 +1,319 @@
+// The statement window on fixture orders: what it lists and totals, its SQL texts, the detail
+// panes, the period redefinition from the keyboard and the settlements from its list.
+#include "app/Configuracao.h"
+#include "app/Globais.h"
+#include "controls/DBGrid.h"
+#include "data/CentralData.h"
+#include "data/InterfaceData.h"
+#include "data/StatementLog.h"
+#include "platform/Messages.h"
+#include "statement/StatementWindow.h"
+#include "tests/support/TestSuite.h"
+
+#include <QtTest>
+
+class TstStatement : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestSuite> suite;
+    std::unique_ptr<CentralData> dm;
+    std::unique_ptr<InterfaceData> dm2;
+    std::unique_ptr<Messages::Recorder> messages;
+    std::unique_ptr<StatementWindow> w;
+
+    void addOrder(int n, const QString &convenio, const QDate &date, const QVariant &restante,
+                  const QString &nome = QStringLiteral("Cliente"), const QString &tipo = QStringLiteral("Pedido"),
+                  const QVariant &pago = {})
+    {
+        suite->central().execute(
+            QStringLiteral("insert into PEDIDOS (ESTACAO, NPEDIDO, NOME, CONVENIO, DATAPEDIDO, TIPOPEDIDO, PRECOFINAL, "
+                           "VALORRESTANTE, DATAPAGAMENTO, FORMAPAGAMENTO) values ('01', ?, ?, ?, ?, ?, 99.90, ?, ?, 'Convênio')"),
+            {n, nome, convenio, date, tipo, restante, pago});
+    }
+
+    void setPeriod(const QDate &di, const QDate &df)
+    {
+        suite->iface().execute(QStringLiteral("delete from PERIODO"));
+        suite->iface().execute(QStringLiteral("insert into PERIODO (DATAINICIAL, DATAFINAL) values (?, ?)"), {di, df});
+    }
+
+    QPair<QDate, QDate> storedPeriod()
+    {
+        const RowSet rs = suite->iface().query(QStringLiteral("select DATAINICIAL, DATAFINAL from PERIODO"));
+        return {rs.rows[0][0].toDate(), rs.rows[0][1].toDate()};
+    }
+
+    void open(const QString &convenio = QStringLiteral("Beta & Cia"))
+    {
+        Globais::ConvenioAtual = convenio;
+        w = std::make_unique<StatementWindow>(*dm, *dm2);
+        w->show();
+        QTRY_VERIFY(!w->Label6->text().startsWith(QStringLiteral("Pagamentos")));
+    }
+
+    QStringList listedNumbers()
+    {
+        QStringList out;
+        for (int r = 0; r < dm->PEDIDOS.recordCount(); ++r)
+            out << dm->PEDIDOS.valueAt(r, QStringLiteral("NPEDIDO")).toString();
+        return out;
+    }
+
+private slots:
+    void init()
+    {
+        Globais::limpa();
+        suite = std::make_unique<TestSuite>();
+        suite->seedRegister();
+        // November 2026 for "Beta & Cia": first and last day, a null remaining value, and rows that never show.
+        addOrder(1, QStringLiteral("Beta & Cia"), QDate(2026, 11, 1), QStringLiteral("10.00"), QStringLiteral("Zélia"));
+        addOrder(2, QStringLiteral("Beta & Cia"), QDate(2026, 11, 5), QStringLiteral("20.50"), QStringLiteral("Ana"));
+        addOrder(3, QStringLiteral("Beta & Cia"), QDate(2026, 11, 9), QVariant(), QStringLiteral("Bruno"));
+        addOrder(4, QStringLiteral("Beta & Cia"), QDate(2026, 11, 20), QStringLiteral("100.00"), QStringLiteral("Carla"));
+        addOrder(5, QStringLiteral("Beta & Cia"), QDate(2026, 11, 30), QStringLiteral("1000.01"), QStringLiteral("Ana"));
+        addOrder(6, QStringLiteral("Beta & Cia"), QDate(2026, 11, 10), QStringLiteral("7.00"), QStringLiteral("X"),
+                 QStringLiteral("Orcam"));
+        addOrder(7, QStringLiteral("Beta & Cia"), QDate(2026, 11, 10), QStringLiteral("7.00"), QStringLiteral("X"),
+                 QStringLiteral("Pedido"), QDate(2026, 11, 11));
+        addOrder(8, QStringLiteral("Alfa Ltda"), QDate(2026, 11, 10), QStringLiteral("7.00"));
+        addOrder(9, QStringLiteral("Beta & Cia"), QDate(2026, 12, 1), QStringLiteral("7.00"));
+        // Order 1: items and formulas (only the items show); order 2: formulas 1 and 12; order 3: nothing.
+        Connection &c = suite->central();
+        c.execute(QStringLiteral("insert into ITENS (ESTACAO, NPEDIDO, CODPROD, DESCRICAO, QDE, UNIDADE) values ('01', 1, 'P1', 'Dipirona', 2, 'CX')"));
+        c.execute(QStringLiteral("insert into PEDIFORM (ESTACAO, NPEDIDO, NFORMULA, FORMAFARMA) values ('01', 1, 1, 'Cápsula')"));
+        c.execute(QStringLiteral("insert into PEDIFORM (ESTACAO, NPEDIDO, NFORMULA, FORMAFARMA) values ('01', 2, 1, 'Creme')"));
+        c.execute(QStringLiteral("insert into PEDIFORM (ESTACAO, NPEDIDO, NFORMULA, FORMAFARMA) values ('01', 2, 12, 'Xarope')"));
+        c.execute(QStringLiteral("insert into COMPEDID (ESTACAO, NPEDIDO, NFORMULA, COMPONENTE, COMPONENTEDIG, QDEDIG, UNIDDIG) values ('01', 2, 1, 'A', 'Ureia', 10, '%')"));
+        c.execute(QStringLiteral("insert into COMPEDID (ESTACAO, NPEDIDO, NFORMULA, COMPONENTE, COMPONENTEDIG, QDEDIG, UNIDDIG) values ('01', 2, 12, 'B', 'Mel', 5, 'ml')"));
+        setPeriod(QDate(2026, 11, 1), QDate(2026, 11, 30));
+        dm = std::make_unique<CentralData>(QString());
+        dm2 = std::make_unique<InterfaceData>(QString(), QString());
+        messages = std::make_unique<Messages::Recorder>();
+        StatementLog::clear();
+    }
+
+    void cleanup()
+    {
+        w.reset();
+        messages.reset();
+        dm2.reset();
+        dm.reset();
+        suite.reset();
+        Globais::limpa();
+        Configuracao = TConfiguracao();
+    }
+
+    void listsTheOpenOrdersOfThePeriod()
+    {
+        open();
+        QCOMPARE(listedNumbers(), (QStringList{"1", "2", "3", "4", "5"}));
+        QCOMPARE(w->Label8->text(), Decimal(113051, 2).toDisplayText(QLocale(), 2));   // the null value adds nothing
+        QCOMPARE(w->windowTitle(), QStringLiteral("Extrato de pagamentos em aberto do convênio Beta & Cia de 01/11/26 a 30/11/26"));
+        QCOMPARE(w->Label6->text(), QStringLiteral("Lista de pagamentos em aberto no período de 01/11/26 a 30/11/26"));
+        QCOMPARE(w->Label1->text(), QStringLiteral("Beta & Cia"));
+        QCOMPARE(w->MaskEdit1->text(), QDate::currentDate().toString(QStringLiteral("dd/MM/yy")));
+        QCOMPARE(w->LabelDi->text(), QStringLiteral("01/11/26"));
+        const QString cols = CentralData::PedidosColumns;
+        QVERIFY(StatementLog::texts().contains(
+            QStringLiteral("Select ") + cols +
+            " from PEDIDOS where TIPOPEDIDO='Pedido' AND DATAPEDIDO >= '11/01/26' and DATAPEDIDO <= '11/30/26' and "
+            "CONVENIO = 'Beta & Cia' and DATAPAGAMENTO IS NULL order by DATAPEDIDO"));
+        QVERIFY(StatementLog::texts().contains(QStringLiteral(
+            "select SUM(VALORRESTANTE) TOTAL from PEDIDOS where TIPOPEDIDO = 'Pedido' AND DATAPEDIDO >= '11/01/26' and "
+            "DATAPEDIDO <= '11/30/26' and CONVENIO = 'Beta & Cia' and DATAPAGAMENTO IS NULL")));
+        // Both ends of the period are drawn in the info colour; a date outside in white.
+        QVERIFY(w->dentroDoPeriodo(QDate(2026, 11, 1)));
+        QVERIFY(w->dentroDoPeriodo(QDate(2026, 11, 30)));
+        QVERIFY(!w->dentroDoPeriodo(QDate(2026, 12, 1)));
+    }
+
+    void sortButtons()
+    {
+        open();
+        StatementLog::clear();
+        w->BitBtn3->click();
+        QCOMPARE(listedNumbers(), (QStringList{"2", "5", "3", "4", "1"}));
+        QCOMPARE(StatementLog::texts().first(),
+                 QStringLiteral("Select ") + CentralData::PedidosColumns +
+                     " from PEDIDOS where TIPOPEDIDO = 'Pedido' AND  DATAPEDIDO >= '11/01/26' and DATAPEDIDO <= "
+                     "'11/30/26' and CONVENIO = 'Beta & Cia' and DATAPAGAMENTO IS NULL order by NOME, DATAPEDIDO");
+        StatementLog::clear();
+        w->BitBtn4->click();
+        QCOMPARE(listedNumbers(), (QStringList{"1", "2", "3", "4", "5"}));
+        QCOMPARE(StatementLog::texts().first(),
+                 QStringLiteral("Select ") + CentralData::PedidosColumns +
+                     " from PEDIDOS where TIPOPEDIDO = 'Pedido' AND  DATAPEDIDO >= '11/01/26' and DATAPEDIDO <= "
+                     "'11/30/26' and CONVENIO = 'Beta & Cia' and DATAPAGAMENTO IS NULL order by DATAPEDIDO");
+    }
+
+    void noOpenOrdersSaysSoAndCloses()
+    {
+        open(QStringLiteral("Drogaria São José"));
+        QCOMPARE(messages->messages, QStringList{QStringLiteral("Não há pagamentos em aberto para o convênio \"Drogaria "
+                                                                "São José\"\rno período de 01/11/26 e 30/11/26.")});
+        QTRY_VERIFY(!w->isVisible());
+        QVERIFY(StatementLog::textsContaining(QStringLiteral("SUM(VALORRESTANTE)")).isEmpty());
+    }
+
+    void detailPanes()
+    {
+        open();
+        // Order 1 has items and formulas: only the items show, its formulas are not read.
+        QCOMPARE(w->Label5->text(), QStringLiteral("Produtos de Revenda"));
+        QVERIFY(w->DBGrid2->isVisible() && !w->DBGrid3->isVisible() && !w->DBGrid4->isVisible());
+        QVERIFY(StatementLog::textsContaining(QStringLiteral("from PEDIFORM where ESTACAO = '01' and NPEDIDO = 1")).isEmpty());
+        QVERIFY(StatementLog::texts().contains(QStringLiteral("Select ") + CentralData::ItensColumns +
+                                               " from ITENS where ESTACAO = '01' and NPEDIDO = 1"));
+
+        dm->PEDIDOS.moveTo(1);   // order 2: formulas 1 and 12
+        QCOMPARE(w->Label5->text(), QStringLiteral("Fórmulas Manipuladas"));
+        QVERIFY(!w->DBGrid2->isVisible() && w->DBGrid3->isVisible() && w->DBGrid4->isVisible());
+        QCOMPARE(dm->COMPEDID.text(QStringLiteral("COMPONENTEDIG")), QStringLiteral("Ureia"));
+        dm->PEDIFORM.moveTo(1);   // formula 12 shows its own component
+        QCOMPARE(dm->COMPEDID.recordCount(), 1);
+        QCOMPARE(dm->COMPEDID.text(QStringLiteral("COMPONENTEDIG")), QStringLiteral("Mel"));
+        QVERIFY(StatementLog::texts().contains(QStringLiteral("Select ") + CentralData::CompedidColumns +
+                                               " from COMPEDID where ESTACAO = '01' and NPEDIDO = 2 and NFORMULA = 12"));
+
+        dm->PEDIDOS.moveTo(2);   // order 3: neither items nor formulas
+        QVERIFY(!w->Label5->isVisible() && !w->DBGrid2->isVisible() && !w->DBGrid3->isVisible() && !w->DBGrid4->isVisible());
+        dm->PEDIDOS.moveTo(0);
+        QVERIFY(w->Label5->isVisible());
+    }
+
+    void periodRedefinitionWalk()
+    {
+        open();
+        QWidget *grid = w->DBGrid1;
+        grid->setFocus();
+        QTest::keyRelease(grid, Qt::Key_Shift);   // the mode is on, the period not yet changed
+        QVERIFY(w->Redefinindo);
+        QCOMPARE(w->Label9->text(), StatementWindow::DicaFinalizando);
+        QVERIFY(!w->dentroDoPeriodo(QDate(2026, 11, 5)));   // all rows white
+        QCOMPARE(storedPeriod().second, QDate(2026, 11, 30));
+
+        // A click on the second order, then Shift+Down three times.
+        const QRect cell = w->DBGrid1->visualRect(dm->PEDIDOS.index(1, dm->PEDIDOS.fieldIndex(QStringLiteral("NOME"))));
+        QTest::mouseClick(w->DBGrid1->viewport(), Qt::LeftButton, {}, cell.center());
+        QCOMPARE(storedPeriod(), qMakePair(QDate(2026, 11, 5), QDate(2026, 11, 5)));
+        QCOMPARE(w->Label9->text(), StatementWindow::DicaEstendendo);
+        for (int i = 0; i < 3; ++i)
+            QTest::keyClick(grid, Qt::Key_Down, Qt::ShiftModifier);
+        QTest::keyRelease(grid, Qt::Key_Shift);
+        QCOMPARE(w->Label9->text(), StatementWindow::DicaFinalizando);
+        QCOMPARE(storedPeriod(), qMakePair(QDate(2026, 11, 5), QDate(2026, 11, 30)));
+        QCOMPARE(w->LabelDf->text(), QStringLiteral("30/11/26"));
+        QCOMPARE(w->Label8->text(), Decimal(112051, 2).toDisplayText(QLocale(), 2));   // orders 2 to 5
+        QCOMPARE(w->windowTitle(), QStringLiteral("Extrato de pagamentos em aberto do convênio Beta & Cia de 05/11/26 a 30/11/26"));
+
+        // Moving up past the start gives an end before it: no order, a zero total.
+        QTest::keyClick(grid, Qt::Key_Up, Qt::ShiftModifier);
+        QTest::keyClick(grid, Qt::Key_Up, Qt::ShiftModifier);
+        QTest::keyClick(grid, Qt::Key_Up, Qt::ShiftModifier);
+        QTest::keyClick(grid, Qt::Key_Up, Qt::ShiftModifier);
+        QCOMPARE(storedPeriod().second, QDate(2026, 11, 1));
+        QCOMPARE(w->Label8->text(), Decimal().toDisplayText(QLocale(), 2));
+
+        QTest::keyClick(grid, Qt::Key_Escape);
+        QVERIFY(!w->Redefinindo);
+        QVERIFY(!w->Label9->isVisible());
+        QVERIFY(w->isVisible());   // Esc ends the mode, not the window
+        w->BitBtn1->click();
+        QVERIFY(!w->isVisible());
+        QCOMPARE(storedPeriod(), qMakePair(QDate(2026, 11, 5), QDate(2026, 11, 1)));
+        QVERIFY(!dm->PEDIDOS.isOpen() && !dm->ITENS.isOpen());
+    }
+
+    void clickWithTheModeOffChangesNothing()
+    {
+        open();
+        const QRect cell = w->DBGrid1->visualRect(dm->PEDIDOS.index(3, 0));
+        QTest::mouseClick(w->DBGrid1->viewport(), Qt::LeftButton, {}, cell.center());
+        QCOMPARE(dm->PEDIDOS.recNo(), 3);
+        QCOMPARE(storedPeriod(), qMakePair(QDate(2026, 11, 1), QDate(2026, 11, 30)));
+    }
+
+    void apostropheInTheName()
+    {
+        suite->exec(QStringLiteral("update PEDIDOS set CONVENIO = 'Padaria D''Ouro' where NPEDIDO in (4, 5)"));
+        open(QStringLiteral("Padaria D'Ouro"));
+        QVERIFY2(messages->messages.isEmpty(), qPrintable(messages->messages.join('|')));
+        QCOMPARE(listedNumbers(), (QStringList{"4", "5"}));
+    }
+
+    void emptyPeriodListsNothingWithoutCrashing()
+    {
+        suite->iface().execute(QStringLiteral("update PERIODO set DATAINICIAL = null"));
+        open();
+        QCOMPARE(messages->messages.size(), 1);
+        QVERIFY(messages->messages[0].startsWith(QStringLiteral("Não há pagamentos em aberto")));
+        QTRY_VERIFY(!w->isVisible());
+    }
+
+    void settleTheSelectedOrder()
+    {
+        Globais::CaixaAtual = QStringLiteral("2");
+        Globais::SessaoCaixa = QStringLiteral("77");
+        suite->exec(QStringLiteral("insert into CONTASPR (CODIGOCPR, CODIGOPEDIDO, NATUREZA) values (1, '01.4', 'R')"));
+        suite->exec(QStringLiteral("insert into PARCELAS (CODIGOCPR, NPARCELA, VALORPARCELA) values (1, 1, 100.00)"));
+        open();
+        dm->PEDIDOS.moveTo(3);   // order 4
+        w->MaskEdit1->setText(QStringLiteral("03/12/26"));
+        w->Quitaropedidoselecionado1->trigger();
+        QVERIFY2(messages->messages.isEmpty(), qPrintable(messages->messages.join('|')));
+        QCOMPARE(suite->count(QStringLiteral("PEDIDOS"), QStringLiteral("NPEDIDO = 4 and PAGO = 'T' and DATAPAGAMENTO = '2026-12-03'")), 1);
+        QCOMPARE(suite->count(QStringLiteral("PARCELAS"), QStringLiteral("DATAPAGTO = '2026-12-03' and VALORPAGO = 100")), 1);
+        QCOMPARE(suite->count(QStringLiteral("MOVCAIXA"), QStringLiteral("NPEDIDO = '014' and VALOR = 100")), 1);
+        QCOMPARE(listedNumbers(), (QStringList{"1", "2", "3", "5"}));
+        QCOMPARE(w->Label8->text(), Decimal(103051, 2).toDisplayText(QLocale(), 2));
+    }
+
+    void settleTheWholePeriod()
+    {
+        Globais::CaixaAtual = QStringLiteral("2");
+        Globais::SessaoCaixa = QStringLiteral("77");
+        open();
+        w->MaskEdit1->setText(QStringLiteral("03/12/26"));
+        w->QuitaroPERODOselecionado1->trigger();
+        QVERIFY2(messages->messages.isEmpty(), qPrintable(messages->messages.join('|')));
+        // The five real orders are paid; the budget and the other convênio keep their open state.
+        QCOMPARE(suite->count(QStringLiteral("PEDIDOS"), QStringLiteral("DATAPAGAMENTO = '2026-12-03'")), 5);
+        QCOMPARE(suite->count(QStringLiteral("PEDIDOS"), QStringLiteral("NPEDIDO in (6, 8, 9) and DATAPAGAMENTO is null")), 3);
+        QCOMPARE(suite->count(QStringLiteral("PEDIDOS"), QStringLiteral("PAGO = 'T'")), 0);
+        QCOMPARE(suite->count(QStringLiteral("MOVCAIXA")), 4);   // the null-value order's 0.00 movement is cleared
+        QVERIFY(listedNumbers().isEmpty());
+        QCOMPARE(w->Label8->text(), Decimal().toDisplayText(QLocale(), 2));
+    }
+
+    void settlementRules_data()
+    {
+        QTest::addColumn<QString>("cashOnly");
+        QTest::addColumn<QString>("payment");
+        QTest::addColumn<bool>("period");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("cash only, single") << "SIM" << "03/12/26" << false
+                                           << "A quitação dos pedidos dos convênios deve ser feita no Caixa.";
+        QTest::newRow("cash only lower case, period") << "sim" << "03/12/26" << true
+                                                      << "A quitação dos convênios deve ser feita no Caixa.";
+        QTest::newRow("invalid payment date") << "" << "31/02/26" << true << "Data de Pagamento inválida!";
+        QTest::newRow("empty payment date") << "N" << "  /  /  " << false << "Data de Pagamento inválida!";
+    }
+
+    void settlementRules()
+    {
+        QFETCH(QString, cashOnly);
+        QFETCH(QString, payment);
+        QFETCH(bool, period);
+        QFETCH(QString, message);
+        Configuracao.QuitarSoNoCaixa = cashOnly;
+        open();
+        w->MaskEdit1->setText(payment);
+        (period ? w->QuitaroPERODOselecionado1 : w->Quitaropedidoselecionado1)->trigger();
+        QCOMPARE(messages->messages, QStringList{message});
+        QCOMPARE(suite->count(QStringLiteral("PEDIDOS"), QStringLiteral("DATAPAGAMENTO is not null")), 1);
+        QCOMPARE(listedNumbers().size(), 5);
+    }
+};
+
+QTEST_MAIN(TstStatement)
+#include "tst_statement.moc"
