@@ -1,0 +1,157 @@
+// The roads of a settlement and of a statement through the real main window: Quitar with the period
+// dialog, the open-order check, the wait panel and the success message; Extrato opening the
+// statement window modally and giving the buttons back when it closes.
+#include "app/FormConvenios.h"
+#include "app/Globais.h"
+#include "app/ProgramEntry.h"
+#include "closing/PeriodDialog.h"
+#include "controls/DBMaskEdit.h"
+#include "data/CentralData.h"
+#include "platform/Messages.h"
+#include "settlement/ConvenioSettlement.h"
+#include "settlement/WaitPanel.h"
+#include "statement/StatementWindow.h"
+#include "tests/support/TestSuite.h"
+
+#include <QPushButton>
+#include <QtTest>
+
+class TstFlows : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestSuite> suite;
+    std::unique_ptr<Messages::Recorder> messages;
+    std::unique_ptr<Program> program;
+
+    FormConvenios &form() { return *program->form; }
+
+    void start(const QStringList &args)
+    {
+        suite->writeLogon(QStringLiteral("ADMIN"));
+        program = std::make_unique<Program>();
+        QVERIFY(program->create(args));
+        program->show();
+    }
+
+    // Types the period (and the payment date) into the open dialog and confirms it.
+    void confirmPeriod(const QString &from, const QString &to, const QString &payment = {})
+    {
+        PeriodDialog *d = form().PainelPeriodo3;
+        QVERIFY(d->isVisible());
+        auto type = [](QLineEdit *box, const QString &date) {
+            box->setFocus();
+            box->selectAll();
+            QTest::keyClicks(box, QString(date).remove(QLatin1Char('/')));
+        };
+        type(d->DBEdit16, from);
+        type(d->DBEdit84, to);
+        if (!payment.isNull())
+            type(d->EditDataPagamento, payment);
+        d->BotTotaliza3->click();
+    }
+
+    bool commandsEnabled()
+    {
+        return form().BotSairConv->isEnabled() && form().BitBtn2->isEnabled() && form().BotQuitaConvenio->isEnabled() &&
+               form().BotTotalizaDeb->isEnabled() && form().BotPesqConvenio->isEnabled();
+    }
+
+private slots:
+    void init()
+    {
+        Globais::limpa();
+        suite = std::make_unique<TestSuite>();
+        suite->seedRegister();
+        for (int n = 1; n <= 3; ++n) {
+            suite->central().execute(
+                QStringLiteral("insert into PEDIDOS (ESTACAO, NPEDIDO, NOME, CONVENIO, DATAPEDIDO, TIPOPEDIDO, VALORRESTANTE) "
+                               "values ('01', ?, 'Cliente', 'Beta & Cia', ?, 'Pedido', 25.00)"),
+                {n, QDate(2026, 11, n * 5)});
+            suite->central().execute(QStringLiteral("insert into PAGPEDID (ESTACAO, NPEDIDO, NPARCELA, VALOR) values ('01', ?, 1, 25.00)"),
+                                     {n});
+        }
+        messages = std::make_unique<Messages::Recorder>();
+    }
+
+    void cleanup()
+    {
+        program.reset();
+        messages.reset();
+        suite.reset();
+        Globais::limpa();
+    }
+
+    void quitarFromTheCashRegister()
+    {
+        start({QStringLiteral("Beta & Cia"), QStringLiteral("4"), QStringLiteral("S7"), QStringLiteral("Dinheiro")});
+        form().BotQuitaConvenio->click();
+        QVERIFY(!commandsEnabled());
+        confirmPeriod(QStringLiteral("01/11/26"), QStringLiteral("30/11/26"), QStringLiteral("05/12/26"));
+        QCOMPARE(messages->messages.join("|"), QStringLiteral("Procedimento concluído com sucesso."));
+        QCOMPARE(Globais::ConvenioAtual, QStringLiteral("Beta & Cia"));
+        QCOMPARE(suite->count(QStringLiteral("PEDIDOS"), QStringLiteral("PAGO = 'T' and DATAPAGAMENTO = '2026-12-05'")), 3);
+        QCOMPARE(suite->count(QStringLiteral("PAGPEDID"), QStringLiteral("VALORPAGO = 25")), 3);
+        QCOMPARE(suite->count(QStringLiteral("MOVCAIXA"), QStringLiteral("CAIXA = '4' and SESSAO = 'S7' and FORMAPAG = 'Dinheiro'")), 3);
+        QVERIFY(!form().PainelAguarde->isVisible());
+        QVERIFY(commandsEnabled());
+    }
+
+    void quitarRefusedWhileOrdersAreOpenAtTheCounter()
+    {
+        for (int n = 1; n <= 2; ++n)
+            suite->iface().execute(QStringLiteral("insert into PEDIDOS (ESTACAO, NPEDIDO, CONVENIO, DATAPEDIDO, TIPOPEDIDO) "
+                                                  "values ('02', ?, 'Beta & Cia', '2026-11-20', 'Pedido')"),
+                                   {n});
+        start({QStringLiteral("Beta & Cia")});
+        form().BotQuitaConvenio->click();
+        confirmPeriod(QStringLiteral("01/11/26"), QStringLiteral("30/11/26"), QStringLiteral("05/12/26"));
+        QCOMPARE(messages->messages.join('|'), QuitacaoConvenio::mensagemAbertos(QuitacaoConvenio::Abertos::Varios));
+        QCOMPARE(suite->count(QStringLiteral("PEDIDOS"), QStringLiteral("DATAPAGAMENTO is not null")), 0);
+        // The period entered stays stored.
+        const RowSet p = suite->iface().query(QStringLiteral("select DATAINICIAL, DATAFINAL from PERIODO"));
+        QCOMPARE(p.rows[0][0].toDate(), QDate(2026, 11, 1));
+        QVERIFY(commandsEnabled());
+    }
+
+    void quitarThatFailsHidesThePanelAndChangesNothing()
+    {
+        suite->exec(QStringLiteral("create exception FALHA 'falha no pagamento'"));
+        suite->exec(QStringLiteral("create trigger FALHA_PAGPEDID for PAGPEDID before update as begin "
+                                   "if (new.NPEDIDO = 2) then exception FALHA; end"));
+        start({QStringLiteral("Beta & Cia"), QStringLiteral("4"), QStringLiteral("S7"), QStringLiteral("Dinheiro")});
+        form().BotQuitaConvenio->click();
+        confirmPeriod(QStringLiteral("01/11/26"), QStringLiteral("30/11/26"), QStringLiteral("05/12/26"));
+        QCOMPARE(messages->messages.size(), 1);
+        QVERIFY(messages->messages[0].contains(QStringLiteral("falha no pagamento")));
+        QCOMPARE(suite->count(QStringLiteral("PEDIDOS"), QStringLiteral("DATAPAGAMENTO is not null")), 0);
+        QCOMPARE(suite->count(QStringLiteral("MOVCAIXA")), 0);
+        QVERIFY(!form().PainelAguarde->isVisible());
+        QVERIFY(commandsEnabled());
+    }
+
+    void extratoOpensTheStatementModally()
+    {
+        start({QStringLiteral("Beta & Cia")});
+        int listed = -1;
+        bool buttonsWhileOpen = true;
+        // The statement runs its own modal loop: look at it from inside and close it.
+        QTimer::singleShot(0, this, [&] {
+            QTRY_VERIFY(qobject_cast<StatementWindow *>(QApplication::activeModalWidget()));
+            auto *w = qobject_cast<StatementWindow *>(QApplication::activeModalWidget());
+            QTRY_VERIFY(w->Label6->text().startsWith(QStringLiteral("Lista")));
+            listed = DM->PEDIDOS.recordCount();
+            buttonsWhileOpen = commandsEnabled();
+            w->BitBtn1->click();
+        });
+        form().BitBtn2->click();
+        confirmPeriod(QStringLiteral("01/11/26"), QStringLiteral("30/11/26"));
+        QCOMPARE(listed, 3);
+        QVERIFY(!buttonsWhileOpen);
+        QVERIFY(commandsEnabled());
+        QVERIFY(!DM->PEDIDOS.isOpen());
+        QVERIFY(messages->messages.isEmpty());
+    }
+};
+
+QTEST_MAIN(TstFlows)
+#include "tst_flows.moc"
