@@ -3,7 +3,10 @@
 // on connections of their own (settlements run on threads, so they truly overlap).
 #include "data/CentralData.h"
 #include "data/InterfaceData.h"
+#include "app/Globais.h"
+#include "platform/Messages.h"
 #include "settlement/ConvenioSettlement.h"
+#include "statement/StatementWindow.h"
 #include "tests/support/TestSuite.h"
 
 #include <QtTest>
@@ -135,6 +138,34 @@ private slots:
             QVERIFY2(f.contains(QStringLiteral("deadlock")) || f.contains(QStringLiteral("conflict")), qPrintable(f));
         checkOneMovementPerOrder(QStringLiteral("Beta & Cia"), 60);
         QCOMPARE(suite->count(QStringLiteral("MOVCAIXA")), 60);
+    }
+
+    void statementAndItsSettlementsOnTheServer()
+    {
+        seedOrders(QStringLiteral("Beta & Cia"), QStringLiteral("02"), 8);
+        suite->iface().execute(QStringLiteral("insert into PERIODO (DATAINICIAL, DATAFINAL) values ('2026-11-01', '2026-11-30')"));
+        CentralData dm(TestSuite::testServer());
+        InterfaceData dm2(TestSuite::testServer(), QString());
+        Messages::Recorder messages;
+        Globais::limpa();
+        Globais::ConvenioAtual = QStringLiteral("Beta & Cia");
+        Globais::CaixaAtual = QStringLiteral("5");
+        Globais::SessaoCaixa = QStringLiteral("S5");
+        StatementWindow w(dm, dm2);
+        w.show();
+        QTRY_VERIFY(w.Label6->text().startsWith(QStringLiteral("Lista")));
+        QCOMPARE(dm.PEDIDOS.recordCount(), 8);
+        w.MaskEdit1->setText(QStringLiteral("06/12/26"));
+        w.Quitaropedidoselecionado1->trigger();   // the first order alone
+        QCOMPARE(dm.PEDIDOS.recordCount(), 7);
+        w.QuitaroPERODOselecionado1->trigger();   // then the rest of the period
+        QVERIFY2(messages.messages.isEmpty(), qPrintable(messages.messages.join('\n')));
+        QCOMPARE(dm.PEDIDOS.recordCount(), 0);
+        QCOMPARE(suite->count(QStringLiteral("PEDIDOS"), QStringLiteral("DATAPAGAMENTO = '2026-12-06'")), 8);
+        QCOMPARE(suite->count(QStringLiteral("PEDIDOS"), QStringLiteral("PAGO = 'T'")), 1);
+        QCOMPARE(suite->count(QStringLiteral("PARCELAS"), QStringLiteral("DATAPAGTO = '2026-12-06'")), 8);
+        QCOMPARE(suite->count(QStringLiteral("MOVCAIXA"), QStringLiteral("CAIXA = '5'")), 8);
+        Globais::limpa();
     }
 
     void convenioInsertedAtTheSameMoment()
