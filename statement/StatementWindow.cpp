@@ -105,7 +105,7 @@ StatementWindow::~StatementWindow()
 
 void StatementWindow::buildLayout()
 {
-    resize(820, 620);
+    resize(860, 620);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 
@@ -123,7 +123,7 @@ void StatementWindow::buildLayout()
 
     DBGrid1 = new DBGrid(&m_dm.PEDIDOS, this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-    DBGrid1->setGeometry(12, 62, 580, 250);
+    DBGrid1->setGeometry(12, 62, 620, 250);
     DBGrid1->setColumns({{QStringLiteral("DATAPEDIDO"), QStringLiteral("Data"), 60},
                          {QStringLiteral("ESTACAO"), QStringLiteral("Est."), 30},
                          {QStringLiteral("NPEDIDO"), QStringLiteral("N.Pedido"), 60},
@@ -131,6 +131,8 @@ void StatementWindow::buildLayout()
                          {QStringLiteral("FORMAPAGAMENTO"), QStringLiteral("Forma de Pagamento"), 160},
                          {QStringLiteral("PRECOFINAL"), QStringLiteral("Valor Total"), 76}});
     m_dm.PEDIDOS.setDisplayFormat(QStringLiteral("PRECOFINAL"), QStringLiteral("###,###,##0.00"));
+    m_dm.ITENS.setDisplayFormat(QStringLiteral("QDE"), QStringLiteral("#,##0.00"));
+    m_dm.PEDIFORM.setDisplayFormat(QStringLiteral("VOLUMETOTAL"), QStringLiteral("#,##0.00"));
     DBGrid1->setItemDelegate(new PeriodoDelegate(this, &m_dm));
     QPalette gp = DBGrid1->palette();
     gp.setColor(QPalette::Base, QApplication::palette().color(QPalette::ToolTipBase));
@@ -158,31 +160,31 @@ void StatementWindow::buildLayout()
     connect(BitBtn3, &QPushButton::clicked, this, [this] { ErrorReporter::guard([this] { BitBtn3Click(); }); });
 
     BitBtn1 = new QPushButton(QStringLiteral("&Sair"), this);
-    BitBtn1->setGeometry(610, 62, 190, 34);
+    BitBtn1->setGeometry(650, 62, 190, 34);
     BitBtn1->setStyleSheet(QStringLiteral("color: red; font-weight: bold;"));
     BitBtn1->setAutoDefault(true);
     connect(BitBtn1, &QPushButton::clicked, this, &StatementWindow::BitBtn1Click);
 
     Label4 = new QLabel(QStringLiteral("Data da Quitação"), this);
-    Label4->move(610, 110);
+    Label4->move(650, 110);
     MaskEdit1 = new QLineEdit(this);
     MaskEdit1->setObjectName(QStringLiteral("MaskEdit1"));
     MaskEdit1->setInputMask(QStringLiteral("99/99/99;_"));
-    MaskEdit1->setGeometry(610, 128, 100, 24);
+    MaskEdit1->setGeometry(650, 128, 100, 24);
 
     Label2 = new QLabel(QStringLiteral("Período:"), this);
-    Label2->move(610, 170);
-    LabelDi = caixaBranca(this, 610, 188, 80);
+    Label2->move(650, 170);
+    LabelDi = caixaBranca(this, 650, 188, 80);
     Label3 = new QLabel(QStringLiteral("a"), this);
-    Label3->move(697, 190);
-    LabelDf = caixaBranca(this, 710, 188, 80);
+    Label3->move(737, 190);
+    LabelDf = caixaBranca(this, 750, 188, 80);
 
     Label7 = new QLabel(QStringLiteral("Valor Total (R$):"), this);
-    Label7->move(610, 230);
-    Label8 = caixaBranca(this, 610, 248, 180);
+    Label7->move(650, 230);
+    Label8 = caixaBranca(this, 650, 248, 180);
 
     Label9 = new QLabel(this);
-    Label9->setGeometry(12, 318, 780, 20);
+    Label9->setGeometry(12, 318, 828, 20);
     Label9->setAutoFillBackground(true);
     Label9->setStyleSheet(QStringLiteral("color: navy; background-color: #FFFFE1;"));
     Label9->hide();
@@ -192,7 +194,7 @@ void StatementWindow::buildLayout()
     Label5->setStyleSheet(QStringLiteral("color: navy; font-weight: bold;"));
 
     DBGrid2 = new DBGrid(&m_dm.ITENS, this);
-    DBGrid2->setGeometry(12, 362, 600, 240);
+    DBGrid2->setGeometry(12, 362, 620, 240);
     DBGrid2->setColumns({{QStringLiteral("DESCRICAO"), QStringLiteral("Descrição do Produto"), 413},
                          {QStringLiteral("QDE"), QStringLiteral("Quantidade"), 86},
                          {QStringLiteral("UNIDADE"), QStringLiteral("Unidade"), 50}});
@@ -205,7 +207,7 @@ void StatementWindow::buildLayout()
                          {QStringLiteral("VOLUMETOTAL"), QStringLiteral("Vol. Total"), 0},
                          {QStringLiteral("UNIDADE"), QStringLiteral("Unidade"), 68}});
     DBGrid4 = new DBGrid(&m_dm.COMPEDID, this);
-    DBGrid4->setGeometry(458, 362, 340, 240);
+    DBGrid4->setGeometry(458, 362, 382, 240);
     DBGrid4->setColumns({{QStringLiteral("COMPONENTEDIG"), QStringLiteral("Componente"), 130},
                          {QStringLiteral("QDEDIG"), QStringLiteral("Dosagem"), 60},
                          {QStringLiteral("UNIDDIG"), QStringLiteral("Unidade"), 49}});
