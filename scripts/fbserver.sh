@@ -31,6 +31,7 @@ AuthServer = Srp, Legacy_Auth
 AuthClient = Srp, Legacy_Auth
 UserManager = Srp
 WireCrypt = Enabled
+SecurityDatabase = $root/security3.fdb
 CONF
   echo "security.db = $root/security3.fdb" > "$root/databases.conf"
   if [ ! -f "$root/security3.fdb" ]; then
