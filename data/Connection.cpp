@@ -108,6 +108,10 @@ struct Connection::Impl {
     IAttachment *attachment = nullptr;
     ITransaction *transaction = nullptr;   // the explicit transaction, when one is open
     int depth = 0;
+    // Selects outside an explicit transaction read in this one: read only and read committed, so
+    // the engine counts it as committed from its start and it sees every commit at once. Reads
+    // then cost no commit of their own (with forced writes, a commit waits for the disk).
+    ITransaction *reading = nullptr;
 
     ~Impl() { drop(); }
 
@@ -119,6 +123,14 @@ struct Connection::Impl {
             } catch (...) {
             }
             transaction = nullptr;
+        }
+        if (reading) {
+            try {
+                call([&](ThrowStatusWrapper *s) { reading->commit(s); });
+            } catch (...) {
+                reading->release();
+            }
+            reading = nullptr;
         }
         if (attachment) {
             try {
@@ -156,6 +168,24 @@ struct Connection::Impl {
         }
     }
 
+    ITransaction *readTransaction(Connection &owner)
+    {
+        static const unsigned char tpb[] = {isc_tpb_version3, isc_tpb_read, isc_tpb_read_committed,
+                                            isc_tpb_rec_version, isc_tpb_wait};
+        if (!reading) {
+            try {
+                reading = call([&](ThrowStatusWrapper *s) { return attachment->startTransaction(s, sizeof tpb, tpb); });
+            } catch (...) {
+                dropIfDead();
+                if (attachment)
+                    throw;
+                owner.open();
+                reading = call([&](ThrowStatusWrapper *s) { return attachment->startTransaction(s, sizeof tpb, tpb); });
+            }
+        }
+        return reading;
+    }
+
     // A connection whose link is gone (a server stopped, a network that dropped) is let go, so that
     // the next statement attaches again.
     void dropIfDead()
@@ -172,6 +202,10 @@ struct Connection::Impl {
             if (transaction) {
                 transaction->release();
                 transaction = nullptr;
+            }
+            if (reading) {
+                reading->release();
+                reading = nullptr;
             }
             attachment->release();
             attachment = nullptr;
@@ -218,17 +252,37 @@ struct Connection::Impl {
         return id;
     }
 
-    QVariant readValue(ITransaction *tra, IMessageMetadata *meta, unsigned i, const unsigned char *buf)
+    // Where and how a result column lies in the row buffer, read once per statement.
+    struct OutColumn {
+        unsigned nullOffset = 0;
+        unsigned offset = 0;
+        unsigned type = 0;
+        int scale = 0;
+        unsigned length = 0;
+        unsigned charSet = 0;
+    };
+
+    static OutColumn outColumn(IMessageMetadata *meta, unsigned i)
     {
-        const unsigned nullOffset = call([&](ThrowStatusWrapper *s) { return meta->getNullOffset(s, i); });
-        if (*reinterpret_cast<const short *>(buf + nullOffset))
+        OutColumn c;
+        c.nullOffset = call([&](ThrowStatusWrapper *s) { return meta->getNullOffset(s, i); });
+        c.offset = call([&](ThrowStatusWrapper *s) { return meta->getOffset(s, i); });
+        c.type = call([&](ThrowStatusWrapper *s) { return meta->getType(s, i); }) & ~1u;
+        c.scale = call([&](ThrowStatusWrapper *s) { return meta->getScale(s, i); });
+        c.length = call([&](ThrowStatusWrapper *s) { return meta->getLength(s, i); });
+        c.charSet = call([&](ThrowStatusWrapper *s) { return meta->getCharSet(s, i); });
+        return c;
+    }
+
+    QVariant readValue(ITransaction *tra, const OutColumn &column, const unsigned char *buf)
+    {
+        if (*reinterpret_cast<const short *>(buf + column.nullOffset))
             return {};
-        const unsigned offset = call([&](ThrowStatusWrapper *s) { return meta->getOffset(s, i); });
-        const unsigned type = call([&](ThrowStatusWrapper *s) { return meta->getType(s, i); }) & ~1u;
-        const int scale = call([&](ThrowStatusWrapper *s) { return meta->getScale(s, i); });
-        const unsigned length = call([&](ThrowStatusWrapper *s) { return meta->getLength(s, i); });
-        const unsigned charSet = call([&](ThrowStatusWrapper *s) { return meta->getCharSet(s, i); });
-        const unsigned char *p = buf + offset;
+        const unsigned type = column.type;
+        const int scale = column.scale;
+        const unsigned length = column.length;
+        const unsigned charSet = column.charSet;
+        const unsigned char *p = buf + column.offset;
         IUtil *util = master()->getUtilInterface();
         switch (type) {
         case SQL_VARYING: {
@@ -533,105 +587,31 @@ void checkRepresentable(const QString &sql, const QVariantList &params)
 }
 }
 
-RowSet Connection::query(const QString &sql, const QVariantList &params)
+// One statement: logged, prepared with its parameters bound, run by `work`, and released. Without
+// an open transaction it runs in one of its own, committed at its end; any failure rolls that back
+// and lets go of a connection whose link is gone.
+template <typename Work>
+auto Connection::runStatement(const QString &sql, const QVariantList &params, Work work)
 {
     StatementLog::record(m_name, sql, params);
     checkRepresentable(sql, params);
     open();
-    const bool own = !d->transaction;
-    ITransaction *tra = own ? d->startTransaction(*this) : d->transaction;
+    // Outside an explicit transaction a select reads in the connection's reading transaction; any
+    // other statement runs in a transaction of its own, committed at its end.
+    ITransaction *tra = d->transaction ? d->transaction : d->readTransaction(*this);
+    bool own = false;
     IStatement *stmt = nullptr;
-    IResultSet *cursor = nullptr;
     IMessageMetadata *inMeta = nullptr;
-    IMessageMetadata *outMeta = nullptr;
-    RowSet result;
     try {
         const QByteArray text = WinText::encode(sql);
         stmt = call([&](ThrowStatusWrapper *s) {
             return d->attachment->prepare(s, tra, unsigned(text.size()), text.constData(), 3,
                                           IStatement::PREPARE_PREFETCH_METADATA);
         });
-        inMeta = call([&](ThrowStatusWrapper *s) { return stmt->getInputMetadata(s); });
-        QByteArray inBuf;
-        const unsigned inCount = call([&](ThrowStatusWrapper *s) { return inMeta->getCount(s); });
-        if (inCount != unsigned(params.size()))
-            throw DatabaseError(QStringLiteral("Statement expects %1 parameters, got %2").arg(inCount).arg(params.size()));
-        inBuf.fill(0, int(call([&](ThrowStatusWrapper *s) { return inMeta->getMessageLength(s); })));
-        for (unsigned i = 0; i < inCount; ++i)
-            d->writeValue(tra, inMeta, i, reinterpret_cast<unsigned char *>(inBuf.data()), params[int(i)]);
-
-        outMeta = call([&](ThrowStatusWrapper *s) { return stmt->getOutputMetadata(s); });
-        const unsigned count = call([&](ThrowStatusWrapper *s) { return outMeta->getCount(s); });
-        for (unsigned i = 0; i < count; ++i) {
-            Field f;
-            f.name = QString::fromUtf8(call([&](ThrowStatusWrapper *s) { return outMeta->getAlias(s, i); }));
-            const unsigned type = call([&](ThrowStatusWrapper *s) { return outMeta->getType(s, i); });
-            f.scale = -call([&](ThrowStatusWrapper *s) { return outMeta->getScale(s, i); });
-            const unsigned cs = call([&](ThrowStatusWrapper *s) { return outMeta->getCharSet(s, i); });
-            f.type = fieldTypeOf(type, -f.scale, cs);
-            f.size = int(call([&](ThrowStatusWrapper *s) { return outMeta->getLength(s, i); }));
-            f.nullable = call([&](ThrowStatusWrapper *s) { return outMeta->isNullable(s, i); });
-            result.fields << f;
+        if (!d->transaction && call([&](ThrowStatusWrapper *s) { return stmt->getType(s); }) != isc_info_sql_stmt_select) {
+            tra = d->startTransaction(*this);
+            own = true;
         }
-        QByteArray outBuf;
-        outBuf.fill(0, int(call([&](ThrowStatusWrapper *s) { return outMeta->getMessageLength(s); })));
-        cursor = call([&](ThrowStatusWrapper *s) {
-            return stmt->openCursor(s, tra, inMeta, reinterpret_cast<unsigned char *>(inBuf.data()), outMeta, 0);
-        });
-        unsigned char *row = reinterpret_cast<unsigned char *>(outBuf.data());
-        while (call([&](ThrowStatusWrapper *s) { return cursor->fetchNext(s, row); }) == IStatus::RESULT_OK) {
-            QVector<QVariant> values;
-            values.resize(qsizetype(count));
-            for (unsigned i = 0; i < count; ++i)
-                values[int(i)] = d->readValue(tra, outMeta, i, row);
-            result.rows.append(std::move(values));
-        }
-        call([&](ThrowStatusWrapper *s) { cursor->close(s); });
-        cursor = nullptr;
-        call([&](ThrowStatusWrapper *s) { stmt->free(s); });
-        stmt = nullptr;
-        outMeta->release();
-        inMeta->release();
-        if (own)
-            call([&](ThrowStatusWrapper *s) { tra->commit(s); });
-    } catch (...) {
-        if (cursor)
-            cursor->release();
-        if (outMeta)
-            outMeta->release();
-        if (inMeta)
-            inMeta->release();
-        if (stmt)
-            stmt->release();
-        if (own) {
-            try {
-                call([&](ThrowStatusWrapper *s) { tra->rollback(s); });
-            } catch (...) {
-                tra->release();
-            }
-        }
-        d->dropIfDead();
-        throw;
-    }
-    return result;
-}
-
-int Connection::execute(const QString &sql, const QVariantList &params)
-{
-    StatementLog::record(m_name, sql, params);
-    checkRepresentable(sql, params);
-    open();
-    const bool own = !d->transaction;
-    ITransaction *tra = own ? d->startTransaction(*this) : d->transaction;
-    IStatement *stmt = nullptr;
-    IMessageMetadata *inMeta = nullptr;
-    int affected = 0;
-    try {
-        const QByteArray text = WinText::encode(sql);
-        stmt = call([&](ThrowStatusWrapper *s) {
-            return d->attachment->prepare(s, tra, unsigned(text.size()), text.constData(), 3,
-                                          IStatement::PREPARE_PREFETCH_METADATA);
-        });
         inMeta = call([&](ThrowStatusWrapper *s) { return stmt->getInputMetadata(s); });
         const unsigned inCount = call([&](ThrowStatusWrapper *s) { return inMeta->getCount(s); });
         if (inCount != unsigned(params.size()))
@@ -640,16 +620,14 @@ int Connection::execute(const QString &sql, const QVariantList &params)
         inBuf.fill(0, int(call([&](ThrowStatusWrapper *s) { return inMeta->getMessageLength(s); })));
         for (unsigned i = 0; i < inCount; ++i)
             d->writeValue(tra, inMeta, i, reinterpret_cast<unsigned char *>(inBuf.data()), params[int(i)]);
-        call([&](ThrowStatusWrapper *s) {
-            stmt->execute(s, tra, inMeta, reinterpret_cast<unsigned char *>(inBuf.data()), nullptr, nullptr);
-        });
-        affected = int(call([&](ThrowStatusWrapper *s) { return stmt->getAffectedRecords(s); }));
+        auto result = work(tra, stmt, inMeta, reinterpret_cast<unsigned char *>(inBuf.data()));
         call([&](ThrowStatusWrapper *s) { stmt->free(s); });
         stmt = nullptr;
         inMeta->release();
         inMeta = nullptr;
         if (own)
             call([&](ThrowStatusWrapper *s) { tra->commit(s); });
+        return result;
     } catch (...) {
         if (inMeta)
             inMeta->release();
@@ -665,7 +643,59 @@ int Connection::execute(const QString &sql, const QVariantList &params)
         d->dropIfDead();
         throw;
     }
-    return affected;
+}
+
+RowSet Connection::query(const QString &sql, const QVariantList &params)
+{
+    return runStatement(sql, params, [this](ITransaction *tra, IStatement *stmt, IMessageMetadata *inMeta, unsigned char *inBuf) {
+        RowSet result;
+        IMessageMetadata *outMeta = call([&](ThrowStatusWrapper *s) { return stmt->getOutputMetadata(s); });
+        IResultSet *cursor = nullptr;
+        try {
+            const unsigned count = call([&](ThrowStatusWrapper *s) { return outMeta->getCount(s); });
+            QVector<Impl::OutColumn> columns;
+            columns.reserve(qsizetype(count));
+            for (unsigned i = 0; i < count; ++i) {
+                columns << Impl::outColumn(outMeta, i);
+                Field f;
+                f.name = QString::fromUtf8(call([&](ThrowStatusWrapper *s) { return outMeta->getAlias(s, i); }));
+                const unsigned type = call([&](ThrowStatusWrapper *s) { return outMeta->getType(s, i); });
+                f.scale = -call([&](ThrowStatusWrapper *s) { return outMeta->getScale(s, i); });
+                const unsigned cs = call([&](ThrowStatusWrapper *s) { return outMeta->getCharSet(s, i); });
+                f.type = fieldTypeOf(type, -f.scale, cs);
+                f.size = int(call([&](ThrowStatusWrapper *s) { return outMeta->getLength(s, i); }));
+                f.nullable = call([&](ThrowStatusWrapper *s) { return outMeta->isNullable(s, i); });
+                result.fields << f;
+            }
+            QByteArray outBuf;
+            outBuf.fill(0, int(call([&](ThrowStatusWrapper *s) { return outMeta->getMessageLength(s); })));
+            cursor = call([&](ThrowStatusWrapper *s) { return stmt->openCursor(s, tra, inMeta, inBuf, outMeta, 0); });
+            unsigned char *row = reinterpret_cast<unsigned char *>(outBuf.data());
+            while (call([&](ThrowStatusWrapper *s) { return cursor->fetchNext(s, row); }) == IStatus::RESULT_OK) {
+                QVector<QVariant> values;
+                values.resize(qsizetype(count));
+                for (unsigned i = 0; i < count; ++i)
+                    values[int(i)] = d->readValue(tra, columns[int(i)], row);
+                result.rows.append(std::move(values));
+            }
+            call([&](ThrowStatusWrapper *s) { cursor->close(s); });
+            outMeta->release();
+        } catch (...) {
+            if (cursor)
+                cursor->release();
+            outMeta->release();
+            throw;
+        }
+        return result;
+    });
+}
+
+int Connection::execute(const QString &sql, const QVariantList &params)
+{
+    return runStatement(sql, params, [](ITransaction *tra, IStatement *stmt, IMessageMetadata *inMeta, unsigned char *inBuf) {
+        call([&](ThrowStatusWrapper *s) { stmt->execute(s, tra, inMeta, inBuf, nullptr, nullptr); });
+        return int(call([&](ThrowStatusWrapper *s) { return stmt->getAffectedRecords(s); }));
+    });
 }
 
 // ---------------------------------------------------------------------------------------------

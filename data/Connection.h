@@ -83,6 +83,9 @@ public:
     void rollback();
 
 private:
+    template <typename Work>
+    auto runStatement(const QString &sql, const QVariantList &params, Work work);
+
     struct Impl;
     QString m_name;
     QString m_database;
