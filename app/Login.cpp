@@ -15,6 +15,12 @@ Login::Login(LoginPanel &panel, CentralData &dm, QObject *parent) : QObject(pare
 {
     m_panel.EditNome->installEventFilter(this);
     m_panel.EditSenhaU->installEventFilter(this);
+    // The name box loses its focus when the panel is destroyed, after the panel has ended: that is
+    // no leaving of the box, and the panel can no longer be asked for its controls.
+    connect(&m_panel, &LoginPanel::beingDestroyed, this, [this] {
+        m_panel.EditNome->removeEventFilter(this);
+        m_panel.EditSenhaU->removeEventFilter(this);
+    });
     connect(m_panel.BotOkSenha, &QPushButton::clicked, this, [this] { ErrorReporter::guard([this] { EfetuaLogin(); }); });
 }
 

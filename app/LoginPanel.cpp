@@ -18,6 +18,8 @@ public:
 };
 }
 
+LoginPanel::~LoginPanel() { emit beingDestroyed(); }
+
 LoginPanel::LoginPanel(QWidget *parent) : QFrame(parent)
 {
     setObjectName(QStringLiteral("PainelLogin"));

@@ -9,6 +9,7 @@ class LoginPanel : public QFrame {
     Q_OBJECT
 public:
     explicit LoginPanel(QWidget *parent = nullptr);
+    ~LoginPanel() override;
 
     QLabel *Panel48;
     QFrame *Bevel10;
@@ -18,4 +19,8 @@ public:
     QLineEdit *EditSenhaU;
     QPushButton *BotOkSenha;
     QPushButton *BotCancSenha;
+
+signals:
+    // Sent by the destructor while the panel and its controls are still whole.
+    void beingDestroyed();
 };

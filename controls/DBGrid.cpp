@@ -56,16 +56,23 @@ void DBGrid::applyColumns()
     if (m_columns.isEmpty())
         return;
     QHeaderView *h = horizontalHeader();
+    // Only what differs is changed: the header keeps its sections over a reopening of the table,
+    // and hiding and showing every column again on each reopening (every move of the statement's
+    // order list reopens three detail tables) relays the whole view out several times.
+    QList<int> shown;
+    for (const Column &col : m_columns)
+        shown << m_table->fieldIndex(col.field);
     for (int c = 0; c < m_table->columnCount(); ++c)
-        setColumnHidden(c, true);
+        setColumnHidden(c, !shown.contains(c));
     int visual = 0;
     for (const Column &col : m_columns) {
         const int logical = m_table->fieldIndex(col.field);
         if (logical < 0)
             continue;
         m_table->setTitle(col.field, col.title);
-        setColumnHidden(logical, false);
-        h->moveSection(h->visualIndex(logical), visual++);
+        if (h->visualIndex(logical) != visual)
+            h->moveSection(h->visualIndex(logical), visual);
+        ++visual;
         if (col.width > 0)
             setColumnWidth(logical, col.width);
     }

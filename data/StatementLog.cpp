@@ -8,7 +8,9 @@ namespace {
 // Workstations simulated on threads log through the same list.
 QMutex g_mutex;
 std::deque<StatementLog::Entry> g_entries;
-int g_capacity = 200000;
+// The log lives as long as the program: a large settlement sends six statements an order, and
+// 200,000 kept texts held some 100 MB. The latest 20,000 are what a test reads back.
+int g_capacity = 20000;
 }
 
 namespace StatementLog {
@@ -56,6 +58,14 @@ void setCapacity(int entries)
 {
     QMutexLocker lock(&g_mutex);
     g_capacity = std::max(1, entries);
+    while (int(g_entries.size()) > g_capacity)
+        g_entries.pop_front();
+}
+
+int capacity()
+{
+    QMutexLocker lock(&g_mutex);
+    return g_capacity;
 }
 
 }

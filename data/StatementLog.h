@@ -18,6 +18,7 @@ QList<Entry> entries();
 QStringList texts();                              // just the SQL texts
 QStringList textsContaining(const QString &part);
 void clear();
-void setCapacity(int entries);                    // oldest entries are dropped past it (default 200000)
+void setCapacity(int entries);                    // oldest entries are dropped past it (default 20000)
+int capacity();
 
 }

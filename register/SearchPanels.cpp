@@ -51,6 +51,8 @@ SearchNamePanel::SearchNamePanel(QWidget *parent) : QFrame(parent)
     hide();
 }
 
+SearchNamePanel::~SearchNamePanel() { emit beingDestroyed(); }
+
 void SearchNamePanel::resizeEvent(QResizeEvent *e)
 {
     QFrame::resizeEvent(e);
@@ -123,9 +125,14 @@ ConvenioSearch::ConvenioSearch(CentralData &dm, QWidget *painelConvenios, QObjec
     PainelPesqConv = new SearchListPanel(dm, painelConvenios);
 
     QLineEdit *edit = PainelPesqNomeConv->EditPesqConv;
+    m_editNome = edit;
+    m_grade = PainelPesqConv->GradePesqConvenio;
     m_enter->install(edit);
     edit->installEventFilter(this);
-    PainelPesqConv->GradePesqConvenio->installEventFilter(this);
+    m_grade->installEventFilter(this);
+    // The box loses its focus when the panel is destroyed, after the panel has ended: that is no
+    // leaving of the box, so the filter goes first.
+    connect(PainelPesqNomeConv, &SearchNamePanel::beingDestroyed, this, [this, edit] { edit->removeEventFilter(this); });
 
     connect(PainelPesqNomeConv->BotPesqConvi, &QPushButton::clicked, this, &ConvenioSearch::BotPesqConviClick);
     connect(PainelPesqConv->BotEnterPesqConv, &QPushButton::clicked, this, &ConvenioSearch::BotEnterPesqConvClick);
@@ -211,11 +218,11 @@ void ConvenioSearch::BotEscPesqConvClick() { fechaLista(); }
 
 bool ConvenioSearch::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == PainelPesqConv->GradePesqConvenio && event->type() == QEvent::KeyPress) {
+    if (watched == m_grade && event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
         if ((key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && GradePesqConvenioKeyPress(key->key()))
             return true;
-    } else if (watched == PainelPesqNomeConv->EditPesqConv && event->type() == QEvent::FocusOut) {
+    } else if (watched == m_editNome && event->type() == QEvent::FocusOut) {
         const auto reason = static_cast<QFocusEvent *>(event)->reason();
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)
             EditPesqConvExit();

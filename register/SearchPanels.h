@@ -16,10 +16,15 @@ class SearchNamePanel : public QFrame {
     Q_OBJECT
 public:
     explicit SearchNamePanel(QWidget *parent);
+    ~SearchNamePanel() override;
     QLabel *Panel13;        // title bar
     QLabel *Label401;
     QLineEdit *EditPesqConv;
     QPushButton *BotPesqConvi;
+
+signals:
+    // Sent by the destructor while the panel and its controls are still whole.
+    void beingDestroyed();
 
 protected:
     void resizeEvent(QResizeEvent *e) override;
@@ -86,4 +91,8 @@ private:
 
     CentralData &m_dm;
     EnterMovesOn *m_enter;
+    // The two watched controls, compared by address alone: an event may come while a panel is
+    // being destroyed, when it can no longer be asked for its controls.
+    QObject *m_editNome;
+    QObject *m_grade;
 };

@@ -94,13 +94,16 @@ QString arquivoRastro() { return SuitePaths::map(QStringLiteral("C:\\PRAXOLIN\\Q
 
 void gravaRastro(const QString &linha)
 {
+    // The line is written over the old one and the file then cut to its length: the same content as
+    // emptying the file first, without freeing and allocating its block again for every order (on a
+    // disk mounted with discard, each freed block is a wait for the disk).
     QFile f(arquivoRastro());
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    if (!f.open(QIODevice::ReadWrite))
         throw std::runtime_error(QStringLiteral("Não foi possível gravar o arquivo %1: %2")
                                      .arg(f.fileName(), f.errorString())
                                      .toStdString());
     const QByteArray bytes = WinText::encode(linha) + "\r\n";
-    if (f.write(bytes) != bytes.size() || !f.flush())
+    if (f.write(bytes) != bytes.size() || !f.flush() || !f.resize(bytes.size()))
         throw std::runtime_error(QStringLiteral("Não foi possível gravar o arquivo %1: %2")
                                      .arg(f.fileName(), f.errorString())
                                      .toStdString());

@@ -54,8 +54,15 @@ void WaitPanel::inicia(int total)
 
 void WaitPanel::avanca(int posicao)
 {
+    // The bar shows a whole percentage: it is repainted when that changes, not for every order.
+    const auto percent = [this](int v) {
+        const int span = std::max(1, Gauge1->maximum() - Gauge1->minimum());
+        return qint64(v - Gauge1->minimum()) * 100 / span;
+    };
+    const bool muda = percent(posicao) != percent(Gauge1->value());
     Gauge1->setValue(posicao);
-    Gauge1->repaint();
+    if (muda)
+        Gauge1->repaint();
 }
 
 void WaitPanel::esconde()

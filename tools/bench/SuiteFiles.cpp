@@ -54,6 +54,9 @@ void copyFile(const QString &from, const QString &to)
         }
         left -= n;
     }
+    // On disk before anything is measured: a copy still being written back would slow down the
+    // database's own synchronous writes.
+    ::fdatasync(out);
     ::close(in);
     ::close(out);
 }

@@ -75,23 +75,36 @@ void pressKey(QWidget *w, int key)
 }
 
 // Runs `step` on every turn of the event loops (the modal statement window's included) until it
-// returns true.
+// returns true. A failure stops it and closes the modal window; rethrow() raises it afterwards.
 class Poll {
 public:
     explicit Poll(std::function<bool()> step) : m_step(std::move(step))
     {
         m_timer.setInterval(0);
         QObject::connect(&m_timer, &QTimer::timeout, [this] {
-            if (m_step())
+            try {
+                if (m_step())
+                    m_timer.stop();
+            } catch (...) {
+                m_error = std::current_exception();
                 m_timer.stop();
+                if (QWidget *w = QApplication::activeModalWidget())
+                    w->close();
+            }
         });
         m_timer.start();
     }
     ~Poll() { m_timer.stop(); }
+    void rethrow() const
+    {
+        if (m_error)
+            std::rethrow_exception(m_error);
+    }
 
 private:
     std::function<bool()> m_step;
     QTimer m_timer;
+    std::exception_ptr m_error;
 };
 
 StatementWindow *openStatement() { return qobject_cast<StatementWindow *>(QApplication::activeModalWidget()); }
@@ -164,7 +177,7 @@ public:
             const double ms = msSince(t);
             const auto statements = StatementLog::entries();
             p.reset();
-            const double fl = m_floor.run(statements, true);
+            const double fl = floorOf(statements, true);
             m_floor.detach();
             if (r > 0) {   // the first run warms the process up
                 program << ms;
@@ -176,18 +189,18 @@ public:
 
     // The statement of the statement convênio (its open orders of the stored period), opened from
     // the period dialog's OK; then every move to the next order, the detail panes reloaded.
-    void statement(const QString &label)
+    void statement(const QString &label, bool moves = true)
     {
         const ScaleData::Set set = ScaleData::statementSet(m_scale);
         auto p = start({});
-        QList<double> open, openFloor, move, moveFloor;
+        QList<double> open, openFloor, move, moveFloor, input;
         for (int r = 0; r <= m_runs; ++r) {
             if (!p->dm->Convenios.locate(set.convenio))
                 fail(QStringLiteral("convênio %1 not in the suite").arg(set.convenio));
             p->form->BitBtn2->click();
             setPeriod(set.first, set.last);
             QList<StatementLog::Entry> openStatements, moveStatements;
-            double openMs = -1, moveMs = -1;
+            double openMs = -1, moveMs = -1, moveInput = 0;
             QElapsedTimer t;
             Poll poll([&] {
                 StatementWindow *w = openStatement();
@@ -202,10 +215,15 @@ public:
                 StatementLog::clear();
                 QElapsedTimer m;
                 m.start();
+                double input = 0;
                 for (int i = 1; i < rows; ++i) {
+                    QElapsedTimer x;
+                    x.start();
                     pressKey(w->DBGrid1, Qt::Key_Down);
+                    input += msSince(x);
                     pump();
                 }
+                moveInput = input / (rows - 1);
                 moveMs = msSince(m) / (rows - 1);
                 moveStatements = StatementLog::entries();
                 if (p->dm->PEDIDOS.recNo() != rows - 1)
@@ -216,22 +234,25 @@ public:
             StatementLog::clear();
             t.start();
             p->form->PainelPeriodo3->BotTotaliza3->click();
+            poll.rethrow();
             if (openMs < 0)
                 fail(QStringLiteral("the statement did not open: ") + m_messages.join(QStringLiteral(" | ")));
-            const double openFl = m_floor.run(openStatements);
-            const double moveFl = m_floor.run(moveStatements) / (set.openOrders - 1);
+            const double openFl = floorOf(openStatements);
+            const double moveFl = floorOf(moveStatements) / (set.openOrders - 1);
             if (r > 0) {
                 open << openMs;
                 openFloor << openFl;
                 move << moveMs;
                 moveFloor << moveFl;
+                input << moveInput;
             }
         }
         p.reset();
         m_floor.detach();
         add(QStringLiteral("statement open, %1 open orders%2").arg(set.openOrders).arg(label), open, openFloor);
-        if (label.isEmpty())
-            add(QStringLiteral("statement move to the next order"), move, moveFloor);
+        if (moves)
+            add(QStringLiteral("statement move to the next order"), move, moveFloor,
+                QStringLiteral("key and detail panes %1 ms, the rest painting").arg(median(input), 0, 'f', 2));
     }
 
     // Quitar on a settlement convênio with the cash register's arguments: from the period dialog's
@@ -260,9 +281,10 @@ public:
             const auto statements = StatementLog::entries();
             p.reset();
             checkSettled(set, true);
-            restore();
+            if (m_measureFloor)
+                restore();
             program << ms;
-            floor << m_floor.run(statements);
+            floor << floorOf(statements);
             m_floor.detach();
         }
         addPerOrder(QStringLiteral("settlement Quitar, %1 orders").arg(size), program, floor, size);
@@ -302,13 +324,15 @@ public:
                 return true;
             });
             p->form->PainelPeriodo3->BotTotaliza3->click();
+            poll.rethrow();
             if (ms < 0)
                 fail(QStringLiteral("the statement did not open: ") + m_messages.join(QStringLiteral(" | ")));
             p.reset();
             checkSettled(set, false);
-            restore();
+            if (m_measureFloor)
+                restore();
             program << ms;
-            floor << m_floor.run(statements);
+            floor << floorOf(statements);
             m_floor.detach();
         }
         addPerOrder(QStringLiteral("settlement of the statement's period, %1 orders").arg(size), program, floor, size);
@@ -333,7 +357,7 @@ public:
             if (p->dm->Convenios.text(QStringLiteral("OBSERVACAO")) != texto ||
                 p->dm->Convenios.recordCount() != m_scale.convenios)
                 fail(QStringLiteral("the change was not posted: ") + m_messages.join(QStringLiteral(" | ")));
-            const double fl = m_floor.run(StatementLog::entries());
+            const double fl = floorOf(StatementLog::entries());
             if (r > 0) {
                 program << ms;
                 floor << fl;
@@ -363,7 +387,7 @@ public:
             const double listMs = msSince(t);
             if (!panel->isVisible() || p->dm->cds_qryConv.recordCount() != m_scale.convenios)
                 fail(QStringLiteral("closing list: ") + m_messages.join(QStringLiteral(" | ")));
-            const double listFl = m_floor.run(StatementLog::entries());
+            const double listFl = floorOf(StatementLog::entries());
             StatementLog::clear();
             t.start();
             panel->btn1->click();
@@ -371,7 +395,7 @@ public:
             const double reportMs = msSince(t);
             if (QFileInfo(pdf).size() == 0)
                 fail(QStringLiteral("no PDF: ") + m_messages.join(QStringLiteral(" | ")));
-            const double reportFl = m_floor.run(StatementLog::entries());
+            const double reportFl = floorOf(StatementLog::entries());
             panel->BitBtn3->click();
             if (r > 0) {
                 list << listMs;
@@ -387,13 +411,33 @@ public:
             QStringLiteral("floor: its SQL only"));
     }
 
-    void peakMemory()
+    // The peak memory of the program alone: the heaviest operations once more, without the floor
+    // and with the statement log at the program's own size.
+    void programMemory(int logCapacity)
     {
-        Figure f;
-        f.name = QStringLiteral("peak memory of the process, MB");
-        f.program = SuiteFiles::peakMegabytes();
-        m_figures << f;
-        out() << QStringLiteral("%1 %2\n").arg(f.name.leftJustified(58)).arg(f.program, 10, 'f', 1);
+        const double whole = SuiteFiles::peakMegabytes();
+        const int runs = m_runs;
+        m_runs = 1;
+        m_measureFloor = false;
+        m_quiet = true;
+        m_floor.detach();
+        StatementLog::setCapacity(logCapacity);
+        StatementLog::clear();
+        SuiteFiles::resetPeak();
+        startup();
+        statement({});
+        posting();
+        closing();
+        settlement(20000, 1);
+        const double program = SuiteFiles::peakMegabytes();
+        m_runs = runs;
+        m_measureFloor = true;
+        m_quiet = false;
+        for (const auto &[name, value] : {std::pair{QStringLiteral("peak memory of the program, MB"), program},
+                                          std::pair{QStringLiteral("peak memory of this benchmark run, MB"), whole}}) {
+            m_figures << Figure{name, value, 0, {}};
+            out() << QStringLiteral("%1 %2\n").arg(name.leftJustified(58)).arg(value, 10, 'f', 1);
+        }
         out().flush();
     }
 
@@ -455,8 +499,15 @@ private:
                      .arg(quitar ? QString() : QStringLiteral(" (statement)")));
     }
 
+    double floorOf(const QList<StatementLog::Entry> &statements, bool attach = false)
+    {
+        return m_measureFloor ? m_floor.run(statements, attach) : 0;
+    }
+
     void add(const QString &name, const QList<double> &program, const QList<double> &floor, const QString &note = {})
     {
+        if (m_quiet)
+            return;
         Figure f{name, median(program), median(floor), note};
         m_figures << f;
         out() << QStringLiteral("%1 %2 %3 %4  %5\n")
@@ -478,6 +529,8 @@ private:
     QString m_suite;
     QString m_work;
     int m_runs;
+    bool m_measureFloor = true;   // off for the memory pass
+    bool m_quiet = false;
     ScaleData::Options m_scale;
     int m_orders = 0;
     int m_movements = 0;
@@ -517,7 +570,7 @@ int main(int argc, char **argv)
     const QCommandLineOption onlyOption(
         QStringLiteral("only"),
         QStringLiteral("Comma-separated figures to run: startup, statement, moves, quitar, period, posting, closing, "
-                       "growth."),
+                       "growth, memory."),
         QStringLiteral("LIST"));
     parser.addOptions({suiteOption, smallOption, workOption, runsOption, onlyOption});
     parser.process(app);
@@ -532,6 +585,10 @@ int main(int argc, char **argv)
     const QStringList only = parser.value(onlyOption).split(QLatin1Char(','), Qt::SkipEmptyParts);
     auto wanted = [&](const char *name) { return only.isEmpty() || only.contains(QLatin1String(name)); };
 
+    // The floors replay every statement of an operation (six an order for a settlement): the log
+    // keeps them all while measuring, and the program's own size for the memory pass.
+    const int programLog = StatementLog::capacity();
+    StatementLog::setCapacity(std::max(programLog, 1000000));
     try {
         Bench bench(suite, work, runs);
         bench.useSuite(suite);
@@ -547,7 +604,7 @@ int main(int argc, char **argv)
         if (wanted("startup"))
             bench.startup();
         if (wanted("statement") || wanted("moves"))
-            bench.statement({});
+            bench.statement(QStringLiteral(", %1 orders stored").arg(bench.orders()));
         if (wanted("quitar")) {
             bench.settlement(1000, runs);
             bench.settlement(5000, runs);
@@ -558,14 +615,15 @@ int main(int argc, char **argv)
             bench.posting();
         if (wanted("closing"))
             bench.closing();
-        if (wanted("growth")) {
+        if (wanted("growth"))
             bench.settlement(20000, std::min(runs, 3));
-            if (parser.isSet(smallOption)) {
-                bench.useSuite(QDir(parser.value(smallOption)).absolutePath());
-                bench.statement(QStringLiteral(", %1 orders stored").arg(bench.orders()));
-            }
+        if (wanted("memory"))
+            bench.programMemory(programLog);
+        if (wanted("growth") && parser.isSet(smallOption)) {
+            // The same statement with a tenth of the orders stored.
+            bench.useSuite(QDir(parser.value(smallOption)).absolutePath());
+            bench.statement(QStringLiteral(", %1 orders stored").arg(bench.orders()), false);
         }
-        bench.peakMemory();
     } catch (const std::exception &e) {
         fprintf(stderr, "convenios-bench: %s\n", e.what());
         return 1;

@@ -602,11 +602,8 @@ void fill(Connection &central, Connection &interfaceDb, const Options &o, const 
     }
     tell(QStringLiteral("%1 cash-register movements").arg(o.movements));
 
-    // The indexes' statistics, as after a restore, so the optimizer knows the tables' sizes.
-    const RowSet indexes = central.query(
-        QStringLiteral("select trim(RDB$INDEX_NAME) from RDB$INDICES where coalesce(RDB$SYSTEM_FLAG, 0) = 0"));
-    for (const auto &row : indexes.rows)
-        central.execute(QStringLiteral("SET STATISTICS INDEX ") + row.value(0).toString());
+    // The indexes' statistics stay as they were when the tables were empty, as in a suite's database
+    // that grew over the years without a restore: the plans must not depend on them.
 
     // The interface database: the stored period is the statement's month; nothing open at the counter.
     const Set extrato = statementSet(o);
