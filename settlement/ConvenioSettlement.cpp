@@ -92,18 +92,21 @@ QString mensagemAbertos(Abertos abertos)
 
 QString arquivoRastro() { return SuitePaths::map(QStringLiteral("C:\\PRAXOLIN\\QUITACONV.TXT")); }
 
-void gravaRastro(const QString &linha)
+void gravaRastro(const QString &linha) { gravaRastro(linha, arquivoRastro()); }
+
+void gravaRastro(const QString &linha, const QString &arquivo)
 {
     // The line is written over the old one and the file then cut to its length: the same content as
     // emptying the file first, without freeing and allocating its block again for every order (on a
     // disk mounted with discard, each freed block is a wait for the disk).
-    QFile f(arquivoRastro());
+    QFile f(arquivo);
     if (!f.open(QIODevice::ReadWrite))
         throw std::runtime_error(QStringLiteral("Não foi possível gravar o arquivo %1: %2")
                                      .arg(f.fileName(), f.errorString())
                                      .toStdString());
     const QByteArray bytes = WinText::encode(linha) + "\r\n";
-    if (f.write(bytes) != bytes.size() || !f.flush() || !f.resize(bytes.size()))
+    const bool sobra = f.size() > bytes.size();
+    if (f.write(bytes) != bytes.size() || !f.flush() || (sobra && !f.resize(bytes.size())))
         throw std::runtime_error(QStringLiteral("Não foi possível gravar o arquivo %1: %2")
                                      .arg(f.fileName(), f.errorString())
                                      .toStdString());
@@ -117,6 +120,7 @@ void QuitaConvenio(CentralData &dm, const ContextoQuitacao &c, const QDate &di, 
     const QString dataPag = SqlText::dateMDY(pagamento);
     const QString inicio = SqlText::dateMDY(di);
     const QString fim = SqlText::dateMDY(df);
+    const QString rastro = arquivoRastro();
     Atomic::run(dm.SQLConnection1, [&] {
         dm.SQLConnection1.execute(Sql::marcaPedidosPagos(convenio, dataPag, inicio, fim));
         FreeQuery &q1 = dm.SQLQuery1;
@@ -132,7 +136,7 @@ void QuitaConvenio(CentralData &dm, const ContextoQuitacao &c, const QDate &di, 
                 progresso.passo(i + 1);
             const QString pedido = pedidos.rows[i].value(0).toString();
             const QString update = Sql::quitaPagamentos(dataPag, pedido);
-            gravaRastro(update);
+            gravaRastro(update, rastro);
             dm.SQLConnection1.execute(update);
             if (c.rodandoNoCaixa())
                 LancaMovCaixa(dm, pedido.left(2), pedido.mid(2, 16), c);

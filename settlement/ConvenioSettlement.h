@@ -44,5 +44,6 @@ void QuitaConvenio(CentralData &dm, const ContextoQuitacao &c, const QDate &di, 
 // The trace file, "C:\PRAXOLIN\QUITACONV.TXT" in the suite folder.
 QString arquivoRastro();
 void gravaRastro(const QString &linha);
+void gravaRastro(const QString &linha, const QString &arquivo);
 
 }

@@ -50,19 +50,24 @@ void WaitPanel::inicia(int total)
     Gauge1->show();
     Label8->hide();
     repaint();
+    m_pintura.start();
 }
 
 void WaitPanel::avanca(int posicao)
 {
-    // The bar shows a whole percentage: it is repainted when that changes, not for every order.
+    // The bar shows a whole percentage: it moves, and is repainted, when that changes, at most 20
+    // times a second, and on the last order. Moved for every order it repainted itself at each pixel
+    // its chunk grew, hundreds of times a settlement, each repaint costing more than an order.
     const auto percent = [this](int v) {
         const int span = std::max(1, Gauge1->maximum() - Gauge1->minimum());
         return qint64(v - Gauge1->minimum()) * 100 / span;
     };
-    const bool muda = percent(posicao) != percent(Gauge1->value());
+    const bool ultimo = posicao >= Gauge1->maximum();
+    if (!ultimo && (percent(posicao) == percent(Gauge1->value()) || (m_pintura.isValid() && m_pintura.elapsed() < 50)))
+        return;
     Gauge1->setValue(posicao);
-    if (muda)
-        Gauge1->repaint();
+    Gauge1->repaint();
+    m_pintura.restart();
 }
 
 void WaitPanel::esconde()

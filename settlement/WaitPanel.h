@@ -1,4 +1,5 @@
 #pragma once
+#include <QElapsedTimer>
 #include <QFrame>
 #include <QLabel>
 #include <QProgressBar>
@@ -11,10 +12,13 @@ public:
 
     void mostra();              // at its place, with the label and without the bar
     void inicia(int total);     // the bar replaces the label
-    void avanca(int posicao);   // repaints the bar only
+    void avanca(int posicao);   // repaints the bar only, when its percentage changes (20 times a second at most)
     void esconde();             // hidden, the label back for the next time
 
     QLabel *Titulo;
     QLabel *Label8;
     QProgressBar *Gauge1;
+
+private:
+    QElapsedTimer m_pintura;   // since the bar was last repainted
 };

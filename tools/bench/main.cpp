@@ -1,7 +1,7 @@
 // convenios-bench: measures the module on a scale suite (praxolin-setup --scale) and prints one
 // figure per line: the median of repeated runs of each operation as the program does it, the floor
 // (the same statements straight through Firebird's client interface, tools/bench/Floor.h) and the
-// ratio of the two; then the growth figures and the peak memory of the process.
+// ratio of the two; then the growth figures and the program's peak memory.
 //
 //   convenios-bench --suite DIR [--small DIR] [--work DIR] [--runs N] [--only WORD,...]
 //
