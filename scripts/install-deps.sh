@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
-# Installs the Debian 12 packages the project builds, tests and runs with. Needs root (or sudo).
+# Installs the Debian 12 packages the project builds, tests and runs with, and any further packages
+# named as arguments. Needs root (or sudo).
 set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   firebird-dev libfbclient2 firebird3.0-server-core firebird3.0-server firebird3.0-utils
   xvfb xauth poppler-utils
+  "$@"
 )
 missing=()
 for p in "${packages[@]}"; do

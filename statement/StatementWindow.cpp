@@ -371,15 +371,9 @@ void StatementWindow::PEDIDOSAfterScroll()
     CachedTable &pedidos = m_dm.PEDIDOS;
     if (pedidos.isEmpty())
         return;
-    const QString estacao = pedidos.text(QStringLiteral("ESTACAO")).left(2);
-    const QString numero = textoNumerico(pedidos.value(QStringLiteral("NPEDIDO"))).left(15);
-    CachedTable &itens = m_dm.ITENS;
-    itens.close();
-    itens.setCommandText(QStringLiteral("Select ") + CentralData::ItensColumns +
-                         QStringLiteral(" from ITENS where ESTACAO = '") + quoted(estacao) +
-                         QStringLiteral("' and NPEDIDO = ") + numero);
-    itens.open();
-    DBGrid2->applyColumns();
+    const QString pedido = filtroDoPedido();
+    CachedTable &itens = reabreDetalhe(m_dm.ITENS, DBGrid2,
+                                       QStringLiteral("Select ") + CentralData::ItensColumns + QStringLiteral(" from ITENS") + pedido);
     if (!itens.isEmpty()) {
         Label5->setText(QStringLiteral("Produtos de Revenda"));
         Label5->show();
@@ -387,13 +381,8 @@ void StatementWindow::PEDIDOSAfterScroll()
         DBGrid3->hide();
         DBGrid4->hide();
     } else {
-        CachedTable &formulas = m_dm.PEDIFORM;
-        formulas.close();
-        formulas.setCommandText(QStringLiteral("Select ") + CentralData::PediformColumns +
-                                QStringLiteral(" from PEDIFORM where ESTACAO = '") + quoted(estacao) +
-                                QStringLiteral("' and NPEDIDO = ") + numero);
-        formulas.open();
-        DBGrid3->applyColumns();
+        CachedTable &formulas = reabreDetalhe(
+            m_dm.PEDIFORM, DBGrid3, QStringLiteral("Select ") + CentralData::PediformColumns + QStringLiteral(" from PEDIFORM") + pedido);
         const bool temFormulas = !formulas.isEmpty();
         Label5->setText(QStringLiteral("Fórmulas Manipuladas"));
         Label5->setVisible(temFormulas);
@@ -408,16 +397,27 @@ void StatementWindow::PEDIDOSAfterScroll()
 void StatementWindow::PEDIFORMAfterScroll()
 {
     // The formula number is used whole, so formula 12 shows its own components.
+    const QString formula = textoNumerico(m_dm.PEDIFORM.value(QStringLiteral("NFORMULA")));
+    reabreDetalhe(m_dm.COMPEDID, DBGrid4,
+                  QStringLiteral("Select ") + CentralData::CompedidColumns + QStringLiteral(" from COMPEDID") +
+                      filtroDoPedido() + QStringLiteral(" and NFORMULA = ") + formula);
+}
+
+// " where ESTACAO = '01' and NPEDIDO = 7" for the current order (the number unquoted).
+QString StatementWindow::filtroDoPedido() const
+{
     const QString estacao = m_dm.PEDIDOS.text(QStringLiteral("ESTACAO")).left(2);
     const QString numero = textoNumerico(m_dm.PEDIDOS.value(QStringLiteral("NPEDIDO"))).left(15);
-    const QString formula = textoNumerico(m_dm.PEDIFORM.value(QStringLiteral("NFORMULA")));
-    CachedTable &componentes = m_dm.COMPEDID;
-    componentes.close();
-    componentes.setCommandText(QStringLiteral("Select ") + CentralData::CompedidColumns +
-                               QStringLiteral(" from COMPEDID where ESTACAO = '") + quoted(estacao) +
-                               QStringLiteral("' and NPEDIDO = ") + numero + QStringLiteral(" and NFORMULA = ") + formula);
-    componentes.open();
-    DBGrid4->applyColumns();
+    return QStringLiteral(" where ESTACAO = '") + quoted(estacao) + QStringLiteral("' and NPEDIDO = ") + numero;
+}
+
+CachedTable &StatementWindow::reabreDetalhe(CachedTable &tabela, DBGrid *grade, const QString &sql)
+{
+    tabela.close();
+    tabela.setCommandText(sql);
+    tabela.open();
+    grade->applyColumns();
+    return tabela;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -468,28 +468,24 @@ void StatementWindow::DBGrid1CellClick()
     if (!Redefinindo || m_dm.PEDIDOS.isEmpty())
         return;
     Label9->setText(DicaEstendendo);
-    CachedTable &p = m_dm2.Periodo;
-    p.open();
-    p.edit();
     const QDate data = m_dm.PEDIDOS.value(QStringLiteral("DATAPEDIDO")).toDate();
-    p.setValue(QStringLiteral("DATAINICIAL"), data);
-    p.setValue(QStringLiteral("DATAFINAL"), data);
-    derivaPeriodo(data, data);
-    p.post();
-    AtualizaExtrato();
-    p.close();
+    gravaPeriodo(data, data);
 }
 
 void StatementWindow::passoFinal()
 {
+    gravaPeriodo(std::nullopt, m_dm.PEDIDOS.value(QStringLiteral("DATAPEDIDO")).toDate());
+}
+
+// Writes the redefined period to the stored record at once; the labels, captions and total follow.
+void StatementWindow::gravaPeriodo(const std::optional<QDate> &inicio, const QDate &fim)
+{
     CachedTable &p = m_dm2.Periodo;
     p.open();
     p.edit();
-    const QDate data = m_dm.PEDIDOS.value(QStringLiteral("DATAPEDIDO")).toDate();
-    p.setValue(QStringLiteral("DATAFINAL"), data);
-    DfSQL = SqlText::dateMDY(data);
-    DfTexto = SqlText::dateDMY(data);
-    LabelDf->setText(DfTexto);
+    if (inicio)
+        p.setValue(QStringLiteral("DATAINICIAL"), *inicio);
+    p.setValue(QStringLiteral("DATAFINAL"), fim);
     p.post();
     p.close();
     AtualizaExtrato();

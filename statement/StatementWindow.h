@@ -6,7 +6,9 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTimer>
+#include <optional>
 
+class CachedTable;
 class CentralData;
 class InterfaceData;
 class DBGrid;
@@ -75,6 +77,9 @@ private:
     void mostraPeriodo();
     void redesenhaLista();
     void passoFinal();
+    void gravaPeriodo(const std::optional<QDate> &inicio, const QDate &fim);   // no start: only the end
+    QString filtroDoPedido() const;
+    CachedTable &reabreDetalhe(CachedTable &tabela, DBGrid *grade, const QString &sql);
     bool regraDoCaixa(const QString &mensagem);
     QDate dataPagamento();
     void FormClose();

@@ -1,5 +1,6 @@
 #include "tools/setup/DemoData.h"
 
+#include "tools/setup/DemoNames.h"
 #include "app/CodificaSenha.h"
 #include "platform/WinText.h"
 
@@ -15,6 +16,11 @@
 namespace DemoData {
 
 namespace {
+
+using DemoNames::kClientes;
+using DemoNames::kLaboratorios;
+using DemoNames::kMedicos;
+using DemoNames::kVendedores;
 
 // ---------------------------------------------------------------------------------------------
 // Small helpers
@@ -170,27 +176,7 @@ const ConvenioDemo kConvenios[] = {
 
 const char *const kConvenioBloqueado = "Construtora Horizonte Ltda";
 
-const QStringList kClientes = {
-    QStringLiteral("José da Silva"),           QStringLiteral("Maria Aparecida Gonçalves"),
-    QStringLiteral("João Pedro Araújo"),       QStringLiteral("Ana Cláudia Ribeiro"),
-    QStringLiteral("Antônio Carlos Souza"),    QStringLiteral("Francisca Conceição"),
-    QStringLiteral("Luís Fernando Brandão"),   QStringLiteral("Márcia Helena Simões"),
-    QStringLiteral("Sebastião Nogueira"),      QStringLiteral("Patrícia D'Ávila"),
-    QStringLiteral("Raimundo Nonato Lima"),    QStringLiteral("Luíza Magalhães"),
-    QStringLiteral("Cecília Assunção"),        QStringLiteral("Otávio Guimarães"),
-    QStringLiteral("Joaquim Falcão"),          QStringLiteral("Vinícius Peçanha"),
-    QStringLiteral("Débora Cunha"),            QStringLiteral("Benedito Estêvão"),
-    QStringLiteral("Fátima Rosário"),          QStringLiteral("Ângela Müller"),
-    QStringLiteral("Rogério Tôrres"),          QStringLiteral("Glória Piñeiro"),
-    QStringLiteral("Heloísa Bastos"),          QStringLiteral("Ivone Gusmão"),
-};
 
-const QStringList kMedicos = {QStringLiteral("Dr. Paulo Rezende"), QStringLiteral("Dra. Célia Monteiro"),
-                              QStringLiteral("Dr. Ênio Barbosa"), QStringLiteral("Dra. Íris Fontana"),
-                              QStringLiteral("Dr. Caio Sant'Anna")};
-const QStringList kVendedores = {QStringLiteral("Renata"), QStringLiteral("Júlio"), QStringLiteral("Aline"),
-                                 QStringLiteral("Tânia")};
-const QStringList kLaboratorios = {QStringLiteral("Matriz"), QStringLiteral("Filial 2"), QStringLiteral("Lab Centro")};
 const QStringList kRuas = {QStringLiteral("Rua das Flores"), QStringLiteral("Av. Sete de Setembro"),
                            QStringLiteral("Rua Marechal Deodoro"), QStringLiteral("Rua São Francisco"),
                            QStringLiteral("Al. Dom Pedro II"), QStringLiteral("Rua Brigadeiro Franco")};

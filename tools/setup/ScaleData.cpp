@@ -1,5 +1,6 @@
 #include "tools/setup/ScaleData.h"
 
+#include "tools/setup/DemoNames.h"
 #include "app/CodificaSenha.h"
 #include "data/SqlText.h"
 #include "platform/WinText.h"
@@ -16,6 +17,11 @@
 namespace ScaleData {
 
 namespace {
+
+using DemoNames::kClientes;
+using DemoNames::kLaboratorios;
+using DemoNames::kMedicos;
+using DemoNames::kVendedores;
 
 // ---------------------------------------------------------------------------------------------
 // Word lists the generated rows draw from
@@ -49,26 +55,6 @@ const QStringList kRotas = {QStringLiteral("Centro"), QStringLiteral("Zona Norte
 const QStringList kCidades = {QStringLiteral("Curitiba"), QStringLiteral("São José dos Pinhais"),
                               QStringLiteral("Colombo"), QStringLiteral("Araucária"), QStringLiteral("Pinhais")};
 
-const QStringList kClientes = {
-    QStringLiteral("José da Silva"),         QStringLiteral("Maria Aparecida Gonçalves"),
-    QStringLiteral("João Pedro Araújo"),     QStringLiteral("Ana Cláudia Ribeiro"),
-    QStringLiteral("Antônio Carlos Souza"),  QStringLiteral("Francisca Conceição"),
-    QStringLiteral("Luís Fernando Brandão"), QStringLiteral("Márcia Helena Simões"),
-    QStringLiteral("Sebastião Nogueira"),    QStringLiteral("Patrícia D'Ávila"),
-    QStringLiteral("Raimundo Nonato Lima"),  QStringLiteral("Luíza Magalhães"),
-    QStringLiteral("Cecília Assunção"),      QStringLiteral("Otávio Guimarães"),
-    QStringLiteral("Joaquim Falcão"),        QStringLiteral("Vinícius Peçanha"),
-    QStringLiteral("Débora Cunha"),          QStringLiteral("Benedito Estêvão"),
-    QStringLiteral("Fátima Rosário"),        QStringLiteral("Ângela Müller"),
-    QStringLiteral("Rogério Tôrres"),        QStringLiteral("Glória Piñeiro"),
-    QStringLiteral("Heloísa Bastos"),        QStringLiteral("Ivone Gusmão"),
-};
-const QStringList kMedicos = {QStringLiteral("Dr. Paulo Rezende"), QStringLiteral("Dra. Célia Monteiro"),
-                              QStringLiteral("Dr. Ênio Barbosa"), QStringLiteral("Dra. Íris Fontana"),
-                              QStringLiteral("Dr. Caio Sant'Anna")};
-const QStringList kVendedores = {QStringLiteral("Renata"), QStringLiteral("Júlio"), QStringLiteral("Aline"),
-                                 QStringLiteral("Tânia")};
-const QStringList kLaboratorios = {QStringLiteral("Matriz"), QStringLiteral("Filial 2"), QStringLiteral("Lab Centro")};
 const QStringList kProdutos = {
     QStringLiteral("Dipirona Sódica 500mg 10 comprimidos"), QStringLiteral("Protetor Solar FPS 50 120ml"),
     QStringLiteral("Soro Fisiológico 0,9% 500ml"),          QStringLiteral("Termômetro Clínico Digital"),
