@@ -98,9 +98,22 @@ void DBGrid::followTable(int row)
         setCurrentIndex(m_table->index(row, visibleCol));
         selectRow(row);
     }
-    viewport()->update();
-    verticalHeader()->viewport()->update();
+    // Only the rows that lose and gain the current mark change; the rest of the grid is not
+    // repainted (a list moved through row by row would otherwise repaint every visible cell).
+    repaintRow(m_shownRow);
+    repaintRow(row);
+    m_shownRow = row;
     m_syncing = false;
+}
+
+void DBGrid::repaintRow(int row)
+{
+    if (row < 0 || row >= m_table->rowCount())
+        return;
+    const int y = rowViewportPosition(row);
+    const int h = rowHeight(row);
+    viewport()->update(0, y, viewport()->width(), h);
+    verticalHeader()->viewport()->update(0, y, verticalHeader()->viewport()->width(), h);
 }
 
 void DBGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous)
@@ -113,7 +126,9 @@ void DBGrid::currentChanged(const QModelIndex &current, const QModelIndex &previ
     m_syncing = false;
     if (!moved || m_table->recNo() != current.row())
         followTable(m_table->recNo());
-    verticalHeader()->viewport()->update();
+    repaintRow(previous.row());
+    repaintRow(m_table->recNo());
+    m_shownRow = m_table->recNo();
 }
 
 void DBGrid::mousePressEvent(QMouseEvent *e)

@@ -530,14 +530,15 @@ QString CachedTable::text(const QString &field) const
     return v.toString();
 }
 
-QVariant CachedTable::valueAt(int row, const QString &field) const
+QVariant CachedTable::valueAt(int row, const QString &field) const { return valueAt(row, fieldIndex(field)); }
+
+QVariant CachedTable::valueAt(int row, int column) const
 {
-    const int i = fieldIndex(field);
-    if (i < 0 || row < 0 || row >= m_rows.size())
+    if (column < 0 || column >= m_fields.size() || row < 0 || row >= m_rows.size())
         return {};
     if (row == m_current && (m_state == State::Edit || m_state == State::Insert))
-        return m_buffer[i];
-    return m_rows[row].values[i];
+        return m_buffer[column];
+    return m_rows[row].values[column];
 }
 
 void CachedTable::setValue(const QString &field, const QVariant &input)
@@ -796,7 +797,7 @@ QString CachedTable::displayText(int row, int column) const
 {
     if (row < 0 || row >= m_rows.size() || column < 0 || column >= m_fields.size())
         return {};
-    return formatValue(valueAt(row, m_fields[column].name), column);
+    return formatValue(valueAt(row, column), column);
 }
 
 int CachedTable::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : int(m_rows.size()); }
@@ -810,7 +811,7 @@ QVariant CachedTable::data(const QModelIndex &index, int role) const
     if (role == Qt::DisplayRole)
         return displayText(index.row(), index.column());
     if (role == Qt::EditRole)
-        return valueAt(index.row(), m_fields[index.column()].name);
+        return valueAt(index.row(), index.column());
     if (role == Qt::TextAlignmentRole) {
         const Field::Type t = m_fields[index.column()].type;
         if (t == Field::Numeric || t == Field::Integer || t == Field::BigInt || t == Field::Double)

@@ -71,6 +71,7 @@ public:
     QVariant value(const QString &field) const;  // of the current row (its edit buffer while editing)
     QString text(const QString &field) const;    // the value as text; empty for null
     QVariant valueAt(int row, const QString &field) const;
+    QVariant valueAt(int row, int column) const;   // by column index, for painting and the views
     // Sets a column of the row being edited or inserted; text longer than the column is cut.
     void setValue(const QString &field, const QVariant &value);
 

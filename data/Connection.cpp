@@ -5,6 +5,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QElapsedTimer>
 #include <QTime>
 #include <firebird/Interface.h>
 
@@ -291,12 +292,12 @@ struct Connection::Impl {
         switch (type) {
         case SQL_VARYING: {
             const unsigned short n = *reinterpret_cast<const unsigned short *>(p);
-            const QByteArray bytes(reinterpret_cast<const char *>(p + 2), n);
-            return charSet == 1 ? QVariant(bytes) : QVariant(WinText::decode(bytes));
+            const char *text = reinterpret_cast<const char *>(p + 2);
+            return charSet == 1 ? QVariant(QByteArray(text, n)) : QVariant(WinText::decode(text, n));
         }
         case SQL_TEXT: {
-            const QByteArray bytes(reinterpret_cast<const char *>(p), int(length));
-            return charSet == 1 ? QVariant(bytes) : QVariant(WinText::decode(bytes));
+            const char *text = reinterpret_cast<const char *>(p);
+            return charSet == 1 ? QVariant(QByteArray(text, length)) : QVariant(WinText::decode(text, length));
         }
         case SQL_SHORT: {
             const short v = *reinterpret_cast<const short *>(p);
@@ -597,7 +598,14 @@ void checkRepresentable(const QString &sql, const QVariantList &params)
 template <typename Work>
 auto Connection::runStatement(const QString &sql, const QVariantList &params, Work work)
 {
-    StatementLog::record(m_name, sql, params);
+    // Each entry of the log carries the time the statement took here, so that a measurement can
+    // tell the program's database work from the rest of an operation.
+    struct Timing {
+        quint64 sequence;
+        QElapsedTimer timer;
+        ~Timing() { StatementLog::finished(sequence, double(timer.nsecsElapsed()) / 1e6); }
+    } timing{StatementLog::record(m_name, sql, params), {}};
+    timing.timer.start();
     checkRepresentable(sql, params);
     open();
     // Outside an explicit transaction a select reads in the connection's reading transaction; any

@@ -11,9 +11,12 @@ struct Entry {
     QString connection;
     QString sql;
     QVariantList params;
+    double ms = -1;   // how long the program took over it (prepared to last row read); -1 until known
 };
 
-void record(const QString &connection, const QString &sql, const QVariantList &params = {});
+// Returns the entry's sequence number, for finished().
+quint64 record(const QString &connection, const QString &sql, const QVariantList &params = {});
+void finished(quint64 sequence, double ms);
 QList<Entry> entries();
 QStringList texts();                              // just the SQL texts
 QStringList textsContaining(const QString &part);

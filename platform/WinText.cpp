@@ -27,25 +27,31 @@ namespace WinText {
 
 QByteArray encode(const QString &text)
 {
-    QByteArray out;
-    out.reserve(text.size());
+    QByteArray out(text.size(), Qt::Uninitialized);
+    char *o = out.data();
     for (const QChar c : text) {
-        const int code = codeOf(c);
-        out.append(char(code < 0 ? '?' : code));
+        const char16_t u = c.unicode();
+        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
+            *o++ = char(u);
+        } else {
+            const int code = codeOf(c);
+            *o++ = char(code < 0 ? '?' : code);
+        }
     }
     return out;
 }
 
-QString decode(const QByteArray &bytes)
+QString decode(const QByteArray &bytes) { return decode(bytes.constData(), bytes.size()); }
+
+QString decode(const char *data, qsizetype size)
 {
-    QString out;
-    out.reserve(bytes.size());
-    for (const char ch : bytes) {
-        const unsigned char b = static_cast<unsigned char>(ch);
-        if (b >= 0x80 && b <= 0x9F && kHighTable[b - 0x80] != 0)
-            out.append(QChar(kHighTable[b - 0x80]));
-        else
-            out.append(QChar(b));
+    // Windows-1252 is Latin-1 but for 0x80..0x9F: Qt's Latin-1 conversion does the bulk, and only
+    // those codes are put right afterwards.
+    QString out = QString::fromLatin1(data, size);
+    for (QChar &c : out) {
+        const char16_t u = c.unicode();
+        if (u >= 0x80 && u <= 0x9F && kHighTable[u - 0x80] != 0)
+            c = QChar(kHighTable[u - 0x80]);
     }
     return out;
 }

@@ -8,6 +8,7 @@ namespace WinText {
 // Characters that Windows-1252 cannot hold become '?'.
 QByteArray encode(const QString &text);
 QString decode(const QByteArray &bytes);
+QString decode(const char *data, qsizetype size);
 
 // True when every character of `text` has a Windows-1252 code.
 bool representable(const QString &text);

@@ -36,7 +36,8 @@ public:
     {
         QStyleOptionViewItem opt = option;
         initStyleOption(&opt, index);
-        const QDate data = m_dm->PEDIDOS.valueAt(index.row(), QStringLiteral("DATAPEDIDO")).toDate();
+        const CachedTable &pedidos = m_dm->PEDIDOS;
+        const QDate data = pedidos.valueAt(index.row(), pedidos.fieldIndex(QStringLiteral("DATAPEDIDO"))).toDate();
         const QColor fundo = m_w->dentroDoPeriodo(data) ? QApplication::palette().color(QPalette::ToolTipBase)
                                                         : QColor(Qt::white);
         painter->fillRect(opt.rect, fundo);
@@ -256,6 +257,8 @@ void StatementWindow::derivaPeriodo(const QDate &inicio, const QDate &fim)
     DfSQL = SqlText::dateMDY(fim);
     DiTexto = SqlText::dateDMY(inicio);
     DfTexto = SqlText::dateDMY(fim);
+    m_diLista = SqlText::parseDMY(DiTexto);
+    m_dfLista = SqlText::parseDMY(DfTexto);
 }
 
 void StatementWindow::lePeriodo()
@@ -352,11 +355,9 @@ bool StatementWindow::dentroDoPeriodo(const QDate &data) const
 {
     if (Redefinindo)
         return false;
-    const QDate di = SqlText::parseDMY(DiTexto);
-    const QDate df = SqlText::parseDMY(DfTexto);
     if (!data.isValid())
         return false;
-    return !(di.isValid() && di > data) && !(df.isValid() && df < data);
+    return !(m_diLista.isValid() && m_diLista > data) && !(m_dfLista.isValid() && m_dfLista < data);
 }
 
 void StatementWindow::BitBtn4Click() { abrePedidos(Variante::PorData); }
@@ -372,7 +373,7 @@ void StatementWindow::PEDIDOSAfterScroll()
     if (pedidos.isEmpty())
         return;
     const QString pedido = filtroDoPedido();
-    CachedTable &itens = reabreDetalhe(m_dm.ITENS, DBGrid2,
+    CachedTable &itens = reabreDetalhe(m_dm.ITENS,
                                        QStringLiteral("Select ") + CentralData::ItensColumns + QStringLiteral(" from ITENS") + pedido);
     if (!itens.isEmpty()) {
         Label5->setText(QStringLiteral("Produtos de Revenda"));
@@ -382,7 +383,7 @@ void StatementWindow::PEDIDOSAfterScroll()
         DBGrid4->hide();
     } else {
         CachedTable &formulas = reabreDetalhe(
-            m_dm.PEDIFORM, DBGrid3, QStringLiteral("Select ") + CentralData::PediformColumns + QStringLiteral(" from PEDIFORM") + pedido);
+            m_dm.PEDIFORM, QStringLiteral("Select ") + CentralData::PediformColumns + QStringLiteral(" from PEDIFORM") + pedido);
         const bool temFormulas = !formulas.isEmpty();
         Label5->setText(QStringLiteral("Fórmulas Manipuladas"));
         Label5->setVisible(temFormulas);
@@ -398,7 +399,7 @@ void StatementWindow::PEDIFORMAfterScroll()
 {
     // The formula number is used whole, so formula 12 shows its own components.
     const QString formula = textoNumerico(m_dm.PEDIFORM.value(QStringLiteral("NFORMULA")));
-    reabreDetalhe(m_dm.COMPEDID, DBGrid4,
+    reabreDetalhe(m_dm.COMPEDID,
                   QStringLiteral("Select ") + CentralData::CompedidColumns + QStringLiteral(" from COMPEDID") +
                       filtroDoPedido() + QStringLiteral(" and NFORMULA = ") + formula);
 }
@@ -411,12 +412,11 @@ QString StatementWindow::filtroDoPedido() const
     return QStringLiteral(" where ESTACAO = '") + quoted(estacao) + QStringLiteral("' and NPEDIDO = ") + numero;
 }
 
-CachedTable &StatementWindow::reabreDetalhe(CachedTable &tabela, DBGrid *grade, const QString &sql)
+CachedTable &StatementWindow::reabreDetalhe(CachedTable &tabela, const QString &sql)
 {
     tabela.close();
     tabela.setCommandText(sql);
-    tabela.open();
-    grade->applyColumns();
+    tabela.open();   // the grid lays its columns out again on the table's reset
     return tabela;
 }
 

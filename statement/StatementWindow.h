@@ -70,6 +70,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    QDate m_diLista, m_dfLista;   // the period's ends as the list's colouring reads them back
     void buildLayout();
     void derivaPeriodo(const QDate &inicio, const QDate &fim);
     void lePeriodo();
@@ -79,7 +80,7 @@ private:
     void passoFinal();
     void gravaPeriodo(const std::optional<QDate> &inicio, const QDate &fim);   // no start: only the end
     QString filtroDoPedido() const;
-    CachedTable &reabreDetalhe(CachedTable &tabela, DBGrid *grade, const QString &sql);
+    CachedTable &reabreDetalhe(CachedTable &tabela, const QString &sql);
     bool regraDoCaixa(const QString &mensagem);
     QDate dataPagamento();
     void FormClose();

@@ -228,6 +228,33 @@ private slots:
         QCOMPARE(suite->count(QStringLiteral("CONVENIO"), QStringLiteral("CIDADE = 'X'")), 1);
     }
 
+    // Each logged statement carries the time it took, and a time arriving after its entry was
+    // dropped from a full log lands on no other entry.
+    void statementLogTimesEachStatement()
+    {
+        conv->refresh();
+        conn->execute(QStringLiteral("update CONVENIO set CIDADE = 'X' where CODIGOCONVENIO = 1"));
+        const auto logged = StatementLog::entries();
+        QCOMPARE(logged.size(), 2);
+        for (const auto &e : logged)
+            QVERIFY2(e.ms >= 0, qPrintable(e.sql));
+
+        const int capacity = StatementLog::capacity();
+        StatementLog::setCapacity(2);
+        StatementLog::clear();
+        const quint64 first = StatementLog::record(QStringLiteral("t"), QStringLiteral("um"));
+        StatementLog::record(QStringLiteral("t"), QStringLiteral("dois"));
+        const quint64 third = StatementLog::record(QStringLiteral("t"), QStringLiteral("tres"));
+        StatementLog::finished(first, 5);
+        StatementLog::finished(third, 7);
+        const auto kept = StatementLog::entries();
+        StatementLog::setCapacity(capacity);
+        QCOMPARE(kept.size(), 2);
+        QCOMPARE(kept[0].ms, -1.0);
+        QCOMPARE(kept[1].sql, QStringLiteral("tres"));
+        QCOMPARE(kept[1].ms, 7.0);
+    }
+
     void movingWhileEditingPostsOrCancels()
     {
         QVERIFY(conv->locate(QStringLiteral("Alfa")));

@@ -223,7 +223,7 @@ void Floor::detach()
     }
 }
 
-double Floor::run(const QList<StatementLog::Entry> &statements, bool attach)
+double Floor::run(const QList<StatementLog::Entry> &statements, bool attach, QList<double> *each)
 {
     Impl *d = impl();
     auto pathOf = [this](const StatementLog::Entry &e) {
@@ -240,8 +240,12 @@ double Floor::run(const QList<StatementLog::Entry> &statements, bool attach)
                 d->attach(pathOf(e));
         QElapsedTimer timer;
         timer.start();
-        for (const StatementLog::Entry &e : statements)
+        for (const StatementLog::Entry &e : statements) {
+            const qint64 start = timer.nsecsElapsed();
             d->runOne(d->attach(pathOf(e)), e);
+            if (each)
+                *each << double(timer.nsecsElapsed() - start) / 1e6;
+        }
         d->commitAll();
         return double(timer.nsecsElapsed()) / 1e6;
     } catch (const FbException &e) {

@@ -22,7 +22,8 @@ public:
     // Runs the statements and returns the milliseconds taken. With `attach`, the databases are
     // attached inside the timing (as the program's start-up attaches); otherwise they are attached
     // beforehand and the timing starts at the first statement.
-    double run(const QList<StatementLog::Entry> &statements, bool attach = false);
+    // `each`, when given, receives the milliseconds of every statement.
+    double run(const QList<StatementLog::Entry> &statements, bool attach = false, QList<double> *each = nullptr);
 
     // Lets every database go, so its file can be replaced.
     void detach();

@@ -1,9 +1,11 @@
 // convenios-bench: measures the module on a scale suite (praxolin-setup --scale) and prints one
 // figure per line: the median of repeated runs of each operation as the program does it, the floor
 // (the same statements straight through Firebird's client interface, tools/bench/Floor.h) and the
-// ratio of the two; then the growth figures and the program's peak memory.
+// ratio of the two; then the part of the program's time its data layer spent on those statements
+// (from the statement log) and its ratio to the floor: what is left is building windows, painting
+// and layout, which the floor does not contain. Then the growth figures and the peak memory.
 //
-//   convenios-bench --suite DIR [--small DIR] [--work DIR] [--runs N] [--only WORD,...]
+//   convenios-bench --suite DIR [--small DIR] [--work DIR] [--runs N] [--only WORD,...] [--statements]
 //
 // DIR is left as it is: the program runs on a copy in the work folder, whose databases are put back
 // from DIR before each run that changes them. --small names a second scale suite (100,000 orders)
@@ -120,7 +122,26 @@ struct Figure {
     QString name;
     double program = 0;   // median milliseconds
     double floor = 0;
+    double data = 0;      // of the program's time, what its data layer spent on the statements
     QString note;
+};
+
+// The database side of one run: the floor, and the program's own time over the same statements.
+struct Sql {
+    double floor = 0;
+    double data = 0;
+    Sql operator/(double n) const { return {floor / n, data / n}; }
+};
+
+// The runs of one figure.
+struct Samples {
+    QList<double> program, floor, data;
+    void add(double ms, const Sql &sql)
+    {
+        program << ms;
+        floor << sql.floor;
+        data << sql.data;
+    }
 };
 
 class Bench {
@@ -168,7 +189,7 @@ public:
     // convênios and lists, the stored logon.
     void startup()
     {
-        QList<double> program, floor;
+        Samples runs;
         for (int r = 0; r <= m_runs; ++r) {
             StatementLog::clear();
             QElapsedTimer t;
@@ -177,14 +198,12 @@ public:
             const double ms = msSince(t);
             const auto statements = StatementLog::entries();
             p.reset();
-            const double fl = floorOf(statements, true);
+            const Sql sql = floorOf(statements, true);
             m_floor.detach();
-            if (r > 0) {   // the first run warms the process up
-                program << ms;
-                floor << fl;
-            }
+            if (r > 0)   // the first run warms the process up
+                runs.add(ms, sql);
         }
-        add(QStringLiteral("startup, to the register shown"), program, floor);
+        add(QStringLiteral("startup, to the register shown"), runs, QStringLiteral("data: statements only, not attaching"));
     }
 
     // The statement of the statement convênio (its open orders of the stored period), opened from
@@ -193,7 +212,8 @@ public:
     {
         const ScaleData::Set set = ScaleData::statementSet(m_scale);
         auto p = start({});
-        QList<double> open, openFloor, move, moveFloor, input;
+        Samples open, move;
+        QList<double> input;
         for (int r = 0; r <= m_runs; ++r) {
             if (!p->dm->Convenios.locate(set.convenio))
                 fail(QStringLiteral("convênio %1 not in the suite").arg(set.convenio));
@@ -237,21 +257,19 @@ public:
             poll.rethrow();
             if (openMs < 0)
                 fail(QStringLiteral("the statement did not open: ") + m_messages.join(QStringLiteral(" | ")));
-            const double openFl = floorOf(openStatements);
-            const double moveFl = floorOf(moveStatements) / (set.openOrders - 1);
+            const Sql openSql = floorOf(openStatements);
+            const Sql moveSql = floorOf(moveStatements) / (set.openOrders - 1);
             if (r > 0) {
-                open << openMs;
-                openFloor << openFl;
-                move << moveMs;
-                moveFloor << moveFl;
+                open.add(openMs, openSql);
+                move.add(moveMs, moveSql);
                 input << moveInput;
             }
         }
         p.reset();
         m_floor.detach();
-        add(QStringLiteral("statement open, %1 open orders%2").arg(set.openOrders).arg(label), open, openFloor);
+        add(QStringLiteral("statement open, %1 open orders%2").arg(set.openOrders).arg(label), open);
         if (moves)
-            add(QStringLiteral("statement move to the next order"), move, moveFloor,
+            add(QStringLiteral("statement move to the next order"), move,
                 QStringLiteral("key and detail panes %1 ms, the rest painting").arg(median(input), 0, 'f', 2));
     }
 
@@ -261,7 +279,7 @@ public:
     void settlement(int size, int runs)
     {
         const ScaleData::Set set = settlementSet(size);
-        QList<double> program, floor;
+        Samples samples;
         for (int r = 0; r < runs; ++r) {
             restore();
             auto p = start({set.convenio, QStringLiteral("1"), QStringLiteral("S1"), QStringLiteral("Dinheiro")});
@@ -283,11 +301,10 @@ public:
             checkSettled(set, true);
             if (m_measureFloor)
                 restore();
-            program << ms;
-            floor << floorOf(statements);
+            samples.add(ms, floorOf(statements));
             m_floor.detach();
         }
-        addPerOrder(QStringLiteral("settlement Quitar, %1 orders").arg(size), program, floor, size);
+        addPerOrder(QStringLiteral("settlement Quitar, %1 orders").arg(size), samples, size);
     }
 
     // The statement's "Quitar todos os pedidos do período especificado" on a settlement convênio's
@@ -295,7 +312,7 @@ public:
     void periodSettlement(int size)
     {
         const ScaleData::Set set = settlementSet(size);
-        QList<double> program, floor;
+        Samples samples;
         for (int r = 0; r < m_runs; ++r) {
             restore();
             auto p = start({set.convenio, QStringLiteral("1"), QStringLiteral("S1"), QStringLiteral("Dinheiro")});
@@ -331,11 +348,10 @@ public:
             checkSettled(set, false);
             if (m_measureFloor)
                 restore();
-            program << ms;
-            floor << floorOf(statements);
+            samples.add(ms, floorOf(statements));
             m_floor.detach();
         }
-        addPerOrder(QStringLiteral("settlement of the statement's period, %1 orders").arg(size), program, floor, size);
+        addPerOrder(QStringLiteral("settlement of the statement's period, %1 orders").arg(size), samples, size);
     }
 
     // A changed convênio posted from the register: the write-back and the re-read of all convênios.
@@ -343,7 +359,7 @@ public:
     {
         auto p = start({});
         RegisterPanel *reg = p->form->registro;
-        QList<double> program, floor;
+        Samples samples;
         for (int r = 0; r <= m_runs; ++r) {
             p->form->DBNavigator6->click(DBNavigator::Edit);
             const QString texto = QStringLiteral("Observação alterada %1").arg(r);
@@ -357,15 +373,13 @@ public:
             if (p->dm->Convenios.text(QStringLiteral("OBSERVACAO")) != texto ||
                 p->dm->Convenios.recordCount() != m_scale.convenios)
                 fail(QStringLiteral("the change was not posted: ") + m_messages.join(QStringLiteral(" | ")));
-            const double fl = floorOf(StatementLog::entries());
-            if (r > 0) {
-                program << ms;
-                floor << fl;
-            }
+            const Sql sql = floorOf(StatementLog::entries());
+            if (r > 0)
+                samples.add(ms, sql);
         }
         p.reset();
         m_floor.detach();
-        add(QStringLiteral("posting a changed convênio (%1 re-read)").arg(m_scale.convenios), program, floor);
+        add(QStringLiteral("posting a changed convênio (%1 re-read)").arg(m_scale.convenios), samples);
     }
 
     // Totalizar: the closing list of all convênios from the period dialog's OK; then its report to PDF.
@@ -375,7 +389,7 @@ public:
         ClosingPanel *panel = p->form->Painel_Total_Debito;
         const QString pdf = m_work + QStringLiteral("/fechamento.pdf");
         panel->RM().setPreviewRunner([&](ReportModule &m, const ReportDocument &doc) { m.save(doc, pdf); });
-        QList<double> list, listFloor, report, reportFloor;
+        Samples list, report;
         for (int r = 0; r <= m_runs; ++r) {
             QFile::remove(pdf);
             p->form->BotTotalizaDeb->click();
@@ -387,7 +401,7 @@ public:
             const double listMs = msSince(t);
             if (!panel->isVisible() || p->dm->cds_qryConv.recordCount() != m_scale.convenios)
                 fail(QStringLiteral("closing list: ") + m_messages.join(QStringLiteral(" | ")));
-            const double listFl = floorOf(StatementLog::entries());
+            const Sql listSql = floorOf(StatementLog::entries());
             StatementLog::clear();
             t.start();
             panel->btn1->click();
@@ -395,20 +409,17 @@ public:
             const double reportMs = msSince(t);
             if (QFileInfo(pdf).size() == 0)
                 fail(QStringLiteral("no PDF: ") + m_messages.join(QStringLiteral(" | ")));
-            const double reportFl = floorOf(StatementLog::entries());
+            const Sql reportSql = floorOf(StatementLog::entries());
             panel->BitBtn3->click();
             if (r > 0) {
-                list << listMs;
-                listFloor << listFl;
-                report << reportMs;
-                reportFloor << reportFl;
+                list.add(listMs, listSql);
+                report.add(reportMs, reportSql);
             }
         }
         p.reset();
         m_floor.detach();
-        add(QStringLiteral("closing list, %1 convênios").arg(m_scale.convenios), list, listFloor);
-        add(QStringLiteral("closing report to PDF, %1 convênios").arg(m_scale.convenios), report, reportFloor,
-            QStringLiteral("floor: its SQL only"));
+        add(QStringLiteral("closing list, %1 convênios").arg(m_scale.convenios), list);
+        add(QStringLiteral("closing report to PDF, %1 convênios").arg(m_scale.convenios), report);
     }
 
     // The peak memory of the program alone: the heaviest operations once more, without the floor
@@ -435,7 +446,7 @@ public:
         m_quiet = false;
         for (const auto &[name, value] : {std::pair{QStringLiteral("peak memory of the program, MB"), program},
                                           std::pair{QStringLiteral("peak memory of this benchmark run, MB"), whole}}) {
-            m_figures << Figure{name, value, 0, {}};
+            m_figures << Figure{name, value, 0, 0, {}};
             out() << QStringLiteral("%1 %2\n").arg(name.leftJustified(58)).arg(value, 10, 'f', 1);
         }
         out().flush();
@@ -499,30 +510,49 @@ private:
                      .arg(quitar ? QString() : QStringLiteral(" (statement)")));
     }
 
-    double floorOf(const QList<StatementLog::Entry> &statements, bool attach = false)
+    Sql floorOf(const QList<StatementLog::Entry> &statements, bool attach = false)
     {
-        return m_measureFloor ? m_floor.run(statements, attach) : 0;
+        Sql sql;
+        for (const StatementLog::Entry &e : statements)
+            sql.data += std::max(0.0, e.ms);
+        if (!m_measureFloor)
+            return sql;
+        QList<double> each;
+        sql.floor = m_floor.run(statements, attach, &each);
+        if (m_listStatements)
+            for (int i = 0; i < statements.size() && i < 40; ++i)
+                out() << QStringLiteral("#   %1 %2  %3\n")
+                             .arg(statements[i].ms, 8, 'f', 3)
+                             .arg(each[i], 8, 'f', 3)
+                             .arg(statements[i].sql.left(110));
+        return sql;
     }
 
-    void add(const QString &name, const QList<double> &program, const QList<double> &floor, const QString &note = {})
+    // One line: the program's median, the floor's, their ratio; then the program's data-layer
+    // time over the same statements and its ratio to the floor, so that what is left of the
+    // program's time (windows, painting, layout) shows.
+    void add(const QString &name, const Samples &samples, const QString &note = {})
     {
         if (m_quiet)
             return;
-        Figure f{name, median(program), median(floor), note};
+        Figure f{name, median(samples.program), median(samples.floor), median(samples.data), note};
         m_figures << f;
-        out() << QStringLiteral("%1 %2 %3 %4  %5\n")
+        auto ratio = [&f](double ms) { return f.floor > 0 ? ms / f.floor : 0; };
+        out() << QStringLiteral("%1 %2 %3 %4 %5 %6  %7\n")
                      .arg(name.leftJustified(58))
                      .arg(f.program, 10, 'f', 2)
                      .arg(f.floor, 10, 'f', 2)
-                     .arg(f.floor > 0 ? f.program / f.floor : 0, 6, 'f', 2)
+                     .arg(ratio(f.program), 6, 'f', 2)
+                     .arg(f.data, 10, 'f', 2)
+                     .arg(ratio(f.data), 6, 'f', 2)
                      .arg(note);
         out().flush();
     }
 
-    void addPerOrder(const QString &name, const QList<double> &program, const QList<double> &floor, int orders)
+    void addPerOrder(const QString &name, const Samples &samples, int orders)
     {
-        const double pm = median(program), fm = median(floor);
-        add(name, program, floor,
+        const double pm = median(samples.program), fm = median(samples.floor);
+        add(name, samples,
             QStringLiteral("%1 ms/order (floor %2)").arg(pm / orders, 0, 'f', 3).arg(fm / orders, 0, 'f', 3));
     }
 
@@ -531,6 +561,9 @@ private:
     int m_runs;
     bool m_measureFloor = true;   // off for the memory pass
     bool m_quiet = false;
+public:
+    bool m_listStatements = false;   // print each statement's program and floor times
+private:
     ScaleData::Options m_scale;
     int m_orders = 0;
     int m_movements = 0;
@@ -572,7 +605,9 @@ int main(int argc, char **argv)
         QStringLiteral("Comma-separated figures to run: startup, statement, moves, quitar, period, posting, closing, "
                        "growth, memory."),
         QStringLiteral("LIST"));
-    parser.addOptions({suiteOption, smallOption, workOption, runsOption, onlyOption});
+    const QCommandLineOption statementsOption(
+        QStringLiteral("statements"), QStringLiteral("Also print each statement's program and floor milliseconds."));
+    parser.addOptions({suiteOption, smallOption, workOption, runsOption, onlyOption, statementsOption});
     parser.process(app);
     if (!parser.isSet(suiteOption)) {
         fprintf(stderr, "convenios-bench: --suite DIR is required\n");
@@ -591,13 +626,16 @@ int main(int argc, char **argv)
     StatementLog::setCapacity(std::max(programLog, 1000000));
     try {
         Bench bench(suite, work, runs);
+        bench.m_listStatements = parser.isSet(statementsOption);
         bench.useSuite(suite);
         out() << "# convenios-bench: suite " << suite << " (" << bench.orders() << " orders, " << bench.movements()
               << " cash movements), median of " << runs << " runs, embedded engine, offscreen\n";
-        out() << QStringLiteral("%1 %2 %3 %4  %5\n")
+        out() << QStringLiteral("%1 %2 %3 %4 %5 %6  %7\n")
                      .arg(QStringLiteral("# figure").leftJustified(58))
                      .arg(QStringLiteral("program ms"), 10)
                      .arg(QStringLiteral("floor ms"), 10)
+                     .arg(QStringLiteral("ratio"), 6)
+                     .arg(QStringLiteral("data ms"), 10)
                      .arg(QStringLiteral("ratio"), 6)
                      .arg(QStringLiteral("note"));
         out().flush();
