@@ -64,11 +64,7 @@ int compareValues(const QVariant &a, const QVariant &b)
         return a.toTime() == b.toTime() ? 0 : (a.toTime() < b.toTime() ? -1 : 1);
     if (a.metaType().id() == QMetaType::QDateTime && b.metaType().id() == QMetaType::QDateTime)
         return a.toDateTime() == b.toDateTime() ? 0 : (a.toDateTime() < b.toDateTime() ? -1 : 1);
-    const QByteArray ba = WinText::encode(a.toString()), bb = WinText::encode(b.toString());
-    const int c = std::memcmp(ba.constData(), bb.constData(), size_t(std::min(ba.size(), bb.size())));
-    if (c != 0)
-        return c < 0 ? -1 : 1;
-    return ba.size() == bb.size() ? 0 : (ba.size() < bb.size() ? -1 : 1);
+    return WinText::compare(a.toString(), b.toString());
 }
 
 CachedTable::CachedTable(Connection &connection, const QString &name, const QString &commandText,
@@ -120,9 +116,10 @@ QList<QPair<int, bool>> CachedTable::orderColumns() const
     return out;
 }
 
-int CachedTable::compareRows(const QVector<QVariant> &a, const QVector<QVariant> &b) const
+int CachedTable::compareRows(const QVector<QVariant> &a, const QVector<QVariant> &b,
+                             const QList<QPair<int, bool>> &order) const
 {
-    for (const auto &[col, desc] : orderColumns()) {
+    for (const auto &[col, desc] : order) {
         const int c = compareValues(a[col], b[col]);
         if (c != 0)
             return desc ? -c : c;
@@ -135,14 +132,23 @@ int CachedTable::compareRows(const QVector<QVariant> &a, const QVector<QVariant>
 
 void CachedTable::load(const RowSet &rs)
 {
-    beginResetModel();
+    // A closed table opened again on the same columns (a detail table following its master) only
+    // gains rows: the views keep their columns' layout instead of building it again on a reset.
+    const bool sameColumns = m_rows.isEmpty() && !m_fields.isEmpty() && m_fields == rs.fields;
+    if (sameColumns && !rs.rows.isEmpty())
+        beginInsertRows({}, 0, int(rs.rows.size()) - 1);
+    else if (!sameColumns)
+        beginResetModel();
     m_fields = rs.fields;
     m_rows.clear();
     m_rows.reserve(rs.rows.size());
     for (const auto &values : rs.rows)
         m_rows.append(Row{values, {}, Row::Unchanged});
     m_deleted.clear();
-    endResetModel();
+    if (sameColumns && !rs.rows.isEmpty())
+        endInsertRows();
+    else if (!sameColumns)
+        endResetModel();
 }
 
 void CachedTable::open()
@@ -170,13 +176,17 @@ void CachedTable::close()
         return;
     if (beforeClose)
         beforeClose();
-    beginResetModel();
+    // The columns stay: only the rows go.
+    const bool hadRows = !m_rows.isEmpty();
+    if (hadRows)
+        beginRemoveRows({}, 0, int(m_rows.size()) - 1);
     m_rows.clear();
     m_deleted.clear();
     m_buffer.clear();
     m_modified = false;
     m_insertRow = -1;
-    endResetModel();
+    if (hadRows)
+        endRemoveRows();
     m_current = -1;
     setState(State::Inactive);
     emit currentChanged(-1);
@@ -399,14 +409,15 @@ void CachedTable::checkKeyUnique(int row) const
 
 int CachedTable::sortedPosition(int row) const
 {
-    if (orderColumns().isEmpty())
+    const QList<QPair<int, bool>> order = orderColumns();
+    if (order.isEmpty())
         return row;
     const QVector<QVariant> &values = m_rows[row].values;
     int pos = 0;
     for (int r = 0; r < m_rows.size(); ++r) {
         if (r == row)
             continue;
-        if (compareRows(m_rows[r].values, values) <= 0)
+        if (compareRows(m_rows[r].values, values, order) <= 0)
             ++pos;
     }
     return pos;

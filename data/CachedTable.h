@@ -132,7 +132,7 @@ private:
     void beginNewRow(int position);
     void checkKeyUnique(int row) const;
     int sortedPosition(int row) const;
-    int compareRows(const QVector<QVariant> &a, const QVector<QVariant> &b) const;
+    int compareRows(const QVector<QVariant> &a, const QVector<QVariant> &b, const QList<QPair<int, bool>> &order) const;
     QList<QPair<int, bool>> orderColumns() const;   // column index, descending
     void setState(State s);
     QString formatValue(const QVariant &v, int column) const;

@@ -31,6 +31,7 @@ struct Field {
     int size = 0;     // characters for text, bytes otherwise
     int scale = 0;    // decimal places of a Numeric
     bool nullable = true;
+    friend bool operator==(const Field &, const Field &) = default;
 };
 
 // Rows fetched whole. Values are QString, int, qint64, Decimal, double, QDate, QTime, QDateTime,

@@ -1,5 +1,7 @@
 #include "platform/WinText.h"
 
+#include <algorithm>
+
 namespace {
 // Code points of 0x80..0x9F in Windows-1252; 0 marks the five undefined codes, read as C1 controls.
 const char16_t kHighTable[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
@@ -54,6 +56,24 @@ QString decode(const char *data, qsizetype size)
             c = QChar(kHighTable[u - 0x80]);
     }
     return out;
+}
+
+int compare(QStringView a, QStringView b)
+{
+    auto byteOf = [](QChar c) {
+        const char16_t u = c.unicode();
+        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
+            return int(u);
+        const int code = codeOf(c);
+        return code < 0 ? int('?') : code;
+    };
+    const qsizetype n = std::min(a.size(), b.size());
+    for (qsizetype i = 0; i < n; ++i) {
+        const int ca = byteOf(a[i]), cb = byteOf(b[i]);
+        if (ca != cb)
+            return ca < cb ? -1 : 1;
+    }
+    return a.size() == b.size() ? 0 : (a.size() < b.size() ? -1 : 1);
 }
 
 bool representable(const QString &text)

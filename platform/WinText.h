@@ -10,6 +10,10 @@ QByteArray encode(const QString &text);
 QString decode(const QByteArray &bytes);
 QString decode(const char *data, qsizetype size);
 
+// Orders two texts as their Windows-1252 bytes compare (characters it cannot hold count as '?'):
+// -1, 0 or 1.
+int compare(QStringView a, QStringView b);
+
 // True when every character of `text` has a Windows-1252 code.
 bool representable(const QString &text);
 

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFontMetricsF>
+#include <QHash>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
@@ -55,12 +56,25 @@ void paintPage(QPainter &painter, const ReportDocument &doc, int page, double dp
     painter.setPen(pen);
     for (const QLineF &l : p.rules)
         painter.drawLine(QLineF(x(l.x1()), y(l.y1()), x(l.x2()), y(l.y2())));
+    // A page has a few fonts and many texts: each font and its metrics are made once.
+    struct Face {
+        QFont font;
+        QFontMetricsF metrics;
+    };
+    QHash<QPair<double, bool>, Face> faces;
     for (const PlacedText &t : p.texts) {
-        const QFont font = fontFor(doc, t.font, dpiY);
-        painter.setFont(font);
+        const QPair<double, bool> key(t.font.size, t.font.bold);
+        auto face = faces.constFind(key);
+        if (face == faces.constEnd()) {
+            const QFont font = fontFor(doc, t.font, dpiY);
+            face = faces.insert(key, Face{font, QFontMetricsF(font, painter.device())});
+        }
+        painter.setFont(face->font);
         const QRectF box(x(t.box.left()), y(t.box.top()), x(t.box.width()), y(t.box.height()));
         // A text wider than its box is cut with an ellipsis, so that it never runs into the next column.
-        const QString text = QFontMetricsF(font, painter.device()).elidedText(t.text, Qt::ElideRight, box.width());
+        // Laying the text out to find that is skipped when even its widest characters would fit.
+        const bool fits = double(t.text.size()) * face->metrics.maxWidth() <= box.width();
+        const QString text = fits ? t.text : face->metrics.elidedText(t.text, Qt::ElideRight, box.width());
         painter.drawText(box, int(t.align | Qt::AlignVCenter) | Qt::TextSingleLine, text);
     }
     painter.restore();

@@ -80,6 +80,25 @@ private slots:
         }
     }
 
+    // Texts order as their code-page bytes: every pair of single characters, then lengths and
+    // characters the code page cannot hold (they count as '?').
+    void ordemDaPaginaDeCodigo()
+    {
+        for (int a = 0; a < 256; ++a) {
+            const QString ta = WinText::decode(QByteArray(1, char(a)));
+            for (int b = 0; b < 256; ++b) {
+                const int esperado = a == b ? 0 : (a < b ? -1 : 1);
+                if (WinText::compare(ta, WinText::decode(QByteArray(1, char(b)))) != esperado)
+                    QFAIL(qPrintable(QStringLiteral("bytes %1 and %2").arg(a).arg(b)));
+            }
+        }
+        QCOMPARE(WinText::compare(u"Ana", u"Ana Maria"), -1);
+        QCOMPARE(WinText::compare(u"Ana Maria", u"Ana"), 1);
+        QCOMPARE(WinText::compare(u"", u""), 0);
+        QCOMPARE(WinText::compare(u"a\u4E2D", u"a?"), 0);
+        QCOMPARE(WinText::compare(u"\u20AC", u"z"), 1);   // the euro sign is byte 0x80
+    }
+
     // Lengths count in 8 bits: a text codes like its first (length mod 32) characters.
     void textosLongos_data()
     {
