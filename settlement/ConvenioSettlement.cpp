@@ -94,23 +94,26 @@ QString arquivoRastro() { return SuitePaths::map(QStringLiteral("C:\\PRAXOLIN\\Q
 
 void gravaRastro(const QString &linha) { gravaRastro(linha, arquivoRastro()); }
 
-void gravaRastro(const QString &linha, const QString &arquivo)
+void gravaRastro(const QString &linha, const QString &arquivo) { Rastro(arquivo).grava(linha); }
+
+void Rastro::grava(const QString &linha)
 {
     // The line is written over the old one and the file then cut to its length: the same content as
     // emptying the file first, without freeing and allocating its block again for every order (on a
     // disk mounted with discard, each freed block is a wait for the disk).
-    QFile f(arquivo);
-    if (!f.open(QIODevice::ReadWrite))
-        throw std::runtime_error(QStringLiteral("Não foi possível gravar o arquivo %1: %2")
-                                     .arg(f.fileName(), f.errorString())
-                                     .toStdString());
+    auto falha = [this] {
+        const QString erro = m_file.errorString();
+        m_file.close();
+        throw std::runtime_error(
+            QStringLiteral("Não foi possível gravar o arquivo %1: %2").arg(m_file.fileName(), erro).toStdString());
+    };
+    if (!m_file.isOpen() && !m_file.open(QIODevice::ReadWrite))
+        falha();
     const QByteArray bytes = WinText::encode(linha) + "\r\n";
-    const bool sobra = f.size() > bytes.size();
-    if (f.write(bytes) != bytes.size() || !f.flush() || (sobra && !f.resize(bytes.size())))
-        throw std::runtime_error(QStringLiteral("Não foi possível gravar o arquivo %1: %2")
-                                     .arg(f.fileName(), f.errorString())
-                                     .toStdString());
-    f.close();
+    const bool sobra = m_file.size() > bytes.size();
+    if (!m_file.seek(0) || m_file.write(bytes) != bytes.size() || !m_file.flush() ||
+        (sobra && !m_file.resize(bytes.size())))
+        falha();
 }
 
 void QuitaConvenio(CentralData &dm, const ContextoQuitacao &c, const QDate &di, const QDate &df,
@@ -120,7 +123,7 @@ void QuitaConvenio(CentralData &dm, const ContextoQuitacao &c, const QDate &di, 
     const QString dataPag = SqlText::dateMDY(pagamento);
     const QString inicio = SqlText::dateMDY(di);
     const QString fim = SqlText::dateMDY(df);
-    const QString rastro = arquivoRastro();
+    Rastro rastro(arquivoRastro());
     Atomic::run(dm.SQLConnection1, [&] {
         dm.SQLConnection1.execute(Sql::marcaPedidosPagos(convenio, dataPag, inicio, fim));
         FreeQuery &q1 = dm.SQLQuery1;
@@ -136,7 +139,7 @@ void QuitaConvenio(CentralData &dm, const ContextoQuitacao &c, const QDate &di, 
                 progresso.passo(i + 1);
             const QString pedido = pedidos.rows[i].value(0).toString();
             const QString update = Sql::quitaPagamentos(dataPag, pedido);
-            gravaRastro(update, rastro);
+            rastro.grava(update);
             dm.SQLConnection1.execute(update);
             if (c.rodandoNoCaixa())
                 LancaMovCaixa(dm, pedido.left(2), pedido.mid(2, 16), c);

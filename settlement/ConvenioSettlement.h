@@ -2,6 +2,7 @@
 #include "settlement/Posting.h"
 
 #include <QDate>
+#include <QFile>
 #include <QString>
 #include <functional>
 
@@ -45,5 +46,16 @@ void QuitaConvenio(CentralData &dm, const ContextoQuitacao &c, const QDate &di, 
 QString arquivoRastro();
 void gravaRastro(const QString &linha);
 void gravaRastro(const QString &linha, const QString &arquivo);
+
+// The trace file kept open over a settlement: each line replaces the one before it, as
+// gravaRastro does, without opening and closing the file for every order.
+class Rastro {
+public:
+    explicit Rastro(const QString &arquivo) : m_file(arquivo) {}
+    void grava(const QString &linha);
+
+private:
+    QFile m_file;
+};
 
 }
