@@ -85,6 +85,7 @@ void DBGrid::followTable(int row)
     m_syncing = true;
     if (row < 0) {
         clearSelection();
+        verticalHeader()->viewport()->update();   // no row keeps the indicator
     } else {
         const QModelIndex cur = currentIndex();
         const int col = cur.isValid() ? cur.column() : 0;
@@ -98,22 +99,9 @@ void DBGrid::followTable(int row)
         setCurrentIndex(m_table->index(row, visibleCol));
         selectRow(row);
     }
-    // Only the rows that lose and gain the current mark change; the rest of the grid is not
-    // repainted (a list moved through row by row would otherwise repaint every visible cell).
-    repaintRow(m_shownRow);
-    repaintRow(row);
-    m_shownRow = row;
+    // The view's own current and selection changes repaint the rows (and the header's indicator)
+    // that lose and gain the mark; the rest of the grid is not repainted.
     m_syncing = false;
-}
-
-void DBGrid::repaintRow(int row)
-{
-    if (row < 0 || row >= m_table->rowCount())
-        return;
-    const int y = rowViewportPosition(row);
-    const int h = rowHeight(row);
-    viewport()->update(0, y, viewport()->width(), h);
-    verticalHeader()->viewport()->update(0, y, verticalHeader()->viewport()->width(), h);
 }
 
 void DBGrid::currentChanged(const QModelIndex &current, const QModelIndex &previous)
@@ -126,9 +114,6 @@ void DBGrid::currentChanged(const QModelIndex &current, const QModelIndex &previ
     m_syncing = false;
     if (!moved || m_table->recNo() != current.row())
         followTable(m_table->recNo());
-    repaintRow(previous.row());
-    repaintRow(m_table->recNo());
-    m_shownRow = m_table->recNo();
 }
 
 void DBGrid::mousePressEvent(QMouseEvent *e)

@@ -31,9 +31,7 @@ protected:
 
 private:
     void followTable(int row);
-    void repaintRow(int row);
     CachedTable *m_table;
-    int m_shownRow = -1;   // the row last shown as current: its indicator and frame are repainted
     QList<Column> m_columns;
     bool m_syncing = false;
     bool m_ctrlDelete = false;

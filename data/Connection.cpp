@@ -120,31 +120,25 @@ struct Connection::Impl {
 
     ~Impl() { drop(); }
 
+    // Ends a client object (rollback, commit, detach); one whose end fails is let go as it is.
+    template <typename T, typename End>
+    static void finish(T *&object, End end)
+    {
+        if (!object)
+            return;
+        try {
+            call([&](ThrowStatusWrapper *s) { end(object, s); });
+        } catch (...) {
+            object->release();
+        }
+        object = nullptr;
+    }
+
     void drop()
     {
-        if (transaction) {
-            try {
-                call([&](ThrowStatusWrapper *s) { transaction->rollback(s); });
-            } catch (...) {
-            }
-            transaction = nullptr;
-        }
-        if (reading) {
-            try {
-                call([&](ThrowStatusWrapper *s) { reading->commit(s); });
-            } catch (...) {
-                reading->release();
-            }
-            reading = nullptr;
-        }
-        if (attachment) {
-            try {
-                call([&](ThrowStatusWrapper *s) { attachment->detach(s); });
-            } catch (...) {
-                attachment->release();
-            }
-            attachment = nullptr;
-        }
+        finish(transaction, [](ITransaction *t, ThrowStatusWrapper *s) { t->rollback(s); });
+        finish(reading, [](ITransaction *t, ThrowStatusWrapper *s) { t->commit(s); });
+        finish(attachment, [](IAttachment *a, ThrowStatusWrapper *s) { a->detach(s); });
         depth = 0;
     }
 

@@ -21,6 +21,16 @@ int codeOf(QChar c)
             return 0x80 + i;
     return -1;
 }
+
+// The byte a character is written as: its code, or '?' when the code page has none.
+char byteOf(QChar c)
+{
+    const char16_t u = c.unicode();
+    if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
+        return char(u);
+    const int code = codeOf(c);
+    return char(code < 0 ? '?' : code);
+}
 }
 
 // The table is written out by hand because Qt's own converters reach Windows-1252 only through ICU,
@@ -31,15 +41,8 @@ QByteArray encode(const QString &text)
 {
     QByteArray out(text.size(), Qt::Uninitialized);
     char *o = out.data();
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF)) {
-            *o++ = char(u);
-        } else {
-            const int code = codeOf(c);
-            *o++ = char(code < 0 ? '?' : code);
-        }
-    }
+    for (const QChar c : text)
+        *o++ = byteOf(c);
     return out;
 }
 
@@ -60,16 +63,9 @@ QString decode(const char *data, qsizetype size)
 
 int compare(QStringView a, QStringView b)
 {
-    auto byteOf = [](QChar c) {
-        const char16_t u = c.unicode();
-        if (u < 0x80 || (u >= 0xA0 && u <= 0xFF))
-            return int(u);
-        const int code = codeOf(c);
-        return code < 0 ? int('?') : code;
-    };
     const qsizetype n = std::min(a.size(), b.size());
     for (qsizetype i = 0; i < n; ++i) {
-        const int ca = byteOf(a[i]), cb = byteOf(b[i]);
+        const auto ca = static_cast<unsigned char>(byteOf(a[i])), cb = static_cast<unsigned char>(byteOf(b[i]));
         if (ca != cb)
             return ca < cb ? -1 : 1;
     }

@@ -416,7 +416,7 @@ CachedTable &StatementWindow::reabreDetalhe(CachedTable &tabela, const QString &
 {
     tabela.close();
     tabela.setCommandText(sql);
-    tabela.open();   // the grid lays its columns out again on the table's reset
+    tabela.open();   // its grid keeps the columns laid out at the first opening
     return tabela;
 }
 

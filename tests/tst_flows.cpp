@@ -11,17 +11,14 @@
 #include "settlement/ConvenioSettlement.h"
 #include "settlement/WaitPanel.h"
 #include "statement/StatementWindow.h"
-#include "tests/support/TestSuite.h"
+#include "tests/support/ProgramFixture.h"
 
 #include <QPushButton>
 #include <QtTest>
 
-class TstFlows : public QObject {
+class TstFlows : public QObject, ProgramFixture {
     Q_OBJECT
 
-    std::unique_ptr<TestSuite> suite;
-    std::unique_ptr<Messages::Recorder> messages;
-    std::unique_ptr<Program> program;
 
     FormConvenios &form() { return *program->form; }
 
@@ -59,9 +56,7 @@ class TstFlows : public QObject {
 private slots:
     void init()
     {
-        Globais::limpa();
-        suite = std::make_unique<TestSuite>();
-        suite->seedRegister();
+        setUpProgram();
         for (int n = 1; n <= 3; ++n) {
             suite->central().execute(
                 QStringLiteral("insert into PEDIDOS (ESTACAO, NPEDIDO, NOME, CONVENIO, DATAPEDIDO, TIPOPEDIDO, VALORRESTANTE) "
@@ -70,16 +65,9 @@ private slots:
             suite->central().execute(QStringLiteral("insert into PAGPEDID (ESTACAO, NPEDIDO, NPARCELA, VALOR) values ('01', ?, 1, 25.00)"),
                                      {n});
         }
-        messages = std::make_unique<Messages::Recorder>();
     }
 
-    void cleanup()
-    {
-        program.reset();
-        messages.reset();
-        suite.reset();
-        Globais::limpa();
-    }
+    void cleanup() { tearDownProgram(); }
 
     void quitarFromTheCashRegister()
     {

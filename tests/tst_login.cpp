@@ -12,16 +12,13 @@
 #include "platform/Messages.h"
 #include "platform/UserName.h"
 #include "register/RegisterPanel.h"
-#include "tests/support/TestSuite.h"
+#include "tests/support/ProgramFixture.h"
 
 #include <QtTest>
 
-class TstLogin : public QObject {
+class TstLogin : public QObject, ProgramFixture {
     Q_OBJECT
 
-    std::unique_ptr<TestSuite> suite;
-    std::unique_ptr<Messages::Recorder> messages;
-    std::unique_ptr<Program> program;
 
     FormConvenios &form() { return *program->form; }
     LoginPanel &panel() { return *program->form->PainelLogin; }
@@ -63,19 +60,10 @@ class TstLogin : public QObject {
 private slots:
     void init()
     {
-        Globais::limpa();
-        suite = std::make_unique<TestSuite>();
-        suite->seedRegister();
-        messages = std::make_unique<Messages::Recorder>();
+        setUpProgram();
     }
 
-    void cleanup()
-    {
-        program.reset();
-        messages.reset();
-        suite.reset();
-        Globais::limpa();
-    }
+    void cleanup() { tearDownProgram(); }
 
     void theLoginAsksWithTheSystemUserName()
     {

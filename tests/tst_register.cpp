@@ -11,19 +11,16 @@
 #include "platform/Messages.h"
 #include "register/RegisterPanel.h"
 #include "register/SearchPanels.h"
-#include "tests/support/TestSuite.h"
+#include "tests/support/ProgramFixture.h"
 
 #include <QHeaderView>
 #include <QtTest>
 
 using Nav = DBNavigator::Button;
 
-class TstRegister : public QObject {
+class TstRegister : public QObject, ProgramFixture {
     Q_OBJECT
 
-    std::unique_ptr<TestSuite> suite;
-    std::unique_ptr<Messages::Recorder> messages;
-    std::unique_ptr<Program> program;
 
     FormConvenios &form() { return *program->form; }
     RegisterPanel &reg() { return *program->form->registro; }
@@ -122,19 +119,10 @@ class TstRegister : public QObject {
 private slots:
     void init()
     {
-        Globais::limpa();
-        suite = std::make_unique<TestSuite>();
-        suite->seedRegister();
-        messages = std::make_unique<Messages::Recorder>();
+        setUpProgram();
     }
 
-    void cleanup()
-    {
-        program.reset();
-        messages.reset();
-        suite.reset();
-        Globais::limpa();
-    }
+    void cleanup() { tearDownProgram(); }
 
     // -----------------------------------------------------------------------------------------
     // Adding, changing, removing

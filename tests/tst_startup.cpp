@@ -12,17 +12,14 @@
 #include "platform/ProcessStart.h"
 #include "platform/UserName.h"
 #include "register/RegisterPanel.h"
-#include "tests/support/TestSuite.h"
+#include "tests/support/ProgramFixture.h"
 
 #include <QProcess>
 #include <QtTest>
 
-class TstStartup : public QObject {
+class TstStartup : public QObject, ProgramFixture {
     Q_OBJECT
 
-    std::unique_ptr<TestSuite> suite;
-    std::unique_ptr<Messages::Recorder> messages;
-    std::unique_ptr<Program> program;
     QList<QPair<QString, QStringList>> started;
 
     FormConvenios &form() { return *program->form; }
@@ -39,21 +36,16 @@ class TstStartup : public QObject {
 private slots:
     void init()
     {
-        Globais::limpa();
-        suite = std::make_unique<TestSuite>();
-        suite->seedRegister();
-        messages = std::make_unique<Messages::Recorder>();
+        setUpProgram();
         started.clear();
         ProcessStart::setRecorder([this](const QString &p, const QStringList &a) { started << qMakePair(p, a); });
     }
 
     void cleanup()
     {
-        program.reset();
-        messages.reset();
+        program.reset();   // closing may start a program: the recorder still takes it
         ProcessStart::setRecorder(nullptr);
-        suite.reset();
-        Globais::limpa();
+        tearDownProgram();
     }
 
     void commandLine_data()
