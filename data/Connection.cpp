@@ -639,13 +639,8 @@ auto Connection::runStatement(const QString &sql, const QVariantList &params, Wo
             inMeta->release();
         if (stmt)
             stmt->release();
-        if (own) {
-            try {
-                call([&](ThrowStatusWrapper *s) { tra->rollback(s); });
-            } catch (...) {
-                tra->release();
-            }
-        }
+        if (own)
+            Impl::finish(tra, [](ITransaction *t, ThrowStatusWrapper *s) { t->rollback(s); });
         d->dropIfDead();
         throw;
     }
