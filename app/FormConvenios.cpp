@@ -18,6 +18,7 @@
 #include "platform/UserName.h"
 #include "platform/WinText.h"
 #include "register/RegisterPanel.h"
+#include "settlement/Atomic.h"
 #include "settlement/ConvenioSettlement.h"
 #include "settlement/WaitPanel.h"
 #include "statement/StatementWindow.h"
@@ -250,7 +251,7 @@ void FormConvenios::quitaConvenioAtual()
                        [this](int n) { PainelAguarde->avanca(n); }});
     } catch (...) {
         PainelAguarde->esconde();
-        ErrorReporter::report(ErrorReporter::messageOf(std::current_exception()));
+        ErrorReporter::report(Atomic::mensagemDeFalha(std::current_exception()));
         return;
     }
     PainelAguarde->esconde();

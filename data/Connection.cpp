@@ -112,7 +112,10 @@ QVariant RowSet::value(int row, const QString &name) const
 struct Connection::Impl {
     IAttachment *attachment = nullptr;
     ITransaction *transaction = nullptr;   // the explicit transaction, when one is open
-    int depth = 0;
+    int depth = 0;                         // scopes open on it; it may be gone while some are
+    // A scope inside gave up, or the transaction was lost with its link: the outermost scope
+    // must not commit what is left.
+    bool doomed = false;
     // Selects outside an explicit transaction read in this one: read only and read committed, so
     // the engine counts it as committed from its start and it sees every commit at once. Reads
     // then cost no commit of their own (with forced writes, a commit waits for the disk).
@@ -136,10 +139,16 @@ struct Connection::Impl {
 
     void drop()
     {
-        finish(transaction, [](ITransaction *t, ThrowStatusWrapper *s) { t->rollback(s); });
+        loseTransaction();
         finish(reading, [](ITransaction *t, ThrowStatusWrapper *s) { t->commit(s); });
         finish(attachment, [](IAttachment *a, ThrowStatusWrapper *s) { a->detach(s); });
-        depth = 0;
+    }
+
+    // The open scopes stay open, with nothing under them that could still be committed.
+    void loseTransaction()
+    {
+        finish(transaction, [](ITransaction *t, ThrowStatusWrapper *s) { t->rollback(s); });
+        doomed = depth > 0;
     }
 
     // Starts a transaction; a link found dead is dropped and attached again once.
@@ -201,6 +210,7 @@ struct Connection::Impl {
             if (transaction) {
                 transaction->release();
                 transaction = nullptr;
+                doomed = depth > 0;
             }
             if (reading) {
                 reading->release();
@@ -208,7 +218,6 @@ struct Connection::Impl {
             }
             attachment->release();
             attachment = nullptr;
-            depth = 0;
         }
     }
 
@@ -523,43 +532,60 @@ void Connection::createDatabase(int pageSize)
 
 void Connection::close() { d->drop(); }
 
-bool Connection::inTransaction() const { return d->transaction != nullptr; }
+bool Connection::inTransaction() const { return d->depth > 0; }
 
 void Connection::begin()
 {
-    open();
-    if (d->transaction) {
+    if (d->depth > 0) {
         ++d->depth;
         return;
     }
+    open();
     d->transaction = d->startTransaction(*this);
+    d->doomed = false;
     d->depth = 1;
 }
 
+// The outermost scope commits; a scope inside only closes. A transaction that cannot be committed,
+// or that a scope inside gave up, is rolled back whole and the failure raised: the connection is
+// then left with no transaction, so nothing later joins work that is not in the database.
 void Connection::commit()
 {
-    if (!d->transaction)
+    if (d->depth == 0)
         return;
     if (--d->depth > 0)
         return;
-    ITransaction *tra = d->transaction;
+    if (d->doomed || !d->transaction) {
+        Impl::finish(d->transaction, [](ITransaction *t, ThrowStatusWrapper *s) { t->rollback(s); });
+        d->doomed = false;
+        throw DatabaseError(QStringLiteral("A transação foi desfeita por inteiro: uma parte dela não foi concluída. "
+                                           "Nada foi gravado."));
+    }
     try {
-        call([&](ThrowStatusWrapper *s) { tra->commit(s); });
+        call([&](ThrowStatusWrapper *s) { d->transaction->commit(s); });
+        d->transaction = nullptr;
     } catch (...) {
-        d->depth = 1;   // still open: the caller's scope rolls it back
+        Impl::finish(d->transaction, [](ITransaction *t, ThrowStatusWrapper *s) { t->rollback(s); });
         d->dropIfDead();
         throw;
     }
-    d->transaction = nullptr;
 }
 
+// The outermost scope rolls everything back; a scope inside that gives up makes the outermost
+// commit fail instead of undoing the work of the scopes around it behind their back.
 void Connection::rollback()
 {
-    if (!d->transaction)
+    if (d->depth == 0)
         return;
+    if (--d->depth > 0) {
+        d->doomed = true;
+        return;
+    }
+    d->doomed = false;
     ITransaction *tra = d->transaction;
     d->transaction = nullptr;
-    d->depth = 0;
+    if (!tra)
+        return;
     try {
         call([&](ThrowStatusWrapper *s) { tra->rollback(s); });
     } catch (...) {
@@ -604,6 +630,8 @@ auto Connection::runStatement(const QString &sql, const QVariantList &params, Wo
     open();
     // Outside an explicit transaction a select reads in the connection's reading transaction; any
     // other statement runs in a transaction of its own, committed at its end.
+    if (d->depth > 0 && !d->transaction)
+        throw DatabaseError(QStringLiteral("A transação em curso foi perdida com a conexão; nada dela foi gravado."));
     ITransaction *tra = d->transaction ? d->transaction : d->readTransaction(*this);
     bool own = false;
     IStatement *stmt = nullptr;
@@ -703,7 +731,6 @@ int Connection::execute(const QString &sql, const QVariantList &params)
 
 Transaction::Transaction(Connection &connection) : m_connection(connection)
 {
-    m_owner = !connection.inTransaction();
     connection.begin();
 }
 
@@ -719,6 +746,6 @@ Transaction::~Transaction()
 
 void Transaction::commit()
 {
+    m_connection.commit();   // a failed commit has rolled back: the scope has nothing left to undo
     m_done = true;
-    m_connection.commit();
 }

@@ -99,7 +99,9 @@ private:
 };
 
 // All-or-nothing scope: statements of the connection run in one transaction that is committed by
-// commit() and rolled back when the scope ends without it. A scope opened inside another joins it.
+// commit() and rolled back when the scope ends without it. A scope opened inside another joins it;
+// when that inner scope ends without commit(), the outer commit() fails and nothing is stored. A
+// commit that the database refuses rolls the transaction back and raises.
 class Transaction {
 public:
     explicit Transaction(Connection &connection);
@@ -110,6 +112,5 @@ public:
 
 private:
     Connection &m_connection;
-    bool m_owner = false;
     bool m_done = false;
 };

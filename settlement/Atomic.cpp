@@ -1,6 +1,7 @@
 #include "settlement/Atomic.h"
 
 #include "data/Connection.h"
+#include "platform/ErrorReporter.h"
 
 #include <QThread>
 
@@ -18,6 +19,12 @@ bool isKeyViolation(long gdsCode)
 {
     return gdsCode == 335544665      // violation of PRIMARY or UNIQUE KEY constraint
            || gdsCode == 335544349;  // attempt to store duplicate value
+}
+
+QString mensagemDeFalha(const std::exception_ptr &error)
+{
+    return ErrorReporter::messageOf(error) + QStringLiteral("\n\nNenhum pedido foi quitado: a quitação foi desfeita "
+                                                            "por inteiro.");
 }
 
 void run(Connection &connection, const std::function<void()> &body, int attempts)

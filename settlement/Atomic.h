@@ -1,4 +1,6 @@
 #pragma once
+#include <QString>
+#include <exception>
 #include <functional>
 
 class Connection;
@@ -15,5 +17,8 @@ void run(Connection &connection, const std::function<void()> &body, int attempts
 bool isConflict(long gdsCode);
 // True for a primary or unique key violation.
 bool isKeyViolation(long gdsCode);
+
+// What the user reads when a settlement failed: the reason, and that none of it was kept.
+QString mensagemDeFalha(const std::exception_ptr &error);
 
 }

@@ -540,12 +540,26 @@ void StatementWindow::Quitaropedidoselecionado1Click()
                 LancaMovCaixa(m_dm, estacao, numero, contexto);
         }, 1);
     } catch (...) {
-        // Nothing was written: the list shows the database again.
-        pedidos.close();
-        pedidos.open();
-        throw;
+        mostraFalhaDaQuitacao();
+        return;
     }
     AtualizaExtrato();
+}
+
+// Nothing of a failed settlement was written: the list and the total show the database again, and
+// the user is told so.
+void StatementWindow::mostraFalhaDaQuitacao()
+{
+    const QString mensagem = Atomic::mensagemDeFalha(std::current_exception());
+    ErrorReporter::guard([this] {
+        CachedTable &pedidos = m_dm.PEDIDOS;
+        if (pedidos.isOpen())
+            pedidos.close();
+        if (!m_sqlAtual.isEmpty())
+            pedidos.open();
+        AtualizaExtrato();
+    });
+    ErrorReporter::report(mensagem);
 }
 
 void StatementWindow::QuitaroPERODOselecionado1Click()
@@ -589,9 +603,8 @@ void StatementWindow::QuitaroPERODOselecionado1Click()
                                         QStringLiteral("' and DATAPAGAMENTO IS NULL and TIPOPEDIDO = 'Pedido'"));
         });
     } catch (...) {
-        if (!m_sqlAtual.isEmpty() && !pedidos.isOpen())
-            pedidos.open();
-        throw;
+        mostraFalhaDaQuitacao();
+        return;
     }
     if (!m_sqlAtual.isEmpty()) {
         pedidos.setCommandText(m_sqlAtual);

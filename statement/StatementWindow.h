@@ -83,6 +83,7 @@ private:
     CachedTable &reabreDetalhe(CachedTable &tabela, const QString &sql);
     bool regraDoCaixa(const QString &mensagem);
     QDate dataPagamento();
+    void mostraFalhaDaQuitacao();
     void FormClose();
 
     CentralData &m_dm;
