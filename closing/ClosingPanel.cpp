@@ -1,5 +1,7 @@
 #include "closing/ClosingPanel.h"
 
+#include "closing/ClosingFigures.h"
+
 #include "app/Globais.h"
 #include "controls/DBGrid.h"
 #include "controls/DataControls.h"
@@ -9,6 +11,7 @@
 #include "platform/SuitePaths.h"
 #include "reports/ReportModule.h"
 
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 
@@ -80,14 +83,32 @@ ClosingPanel::ClosingPanel(CentralData &dm, QWidget *parent) : QFrame(parent), m
     BitBtn3->setGeometry(415, 32, 118, 25);
     BitBtn3->setAutoDefault(true);
 
-    // The amounts as the stored decimals, "#,##0.00" with the workstation's separators.
-    m_dm.cds_qryConv.setDisplayFormat(QStringLiteral("VALORAPAGAR"), QStringLiteral("#,##0.00"));
-    DBGrid1 = new DBGrid(&m_dm.cds_qryConv, this);
+    // The stored amount each convênio has to pay, kept beside the live figures of the period: the
+    // open orders and what is still owed for them, worked out when the list opens.
+    // The table belongs to the data module, which may outlive this panel: its calculated fields
+    // share the figures instead of pointing into the panel.
+    CachedTable &lista = m_dm.cds_qryConv;
+    const auto figuras = m_figuras;
+    Field quantidade{ClosingFigures::CountField, Field::Integer, 4};
+    Field aberto{ClosingFigures::RemainingField, Field::Numeric, 8, 2};
+    lista.addCalculatedField(quantidade, [&lista, figuras](int row) {
+        return ClosingFigures::countOf(*figuras, lista.valueAt(row, QStringLiteral("CONVENIO")).toString());
+    });
+    lista.addCalculatedField(aberto, [&lista, figuras](int row) {
+        return ClosingFigures::remainingOf(*figuras, lista.valueAt(row, QStringLiteral("CONVENIO")).toString());
+    });
+    // The amounts "#,##0.00" with the workstation's separators.
+    lista.setDisplayFormat(QStringLiteral("VALORAPAGAR"), QStringLiteral("#,##0.00"));
+    lista.setDisplayFormat(ClosingFigures::RemainingField, QStringLiteral("#,##0.00"));
+    DBGrid1 = new DBGrid(&lista, this);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-    DBGrid1->setGeometry(11, 62, 523, 379);
+    DBGrid1->setGeometry(11, 62, ListWidth, 355);
     DBGrid1->setColumns({{QStringLiteral("Convenio"), QStringLiteral("Convênio"), 280},
                          {QStringLiteral("ValorAPagar"), QStringLiteral("Valor Total"), 110},
-                         {QStringLiteral("Vencimento"), QStringLiteral("Dia Vencimento"), 109}});
+                         {QStringLiteral("Vencimento"), QStringLiteral("Dia Vencimento"), 109},
+                         {ClosingFigures::CountField, QStringLiteral("Pedidos em Aberto"), 70},
+                         {ClosingFigures::RemainingField, QStringLiteral("Valor em Aberto"), 110}});
+    criaLinhaDeTotais();
 
     connect(BitBtn3, &QPushButton::clicked, this, &ClosingPanel::BotVoltarDebClick);
     connect(btn1, &QPushButton::clicked, this, &ClosingPanel::btn1Click);
@@ -123,10 +144,72 @@ void ClosingPanel::ligaPeriodo()
     DBText2->show();
 }
 
+void ClosingPanel::criaLinhaDeTotais()
+{
+    LabelTotal = new QLabel(QStringLiteral("Total"), this);
+    LabelTotalValor = new QLabel(this);
+    LabelTotalPedidos = new QLabel(this);
+    LabelTotalAberto = new QLabel(this);
+    for (QLabel *l : {LabelTotal, LabelTotalValor, LabelTotalPedidos, LabelTotalAberto}) {
+        l->setFont(negritoAzul(l));
+        l->setAlignment(l == LabelTotal ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignRight | Qt::AlignVCenter);
+    }
+    connect(DBGrid1->horizontalHeader(), &QHeaderView::sectionResized, this, &ClosingPanel::posicionaTotais);
+    connect(DBGrid1->horizontalHeader(), &QHeaderView::geometriesChanged, this, &ClosingPanel::posicionaTotais);
+    posicionaTotais();
+}
+
+// Each total sits under its own column.
+void ClosingPanel::posicionaTotais()
+{
+    const CachedTable &lista = m_dm.cds_qryConv;
+    QHeaderView *h = DBGrid1->horizontalHeader();
+    const int top = DBGrid1->geometry().bottom() + 4;
+    const int left = DBGrid1->x() + DBGrid1->frameWidth() + DBGrid1->verticalHeader()->width();
+    auto sobColuna = [&](QLabel *l, const QString &campo) {
+        const int c = lista.fieldIndex(campo);
+        if (c < 0)
+            return;
+        l->setGeometry(left + h->sectionViewportPosition(c) + 2, top, h->sectionSize(c) - 6, 20);
+    };
+    LabelTotal->setGeometry(DBGrid1->x() + 4, top, 200, 20);
+    sobColuna(LabelTotalValor, QStringLiteral("VALORAPAGAR"));
+    sobColuna(LabelTotalPedidos, ClosingFigures::CountField);
+    sobColuna(LabelTotalAberto, ClosingFigures::RemainingField);
+}
+
+void ClosingPanel::somaTotais()
+{
+    const CachedTable &lista = m_dm.cds_qryConv;
+    Decimal valor(0, 2), aberto(0, 2);
+    qint64 pedidos = 0;
+    auto soma = [](Decimal &total, const QVariant &v) {
+        if (v.isValid() && !v.isNull())
+            total = total + Decimal::fromVariant(v);
+    };
+    for (int r = 0; r < lista.recordCount(); ++r) {
+        soma(valor, lista.valueAt(r, QStringLiteral("VALORAPAGAR")));
+        soma(aberto, lista.valueAt(r, ClosingFigures::RemainingField));
+        pedidos += lista.valueAt(r, ClosingFigures::CountField).toLongLong();
+    }
+    LabelTotalValor->setText(valor.toDisplayText());
+    LabelTotalPedidos->setText(QLocale().toString(pedidos));
+    LabelTotalAberto->setText(aberto.toDisplayText());
+}
+
+QHash<QString, OpenOrders> ClosingPanel::figurasDoPeriodo() const
+{
+    const RowSet periodo = periodoComoLinhas();
+    const QDate inicio = periodo.rows.isEmpty() ? QDate() : periodo.value(0, QStringLiteral("DATAINICIAL")).toDate();
+    const QDate fim = periodo.rows.isEmpty() ? QDate() : periodo.value(0, QStringLiteral("DATAFINAL")).toDate();
+    return ClosingFigures::openOrdersByConvenio(m_dm.SQLConnection1, inicio, fim);
+}
+
 void ClosingPanel::Totaliza()
 {
     ligaPeriodo();
     const QString atual = Globais::ConvenioAtual;
+    *m_figuras = figurasDoPeriodo();
 
     CachedTable &registro = m_dm.Convenios;
     if (!registro.isOpen())
@@ -144,7 +227,8 @@ void ClosingPanel::Totaliza()
         }
     }
 
-    setGeometry(125, 4, 547, 449);
+    somaTotais();
+    setGeometry(125, 4, ListWidth + 24, 449);
     show();
     raise();
     DBGrid1->setFocus();
@@ -169,10 +253,11 @@ ReportModule &ClosingPanel::RM()
         // The desktop tables of old are not kept here: the convênio list is the central one, open
         // while the report runs, and the period is the stored period record.
         CentralData *dm = &m_dm;
-        m_rm->addConnection(QStringLiteral("rdsListarConvenio"), [dm] {
+        const auto figuras = m_figuras;
+        m_rm->addConnection(QStringLiteral("rdsListarConvenio"), [dm, figuras] {
             if (!dm->qryConvenios.isOpen())
                 dm->qryConvenios.open();
-            return dm->qryConvenios.rows();
+            return ClosingFigures::withFigures(dm->qryConvenios.rows(), *figuras);
         });
         m_rm->addConnection(QStringLiteral("rdsPeriodo"), [] { return periodoComoLinhas(); });
     }
@@ -182,6 +267,9 @@ ReportModule &ClosingPanel::RM()
 void ClosingPanel::btn1Click()
 {
     ErrorReporter::guard([this] {
+        *m_figuras = figurasDoPeriodo();
+        m_dm.cds_qryConv.calculatedFieldsChanged();
+        somaTotais();
         FreeQuery &lista = m_dm.qryConvenios;
         lista.close();
         lista.open();

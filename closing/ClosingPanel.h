@@ -1,5 +1,8 @@
 #pragma once
+#include "closing/ClosingFigures.h"
+
 #include <QFrame>
+#include <QHash>
 #include <memory>
 
 class CentralData;
@@ -32,6 +35,10 @@ public:
     QPushButton *btn1;      // "Imprimir"
     QPushButton *BitBtn3;   // "Voltar"
     DBGrid *DBGrid1;
+    // The totals row under the list: the stored amounts, the open orders and what they still owe.
+    QLabel *LabelTotal, *LabelTotalValor, *LabelTotalPedidos, *LabelTotalAberto;
+
+    static constexpr int ListWidth = 699;   // the grid; the panel is 24 wider
 
     static const QString ReportName;   // "rptFechPeriodo"
 
@@ -48,7 +55,13 @@ protected:
 
 private:
     void ligaPeriodo();
+    void criaLinhaDeTotais();
+    void posicionaTotais();
+    void somaTotais();
+    QHash<QString, OpenOrders> figurasDoPeriodo() const;
 
     CentralData &m_dm;
     std::unique_ptr<ReportModule> m_rm;
+    // Of the period the list was opened for (or printed for).
+    std::shared_ptr<QHash<QString, OpenOrders>> m_figuras = std::make_shared<QHash<QString, OpenOrders>>();
 };

@@ -109,7 +109,7 @@ QList<QPair<int, bool>> CachedTable::orderColumns() const
         return out;
     for (QString part : m.captured(1).split(QLatin1Char(','))) {
         part = part.trimmed();
-        const int idx = fieldIndex(part.section(QLatin1Char(' '), 0, 0));
+        const int idx = dataFieldIndex(part.section(QLatin1Char(' '), 0, 0));
         if (idx >= 0)
             out << qMakePair(idx, part.contains(QLatin1String("desc"), Qt::CaseInsensitive));
     }
@@ -387,7 +387,7 @@ void CachedTable::checkKeyUnique(int row) const
 {
     QList<int> keys;
     for (const QString &k : m_keyColumns) {
-        const int i = fieldIndex(k);
+        const int i = dataFieldIndex(k);
         if (i >= 0)
             keys << i;
     }
@@ -503,7 +503,7 @@ void CachedTable::remove()
 // ---------------------------------------------------------------------------------------------
 // Values
 
-int CachedTable::fieldIndex(const QString &name) const
+int CachedTable::dataFieldIndex(const QString &name) const
 {
     for (int i = 0; i < m_fields.size(); ++i)
         if (m_fields[i].name.compare(name, Qt::CaseInsensitive) == 0)
@@ -511,9 +511,40 @@ int CachedTable::fieldIndex(const QString &name) const
     return -1;
 }
 
+int CachedTable::fieldIndex(const QString &name) const
+{
+    const int i = dataFieldIndex(name);
+    if (i >= 0)
+        return i;
+    for (int c = 0; c < m_calculated.size(); ++c)
+        if (m_calculated[c].field.name.compare(name, Qt::CaseInsensitive) == 0)
+            return int(m_fields.size()) + c;
+    return -1;
+}
+
+const Field &CachedTable::column(int index) const
+{
+    return index < m_fields.size() ? m_fields[index] : m_calculated[index - m_fields.size()].field;
+}
+
+void CachedTable::addCalculatedField(const Field &field, const std::function<QVariant(int)> &value)
+{
+    beginResetModel();
+    // A field of the same name is replaced (a second window over the same table).
+    m_calculated.removeIf([&field](const Calculated &c) { return c.field.name.compare(field.name, Qt::CaseInsensitive) == 0; });
+    m_calculated.append(Calculated{field, value});
+    endResetModel();
+}
+
+void CachedTable::calculatedFieldsChanged()
+{
+    if (!m_calculated.isEmpty() && !m_rows.isEmpty())
+        emit dataChanged(index(0, int(m_fields.size())), index(int(m_rows.size()) - 1, columnCount() - 1));
+}
+
 int CachedTable::fieldSize(const QString &name) const
 {
-    const int i = fieldIndex(name);
+    const int i = dataFieldIndex(name);
     return i < 0 ? 0 : m_fields[i].size;
 }
 
@@ -522,6 +553,8 @@ QVariant CachedTable::value(const QString &field) const
     const int i = fieldIndex(field);
     if (i < 0)
         throw DatabaseError(QStringLiteral("%1: Field '%2' not found").arg(m_name, field));
+    if (i >= m_fields.size())
+        return valueAt(m_current, i);
     if (m_state == State::Edit || m_state == State::Insert)
         return m_buffer[i];
     if (m_current < 0)
@@ -545,8 +578,10 @@ QVariant CachedTable::valueAt(int row, const QString &field) const { return valu
 
 QVariant CachedTable::valueAt(int row, int column) const
 {
-    if (column < 0 || column >= m_fields.size() || row < 0 || row >= m_rows.size())
+    if (column < 0 || column >= columnCount() || row < 0 || row >= m_rows.size())
         return {};
+    if (column >= m_fields.size())
+        return m_calculated[column - m_fields.size()].value(row);
     if (row == m_current && (m_state == State::Edit || m_state == State::Insert))
         return m_buffer[column];
     return m_rows[row].values[column];
@@ -556,7 +591,7 @@ void CachedTable::setValue(const QString &field, const QVariant &input)
 {
     if (m_state != State::Edit && m_state != State::Insert)
         throw DatabaseError(QStringLiteral("%1: Dataset not in edit or insert mode").arg(m_name));
-    const int i = fieldIndex(field);
+    const int i = dataFieldIndex(field);
     if (i < 0)
         throw DatabaseError(QStringLiteral("%1: Field '%2' not found").arg(m_name, field));
     const Field &f = m_fields[i];
@@ -608,7 +643,7 @@ bool CachedTable::locate(const QVariant &key)
 {
     checkBrowseMode();
     const QStringList keys = lookupKey();
-    const int col = keys.isEmpty() ? -1 : fieldIndex(keys.first());
+    const int col = keys.isEmpty() ? -1 : dataFieldIndex(keys.first());
     if (col < 0)
         return false;
     for (int r = 0; r < m_rows.size(); ++r) {
@@ -629,7 +664,7 @@ void CachedTable::locateNearest(const QVariant &key)
 {
     checkBrowseMode();
     const QStringList keys = lookupKey();
-    const int col = keys.isEmpty() ? -1 : fieldIndex(keys.first());
+    const int col = keys.isEmpty() ? -1 : dataFieldIndex(keys.first());
     if (col < 0 || m_rows.isEmpty())
         return;
     for (int r = 0; r < m_rows.size(); ++r) {
@@ -660,8 +695,8 @@ int CachedTable::applyUpdates(int maxErrors)
     const QString table = tableName();
     QList<int> keyIdx;
     for (const QString &k : m_keyColumns)
-        if (fieldIndex(k) >= 0)
-            keyIdx << fieldIndex(k);
+        if (dataFieldIndex(k) >= 0)
+            keyIdx << dataFieldIndex(k);
 
     auto whereClause = [&](const QVector<QVariant> &orig, QVariantList &params) {
         QStringList parts;
@@ -784,7 +819,7 @@ QString CachedTable::formatValue(const QVariant &v, int column) const
 {
     if (isNull(v))
         return {};
-    const QString format = m_formats.value(m_fields[column].name.toUpper());
+    const QString format = m_formats.value(this->column(column).name.toUpper());
     if (v.metaType() == QMetaType::fromType<Decimal>()) {
         const Decimal d = v.value<Decimal>();
         if (!format.isEmpty())
@@ -806,14 +841,17 @@ QString CachedTable::formatValue(const QVariant &v, int column) const
 
 QString CachedTable::displayText(int row, int column) const
 {
-    if (row < 0 || row >= m_rows.size() || column < 0 || column >= m_fields.size())
+    if (row < 0 || row >= m_rows.size() || column < 0 || column >= columnCount())
         return {};
     return formatValue(valueAt(row, column), column);
 }
 
 int CachedTable::rowCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : int(m_rows.size()); }
 
-int CachedTable::columnCount(const QModelIndex &parent) const { return parent.isValid() ? 0 : int(m_fields.size()); }
+int CachedTable::columnCount(const QModelIndex &parent) const
+{
+    return parent.isValid() ? 0 : int(m_fields.size() + m_calculated.size());
+}
 
 QVariant CachedTable::data(const QModelIndex &index, int role) const
 {
@@ -824,7 +862,7 @@ QVariant CachedTable::data(const QModelIndex &index, int role) const
     if (role == Qt::EditRole)
         return valueAt(index.row(), index.column());
     if (role == Qt::TextAlignmentRole) {
-        const Field::Type t = m_fields[index.column()].type;
+        const Field::Type t = column(index.column()).type;
         if (t == Field::Numeric || t == Field::Integer || t == Field::BigInt || t == Field::Double)
             return int(Qt::AlignRight | Qt::AlignVCenter);
     }
@@ -837,7 +875,8 @@ QVariant CachedTable::headerData(int section, Qt::Orientation orientation, int r
         return {};
     if (orientation == Qt::Vertical)
         return (section == m_current) ? QStringLiteral("\u25B6") : QString();
-    if (section < 0 || section >= m_fields.size())
+    if (section < 0 || section >= columnCount())
         return {};
-    return m_titles.value(m_fields[section].name.toUpper(), m_fields[section].name);
+    const QString name = column(section).name;
+    return m_titles.value(name.toUpper(), name);
 }

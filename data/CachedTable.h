@@ -66,7 +66,7 @@ public:
     void checkBrowseMode();
 
     const QList<Field> &fields() const { return m_fields; }
-    int fieldIndex(const QString &name) const;   // case-insensitive; -1 when absent
+    int fieldIndex(const QString &name) const;   // case-insensitive, calculated fields too; -1 when absent
     int fieldSize(const QString &name) const;    // characters of a text column
     QVariant value(const QString &field) const;  // of the current row (its edit buffer while editing)
     QString text(const QString &field) const;    // the value as text; empty for null
@@ -91,6 +91,13 @@ public:
     QString lastApplyError() const { return m_lastApplyError; }
     // applyUpdates(maxErrors) and then refresh(); a failure is raised with the database's text.
     void writeBack(int maxErrors = 0);
+
+    // A calculated field: a column after the fetched ones whose value the program works out for each
+    // row (shown, read and formatted like the others; never written back nor posted).
+    void addCalculatedField(const Field &field, const std::function<QVariant(int row)> &value);
+    // The views show the calculated values again (their source changed).
+    void calculatedFieldsChanged();
+    const Field &column(int index) const;   // fetched or calculated
 
     // Display: a format per column ("#,##0.00" for money, "dd/mm/yy" for dates) and titles.
     void setDisplayFormat(const QString &field, const QString &format);
@@ -127,6 +134,7 @@ private:
     };
 
     void load(const RowSet &rs);
+    int dataFieldIndex(const QString &name) const;   // fetched columns only
     void setCurrent(int row, bool notify = true);
     void changeCurrent(int row);
     void beginNewRow(int position);
@@ -144,6 +152,11 @@ private:
     WhereMode m_where;
 
     QList<Field> m_fields;
+    struct Calculated {
+        Field field;
+        std::function<QVariant(int)> value;
+    };
+    QList<Calculated> m_calculated;
     QList<Row> m_rows;
     QList<QVector<QVariant>> m_deleted;   // originals of rows deleted since the last write-back
     int m_current = -1;

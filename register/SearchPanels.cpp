@@ -5,6 +5,7 @@
 #include "platform/ErrorReporter.h"
 #include "register/EnterKey.h"
 
+#include <QCoreApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
 
@@ -65,6 +66,8 @@ void SearchNamePanel::resizeEvent(QResizeEvent *e)
 
 // ---------------------------------------------------------------------------------------------
 
+const QString SearchListPanel::NenhumEncontrado = QStringLiteral("Nenhum convênio encontrado");
+
 const QString SearchListPanel::Instrucao =
     QStringLiteral("Tecle") + QString(16, QLatin1Char(' ')) + QStringLiteral("para confirmar ou") +
     QString(16, QLatin1Char(' ')) + QStringLiteral("para cancelar.");
@@ -74,6 +77,14 @@ SearchListPanel::SearchListPanel(CentralData &dm, QWidget *parent) : QFrame(pare
     setObjectName(QStringLiteral("PainelPesqConv"));
     raisedPanel(this);
     Panel89 = titleBar(QStringLiteral("Relação de Convênios"), this);
+    LabelFiltro = new QLabel(QStringLiteral("Filtrar:"), this);
+    EditFiltroConv = new QLineEdit(this);
+    EditFiltroConv->setObjectName(QStringLiteral("EditFiltroConv"));
+    EditFiltroConv->setClearButtonEnabled(true);
+    EditFiltroConv->setPlaceholderText(QStringLiteral("parte do nome, código ou referência"));
+    LabelNenhum = new QLabel(NenhumEncontrado, this);
+    LabelNenhum->setStyleSheet(QStringLiteral("color: maroon;"));
+    LabelNenhum->hide();
     GradePesqConvenio = new DBGrid(&dm.Convenios, this);
     GradePesqConvenio->setObjectName(QStringLiteral("GradePesqConvenio"));
     GradePesqConvenio->setColumns({{QStringLiteral("CONVENIO"), QStringLiteral("Descrição"), 327},
@@ -98,7 +109,10 @@ void SearchListPanel::resizeEvent(QResizeEvent *e)
     QFrame::resizeEvent(e);
     const int w = width(), h = height();
     Panel89->setGeometry(3, 3, w - 6, 20);
-    GradePesqConvenio->setGeometry(8, 28, w - 16, h - 28 - 36);
+    LabelFiltro->setGeometry(8, 30, 50, 22);
+    EditFiltroConv->setGeometry(60, 30, 327, 22);
+    LabelNenhum->setGeometry(397, 30, w - 405, 22);
+    GradePesqConvenio->setGeometry(8, 56, w - 16, h - 56 - 36);
     const QFontMetrics fm = Label403->fontMetrics();
     const int lineTop = h - 28;
     Label403->setGeometry(12, lineTop, fm.horizontalAdvance(Instrucao) + 4, 20);
@@ -127,9 +141,23 @@ ConvenioSearch::ConvenioSearch(CentralData &dm, QWidget *painelConvenios, QObjec
     QLineEdit *edit = PainelPesqNomeConv->EditPesqConv;
     m_editNome = edit;
     m_grade = PainelPesqConv->GradePesqConvenio;
+    m_filtro = PainelPesqConv->EditFiltroConv;
     m_enter->install(edit);
     edit->installEventFilter(this);
     m_grade->installEventFilter(this);
+    m_filtro->installEventFilter(this);
+    connect(PainelPesqConv->EditFiltroConv, &QLineEdit::textChanged, this,
+            [this] { ErrorReporter::guard([this] { EditFiltroConvChange(); }); });
+    // Rows read again, added or deleted (Ctrl+Delete in the list): the filter looks at them afresh.
+    CachedTable *tabela = &dm.Convenios;
+    auto releFiltro = [this] {
+        m_filter.invalidate();
+        if (PainelPesqConv->isVisible() && !PainelPesqConv->EditFiltroConv->text().isEmpty())
+            EditFiltroConvChange();
+    };
+    connect(tabela, &QAbstractItemModel::modelReset, this, releFiltro);
+    connect(tabela, &QAbstractItemModel::rowsInserted, this, releFiltro);
+    connect(tabela, &QAbstractItemModel::rowsRemoved, this, releFiltro);
     // The box loses its focus when the panel is destroyed, after the panel has ended: that is no
     // leaving of the box, so the filter goes first.
     connect(PainelPesqNomeConv, &SearchNamePanel::beingDestroyed, this, [this, edit] { edit->removeEventFilter(this); });
@@ -178,13 +206,45 @@ void ConvenioSearch::BotPesqConviClick()
             return;
         }
         c.locateNearest(nome);
-        PainelPesqConv->setGeometry(PlacementOfList);
-        PainelPesqConv->show();
-        PainelPesqConv->raise();
-        PainelPesqNomeConv->hide();
-        PainelPesqConv->GradePesqConvenio->setFocus(Qt::OtherFocusReason);
+        abreLista();
     });
 }
+
+void ConvenioSearch::abreLista()
+{
+    // Each list starts unfiltered, on the nearest name.
+    m_filter.invalidate();
+    PainelPesqConv->EditFiltroConv->clear();
+    EditFiltroConvChange();
+    PainelPesqConv->setGeometry(PlacementOfList);
+    PainelPesqConv->show();
+    PainelPesqConv->raise();
+    PainelPesqNomeConv->hide();
+    PainelPesqConv->GradePesqConvenio->setFocus(Qt::OtherFocusReason);
+}
+
+void ConvenioSearch::EditFiltroConvChange()
+{
+    CachedTable &c = m_dm.Convenios;
+    DBGrid *grade = PainelPesqConv->GradePesqConvenio;
+    if (!m_filter.isIndexed())
+        m_filter.index(c);
+    const QVector<bool> mostra = m_filter.matches(PainelPesqConv->EditFiltroConv->text());
+    // Only the rows whose state changes are touched: a keystroke usually hides or shows a few.
+    int primeiro = -1;
+    for (int r = 0; r < mostra.size() && r < c.recordCount(); ++r) {
+        if (grade->isRowHidden(r) == mostra[r])
+            grade->setRowHidden(r, !mostra[r]);
+        if (mostra[r] && primeiro < 0)
+            primeiro = r;
+    }
+    PainelPesqConv->LabelNenhum->setVisible(primeiro < 0);
+    // The current convênio stays while it is listed; otherwise the first one listed is chosen.
+    if (primeiro >= 0 && (c.recNo() < 0 || c.recNo() >= mostra.size() || !mostra[c.recNo()]))
+        c.moveTo(primeiro);
+}
+
+bool ConvenioSearch::algumVisivel() const { return !PainelPesqConv->LabelNenhum->isVisible(); }
 
 void ConvenioSearch::fechaLista()
 {
@@ -197,7 +257,8 @@ bool ConvenioSearch::GradePesqConvenioKeyPress(int key)
     switch (key) {
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        fechaLista();   // the register stays on the convênio chosen in the list
+        if (algumVisivel())
+            fechaLista();   // the register stays on the convênio chosen in the list
         return true;
     case Qt::Key_Escape:
         ErrorReporter::guard([this] {
@@ -216,12 +277,46 @@ void ConvenioSearch::BotEnterPesqConvClick() { fechaLista(); }
 
 void ConvenioSearch::BotEscPesqConvClick() { fechaLista(); }
 
+// In the filter box, Enter and Esc act as in the list, and the arrow and page keys move the list.
+bool ConvenioSearch::EditFiltroConvKeyPress(QKeyEvent *key)
+{
+    switch (key->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Escape:
+        return GradePesqConvenioKeyPress(key->key());
+    case Qt::Key_Up:
+    case Qt::Key_Down:
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown: {
+        QKeyEvent copia(key->type(), key->key(), key->modifiers(), key->text());
+        QCoreApplication::sendEvent(PainelPesqConv->GradePesqConvenio, &copia);
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
 bool ConvenioSearch::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched == m_grade && event->type() == QEvent::KeyPress) {
+    if (watched == m_filtro && event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if ((key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && EditFiltroConvKeyPress(key))
+            return true;
+    } else if (watched == m_grade && event->type() == QEvent::KeyPress) {
         auto *key = static_cast<QKeyEvent *>(event);
         if ((key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && GradePesqConvenioKeyPress(key->key()))
             return true;
+        // Letters typed in the list go to the filter box, which narrows the list as they come.
+        const QString texto = key->text();
+        if (!texto.isEmpty() && texto.at(0).isPrint() &&
+            !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+            QLineEdit *filtro = PainelPesqConv->EditFiltroConv;
+            filtro->setFocus(Qt::OtherFocusReason);
+            filtro->insert(texto);
+            return true;
+        }
     } else if (watched == m_editNome && event->type() == QEvent::FocusOut) {
         const auto reason = static_cast<QFocusEvent *>(event)->reason();
         if (reason != Qt::ActiveWindowFocusReason && reason != Qt::PopupFocusReason)

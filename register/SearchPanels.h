@@ -6,7 +6,10 @@
 #include <QPushButton>
 #include <QRect>
 
+#include "register/ConvenioFilter.h"
+
 class CentralData;
+class QKeyEvent;
 class DBGrid;
 class EnterMovesOn;
 
@@ -37,12 +40,16 @@ class SearchListPanel : public QFrame {
 public:
     SearchListPanel(CentralData &dm, QWidget *parent);
     QLabel *Panel89;        // title bar
+    QLabel *LabelFiltro;    // "Filtrar:"
+    QLineEdit *EditFiltroConv;
+    QLabel *LabelNenhum;    // shown when the filter leaves no convênio
     DBGrid *GradePesqConvenio;
     QLabel *Label403;
     QPushButton *BotEnterPesqConv;
     QPushButton *BotEscPesqConv;
 
     static const QString Instrucao;   // Label403's caption
+    static const QString NenhumEncontrado;
 
 protected:
     void resizeEvent(QResizeEvent *e) override;
@@ -74,6 +81,8 @@ public slots:
     void BotPesqConviClick();
     void BotEnterPesqConvClick();
     void BotEscPesqConvClick();
+    // The filter box narrows the list to the convênios whose name, code or reference holds the text.
+    void EditFiltroConvChange();
 
 signals:
     // The register's five command buttons: locked while a search panel is open, released after.
@@ -87,7 +96,10 @@ private:
     void inicia(const QRect &placement);
     void EditPesqConvExit();
     bool GradePesqConvenioKeyPress(int key);
+    bool EditFiltroConvKeyPress(QKeyEvent *key);
+    void abreLista();
     void fechaLista();
+    bool algumVisivel() const;
 
     CentralData &m_dm;
     EnterMovesOn *m_enter;
@@ -95,4 +107,6 @@ private:
     // being destroyed, when it can no longer be asked for its controls.
     QObject *m_editNome;
     QObject *m_grade;
+    QObject *m_filtro;
+    ConvenioFilter m_filter;
 };

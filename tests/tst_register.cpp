@@ -677,6 +677,88 @@ private slots:
         QCOMPARE(current(), QStringLiteral("Beta & Cia"));
     }
 
+    // The filter box of the list: what is typed, case and accents aside, anywhere in the name, the
+    // code or the reference; letters typed in the list go to the box; Enter chooses the row shown.
+    void filterNarrowsTheList_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QStringList>("listed");
+        const QString joao = QStringLiteral("Drogaria São João"), jose = QStringLiteral("Drogaria São José");
+        QTest::newRow("accents and case ignored") << "sao joao" << QStringList{joao};
+        QTest::newRow("upper case, part of the name") << "DROGARIA" << QStringList{jose, joao};
+        QTest::newRow("accented letter typed plain") << "ebano" << QStringList{QStringLiteral("Transportadora Ébano")};
+        QTest::newRow("inside the name") << "& c" << QStringList{QStringLiteral("Beta & Cia")};
+        QTest::newRow("code") << "12" << QStringList{joao};
+        QTest::newRow("reference") << "sul" << QStringList{QStringLiteral("Alfa Ltda"), jose};
+        QTest::newRow("nothing found") << "xyz" << QStringList{};
+    }
+
+    void filterNarrowsTheList()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QStringList, listed);
+        suite->exec(QStringLiteral("insert into CONVENIO (CODIGOCONVENIO, CONVENIO, REFERENCIA) values (12, 'Drogaria São João', 'CENTRO')"));
+        suite->exec(QStringLiteral("insert into CONVENIO (CODIGOCONVENIO, CONVENIO) values (30, 'Transportadora Ébano')"));
+        suite->exec(QStringLiteral("update CONVENIO set REFERENCIA = 'Sul' where CODIGOCONVENIO = 1"));
+        suite->exec(QStringLiteral("update CONVENIO set REFERENCIA = 'REDE SUL' where CODIGOCONVENIO = 7"));
+        start();
+        click(form().BotPesqConvenio);
+        search(QStringLiteral("Zz"));   // the list, on the last name
+        DBGrid *grid = listPanel().GradePesqConvenio;
+        QVERIFY(grid->hasFocus());
+        type(typed);
+        QCOMPARE(listPanel().EditFiltroConv->text(), typed);
+        QVERIFY(listPanel().EditFiltroConv->hasFocus());
+
+        QStringList shown;
+        for (int r = 0; r < convenios().recordCount(); ++r)
+            if (!grid->isRowHidden(r))
+                shown << convenios().valueAt(r, QStringLiteral("CONVENIO")).toString();
+        QCOMPARE(shown, listed);
+        QCOMPARE(listPanel().LabelNenhum->isVisible(), listed.isEmpty());
+
+        press(Qt::Key_Return);
+        if (listed.isEmpty()) {
+            // Nothing to choose: the list stays; Esc goes back to the convênio of before.
+            QVERIFY(listPanel().isVisible());
+            press(Qt::Key_Escape);
+            QCOMPARE(current(), QStringLiteral("Alfa Ltda"));
+        } else {
+            QCOMPARE(current(), listed.first());
+        }
+        QVERIFY(!listPanel().isVisible());
+        QVERIFY(commandButtonsEnabled());
+    }
+
+    void filterBoxMovesOverTheListedRows()
+    {
+        suite->exec(QStringLiteral("update CONVENIO set REFERENCIA = 'Sul' where CODIGOCONVENIO = 1"));
+        suite->exec(QStringLiteral("update CONVENIO set REFERENCIA = 'REDE SUL' where CODIGOCONVENIO = 7"));
+        start();
+        click(form().BotPesqConvenio);
+        search(QStringLiteral("B"));
+        QCOMPARE(current(), QStringLiteral("Beta & Cia"));
+        enter(listPanel().EditFiltroConv);
+        type(QStringLiteral("sul"));   // Beta is no longer listed: the first listed row is chosen
+        QCOMPARE(current(), QStringLiteral("Alfa Ltda"));
+        press(Qt::Key_Down);            // over the hidden Beta
+        QCOMPARE(current(), QStringLiteral("Drogaria São José"));
+        QCOMPARE(listPanel().GradePesqConvenio->currentIndex().row(), convenios().recNo());
+        // Clearing the box lists everything again, still on the chosen row.
+        press(Qt::Key_A, Qt::ControlModifier);
+        press(Qt::Key_Backspace);
+        for (int r = 0; r < convenios().recordCount(); ++r)
+            QVERIFY(!listPanel().GradePesqConvenio->isRowHidden(r));
+        QCOMPARE(current(), QStringLiteral("Drogaria São José"));
+
+        // A new search starts with an empty filter.
+        press(Qt::Key_Return);
+        click(form().BotPesqConvenio);
+        search(QStringLiteral("B"));
+        QVERIFY(listPanel().EditFiltroConv->text().isEmpty());
+        QVERIFY(!listPanel().LabelNenhum->isVisible());
+    }
+
     void ctrlDeleteInTheList_data()
     {
         QTest::addColumn<bool>("answer");
