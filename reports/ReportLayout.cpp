@@ -222,16 +222,24 @@ ReportDocument buildReport(const ReportDefinition &def, const std::function<RowS
                     sums[t] = sums[t] + Decimal::fromVariant(v);
             }
         }
+        // Totals with the same label share one line, each under its own column.
+        QStringList labels;
         for (int t = 0; t < def.totals.size(); ++t) {
-            QStringList cells(def.columns.size());
-            cells[0] = def.totals[t].label;
+            qsizetype line = labels.indexOf(def.totals[t].label);
+            if (line < 0) {
+                line = labels.size();
+                labels << def.totals[t].label;
+                QStringList fresh(def.columns.size());
+                fresh[0] = def.totals[t].label;
+                doc.totals << fresh;
+            }
+            QStringList &cells = doc.totals[line];
             for (int c = 0; c < def.columns.size(); ++c)
                 if (def.columns[c].field.compare(def.totals[t].field, Qt::CaseInsensitive) == 0) {
                     const QString format = def.totals[t].format.isEmpty() ? def.columns[c].format : def.totals[t].format;
                     cells[c] = c == 0 ? def.totals[t].label + QLatin1Char(' ') + formatReportValue(QVariant::fromValue(sums[t]), format)
                                       : formatReportValue(QVariant::fromValue(sums[t]), format);
                 }
-            doc.totals << cells;
         }
     }
 

@@ -38,10 +38,7 @@ std::optional<ReportDocument> ReportModule::generate(const QString &reportName)
     const ReportDefinition *definition = project().find(reportName);
     if (!definition)
         return std::nullopt;
-    struct StatusCloser {
-        ReportModule *m;
-        ~StatusCloser() { m->closeStatus(); }
-    } closer{this};
+    StatusCloser closer{this};
     return buildReport(
         *definition, [this](const QString &name) { return rowsOf(name); },
         [this](int page) { status(settings.statusGenerating, page); });
@@ -52,11 +49,26 @@ bool ReportModule::execute(const QString &reportName)
     const std::optional<ReportDocument> doc = generate(reportName);
     if (!doc)
         return false;
-    if (m_previewRunner)
-        m_previewRunner(*this, *doc);
-    else
-        showPreview(*this, *doc);
+    preview(*doc);
     return true;
+}
+
+void ReportModule::run(const std::function<ReportDocument(const std::function<void(int)> &)> &build)
+{
+    ReportDocument doc;
+    {
+        StatusCloser closer{this};
+        doc = build([this](int page) { status(settings.statusGenerating, page); });
+    }
+    preview(doc);
+}
+
+void ReportModule::preview(const ReportDocument &doc)
+{
+    if (m_previewRunner)
+        m_previewRunner(*this, doc);
+    else
+        showPreview(*this, doc);
 }
 
 void ReportModule::showPreview(ReportModule &module, const ReportDocument &doc)
@@ -67,10 +79,7 @@ void ReportModule::showPreview(ReportModule &module, const ReportDocument &doc)
 
 void ReportModule::print(const ReportDocument &doc, QPrinter &printer)
 {
-    struct StatusCloser {
-        ReportModule *m;
-        ~StatusCloser() { m->closeStatus(); }
-    } closer{this};
+    StatusCloser closer{this};
     printer.setDocName(settings.jobTitle);
     ReportOutput::print(doc, printer, [this](int page) { status(settings.statusPrinting, page); });
 }

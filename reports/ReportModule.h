@@ -64,6 +64,9 @@ public:
     // hands them to the preview. Returns false, doing nothing, when the project holds no report of
     // that name. Returns when the preview is closed.
     bool execute(const QString &reportName);
+    // Runs a report the program lays out itself (no project needed): `build` produces its pages,
+    // telling each page's number to the status window, and the preview shows them.
+    void run(const std::function<ReportDocument(const std::function<void(int)> &onPage)> &build);
     // Produces a report's pages without showing them; nullopt when there is no such report.
     std::optional<ReportDocument> generate(const QString &reportName);
 
@@ -84,6 +87,11 @@ signals:
     void statusChanged(const QString &text);
 
 private:
+    struct StatusCloser {
+        ReportModule *m;
+        ~StatusCloser() { m->closeStatus(); }
+    };
+    void preview(const ReportDocument &doc);
     void status(const QString &pattern, int page);
     void closeStatus();
 

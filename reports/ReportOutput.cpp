@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QPrinter>
+#include <QTextLayout>
 #include <cmath>
 #include <stdexcept>
 
@@ -33,6 +34,44 @@ QFont fontFor(const ReportDocument &doc, const ReportFont &f, double dpiY)
 }
 
 } // namespace
+
+QStringList wrapText(const ReportDocument &doc, const ReportFont &f, const QString &text, double widthCm)
+{
+    // Measured at the PDF's resolution, with a little room left so that another device's rounding
+    // never makes a line wider than its box (where drawing would cut it).
+    constexpr double kDpi = 300;
+    const QFont font = fontFor(doc, f, kDpi);
+    const double width = widthCm / kCmPerInch * kDpi * 0.96;
+    struct Metrics {
+        QString family;
+        double size;
+        bool bold;
+        QFontMetricsF metrics;
+    };
+    thread_local QList<Metrics> cache;
+    const QFontMetricsF *fm = nullptr;
+    for (const Metrics &m : std::as_const(cache))
+        if (m.family == doc.fontFamily && m.size == f.size && m.bold == f.bold)
+            fm = &m.metrics;
+    if (!fm) {
+        cache.append(Metrics{doc.fontFamily, f.size, f.bold, QFontMetricsF(font)});
+        fm = &cache.last().metrics;
+    }
+    if (double(text.size()) * fm->maxWidth() <= width || fm->horizontalAdvance(text) <= width)
+        return {text};
+    QTextLayout layout(text, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    layout.setTextOption(option);
+    QStringList lines;
+    layout.beginLayout();
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        lines << text.mid(line.textStart(), line.textLength()).trimmed();
+    }
+    layout.endLayout();
+    return lines.isEmpty() ? QStringList{text} : lines;
+}
 
 QPageLayout pageLayout(const ReportDocument &doc)
 {

@@ -15,6 +15,10 @@ namespace ReportOutput {
 // The report's paper with no margins: the report places everything itself.
 QPageLayout pageLayout(const ReportDocument &doc);
 
+// A text broken into lines that each fit `widthCm` in that font, at word boundaries where it can
+// (a word wider than the width is broken inside). An empty text gives one empty line.
+QStringList wrapText(const ReportDocument &doc, const ReportFont &font, const QString &text, double widthCm);
+
 // Draws one page (0-based) on a painter whose device has the given resolution (dots per inch).
 void paintPage(QPainter &painter, const ReportDocument &doc, int page, double dpiX, double dpiY);
 

@@ -9,7 +9,10 @@
 #include "platform/ErrorReporter.h"
 #include "platform/Messages.h"
 #include "settlement/Atomic.h"
+#include "reports/ReportModule.h"
+#include "reports/StatementReport.h"
 #include "settlement/Posting.h"
+#include "statement/StatementDocument.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -95,6 +98,30 @@ StatementWindow::StatementWindow(CentralData &dm, InterfaceData &dm2, QWidget *p
 
     m_dm.PEDIDOS.afterScroll = [this] { PEDIDOSAfterScroll(); };
     m_dm.PEDIFORM.afterScroll = [this] { PEDIFORMAfterScroll(); };
+}
+
+ReportModule &StatementWindow::RM()
+{
+    if (!m_rm)
+        m_rm = std::make_unique<ReportModule>(QString());
+    return *m_rm;
+}
+
+// The open orders of the list, in its order, with their details and the total still owed.
+void StatementWindow::BotImprimirClick()
+{
+    ErrorReporter::guard([this] {
+        if (!m_dm.PEDIDOS.isOpen() || m_dm.PEDIDOS.isEmpty())
+            return;
+        StatementDocument::Request pedido;
+        pedido.convenio = Globais::ConvenioAtual;
+        pedido.inicio = SqlText::parseDMY(DiTexto);
+        pedido.fim = SqlText::parseDMY(DfTexto);
+        pedido.usuario = Globais::UsuarioLogado;
+        pedido.emissao = QDateTime::currentDateTime();
+        const StatementData dados = StatementDocument::load(m_dm.SQLConnection1, m_dm.PEDIDOS, pedido);
+        RM().run([&dados](const std::function<void(int)> &onPage) { return buildStatementReport(dados, onPage); });
+    });
 }
 
 StatementWindow::~StatementWindow()
@@ -183,6 +210,12 @@ void StatementWindow::buildLayout()
     Label7 = new QLabel(QStringLiteral("Valor Total (R$):"), this);
     Label7->move(650, 230);
     Label8 = caixaBranca(this, 650, 248, 180);
+
+    BotImprimir = new QPushButton(QStringLiteral("&Imprimir"), this);
+    BotImprimir->setObjectName(QStringLiteral("BotImprimir"));
+    BotImprimir->setGeometry(650, 280, 190, 30);
+    BotImprimir->setAutoDefault(true);
+    connect(BotImprimir, &QPushButton::clicked, this, &StatementWindow::BotImprimirClick);
 
     Label9 = new QLabel(this);
     Label9->setGeometry(12, 318, 828, 20);

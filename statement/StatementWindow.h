@@ -6,12 +6,14 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTimer>
+#include <memory>
 #include <optional>
 
 class CachedTable;
 class CentralData;
 class InterfaceData;
 class DBGrid;
+class ReportModule;
 
 // The statement of a convênio: its open orders of the stored period with the total still owed, the
 // payment date for settling, and what the selected order is made of. Created modally for one
@@ -31,6 +33,7 @@ public:
     QLabel *Label1, *Label6, *Label2, *LabelDi, *Label3, *LabelDf, *Label7, *Label8, *Label9, *Label4, *Label5;
     DBGrid *DBGrid1, *DBGrid2, *DBGrid3, *DBGrid4;
     QPushButton *BitBtn1, *BitBtn3, *BitBtn4;
+    QPushButton *BotImprimir;   // "&Imprimir": the statement as a document for the company
     QLineEdit *MaskEdit1;
     QTimer *Timer1, *Timer2;
     QMenu *PopupMenu1;
@@ -42,6 +45,9 @@ public:
     void BitBtn4Click();   // by date
     void BitBtn3Click();   // by name, then date
     void BitBtn1Click();   // Sair
+    void BotImprimirClick();
+    // The report layer that previews, prints and saves the statement document; made at first use.
+    ReportModule &RM();
     void Timer1Timer();
     void Timer2Timer();
     void PEDIDOSAfterScroll();
@@ -90,4 +96,5 @@ private:
     InterfaceData &m_dm2;
     QString m_sqlAtual;
     bool m_ativado = false;
+    std::unique_ptr<ReportModule> m_rm;
 };

@@ -18,6 +18,7 @@
 #include "tests/support/TestSuite.h"
 #include "tools/setup/ReportFiles.h"
 
+#include <QHeaderView>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -467,7 +468,7 @@ private slots:
         QCOMPARE(Globais::ConvenioAtual, QStringLiteral("Beta & Cia"));
 
         QVERIFY(closing().isVisible());
-        QCOMPARE(closing().geometry(), QRect(125, 4, 547, 449));
+        QCOMPARE(closing().geometry(), QRect(125, 4, ClosingPanel::ListWidth + 24, 449));
         QVERIFY(closing().DBGrid1->hasFocus());
         QVERIFY(!commandsEnabled());
         CachedTable &list = DM->cds_qryConv;
@@ -480,11 +481,13 @@ private slots:
         // The columns and the amounts as the workstation writes money.
         DBGrid *grid = closing().DBGrid1;
         QStringList titles;
-        for (int c = 0; c < list.columnCount(); ++c)
+        for (int v = 0; v < list.columnCount(); ++v) {
+            const int c = grid->horizontalHeader()->logicalIndex(v);
             if (!grid->isColumnHidden(c))
                 titles << list.headerData(c, Qt::Horizontal).toString();
-        QCOMPARE(titles.size(), 3);
-        QVERIFY(titles.contains(QStringLiteral("Valor Total")));
+        }
+        QCOMPARE(titles, (QStringList{QStringLiteral("Convênio"), QStringLiteral("Valor Total"), QStringLiteral("Dia Vencimento"),
+                                      QStringLiteral("Pedidos em Aberto"), QStringLiteral("Valor em Aberto")}));
         const int valor = list.fieldIndex(QStringLiteral("VALORAPAGAR"));
         const int alfa = 0;
         QCOMPARE(list.valueAt(alfa, QStringLiteral("CONVENIO")).toString(), QStringLiteral("Alfa Ltda"));
@@ -496,12 +499,86 @@ private slots:
         QVERIFY(!DM2->Periodo.isOpen());
     }
 
+    // Beside the stored amount, each convênio's open orders of the dialog's period and what they
+    // still owe, counted as the statement counts them: paid orders, other order types and dates
+    // outside the period left out.
+    void closingListShowsTheLiveFiguresOfThePeriod()
+    {
+        start();
+        auto order = [this](int n, const QString &convenio, const QDate &date, const QVariant &restante,
+                            const QString &tipo = QStringLiteral("Pedido"), const QVariant &pago = {}) {
+            suite->central().execute(QStringLiteral("insert into PEDIDOS (ESTACAO, NPEDIDO, CONVENIO, DATAPEDIDO, TIPOPEDIDO, "
+                                                    "VALORRESTANTE, DATAPAGAMENTO) values ('01', ?, ?, ?, ?, ?, ?)"),
+                                     {n, convenio, date, tipo, restante, pago});
+        };
+        const QString alfa = QStringLiteral("Alfa Ltda"), beta = QStringLiteral("Beta & Cia");
+        order(1, alfa, QDate(2026, 3, 1), QStringLiteral("10.00"));
+        order(2, alfa, QDate(2026, 3, 31), QStringLiteral("20.50"));
+        order(3, alfa, QDate(2026, 3, 10), QVariant());                                     // counted, adds nothing
+        order(4, alfa, QDate(2026, 3, 15), QStringLiteral("100.00"), QStringLiteral("Pedido"), QDate(2026, 3, 20));
+        order(5, alfa, QDate(2026, 3, 15), QStringLiteral("50.00"), QStringLiteral("Orcam"));
+        order(6, alfa, QDate(2026, 2, 28), QStringLiteral("7.00"));
+        order(7, alfa, QDate(2026, 4, 1), QStringLiteral("7.00"));
+        order(8, beta, QDate(2026, 3, 5), QStringLiteral("5.25"));
+        order(9, QStringLiteral("Gama"), QDate(2026, 3, 5), QStringLiteral("1.00"));   // no such convênio
+        storePeriod(QDate(2026, 3, 1), QDate(2026, 3, 31));
+
+        StatementLog::clear();
+        command(QStringLiteral("Totalizar"));
+        QTest::mouseClick(dialog().BotTotaliza3, Qt::LeftButton);
+        QVERIFY(closing().isVisible());
+        QCOMPARE(StatementLog::textsContaining(QStringLiteral("group by")).size(), 1);
+
+        const RowSet direct = suite->central().query(
+            QStringLiteral("select CONVENIO, count(*), sum(VALORRESTANTE) from PEDIDOS where TIPOPEDIDO = 'Pedido' and "
+                           "DATAPEDIDO between ? and ? and DATAPAGAMENTO is null group by CONVENIO"),
+            {QDate(2026, 3, 1), QDate(2026, 3, 31)});
+        CachedTable &list = DM->cds_qryConv;
+        const int pedidos = list.fieldIndex(QStringLiteral("PEDIDOSABERTOS"));
+        const int aberto = list.fieldIndex(QStringLiteral("VALORABERTO"));
+        QStringList shown;
+        for (int r = 0; r < list.recordCount(); ++r) {
+            const QString name = list.valueAt(r, QStringLiteral("CONVENIO")).toString();
+            QVariant count = 0, sum = QVariant::fromValue(Decimal(0, 2));
+            for (const auto &row : direct.rows)
+                if (row[0].toString() == name)
+                    count = row[1], sum = row[2];
+            QCOMPARE(list.valueAt(r, pedidos).toInt(), count.toInt());
+            QCOMPARE(list.valueAt(r, aberto).value<Decimal>(), Decimal::fromVariant(sum).rescaled(2));
+            shown << name + QLatin1Char('=') + list.data(list.index(r, pedidos)).toString() + QLatin1Char('/') +
+                         list.data(list.index(r, aberto)).toString();
+        }
+        QCOMPARE(shown, (QStringList{QStringLiteral("Alfa Ltda=3/30,50"), QStringLiteral("Beta & Cia=1/5,25"),
+                                     QStringLiteral("Drogaria São José=0/0,00")}));
+        // The totals row, each figure under its column.
+        const Decimal stored = Decimal::fromVariant(suite->scalar(QStringLiteral("select sum(VALORAPAGAR) from CONVENIO")));
+        QCOMPARE(closing().LabelTotalValor->text(), stored.toDisplayText());
+        QCOMPARE(closing().LabelTotalPedidos->text(), QStringLiteral("4"));
+        QCOMPARE(closing().LabelTotalAberto->text(), QStringLiteral("35,75"));
+        const QHeaderView *h = closing().DBGrid1->horizontalHeader();
+        const int left = closing().DBGrid1->viewport()->mapTo(&closing(), QPoint(h->sectionViewportPosition(aberto), 0)).x();
+        const int middle = closing().LabelTotalAberto->geometry().center().x();
+        QVERIFY(middle > left && middle < left + h->sectionSize(aberto));
+
+        // Another period, other figures.
+        QTest::mouseClick(closing().BitBtn3, Qt::LeftButton);
+        command(QStringLiteral("Totalizar"));
+        type(dialog().DBEdit16, QStringLiteral("010426"));
+        type(dialog().DBEdit84, QStringLiteral("300426"));
+        QTest::mouseClick(dialog().BotTotaliza3, Qt::LeftButton);
+        QCOMPARE(list.valueAt(0, pedidos).toInt(), 1);
+        QCOMPARE(list.data(list.index(0, aberto)).toString(), QStringLiteral("7,00"));
+        QCOMPARE(closing().LabelTotalAberto->text(), QStringLiteral("7,00"));
+    }
+
     void printingTheClosing()
     {
         start();
         SuiteBuilder::writeReportProject(suite->root());
         suite->exec(QStringLiteral("update CONVENIO set VALORAPAGAR = 1234.5, VENCIMENTO = 5 where CODIGOCONVENIO = 1"));
         suite->exec(QStringLiteral("update CONVENIO set VALORAPAGAR = 0.4, VENCIMENTO = 20 where CODIGOCONVENIO = 7"));
+        suite->exec(QStringLiteral("insert into PEDIDOS (ESTACAO, NPEDIDO, CONVENIO, DATAPEDIDO, TIPOPEDIDO, VALORRESTANTE) "
+                                   "values ('01', 1, 'Alfa Ltda', '2026-03-02', 'Pedido', 1500.25)"));
         command(QStringLiteral("Totalizar"));
         type(dialog().DBEdit16, QStringLiteral("010326"));
         type(dialog().DBEdit84, QStringLiteral("310326"));
@@ -537,9 +614,11 @@ private slots:
         const QString pdf = QString::fromUtf8(pdftotext.readAllStandardOutput());
         for (const QString &pattern :
              {QStringLiteral("Fechamento de Convênios no Período"), QStringLiteral("Período: 01/03/26 a 31/03/26"),
-              QStringLiteral("Convênio\\s+Valor a Pagar\\s+Dia Vencimento"), QStringLiteral("Alfa Ltda\\s+1\\.234,50\\s+5\\n"),
-              QStringLiteral("Beta & Cia\\s+100,00\\s+10\\n"), QStringLiteral("Drogaria São José\\s+0,40\\s+20\\n"),
-              QStringLiteral("Zeta Serviços\\s+1\\.000,00\\s+15\\n"), QStringLiteral("Total a receber\\s+2\\.334,90"),
+              QStringLiteral("Convênio\\s+Valor a Pagar\\s+Dia Vencimento\\s+Pedidos\\s+Valor em Aberto"),
+              QStringLiteral("Alfa Ltda\\s+1\\.234,50\\s+5\\s+1\\s+1\\.500,25\\n"),
+              QStringLiteral("Beta & Cia\\s+100,00\\s+10\\s+0\\s+0,00\\n"), QStringLiteral("Drogaria São José\\s+0,40\\s+20\\s+0\\s+0,00\\n"),
+              QStringLiteral("Zeta Serviços\\s+1\\.000,00\\s+15\\s+0\\s+0,00\\n"),
+              QStringLiteral("Total a receber\\s+2\\.334,90\\s+1\\s+1\\.500,25"),
               QStringLiteral("Página 1 de 1")})
             QVERIFY2(QRegularExpression(pattern).match(pdf).hasMatch(), qPrintable(pattern + QStringLiteral("\n") + pdf));
 
@@ -548,9 +627,9 @@ private slots:
         QString error;
         const QString rtf = RtfReader::text(rtfFile.readAll(), &error);
         QVERIFY2(error.isEmpty(), qPrintable(error));
-        for (const QString &line : {QStringLiteral("Período: 01/03/26 a 31/03/26"), QStringLiteral("Alfa Ltda\t1.234,50\t5\t"),
-                                    QStringLiteral("Drogaria São José\t0,40\t20\t"),
-                                    QStringLiteral("Total a receber\t2.334,90\t\t")})
+        for (const QString &line : {QStringLiteral("Período: 01/03/26 a 31/03/26"), QStringLiteral("Alfa Ltda\t1.234,50\t5\t1\t1.500,25\t"),
+                                    QStringLiteral("Drogaria São José\t0,40\t20\t0\t0,00\t"),
+                                    QStringLiteral("Total a receber\t2.334,90\t\t1\t1.500,25\t")})
             QVERIFY2(rtf.contains(line), qPrintable(line + QStringLiteral("\n") + rtf));
 
         // The project stays loaded: printing again runs the report without reading the file.

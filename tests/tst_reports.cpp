@@ -6,9 +6,11 @@
 #include "reports/ReportModule.h"
 #include "reports/ReportOutput.h"
 #include "reports/ReportPreview.h"
+#include "reports/StatementReport.h"
 #include "tests/RtfReader.h"
 #include "tools/setup/SuiteBuilder.h"
 
+#include <QFontMetricsF>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QProcess>
@@ -19,15 +21,17 @@ namespace {
 
 Field field(const QString &name, Field::Type type, int scale = 0) { return Field{name, type, 40, scale, true}; }
 
-// Convênios named "Convênio 001" ... with amounts 1.00, 2.00, ... and due day 10.
+// Convênios named "Convênio 001" ... with amounts 1.00, 2.00, ... and due day 10, each with one
+// open order of the period still owing 0.10, 0.20, ...
 RowSet convenios(int count)
 {
     RowSet rs;
     rs.fields = {field(QStringLiteral("CONVENIO"), Field::Text), field(QStringLiteral("VALORAPAGAR"), Field::Numeric, 2),
-                 field(QStringLiteral("VENCIMENTO"), Field::Integer)};
+                 field(QStringLiteral("VENCIMENTO"), Field::Integer), field(QStringLiteral("PEDIDOSABERTOS"), Field::Integer),
+                 field(QStringLiteral("VALORABERTO"), Field::Numeric, 2)};
     for (int i = 1; i <= count; ++i)
         rs.rows << QVector<QVariant>{QStringLiteral("Convênio %1").arg(i, 3, 10, QLatin1Char('0')),
-                                     QVariant::fromValue(Decimal(i * 100, 2)), 10};
+                                     QVariant::fromValue(Decimal(i * 100, 2)), 10, 1, QVariant::fromValue(Decimal(i * 10, 2))};
     return rs;
 }
 
@@ -132,13 +136,14 @@ private slots:
         int listed = 0;
         for (int p = 0; p < pages.size(); ++p) {
             QVERIFY(pages[p].startsWith(QStringLiteral("Fechamento de Convênios no Período\nPeríodo: 01/03/26 a 31/03/26\n")));
-            QVERIFY(pages[p].contains(QStringLiteral("Convênio\tValor a Pagar\tDia Vencimento\n")));
+            QVERIFY(pages[p].contains(QStringLiteral("Convênio\tValor a Pagar\tDia Vencimento\tPedidos\tValor em Aberto\n")));
             QVERIFY(pages[p].endsWith(QStringLiteral("Página %1 de %2").arg(p + 1).arg(pages.size())));
             QCOMPARE(pages[p].contains(QStringLiteral("Total a receber")), p == pages.size() - 1);
-            listed += int(pages[p].count(QStringLiteral("\t10\n")));
+            listed += int(pages[p].count(QStringLiteral("\t10\t1\t")));
         }
         QCOMPARE(listed, 120);
-        QVERIFY(pages.last().contains(QStringLiteral("Convênio 120\t120,00\t10\nTotal a receber\t7.260,00\n")));
+        // The totals share one line, each under its column.
+        QVERIFY(pages.last().contains(QStringLiteral("Convênio 120\t120,00\t10\t1\t12,00\nTotal a receber\t7.260,00\t120\t726,00\n")));
         // Nothing is drawn over the footer.
         for (const ReportPage &page : doc.pages)
             for (const PlacedText &t : page.texts)
@@ -149,13 +154,82 @@ private slots:
     {
         // As many rows as fill the first page exactly: the total moves to a second page of its own.
         const ReportDocument two = closing(100);
-        const int perPage = int(two.plainText().split(QStringLiteral("\n\f\n")).first().count(QStringLiteral("\t10\n")));
+        const int perPage = int(two.plainText().split(QStringLiteral("\n\f\n")).first().count(QStringLiteral("\t10\t1\t")));
         const ReportDocument doc = closing(perPage);
         QCOMPARE(doc.pages.size(), 2);
         const QStringList pages = doc.plainText().split(QStringLiteral("\n\f\n"));
         QVERIFY(!pages[0].contains(QStringLiteral("Total a receber")));
-        QVERIFY(pages[1].contains(QStringLiteral("Convênio\tValor a Pagar\tDia Vencimento\nTotal a receber\t")));
+        QVERIFY(pages[1].contains(QStringLiteral("Convênio\tValor a Pagar\tDia Vencimento\tPedidos\tValor em Aberto\nTotal a receber\t")));
         QVERIFY(pages[1].endsWith(QStringLiteral("Página 2 de 2")));
+    }
+
+    // A statement that runs over several pages: every order once, in order, blocks moved whole to
+    // the next page, every text inside the printable area and narrow enough for its box (wrapped,
+    // never cut), the header and "Página n de m" on each page, the totals once at the end.
+    void longStatementFlowsOverPages()
+    {
+        StatementData data;
+        data.farmacia = QStringLiteral("Farmácia Central");
+        data.cnpj = QStringLiteral("12345678000190");
+        data.convenio = QStringLiteral("Transportadora Ébano");
+        data.inicio = QDate(2026, 3, 1);
+        data.fim = QDate(2026, 3, 31);
+        data.emissao = QDateTime(QDate(2026, 4, 2), QTime(9, 5));
+        for (int n = 1; n <= 90; ++n) {
+            StatementOrder o;
+            o.data = QDate(2026, 3, 1 + n % 31);
+            o.estacao = QStringLiteral("01");
+            o.numero = n;
+            o.cliente = QStringLiteral("Cliente %1 Aparecida Gonçalves de Albuquerque").arg(n);
+            o.medico = QStringLiteral("Dra. Célia Monteiro de Sant'Anna");
+            o.restante = QVariant::fromValue(Decimal(n * 1001, 2));
+            if (n % 2)
+                o.itens << StatementItem{QStringLiteral("Produto %1 com uma descrição longa que não cabe em uma só linha").arg(n),
+                                         QVariant::fromValue(Decimal(2, 0)), QStringLiteral("CX")};
+            else
+                o.formulas << StatementFormula{1, QStringLiteral("Cápsula"), 1, 60, QVariant::fromValue(Decimal(30, 0)),
+                                               QStringLiteral("g"),
+                                               {{QStringLiteral("Componente de nome comprido %1").arg(n), 12.5, QStringLiteral("mg")}}};
+            data.pedidos << o;
+        }
+        const ReportDocument doc = buildStatementReport(data);
+        QVERIFY(doc.pages.size() > 3);
+        const double top = doc.margins.top(), bottom = doc.pageSize.height() - doc.margins.bottom();
+        const double right = doc.pageSize.width() - doc.margins.right();
+        QFont font(doc.fontFamily);
+        font.setStyleHint(QFont::SansSerif);
+        const QStringList pages = doc.plainText().split(QStringLiteral("\n\f\n"));
+        QCOMPARE(pages.size(), doc.pages.size());
+        for (int p = 0; p < doc.pages.size(); ++p) {
+            for (const PlacedText &t : doc.pages[p].texts) {
+                QVERIFY2(t.box.top() >= top - 1e-6 && t.box.bottom() <= bottom + 1e-6, qPrintable(t.text));
+                QVERIFY2(t.box.right() <= right + 1e-6, qPrintable(t.text));
+                font.setPixelSize(int(std::lround(t.font.size * 300 / 72.0)));
+                font.setBold(t.font.bold);
+                QVERIFY2(QFontMetricsF(font).horizontalAdvance(t.text) <= t.box.width() / 2.54 * 300, qPrintable(t.text));
+            }
+            const QString &page = pages[p];
+            QVERIFY(page.startsWith(QStringLiteral("Extrato do convênio\nFarmácia Central - CNPJ 12.345.678/0001-90")));
+            QVERIFY(page.contains(QStringLiteral("Período: 01/03/26 a 31/03/26\tEmitido em 02/04/2026 às 09:05")));
+            QVERIFY(page.endsWith(QStringLiteral("Página %1 de %2").arg(p + 1).arg(doc.pages.size())));
+            QCOMPARE(page.contains(QStringLiteral("Pedidos em aberto: 90")), p == doc.pages.size() - 1);
+        }
+        const QString text = doc.plainText();
+        qsizetype from = 0;
+        for (int n = 1; n <= 90; ++n) {
+            const QString id = QStringLiteral("\t01-%1\t").arg(n);
+            QCOMPARE(text.count(id), 1);
+            const qsizetype at = text.indexOf(id);
+            QVERIFY(at > from);
+            from = at;
+            // The order's line and the titles of its details share a page.
+            const qsizetype next = text.indexOf(QStringLiteral("\t01-%1\t").arg(n + 1));
+            const QString block = text.mid(at, next < 0 ? -1 : next - at).section(QLatin1Char('\f'), 0, 0);
+            QVERIFY2(block.contains(n % 2 ? QStringLiteral("Produto\tQuantidade") : QStringLiteral("Fórmula\tForma farmacêutica")),
+                     qPrintable(id));
+        }
+        // 10,01 + 20,02 + ... + 900,90
+        QVERIFY(text.contains(QStringLiteral("Total em aberto:\tR$ 40.990,95")));
     }
 
     void projectFaults_data()

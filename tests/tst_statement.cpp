@@ -7,9 +7,11 @@
 #include "data/InterfaceData.h"
 #include "data/StatementLog.h"
 #include "platform/Messages.h"
+#include "reports/ReportModule.h"
 #include "statement/StatementWindow.h"
 #include "tests/support/TestSuite.h"
 
+#include <QProcess>
 #include <QtTest>
 
 class TstStatement : public QObject {
@@ -179,6 +181,83 @@ private slots:
         QVERIFY(!w->Label5->isVisible() && !w->DBGrid2->isVisible() && !w->DBGrid3->isVisible() && !w->DBGrid4->isVisible());
         dm->PEDIDOS.moveTo(0);
         QVERIFY(w->Label5->isVisible());
+    }
+
+    // "Imprimir" hands the company a document of the statement: every open order of the list, in
+    // the list's order, with its items or its formulas and each formula's own components.
+    void statementDocument()
+    {
+        const QString longName = QStringLiteral("Maria Aparecida Gonçalves de Albuquerque");   // 40 characters
+        const QString longItem = QStringLiteral("Dipirona monoidratada 500 mg comprimidos caixa com vinte unidades sortidas");
+        suite->central().execute(QStringLiteral("update PEDIDOS set NOME = ?, MEDICO = 'Dr. Caio Sant''Anna' where NPEDIDO = 5"),
+                                 {longName});
+        suite->central().execute(QStringLiteral("insert into ITENS (ESTACAO, NPEDIDO, CODPROD, DESCRICAO, QDE, UNIDADE) "
+                                                "values ('01', 4, 'P9', ?, 1.5, 'FR')"),
+                                 {longItem.left(70)});
+        suite->exec(QStringLiteral("update PEDIFORM set QDECAPSULAS = 60, VOLUMETOTAL = 30, UNIDADE = 'g' where NPEDIDO = 2 and NFORMULA = 1"));
+        suite->exec(QStringLiteral("update ESTACOES set CNPJ = '12345678000190' where ESTACAO = '01'"));
+        Globais::UsuarioLogado = QStringLiteral("admin");
+        open();
+        w->BitBtn3->click();   // the list by name: 2, 3, 4, 5, 1
+
+        QTemporaryDir out;
+        const QString pdf = out.filePath(QStringLiteral("extrato.pdf"));
+        int runs = 0;
+        ReportDocument printed;
+        w->RM().setPreviewRunner([&](ReportModule &rm, const ReportDocument &doc) {
+            ++runs;
+            printed = doc;
+            rm.save(doc, pdf, QStringLiteral("Adobe Acrobat (PDF)"));
+        });
+        QCOMPARE(w->BotImprimir->text(), QStringLiteral("&Imprimir"));
+        QApplication::setActiveWindow(w.get());
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        QTest::keyClick(w->DBGrid1, Qt::Key_I, Qt::AltModifier);   // the accelerator, from the list
+        QTRY_COMPARE(runs, 1);
+        QVERIFY2(messages->messages.isEmpty(), qPrintable(messages->messages.join('\n')));
+        QCOMPARE(printed.pages.size(), 1);
+
+        QProcess pdftotext;
+        pdftotext.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+        QVERIFY2(pdftotext.waitForFinished(30000) && pdftotext.exitCode() == 0, "pdftotext (poppler-utils) failed");
+        const QString text = QString::fromUtf8(pdftotext.readAllStandardOutput());
+        const QString today = QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy"));
+        const QString label8 = Decimal(113051, 2).toDisplayText(QLocale(QLocale::Portuguese, QLocale::Brazil), 2);
+        QCOMPARE(w->Label8->text(), Decimal(113051, 2).toDisplayText(QLocale(), 2));
+        // In this order, each pattern after the one before.
+        const QStringList inOrder = {
+            QStringLiteral("Extrato do convênio"), QStringLiteral("Balcao 1 - CNPJ 12\\.345\\.678/0001-90"),
+            QStringLiteral("Convênio: Beta & Cia"), QStringLiteral("Período: 01/11/26 a 30/11/26\\s+Emitido em ") + today,
+            QStringLiteral("Data\\s+Pedido\\s+Cliente\\s+Médico\\s+Valor restante"),
+            // order 2: formula 1 with its component, formula 12 with its own
+            QStringLiteral("05/11/26\\s+01-2\\s+Ana\\s+R\\$ 20,50"),
+            QStringLiteral("Fórmula\\s+Forma farmacêutica\\s+Frascos\\s+Caps/Doses\\s+Volume\\s+Unidade"),
+            QStringLiteral("1\\s+Creme\\s+60\\s+30,00\\s+g"), QStringLiteral("Componente\\s+Dose\\s+Unidade"),
+            QStringLiteral("Ureia\\s+10\\s+%"), QStringLiteral("12\\s+Xarope"), QStringLiteral("Mel\\s+5\\s+ml"),
+            // order 3: no remaining value, no details; order 4: a long item description
+            QStringLiteral("09/11/26\\s+01-3\\s+Bruno\\n"),
+            QStringLiteral("20/11/26\\s+01-4\\s+Carla\\s+R\\$ 100,00"), QStringLiteral("Produto\\s+Quantidade\\s+Unidade"),
+            QStringLiteral("Dipirona monoidratada"), QStringLiteral("1,50\\s+FR"),
+            // order 5: the long name wraps, nothing is cut
+            QStringLiteral("30/11/26\\s+01-5\\s+Maria Aparecida"), QStringLiteral("R\\$ 1\\.000,01"),
+            // order 1: items and formulas, only the items
+            QStringLiteral("01/11/26\\s+01-1\\s+Zélia\\s+R\\$ 10,00"), QStringLiteral("Dipirona\\s+2,00\\s+CX"),
+            QStringLiteral("Pedidos em aberto: 5\\s+Total em aberto:\\s+R\\$ ") + QRegularExpression::escape(label8),
+            QStringLiteral("Página 1 de 1")};
+        qsizetype from = 0;
+        for (const QString &pattern : inOrder) {
+            const auto m = QRegularExpression(pattern).match(text, from);
+            QVERIFY2(m.hasMatch(), qPrintable(pattern + QStringLiteral("\n") + text.mid(from)));
+            from = m.capturedEnd();
+        }
+        // Nothing is cut: every word of the long texts is there, no ellipsis anywhere; order 1's
+        // formula and order 12's components are not shown with the wrong order.
+        for (const QString &word : (longName + QLatin1Char(' ') + longItem.left(70)).split(QLatin1Char(' ')))
+            QVERIFY2(text.contains(word), qPrintable(word));
+        QVERIFY(!text.contains(QChar(0x2026)));
+        QVERIFY(!text.contains(QStringLiteral("Cápsula")));
+        QCOMPARE(text.count(QStringLiteral("Mel")), 1);
+        QCOMPARE(text.count(QStringLiteral("Ureia")), 1);
     }
 
     void periodRedefinitionWalk()

@@ -24,6 +24,7 @@
 #include "platform/Messages.h"
 #include "platform/SuitePaths.h"
 #include "register/RegisterPanel.h"
+#include "register/SearchPanels.h"
 #include "reports/ReportModule.h"
 #include "statement/StatementWindow.h"
 #include "tools/bench/Floor.h"
@@ -418,8 +419,99 @@ public:
         }
         p.reset();
         m_floor.detach();
-        add(QStringLiteral("closing list, %1 convênios").arg(m_scale.convenios), list);
+        add(QStringLiteral("closing list with live figures, %1 convênios").arg(m_scale.convenios), list,
+            QStringLiteral("%1 orders stored").arg(m_orders));
         add(QStringLiteral("closing report to PDF, %1 convênios").arg(m_scale.convenios), report);
+    }
+
+    // "Imprimir" of the statement convênio's statement (its 500 open orders with their items,
+    // formulas and components): from the click to the PDF written by the preview's Save.
+    void statementDocument()
+    {
+        const ScaleData::Set set = ScaleData::statementSet(m_scale);
+        auto p = start({});
+        const QString pdf = m_work + QStringLiteral("/extrato.pdf");
+        Samples samples;
+        for (int r = 0; r <= m_runs; ++r) {
+            if (!p->dm->Convenios.locate(set.convenio))
+                fail(QStringLiteral("convênio %1 not in the suite").arg(set.convenio));
+            p->form->BitBtn2->click();
+            setPeriod(set.first, set.last);
+            double ms = -1;
+            int pages = 0;
+            QList<StatementLog::Entry> statements;
+            Poll poll([&] {
+                StatementWindow *w = openStatement();
+                if (!statementLoaded(w))
+                    return false;
+                pump();
+                w->RM().setPreviewRunner([&](ReportModule &m, const ReportDocument &doc) {
+                    pages = int(doc.pages.size());
+                    m.save(doc, pdf);
+                });
+                QFile::remove(pdf);
+                StatementLog::clear();
+                QElapsedTimer t;
+                t.start();
+                w->BotImprimir->click();
+                ms = msSince(t);
+                statements = StatementLog::entries();
+                w->close();
+                return true;
+            });
+            p->form->PainelPeriodo3->BotTotaliza3->click();
+            poll.rethrow();
+            if (ms < 0 || QFileInfo(pdf).size() == 0)
+                fail(QStringLiteral("no statement PDF: ") + m_messages.join(QStringLiteral(" | ")));
+            if (r > 0)
+                samples.add(ms, floorOf(statements));
+            if (r == m_runs)
+                add(QStringLiteral("statement document to PDF, %1 orders").arg(set.openOrders), samples,
+                    QStringLiteral("%1 pages, %2 KB").arg(pages).arg(QFileInfo(pdf).size() / 1024));
+        }
+        p.reset();
+        m_floor.detach();
+    }
+
+    // The search list's filter box: each keystroke of typing a name's part and deleting it again,
+    // the list narrowed (rows hidden and shown) and painted.
+    void searchFilter()
+    {
+        auto p = start({});
+        ConvenioSearch *search = p->form->pesquisa;
+        Samples samples;
+        const QString typed = QStringLiteral("sao jo");
+        for (int r = 0; r <= m_runs; ++r) {
+            p->form->BotPesqConvenio->click();
+            search->PainelPesqNomeConv->EditPesqConv->setText(QStringLiteral("zz"));
+            search->BotPesqConviClick();
+            pump();
+            QLineEdit *filtro = search->PainelPesqConv->EditFiltroConv;
+            if (!search->PainelPesqConv->isVisible())
+                fail(QStringLiteral("the search list did not open"));
+            QList<double> keys;
+            auto key = [&](int code, const QString &text) {
+                QElapsedTimer t;
+                t.start();
+                QKeyEvent press(QEvent::KeyPress, code, Qt::NoModifier, text);
+                QCoreApplication::sendEvent(filtro, &press);
+                pump();
+                keys << msSince(t);
+            };
+            for (QChar c : typed)
+                key(c == QLatin1Char(' ') ? Qt::Key_Space : Qt::Key_A + (c.unicode() - 'a'), QString(c));
+            if (filtro->text() != typed)
+                fail(QStringLiteral("the filter box holds \"%1\"").arg(filtro->text()));
+            for (int i = 0; i < typed.size(); ++i)
+                key(Qt::Key_Backspace, QString());
+            pressKey(search->PainelPesqConv->GradePesqConvenio, Qt::Key_Escape);
+            pump();
+            if (r > 0)
+                samples.add(median(keys), Sql{});
+        }
+        p.reset();
+        add(QStringLiteral("search filter keystroke, %1 convênios").arg(m_scale.convenios), samples,
+            QStringLiteral("median keystroke of typing \"%1\" and deleting it").arg(typed));
     }
 
     // The peak memory of the program alone: the heaviest operations once more, without the floor
@@ -603,7 +695,7 @@ int main(int argc, char **argv)
     const QCommandLineOption onlyOption(
         QStringLiteral("only"),
         QStringLiteral("Comma-separated figures to run: startup, statement, moves, quitar, period, posting, closing, "
-                       "growth, memory."),
+                       "document, filter, growth, memory."),
         QStringLiteral("LIST"));
     const QCommandLineOption statementsOption(
         QStringLiteral("statements"), QStringLiteral("Also print each statement's program and floor milliseconds."));
@@ -653,6 +745,10 @@ int main(int argc, char **argv)
             bench.posting();
         if (wanted("closing"))
             bench.closing();
+        if (wanted("document"))
+            bench.statementDocument();
+        if (wanted("filter"))
+            bench.searchFilter();
         if (wanted("growth"))
             bench.settlement(20000, std::min(runs, 3));
         if (wanted("memory"))
