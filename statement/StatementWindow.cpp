@@ -269,6 +269,7 @@ void StatementWindow::buildLayout()
     setTabOrder(DBGrid3, DBGrid4);
     setTabOrder(DBGrid4, BitBtn3);
     setTabOrder(BitBtn3, BitBtn4);
+    setTabOrder(BitBtn4, BotImprimir);
 }
 
 // ---------------------------------------------------------------------------------------------
