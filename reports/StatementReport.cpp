@@ -192,7 +192,7 @@ ReportDocument buildStatementReport(const StatementData &data, const std::functi
                    {QStringLiteral("VALORRESTANTE"), QStringLiteral("Valor restante"), 3.3, Qt::AlignRight, {}}};
     doc.footer = {QStringLiteral("Página {page} de {pages}"), {8, false}, Qt::AlignRight};
 
-    const ReportFont normal{doc.fontSize, false}, bold{doc.fontSize, true};
+    const ReportFont bold{doc.fontSize, true};
     const ReportFont detalhe{8.5, false}, titulo{8.5, true};
     const double linha = reportLineHeight(doc.fontSize), linhaDetalhe = reportLineHeight(detalhe.size);
     StatementPager pager(doc, data, onPage);
