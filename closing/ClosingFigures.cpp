@@ -6,13 +6,15 @@ namespace ClosingFigures {
 
 QString sqlOpenOrders(const QDate &from, const QDate &to)
 {
-    QString sql = QStringLiteral("select P.CONVENIO, count(*) QDE, sum(P.VALORRESTANTE) TOTAL from CONVENIO C "
-                                 "join PEDIDOS P on P.CONVENIO = C.CONVENIO where P.TIPOPEDIDO = 'Pedido'");
+    // The outer join keeps the convênios first, so that each one's orders are reached through the
+    // (CONVENIO, DATAPEDIDO) index; an inner join lets the optimizer walk every order instead.
+    QString sql = QStringLiteral("select C.CONVENIO, count(P.NPEDIDO) QDE, sum(P.VALORRESTANTE) TOTAL from CONVENIO C "
+                                 "left join PEDIDOS P on P.CONVENIO = C.CONVENIO and P.TIPOPEDIDO = 'Pedido'");
     if (from.isValid())
         sql += QStringLiteral(" AND P.DATAPEDIDO >= '") + SqlText::dateMDY(from) + QLatin1Char('\'');
     if (to.isValid())
         sql += QStringLiteral(" and P.DATAPEDIDO <= '") + SqlText::dateMDY(to) + QLatin1Char('\'');
-    return sql + QStringLiteral(" and P.DATAPAGAMENTO IS NULL group by P.CONVENIO");
+    return sql + QStringLiteral(" and P.DATAPAGAMENTO IS NULL group by C.CONVENIO");
 }
 
 QHash<QString, OpenOrders> openOrdersByConvenio(Connection &connection, const QDate &from, const QDate &to)

@@ -19,12 +19,11 @@ namespace ClosingFigures {
 inline const QString CountField = QStringLiteral("PEDIDOSABERTOS");
 inline const QString RemainingField = QStringLiteral("VALORABERTO");
 
-// One grouped statement over every registered convênio's orders of the period; it reaches the
-// orders through the (CONVENIO, DATAPEDIDO) index. A null date leaves that end of the period open.
+// One grouped statement over every registered convênio's orders of the period; it reaches each
+// convênio's orders through the (CONVENIO, DATAPEDIDO) index. A null date leaves that end open.
 QString sqlOpenOrders(const QDate &from, const QDate &to);
 
-// The figures by convênio name (exact, as the orders carry it); convênios without open orders of
-// the period are absent.
+// The figures by convênio name (exact, as the orders carry it).
 QHash<QString, OpenOrders> openOrdersByConvenio(Connection &connection, const QDate &from, const QDate &to);
 
 // The convênio list with the two figures appended as PEDIDOSABERTOS (integer) and VALORABERTO
