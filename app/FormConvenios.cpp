@@ -7,6 +7,7 @@
 #include "app/ProgramasIrmaos.h"
 #include "app/LoginPanel.h"
 #include "app/SessaoGravada.h"
+#include "app/SessaoQuitacao.h"
 #include "closing/ClosingPanel.h"
 #include "closing/PeriodDialog.h"
 #include "controls/DBNavigator.h"
@@ -246,7 +247,7 @@ void FormConvenios::quitaConvenioAtual()
         const QDate di = periodo.value(QStringLiteral("DATAINICIAL")).toDate();
         const QDate df = periodo.value(QStringLiteral("DATAFINAL")).toDate();
         periodo.close();
-        QuitaConvenio(*m_dm, ContextoQuitacao::atual(), di, df, PainelPeriodo3->dataPagamento(),
+        QuitaConvenio(*m_dm, contextoQuitacaoAtual(), di, df, PainelPeriodo3->dataPagamento(),
                       {[this](int total) { PainelAguarde->inicia(total); },
                        [this](int n) { PainelAguarde->avanca(n); }});
     } catch (...) {

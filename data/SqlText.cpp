@@ -1,5 +1,7 @@
 #include "data/SqlText.h"
 
+#include "data/Decimal.h"
+
 #include <QRegularExpression>
 
 namespace SqlText {
@@ -16,6 +18,13 @@ QString dateMDY(const QDate &date) { return date.isValid() ? date.toString(QStri
 QString dateDMY(const QDate &date) { return date.isValid() ? date.toString(QStringLiteral("dd/MM/yy")) : QString(); }
 
 QString time24(const QTime &time) { return time.toString(QStringLiteral("HH:mm:ss")); }
+
+QString number(const QVariant &value)
+{
+    if (value.metaType() == QMetaType::fromType<Decimal>())
+        return value.value<Decimal>().toSqlText(0);
+    return value.toString();
+}
 
 QDate parseDMY(const QString &text)
 {

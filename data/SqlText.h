@@ -2,6 +2,7 @@
 #include <QDate>
 #include <QString>
 #include <QTime>
+#include <QVariant>
 
 // Pieces of the SQL texts the program builds. Every value placed between apostrophes goes through
 // quoted(), which doubles its apostrophes: ordinary values give exactly the usual text, and no value
@@ -12,6 +13,8 @@ QString quoted(const QString &value);      // the value with each ' doubled (no 
 QString dateMDY(const QDate &date);        // "mm/dd/yy"; empty for a null date
 QString dateDMY(const QDate &date);        // "dd/mm/yy"; empty for a null date
 QString time24(const QTime &time);         // "hh:nn:ss"
+// A whole number read from the database (an integer, or a decimal without places) as its digits.
+QString number(const QVariant &value);
 
 // Reads "dd/mm/yy" (two-digit year, as the workstation reads short dates: 00-49 is 20xx, 50-99 19xx).
 // Returns a null date for anything that is not a valid date.

@@ -1,6 +1,5 @@
 #include "settlement/Posting.h"
 
-#include "app/Globais.h"
 #include "data/CentralData.h"
 #include "data/Decimal.h"
 #include "data/SqlText.h"
@@ -9,16 +8,6 @@
 #include <QRegularExpression>
 
 using SqlText::quoted;
-
-ContextoQuitacao ContextoQuitacao::atual()
-{
-    ContextoQuitacao c;
-    c.convenioAtual = Globais::ConvenioAtual;
-    c.caixaAtual = Globais::CaixaAtual;
-    c.sessaoCaixa = Globais::SessaoCaixa;
-    c.formaPagCaixa = Globais::FormaPagCaixa;
-    return c;
-}
 
 namespace SqlPosting {
 

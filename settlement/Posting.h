@@ -7,16 +7,17 @@
 class CentralData;
 
 // The values a settlement reads besides its orders: the convênio, the cash register that started
-// the module (if any) and the clock.
+// the module (if any), who settles and where, and the clock. The program fills it from the values of
+// its run; a settlement reads nothing else of the program.
 struct ContextoQuitacao {
     QString convenioAtual;
     QString caixaAtual;
     QString sessaoCaixa;
     QString formaPagCaixa;
+    QString usuario;   // the logged-on user
+    QString estacao;   // the workstation
     std::function<QDateTime()> agora = [] { return QDateTime::currentDateTime(); };
 
-    // The program-wide values of this run.
-    static ContextoQuitacao atual();
     // Settled orders are posted to the cash register only when it started the module.
     bool rodandoNoCaixa() const { return !caixaAtual.isEmpty() && !sessaoCaixa.isEmpty(); }
 };

@@ -2,16 +2,17 @@
 
 #include "app/Configuracao.h"
 #include "app/Globais.h"
+#include "app/SessaoQuitacao.h"
 #include "controls/DBGrid.h"
 #include "data/CentralData.h"
 #include "data/InterfaceData.h"
 #include "data/SqlText.h"
 #include "platform/ErrorReporter.h"
 #include "platform/Messages.h"
-#include "settlement/Atomic.h"
 #include "reports/ReportModule.h"
 #include "reports/StatementReport.h"
-#include "settlement/Posting.h"
+#include "settlement/Atomic.h"
+#include "settlement/StatementSettlement.h"
 #include "statement/StatementDocument.h"
 
 #include <QApplication>
@@ -70,13 +71,6 @@ QLabel *caixaBranca(QWidget *parent, int x, int y, int w)
     p.setColor(QPalette::Window, Qt::white);
     l->setPalette(p);
     return l;
-}
-
-QString textoNumerico(const QVariant &v)
-{
-    if (v.metaType() == QMetaType::fromType<Decimal>())
-        return v.value<Decimal>().toSqlText(0);
-    return v.toString();
 }
 
 }
@@ -315,21 +309,14 @@ void StatementWindow::mostraPeriodo()
 
 QString StatementWindow::sqlPedidos(Variante v) const
 {
-    const QString cabeca = v == Variante::Abertura
-                               ? QStringLiteral(" from PEDIDOS where TIPOPEDIDO='Pedido' AND DATAPEDIDO >= '")
-                               : QStringLiteral(" from PEDIDOS where TIPOPEDIDO = 'Pedido' AND  DATAPEDIDO >= '");
-    const QString cauda = v == Variante::PorNome ? QStringLiteral("' and DATAPAGAMENTO IS NULL order by NOME, DATAPEDIDO")
-                                                 : QStringLiteral("' and DATAPAGAMENTO IS NULL order by DATAPEDIDO");
-    return QStringLiteral("Select ") + CentralData::PedidosColumns + cabeca + DiSQL +
-           QStringLiteral("' and DATAPEDIDO <= '") + DfSQL + QStringLiteral("' and CONVENIO = '") +
-           quoted(Globais::ConvenioAtual) + cauda;
+    using QuitacaoExtrato::Sql::Ordem;
+    const Ordem ordem = v == Variante::Abertura ? Ordem::Abertura : (v == Variante::PorNome ? Ordem::PorNome : Ordem::PorData);
+    return QuitacaoExtrato::Sql::pedidosDoPeriodo(CentralData::PedidosColumns, ordem, Globais::ConvenioAtual, DiSQL, DfSQL);
 }
 
 QString StatementWindow::sqlTotal() const
 {
-    return QStringLiteral("select SUM(VALORRESTANTE) TOTAL from PEDIDOS where TIPOPEDIDO = 'Pedido' AND DATAPEDIDO >= '") +
-           DiSQL + QStringLiteral("' and DATAPEDIDO <= '") + DfSQL + QStringLiteral("' and CONVENIO = '") +
-           quoted(Globais::ConvenioAtual) + QStringLiteral("' and DATAPAGAMENTO IS NULL");
+    return QuitacaoExtrato::Sql::totalDoPeriodo(Globais::ConvenioAtual, DiSQL, DfSQL);
 }
 
 void StatementWindow::abrePedidos(Variante v)
@@ -432,7 +419,7 @@ void StatementWindow::PEDIDOSAfterScroll()
 void StatementWindow::PEDIFORMAfterScroll()
 {
     // The formula number is used whole, so formula 12 shows its own components.
-    const QString formula = textoNumerico(m_dm.PEDIFORM.value(QStringLiteral("NFORMULA")));
+    const QString formula = SqlText::number(m_dm.PEDIFORM.value(QStringLiteral("NFORMULA")));
     reabreDetalhe(m_dm.COMPEDID,
                   QStringLiteral("Select ") + CentralData::CompedidColumns + QStringLiteral(" from COMPEDID") +
                       filtroDoPedido() + QStringLiteral(" and NFORMULA = ") + formula);
@@ -442,7 +429,7 @@ void StatementWindow::PEDIFORMAfterScroll()
 QString StatementWindow::filtroDoPedido() const
 {
     const QString estacao = m_dm.PEDIDOS.text(QStringLiteral("ESTACAO")).left(2);
-    const QString numero = textoNumerico(m_dm.PEDIDOS.value(QStringLiteral("NPEDIDO"))).left(15);
+    const QString numero = SqlText::number(m_dm.PEDIDOS.value(QStringLiteral("NPEDIDO"))).left(15);
     return QStringLiteral(" where ESTACAO = '") + quoted(estacao) + QStringLiteral("' and NPEDIDO = ") + numero;
 }
 
@@ -554,25 +541,13 @@ void StatementWindow::Quitaropedidoselecionado1Click()
 {
     if (!regraDoCaixa(QStringLiteral("A quitação dos pedidos dos convênios deve ser feita no Caixa.")))
         return;
-    CachedTable &pedidos = m_dm.PEDIDOS;
-    if (!pedidos.isOpen() || pedidos.isEmpty())
+    if (!m_dm.PEDIDOS.isOpen() || m_dm.PEDIDOS.isEmpty())
         return;
     const QDate pagamento = dataPagamento();
     if (!pagamento.isValid())
         return;
-    const QString estacao = pedidos.text(QStringLiteral("ESTACAO"));
-    const QString numero = textoNumerico(pedidos.value(QStringLiteral("NPEDIDO")));
-    const ContextoQuitacao contexto = ContextoQuitacao::atual();
     try {
-        Atomic::run(m_dm.SQLConnection1, [&] {
-            QuitaParcelas(m_dm, estacao, numero, pagamento);
-            pedidos.edit();
-            pedidos.setValue(QStringLiteral("DATAPAGAMENTO"), pagamento);
-            pedidos.setValue(QStringLiteral("PAGO"), QStringLiteral("T"));
-            pedidos.post();   // written back by the order's key, and the list read again
-            if (contexto.rodandoNoCaixa())
-                LancaMovCaixa(m_dm, estacao, numero, contexto);
-        }, 1);
+        QuitacaoExtrato::QuitaPedidoSelecionado(m_dm, contextoQuitacaoAtual(), pagamento);
     } catch (...) {
         mostraFalhaDaQuitacao();
         return;
@@ -606,36 +581,10 @@ void StatementWindow::QuitaroPERODOselecionado1Click()
     Redefinindo = false;
     Label9->hide();
     Timer2->stop();
-    const ContextoQuitacao contexto = ContextoQuitacao::atual();
-    const QString convenio = quoted(Globais::ConvenioAtual);
     CachedTable &pedidos = m_dm.PEDIDOS;
+    pedidos.close();
     try {
-        Atomic::run(m_dm.SQLConnection1, [&] {
-            FreeQuery &q1 = m_dm.SQLQuery1;
-            q1.close();
-            q1.clearSql();
-            q1.setSql(QStringLiteral("Select ESTACAO, NPEDIDO, DATAPEDIDO, DATAPAGAMENTO from PEDIDOS where TIPOPEDIDO = "
-                                     "'Pedido' AND  DATAPEDIDO >= '") +
-                      DiSQL + QStringLiteral("' and DATAPEDIDO <= '") + DfSQL + QStringLiteral("' and CONVENIO = '") +
-                      convenio + QStringLiteral("' and DATAPAGAMENTO IS NULL order by DATAPEDIDO"));
-            q1.open();
-            const RowSet lista = q1.rows();
-            q1.close();
-            for (const auto &row : lista.rows) {
-                const QString estacao = row.value(0).toString();
-                const QString numero = textoNumerico(row.value(1));
-                QuitaParcelas(m_dm, estacao, numero, pagamento);
-                if (contexto.rodandoNoCaixa())
-                    LancaMovCaixa(m_dm, estacao, numero, contexto);
-            }
-            pedidos.close();
-            // Only real orders, the ones listed and settled above, receive the payment date.
-            m_dm.SQLConnection1.execute(QStringLiteral("update PEDIDOS set DATAPAGAMENTO = '") +
-                                        SqlText::dateMDY(pagamento) + QStringLiteral("' where DATAPEDIDO >= '") + DiSQL +
-                                        QStringLiteral("' AND DATAPEDIDO <= '") + DfSQL +
-                                        QStringLiteral("' and CONVENIO = '") + convenio +
-                                        QStringLiteral("' and DATAPAGAMENTO IS NULL and TIPOPEDIDO = 'Pedido'"));
-        });
+        QuitacaoExtrato::QuitaPeriodo(m_dm, contextoQuitacaoAtual(), DiSQL, DfSQL, pagamento);
     } catch (...) {
         mostraFalhaDaQuitacao();
         return;

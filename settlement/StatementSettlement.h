@@ -1,0 +1,38 @@
+#pragma once
+#include "settlement/Posting.h"
+
+#include <QDate>
+#include <QString>
+
+class CentralData;
+
+// Settling from a convênio's statement: the order selected in its list, or every open order of the
+// period. Settling an order pays the instalments of its receivable account, marks it paid and posts
+// it to the cash register when the register started the module; each command in one transaction.
+namespace QuitacaoExtrato {
+
+// Statement texts of the statement and its settlements. `di` and `df` are "mm/dd/yy". Every value
+// placed between apostrophes has its apostrophes doubled.
+namespace Sql {
+// The open orders of the convênio in the period, as the list opens, and sorted by its two buttons.
+enum class Ordem { Abertura, PorData, PorNome };
+QString pedidosDoPeriodo(const QString &colunas, Ordem ordem, const QString &convenio, const QString &di,
+                         const QString &df);
+QString totalDoPeriodo(const QString &convenio, const QString &di, const QString &df);
+// The orders the whole-period settlement goes through, and its closing update.
+QString listaPedidos(const QString &convenio, const QString &di, const QString &df);
+QString marcaPedidosPagos(const QString &convenio, const QString &pagamento, const QString &di, const QString &df);
+}
+
+// Settles the current order of the statement's order cache (dm.PEDIDOS): its instalments, its
+// payment date and paid flag written back by the order's key (the cache is read again, so the order
+// leaves the list), and its cash movement. After a failure nothing is written; the cache is then
+// for its owner to read again.
+void QuitaPedidoSelecionado(CentralData &dm, const ContextoQuitacao &c, const QDate &pagamento);
+
+// Settles every open real order of c.convenioAtual between `di` and `df` ("mm/dd/yy") in date
+// order: instalments and cash movements order by order, then the orders' payment date.
+void QuitaPeriodo(CentralData &dm, const ContextoQuitacao &c, const QString &di, const QString &df,
+                  const QDate &pagamento);
+
+}
