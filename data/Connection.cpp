@@ -1,14 +1,17 @@
 #include "data/Connection.h"
 
+#include "data/RoundTrips.h"
 #include "data/StatementLog.h"
 #include "platform/WinText.h"
 
 #include <QDate>
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QScopeGuard>
 #include <QTime>
 #include <firebird/Interface.h>
 
+#include <algorithm>
 #include <cstring>
 
 using namespace Firebird;
@@ -129,6 +132,7 @@ struct Connection::Impl {
     {
         if (!object)
             return;
+        RoundTrips::add();
         try {
             call([&](ThrowStatusWrapper *s) { end(object, s); });
         } catch (...) {
@@ -169,6 +173,7 @@ struct Connection::Impl {
         static const unsigned char tpb[] = {isc_tpb_version3, isc_tpb_write, isc_tpb_read_committed,
                                             isc_tpb_rec_version, isc_tpb_wait};
         try {
+            RoundTrips::add();
             return call([&](ThrowStatusWrapper *s) { return attachment->startTransaction(s, sizeof tpb, tpb); });
         } catch (...) {
             dropIfDead();
@@ -181,6 +186,7 @@ struct Connection::Impl {
         static const unsigned char tpb[] = {isc_tpb_version3, isc_tpb_read, isc_tpb_read_committed,
                                             isc_tpb_rec_version, isc_tpb_wait};
         if (!reading) {
+            RoundTrips::add();
             try {
                 reading = call([&](ThrowStatusWrapper *s) { return attachment->startTransaction(s, sizeof tpb, tpb); });
             } catch (...) {
@@ -201,6 +207,7 @@ struct Connection::Impl {
         if (!attachment)
             return;
         bool alive = true;
+        RoundTrips::add();
         try {
             call([&](ThrowStatusWrapper *s) { attachment->ping(s); });
         } catch (...) {
@@ -223,11 +230,13 @@ struct Connection::Impl {
 
     QByteArray readBlob(ITransaction *tra, ISC_QUAD *id)
     {
+        RoundTrips::add(2);   // opening and closing
         IBlob *blob = call([&](ThrowStatusWrapper *s) { return attachment->openBlob(s, tra, id, 0, nullptr); });
         QByteArray out;
         char buf[32768];
         try {
             for (;;) {
+                RoundTrips::add();
                 unsigned len = 0;
                 const int r = call([&](ThrowStatusWrapper *s) { return blob->getSegment(s, sizeof buf, buf, &len); });
                 if (r == IStatus::RESULT_OK || r == IStatus::RESULT_SEGMENT)
@@ -246,6 +255,7 @@ struct Connection::Impl {
     ISC_QUAD writeBlob(ITransaction *tra, const QByteArray &data)
     {
         ISC_QUAD id;
+        RoundTrips::add(2 + int(data.size() / 32768));
         IBlob *blob = call([&](ThrowStatusWrapper *s) { return attachment->createBlob(s, tra, &id, 0, nullptr); });
         try {
             for (int pos = 0; pos < data.size(); pos += 32768) {
@@ -501,6 +511,7 @@ void Connection::open()
         return;
     IXpbBuilder *dpb = makeDpb(m_user, m_password, m_role, 0);
     const QByteArray path = pathBytes(m_database);
+    RoundTrips::add();
     try {
         d->attachment = call([&](ThrowStatusWrapper *s) {
             return master()->getDispatcher()->attachDatabase(s, path.constData(), dpb->getBufferLength(s),
@@ -518,6 +529,7 @@ void Connection::createDatabase(int pageSize)
     close();
     IXpbBuilder *dpb = makeDpb(m_user, m_password, QString(), pageSize);
     const QByteArray path = pathBytes(m_database);
+    RoundTrips::add();
     try {
         d->attachment = call([&](ThrowStatusWrapper *s) {
             return master()->getDispatcher()->createDatabase(s, path.constData(), dpb->getBufferLength(s),
@@ -561,6 +573,7 @@ void Connection::commit()
         throw DatabaseError(QStringLiteral("A transação foi desfeita por inteiro: uma parte dela não foi concluída. "
                                            "Nada foi gravado."));
     }
+    RoundTrips::add();
     try {
         call([&](ThrowStatusWrapper *s) { d->transaction->commit(s); });
         d->transaction = nullptr;
@@ -586,6 +599,7 @@ void Connection::rollback()
     d->transaction = nullptr;
     if (!tra)
         return;
+    RoundTrips::add();
     try {
         call([&](ThrowStatusWrapper *s) { tra->rollback(s); });
     } catch (...) {
@@ -638,6 +652,7 @@ auto Connection::runStatement(const QString &sql, const QVariantList &params, Wo
     IMessageMetadata *inMeta = nullptr;
     try {
         const QByteArray text = WinText::encode(sql);
+        RoundTrips::add();
         stmt = call([&](ThrowStatusWrapper *s) {
             return d->attachment->prepare(s, tra, unsigned(text.size()), text.constData(), 3,
                                           IStatement::PREPARE_PREFETCH_METADATA);
@@ -659,8 +674,10 @@ auto Connection::runStatement(const QString &sql, const QVariantList &params, Wo
         stmt = nullptr;
         inMeta->release();
         inMeta = nullptr;
-        if (own)
+        if (own) {
+            RoundTrips::add();
             call([&](ThrowStatusWrapper *s) { tra->commit(s); });
+        }
         return result;
     } catch (...) {
         if (inMeta)
@@ -698,9 +715,16 @@ RowSet Connection::query(const QString &sql, const QVariantList &params)
             }
             QByteArray outBuf;
             outBuf.fill(0, int(call([&](ThrowStatusWrapper *s) { return outMeta->getMessageLength(s); })));
+            RoundTrips::add();
             cursor = call([&](ThrowStatusWrapper *s) { return stmt->openCursor(s, tra, inMeta, inBuf, outMeta, 0); });
             unsigned char *row = reinterpret_cast<unsigned char *>(outBuf.data());
-            while (call([&](ThrowStatusWrapper *s) { return cursor->fetchNext(s, row); }) == IStatus::RESULT_OK) {
+            // The client library fetches rows in batches of what fits in about 32 KB, from 10 to 1,000
+            // rows; each batch is one round trip.
+            const int lote = std::clamp(32768 / std::max(1, int(outBuf.size())), 10, 1000);
+            RoundTrips::add();
+            for (int n = 0; call([&](ThrowStatusWrapper *s) { return cursor->fetchNext(s, row); }) == IStatus::RESULT_OK; ++n) {
+                if (n > 0 && n % lote == 0)
+                    RoundTrips::add();
                 QVector<QVariant> values;
                 values.resize(qsizetype(count));
                 for (unsigned i = 0; i < count; ++i)
@@ -722,9 +746,83 @@ RowSet Connection::query(const QString &sql, const QVariantList &params)
 int Connection::execute(const QString &sql, const QVariantList &params)
 {
     return runStatement(sql, params, [](ITransaction *tra, IStatement *stmt, IMessageMetadata *inMeta, unsigned char *inBuf) {
+        RoundTrips::add(2);   // the execution and the count of rows it changed
         call([&](ThrowStatusWrapper *s) { stmt->execute(s, tra, inMeta, inBuf, nullptr, nullptr); });
         return int(call([&](ThrowStatusWrapper *s) { return stmt->getAffectedRecords(s); }));
     });
+}
+
+namespace {
+// The context variable in which a failing group leaves the number of the statement that failed.
+const QByteArray FalhaDoGrupo = "CONVENIOS_FALHA_DO_GRUPO";
+
+QByteArray groupedBlock(const QStringList &statements)
+{
+    QByteArray block = "EXECUTE BLOCK AS DECLARE N INTEGER = 0; BEGIN\nN = RDB$SET_CONTEXT('USER_TRANSACTION', '" +
+                       FalhaDoGrupo + "', NULL);\n";
+    for (int i = 0; i < statements.size(); ++i)
+        block += "N = " + QByteArray::number(i) + "; EXECUTE STATEMENT '" +
+                 WinText::encode(statements[i]).replace('\'', "''") + "';\n";
+    // The failure is raised again as it was, after noting which statement it came from.
+    return block + "WHEN ANY DO BEGIN N = RDB$SET_CONTEXT('USER_TRANSACTION', '" + FalhaDoGrupo +
+           "', N); EXCEPTION; END\nEND";
+}
+}
+
+int Connection::groupCost(const QString &sql) { return int(sql.size() + sql.count(QLatin1Char('\'')) + 40); }
+
+void Connection::executeGrouped(const QStringList &statements, int *failed)
+{
+    if (failed)
+        *failed = -1;
+    if (statements.isEmpty())
+        return;
+    QElapsedTimer timer;
+    timer.start();
+    QList<quint64> sequences;
+    sequences.reserve(statements.size());
+    for (const QString &sql : statements)
+        sequences << StatementLog::record(m_name, sql);
+    // Each statement is timed as its share of the group.
+    const auto timing = qScopeGuard([&] {
+        const double ms = double(timer.nsecsElapsed()) / 1e6 / double(statements.size());
+        for (quint64 sequence : sequences)
+            StatementLog::finished(sequence, ms);
+    });
+    for (const QString &sql : statements)
+        checkRepresentable(sql, {});
+    open();
+    if (d->depth > 0 && !d->transaction)
+        throw DatabaseError(QStringLiteral("A transação em curso foi perdida com a conexão; nada dela foi gravado."));
+    ITransaction *tra = d->transaction ? d->transaction : d->startTransaction(*this);
+    const bool own = !d->transaction;
+    const QByteArray block = groupedBlock(statements);
+    try {
+        RoundTrips::add();
+        call([&](ThrowStatusWrapper *s) {
+            d->attachment->execute(s, tra, unsigned(block.size()), block.constData(), 3, nullptr, nullptr, nullptr,
+                                   nullptr);
+        });
+        if (own) {
+            RoundTrips::add();
+            call([&](ThrowStatusWrapper *s) { tra->commit(s); });
+        }
+    } catch (const DatabaseError &) {
+        if (own) {
+            Impl::finish(tra, [](ITransaction *t, ThrowStatusWrapper *s) { t->rollback(s); });
+        } else if (failed) {
+            try {
+                const RowSet rs = query(QStringLiteral("select RDB$GET_CONTEXT('USER_TRANSACTION', '%1') from RDB$DATABASE")
+                                            .arg(QString::fromLatin1(FalhaDoGrupo)));
+                if (rs.rowCount() > 0 && rs.rows[0].value(0).isValid() && !rs.rows[0].value(0).isNull())
+                    *failed = rs.rows[0].value(0).toInt();
+            } catch (const DatabaseError &) {
+                // the link is gone: which statement failed stays unknown
+            }
+        }
+        d->dropIfDead();
+        throw;
+    }
 }
 
 // ---------------------------------------------------------------------------------------------

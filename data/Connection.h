@@ -78,6 +78,15 @@ public:
     RowSet query(const QString &sql, const QVariantList &params = {});
     int execute(const QString &sql, const QVariantList &params = {});   // rows affected
 
+    // Runs statements that return no rows with one call to the server: one EXECUTE BLOCK that runs
+    // each text with EXECUTE STATEMENT, in order, in the open transaction (or in one of its own).
+    // The statement log records each text. When one fails, nothing of the group stays, the failure
+    // is raised, and `failed` (when given) tells which statement it was (-1 when unknown).
+    void executeGrouped(const QStringList &statements, int *failed = nullptr);
+    // What a statement adds to a group's text; a group stays within GroupLimit.
+    static int groupCost(const QString &sql);
+    static constexpr int GroupLimit = 250000;
+
     bool inTransaction() const;
     void begin();
     void commit();
