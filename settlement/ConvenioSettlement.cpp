@@ -6,7 +6,6 @@
 #include "platform/Messages.h"
 #include "platform/SuitePaths.h"
 #include "platform/WinText.h"
-#include "settlement/Atomic.h"
 
 #include <QFile>
 
@@ -43,11 +42,16 @@ QString marcaPedidosPagos(const QString &convenio, const QString &pagamento, con
            QStringLiteral("' and DATAPEDIDO <= '") + df + QStringLiteral("' and TIPOPEDIDO = 'Pedido'");
 }
 
-QString listaPedidos(const QString &convenio, const QString &di, const QString &df)
+QString condicaoDaLista(const QString &convenio, const QString &di, const QString &df)
 {
-    return QStringLiteral("Select ESTACAO||NPEDIDO as PEDIDO from PEDIDOS WHERE CONVENIO = '") + quoted(convenio) +
+    return QStringLiteral("CONVENIO = '") + quoted(convenio) +
            QStringLiteral("'  and CONVENIO IS NOT NULL and CONVENIO <> ''  AND DATAPEDIDO BETWEEN '") + di +
            QStringLiteral("' and '") + df + QStringLiteral("' and TIPOPEDIDO = 'Pedido'");
+}
+
+QString listaPedidos(const QString &convenio, const QString &di, const QString &df)
+{
+    return QStringLiteral("Select ESTACAO||NPEDIDO as PEDIDO from PEDIDOS WHERE ") + condicaoDaLista(convenio, di, df);
 }
 
 QString quitaPagamentos(const QString &pagamento, const QString &pedido)
@@ -120,31 +124,15 @@ void QuitaConvenio(CentralData &dm, const ContextoQuitacao &c, const QDate &di, 
                    const QDate &pagamento, const Progresso &progresso)
 {
     const QString convenio = c.convenioAtual;
-    const QString dataPag = SqlText::dateMDY(pagamento);
     const QString inicio = SqlText::dateMDY(di);
     const QString fim = SqlText::dateMDY(df);
-    Rastro rastro(arquivoRastro());
-    Atomic::run(dm.SQLConnection1, [&] {
-        dm.SQLConnection1.execute(Sql::marcaPedidosPagos(convenio, dataPag, inicio, fim));
-        FreeQuery &q1 = dm.SQLQuery1;
-        q1.close();
-        q1.setSql(Sql::listaPedidos(convenio, inicio, fim));
-        q1.open();
-        const RowSet pedidos = q1.rows();
-        q1.close();
-        if (progresso.inicio)
-            progresso.inicio(pedidos.rowCount());
-        for (int i = 0; i < pedidos.rowCount(); ++i) {
-            if (progresso.passo)
-                progresso.passo(i + 1);
-            const QString pedido = pedidos.rows[i].value(0).toString();
-            const QString update = Sql::quitaPagamentos(dataPag, pedido);
-            rastro.grava(update);
-            dm.SQLConnection1.execute(update);
-            if (c.rodandoNoCaixa())
-                LancaMovCaixa(dm, pedido.left(2), pedido.mid(2, 16), c);
-        }
-    });
+    MotorQuitacao::Roteiro r;
+    r.condicao = Sql::condicaoDaLista(convenio, inicio, fim);
+    r.antes = {Sql::marcaPedidosPagos(convenio, SqlText::dateMDY(pagamento), inicio, fim)};
+    r.lista = Sql::listaPedidos(convenio, inicio, fim);
+    r.parcelas = MotorQuitacao::Roteiro::Parcelas::Pagamentos;
+    r.arquivoRastro = arquivoRastro();
+    MotorQuitacao::executa(dm, c, pagamento, r, progresso);
 }
 
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include "settlement/Posting.h"
+#include "settlement/SettlementEngine.h"
 
 #include <QDate>
 #include <QFile>
@@ -18,6 +19,7 @@ namespace Sql {
 QString pedidosAbertos(const QString &convenio, const QString &di, const QString &df);
 QString contaPedidosAbertos(const QString &convenio, const QString &di, const QString &df);
 QString marcaPedidosPagos(const QString &convenio, const QString &pagamento, const QString &di, const QString &df);
+QString condicaoDaLista(const QString &convenio, const QString &di, const QString &df);   // after its WHERE
 QString listaPedidos(const QString &convenio, const QString &di, const QString &df);
 QString quitaPagamentos(const QString &pagamento, const QString &pedido);
 }
@@ -30,15 +32,12 @@ enum class Abertos { Nenhum, Um, Varios };
 Abertos verificaPedidosAbertos(InterfaceData &dm2, const QString &convenio, const QString &di, const QString &df);
 QString mensagemAbertos(Abertos abertos);   // empty for Nenhum
 
-// Progress of a settlement, for the wait panel.
-struct Progresso {
-    std::function<void(int total)> inicio;   // the orders are listed: `total` of them
-    std::function<void(int n)> passo;        // order n (from 1) is being settled
-};
+using MotorQuitacao::Progresso;
 
-// Runs the settlement of `convenio` between `di` and `df` (inclusive) paid on `pagamento`. Writes
-// each order's instalment statement to the trace file before running it. Raises on any failure,
-// after which nothing of the settlement is in the database.
+// Runs the settlement of `convenio` between `di` and `df` (inclusive) paid on `pagamento`. The trace
+// file holds the last order's instalment statement, written before the group of statements holding
+// it is sent. Raises on any failure, after which nothing of the settlement is in the database and
+// the trace file holds the instalment statement of the order that failed.
 void QuitaConvenio(CentralData &dm, const ContextoQuitacao &c, const QDate &di, const QDate &df,
                    const QDate &pagamento, const Progresso &progresso = {});
 

@@ -2,7 +2,7 @@
 
 #include "data/CentralData.h"
 #include "data/SqlText.h"
-#include "settlement/Atomic.h"
+#include "settlement/SettlementEngine.h"
 
 using SqlText::quoted;
 
@@ -11,16 +11,17 @@ namespace QuitacaoExtrato {
 namespace Sql {
 
 namespace {
-// " DATAPEDIDO >= 'di' and DATAPEDIDO <= 'df' and CONVENIO = 'x' and DATAPAGAMENTO IS NULL", after
+const QString cabecaAbertura = QStringLiteral("TIPOPEDIDO='Pedido' AND DATAPEDIDO >= '");
+const QString cabecaLista = QStringLiteral("TIPOPEDIDO = 'Pedido' AND  DATAPEDIDO >= '");
+const QString cabecaTotal = QStringLiteral("TIPOPEDIDO = 'Pedido' AND DATAPEDIDO >= '");
+
+// "... DATAPEDIDO >= 'di' and DATAPEDIDO <= 'df' and CONVENIO = 'x' and DATAPAGAMENTO IS NULL", after
 // the head each statement writes in its own way.
 QString abertosDoPeriodo(const QString &cabeca, const QString &convenio, const QString &di, const QString &df)
 {
     return cabeca + di + QStringLiteral("' and DATAPEDIDO <= '") + df + QStringLiteral("' and CONVENIO = '") +
            quoted(convenio) + QStringLiteral("' and DATAPAGAMENTO IS NULL");
 }
-
-const QString cabecaAbertura = QStringLiteral(" from PEDIDOS where TIPOPEDIDO='Pedido' AND DATAPEDIDO >= '");
-const QString cabecaLista = QStringLiteral(" from PEDIDOS where TIPOPEDIDO = 'Pedido' AND  DATAPEDIDO >= '");
 }
 
 QString pedidosDoPeriodo(const QString &colunas, Ordem ordem, const QString &convenio, const QString &di,
@@ -29,20 +30,31 @@ QString pedidosDoPeriodo(const QString &colunas, Ordem ordem, const QString &con
     const QString &cabeca = ordem == Ordem::Abertura ? cabecaAbertura : cabecaLista;
     const QString ordenacao = ordem == Ordem::PorNome ? QStringLiteral(" order by NOME, DATAPEDIDO")
                                                       : QStringLiteral(" order by DATAPEDIDO");
-    return QStringLiteral("Select ") + colunas + abertosDoPeriodo(cabeca, convenio, di, df) + ordenacao;
+    return QStringLiteral("Select ") + colunas + QStringLiteral(" from PEDIDOS where ") +
+           abertosDoPeriodo(cabeca, convenio, di, df) + ordenacao;
 }
 
 QString totalDoPeriodo(const QString &convenio, const QString &di, const QString &df)
 {
-    return QStringLiteral("select SUM(VALORRESTANTE) TOTAL") +
-           abertosDoPeriodo(QStringLiteral(" from PEDIDOS where TIPOPEDIDO = 'Pedido' AND DATAPEDIDO >= '"), convenio,
-                            di, df);
+    return QStringLiteral("select SUM(VALORRESTANTE) TOTAL from PEDIDOS where ") +
+           abertosDoPeriodo(cabecaTotal, convenio, di, df);
 }
 
 QString listaPedidos(const QString &convenio, const QString &di, const QString &df)
 {
     return pedidosDoPeriodo(QStringLiteral("ESTACAO, NPEDIDO, DATAPEDIDO, DATAPAGAMENTO"), Ordem::PorData, convenio,
                             di, df);
+}
+
+QString condicaoDaLista(const QString &convenio, const QString &di, const QString &df)
+{
+    return abertosDoPeriodo(cabecaLista, convenio, di, df);
+}
+
+QString condicaoDoPedido(const QString &estacao, const QString &npedido)
+{
+    return QStringLiteral("ESTACAO = '") + quoted(estacao) + QStringLiteral("' and NPEDIDO = '") + quoted(npedido) +
+           QLatin1Char('\'');
 }
 
 QString marcaPedidosPagos(const QString &convenio, const QString &pagamento, const QString &di, const QString &df)
@@ -58,39 +70,27 @@ QString marcaPedidosPagos(const QString &convenio, const QString &pagamento, con
 void QuitaPedidoSelecionado(CentralData &dm, const ContextoQuitacao &c, const QDate &pagamento)
 {
     CachedTable &pedidos = dm.PEDIDOS;
-    const QString estacao = pedidos.text(QStringLiteral("ESTACAO"));
-    const QString numero = SqlText::number(pedidos.value(QStringLiteral("NPEDIDO")));
-    Atomic::run(dm.SQLConnection1, [&] {
-        QuitaParcelas(dm, estacao, numero, pagamento);
+    MotorQuitacao::Roteiro r;
+    r.pedidoUnicoEstacao = pedidos.text(QStringLiteral("ESTACAO"));
+    r.pedidoUnicoNumero = SqlText::number(pedidos.value(QStringLiteral("NPEDIDO")));
+    r.condicao = Sql::condicaoDoPedido(r.pedidoUnicoEstacao, r.pedidoUnicoNumero);
+    r.aposParcelas = [&] {
         pedidos.edit();
         pedidos.setValue(QStringLiteral("DATAPAGAMENTO"), pagamento);
         pedidos.setValue(QStringLiteral("PAGO"), QStringLiteral("T"));
         pedidos.post();   // written back by the order's key, and the list read again
-        if (c.rodandoNoCaixa())
-            LancaMovCaixa(dm, estacao, numero, c);
-    }, 1);
+    };
+    MotorQuitacao::executa(dm, c, pagamento, r);
 }
 
 void QuitaPeriodo(CentralData &dm, const ContextoQuitacao &c, const QString &di, const QString &df,
                   const QDate &pagamento)
 {
-    Atomic::run(dm.SQLConnection1, [&] {
-        FreeQuery &q1 = dm.SQLQuery1;
-        q1.close();
-        q1.clearSql();
-        q1.setSql(Sql::listaPedidos(c.convenioAtual, di, df));
-        q1.open();
-        const RowSet lista = q1.rows();
-        q1.close();
-        for (const auto &row : lista.rows) {
-            const QString estacao = row.value(0).toString();
-            const QString numero = SqlText::number(row.value(1));
-            QuitaParcelas(dm, estacao, numero, pagamento);
-            if (c.rodandoNoCaixa())
-                LancaMovCaixa(dm, estacao, numero, c);
-        }
-        dm.SQLConnection1.execute(Sql::marcaPedidosPagos(c.convenioAtual, SqlText::dateMDY(pagamento), di, df));
-    });
+    MotorQuitacao::Roteiro r;
+    r.condicao = Sql::condicaoDaLista(c.convenioAtual, di, df);
+    r.lista = Sql::listaPedidos(c.convenioAtual, di, df);
+    r.depois = {Sql::marcaPedidosPagos(c.convenioAtual, SqlText::dateMDY(pagamento), di, df)};
+    MotorQuitacao::executa(dm, c, pagamento, r);
 }
 
 }

@@ -19,9 +19,13 @@ enum class Ordem { Abertura, PorData, PorNome };
 QString pedidosDoPeriodo(const QString &colunas, Ordem ordem, const QString &convenio, const QString &di,
                          const QString &df);
 QString totalDoPeriodo(const QString &convenio, const QString &di, const QString &df);
-// The orders the whole-period settlement goes through, and its closing update.
+// The orders the whole-period settlement goes through (and their condition, after WHERE), and its
+// closing update.
+QString condicaoDaLista(const QString &convenio, const QString &di, const QString &df);
 QString listaPedidos(const QString &convenio, const QString &di, const QString &df);
 QString marcaPedidosPagos(const QString &convenio, const QString &pagamento, const QString &di, const QString &df);
+// One order, by its key.
+QString condicaoDoPedido(const QString &estacao, const QString &npedido);
 }
 
 // Settles the current order of the statement's order cache (dm.PEDIDOS): its instalments, its

@@ -1,0 +1,350 @@
+#include "settlement/SettlementEngine.h"
+
+#include "data/CentralData.h"
+#include "data/SqlText.h"
+#include "settlement/Atomic.h"
+#include "settlement/ConvenioSettlement.h"
+
+#include <QHash>
+#include <QSet>
+
+namespace MotorQuitacao {
+
+namespace Sql {
+
+QString lePedidos(const QString &condicao, bool contas, bool lancamentos)
+{
+    // The first receivable account is the first row of the account look-up the order would run on
+    // its own: the same conditions, so the same index and the same order of rows.
+    QString sql = QStringLiteral("select P.ESTACAO, P.NPEDIDO, P.VALORRESTANTE, P.LABORATORIO, P.PAGO, P.DATAPAGAMENTO");
+    if (contas)
+        sql += QStringLiteral(", (select first 1 C.CODIGOCPR from CONTASPR C where C.Natureza = 'R' and "
+                              "(C.CodigoPedido = P.ESTACAO||P.NPEDIDO OR C.CodigoPedido = P.ESTACAO||'.'||P.NPEDIDO)) CONTA");
+    // Movements of no value do not count: the posting clears them before it looks.
+    if (lancamentos)
+        sql += QStringLiteral(", (select first 1 1 from MOVCAIXA M where M.NPEDIDO = P.ESTACAO||P.NPEDIDO and "
+                              "M.VALOR <> 0) LANCADO");
+    return sql + QStringLiteral(" from PEDIDOS P where ") + condicao;
+}
+
+}
+
+namespace {
+
+QString chaveDeLeitura(const QString &estacao, const QString &npedido) { return estacao + QLatin1Char('|') + npedido; }
+
+// What the settlement knows of MOVCAIXA as its statements run one after the other: the highest code
+// of a movement with a value, and the orders that have one. A movement of no value is cleared by the
+// next order's posting, so its code is taken again.
+struct Caixa {
+    int maior = 0;
+    QSet<QString> lancados;
+};
+
+class Execucao {
+public:
+    Execucao(CentralData &dm, const ContextoQuitacao &c, const QDate &pagamento, const Roteiro &r,
+             const Progresso &progresso, QuitacaoConvenio::Rastro *rastro)
+        : m_dm(dm), m_db(dm.SQLConnection1), m_c(c), m_pagamento(pagamento), m_r(r), m_progresso(progresso),
+          m_rastro(rastro), m_lanca(c.rodandoNoCaixa())
+    {
+    }
+
+    QList<PedidoQuitado> run()
+    {
+        QHash<QString, PedidoQuitado> lidos = lePedidos();
+        for (const QString &sql : m_r.antes)
+            m_db.execute(sql);
+        m_pedidos = listaPedidos(lidos);
+        if (m_progresso.inicio)
+            m_progresso.inicio(int(m_pedidos.size()));
+        if (!m_pedidos.isEmpty() && m_lanca) {
+            // The first order's clearing of movements of no value, sent before the highest code is
+            // read, so that every later code follows from what the statements do.
+            m_db.execute(SqlPosting::apagaMovimentosZerados());
+            m_caixa.maior = maiorCodigo();
+            for (const PedidoQuitado &p : std::as_const(m_pedidos))
+                if (p.jaLancado)
+                    m_caixa.lancados.insert(p.chave());
+        }
+        for (int i = 0; i < m_pedidos.size(); ++i)
+            settle(i);
+        m_grupo << m_r.depois;
+        envia();
+        return m_pedidos;
+    }
+
+private:
+    QHash<QString, PedidoQuitado> lePedidos()
+    {
+        const bool contas = m_r.parcelas == Roteiro::Parcelas::Contas;
+        const RowSet rs = m_db.query(Sql::lePedidos(m_r.condicao, contas, m_lanca));
+        QHash<QString, PedidoQuitado> out;
+        out.reserve(rs.rowCount());
+        for (const auto &row : rs.rows) {
+            PedidoQuitado p;
+            p.estacao = row.value(0).toString();
+            p.npedido = SqlText::number(row.value(1));
+            p.encontrado = true;
+            p.restante = Decimal::fromVariant(row.value(2));
+            p.laboratorio = row.value(3).toString();
+            p.pagoAntes = row.value(4);
+            p.dataPagamentoAntes = row.value(5);
+            int col = 6;
+            if (contas)
+                p.conta = SqlText::number(row.value(col++)).left(20);
+            if (m_lanca)
+                p.jaLancado = row.value(col).isValid() && !row.value(col).isNull();
+            out.insert(chaveDeLeitura(p.estacao, p.npedido), p);
+        }
+        return out;
+    }
+
+    QList<PedidoQuitado> listaPedidos(const QHash<QString, PedidoQuitado> &lidos)
+    {
+        QList<std::pair<QString, QString>> chaves;
+        if (m_r.lista.isEmpty()) {
+            chaves << std::pair{m_r.pedidoUnicoEstacao, m_r.pedidoUnicoNumero};
+        } else {
+            FreeQuery &q1 = m_dm.SQLQuery1;
+            q1.close();
+            q1.clearSql();
+            q1.setSql(m_r.lista);
+            q1.open();
+            const RowSet rs = q1.rows();
+            q1.close();
+            for (const auto &row : rs.rows) {
+                if (row.size() == 1) {   // ESTACAO||NPEDIDO
+                    const QString pedido = row.value(0).toString();
+                    chaves << std::pair{pedido.left(2), pedido.mid(2, 16)};
+                } else {
+                    chaves << std::pair{row.value(0).toString(), SqlText::number(row.value(1))};
+                }
+            }
+        }
+        QList<PedidoQuitado> out;
+        out.reserve(chaves.size());
+        for (const auto &[estacao, npedido] : chaves) {
+            PedidoQuitado p = lidos.value(chaveDeLeitura(estacao, npedido));
+            if (!p.encontrado)
+                p = leUmPedido(estacao, npedido);
+            out << p;
+        }
+        return out;
+    }
+
+    // An order the reads for all orders did not return (changed by another workstation meanwhile):
+    // read as a single order would be.
+    PedidoQuitado leUmPedido(const QString &estacao, const QString &npedido)
+    {
+        PedidoQuitado p;
+        p.estacao = estacao;
+        p.npedido = npedido;
+        const RowSet pedido = m_db.query(SqlPosting::lePedido(estacao, npedido));
+        if (pedido.rowCount() > 0) {
+            p.restante = Decimal::fromVariant(pedido.value(0, QStringLiteral("VALORRESTANTE")));
+            p.laboratorio = pedido.value(0, QStringLiteral("LABORATORIO")).toString();
+        }
+        if (m_r.parcelas == Roteiro::Parcelas::Contas) {
+            const RowSet conta = m_db.query(SqlPosting::contaDoPedido(estacao, npedido));
+            if (conta.rowCount() > 0)
+                p.conta = SqlText::number(conta.rows[0].value(0)).left(20);
+        }
+        if (m_lanca) {
+            const RowSet movimentos = m_db.query(SqlPosting::procuraMovimento(p.chave()) + QStringLiteral(" and VALOR <> 0"));
+            p.jaLancado = movimentos.rowCount() > 0;
+        }
+        return p;
+    }
+
+    int maiorCodigo()
+    {
+        FreeQuery &q4 = m_dm.SQLQuery4;
+        try {
+            q4.close();
+            q4.setSql(SqlPosting::maiorCodigo());
+            q4.open();
+            const int maior = q4.value(QStringLiteral("MAIORCOD")).toInt();
+            q4.close();
+            return maior;
+        } catch (const DatabaseError &) {
+            q4.close();
+            return -1;   // the code is 0, as the suite does
+        }
+    }
+
+    // The statements of order i join the group; the group is sent first when they would not fit.
+    void settle(int i)
+    {
+        const Caixa antes = m_caixa;
+        QString rastro;
+        const QStringList parcelas = parcelasDoPedido(i, rastro);
+        if (m_r.aposParcelas) {
+            acrescenta(i, parcelas, rastro, antes);
+            envia();
+            m_r.aposParcelas();
+            const Caixa antesDoLancamento = m_caixa;
+            acrescenta(i, lancamento(i), {}, antesDoLancamento);
+        } else {
+            acrescenta(i, parcelas + lancamento(i), rastro, antes);
+        }
+    }
+
+    QStringList parcelasDoPedido(int i, QString &rastro) const
+    {
+        const PedidoQuitado &p = m_pedidos[i];
+        if (m_r.parcelas == Roteiro::Parcelas::Pagamentos) {
+            rastro = QuitacaoConvenio::Sql::quitaPagamentos(SqlText::dateMDY(m_pagamento), p.estacao + p.npedido);
+            return {rastro};
+        }
+        if (!p.conta.isEmpty())
+            return {SqlPosting::quitaParcelas(m_pagamento, p.conta)};
+        return {};
+    }
+
+    // The order's cash posting: the clearing of movements of no value (the first order's was sent
+    // already) and, unless the order has a movement, its insert with the next code; then what joins
+    // each order.
+    QStringList lancamento(int i)
+    {
+        QStringList out;
+        PedidoQuitado &p = m_pedidos[i];
+        if (m_lanca) {
+            if (i > 0)
+                out << SqlPosting::apagaMovimentosZerados();
+            p.movimento = -1;
+            if (!m_caixa.lancados.contains(p.chave())) {
+                p.movimento = m_caixa.maior + 1;
+                const Decimal valor = p.restante.rescaled(2);
+                out << SqlPosting::insereMovimento(p.movimento, m_c, m_agora, valor.toSqlText(2), p.chave(),
+                                                   p.laboratorio);
+                if (!valor.isZero()) {
+                    m_caixa.maior = p.movimento;
+                    m_caixa.lancados.insert(p.chave());
+                }
+            }
+        }
+        if (m_r.extrasDoPedido)
+            out << m_r.extrasDoPedido(p);
+        return out;
+    }
+
+    // `antes` is what the settlement knew of the cash register before the order's statements.
+    void acrescenta(int i, const QStringList &sqls, const QString &rastro, const Caixa &antes)
+    {
+        int custo = 0;
+        for (const QString &sql : sqls)
+            custo += Connection::groupCost(sql);
+        if (!m_grupo.isEmpty() && m_custo + custo > Connection::GroupLimit)
+            envia();
+        if (m_grupo.isEmpty())
+            m_inicio = {i, antes};
+        junta(sqls, rastro);
+        m_custo += custo;
+        m_ultimo = i;
+    }
+
+    void junta(const QStringList &sqls, const QString &rastro)
+    {
+        for (const QString &sql : sqls) {
+            if (!rastro.isEmpty() && sql == rastro)
+                m_rastros << std::pair{int(m_grupo.size()), rastro};
+            m_grupo << sql;
+        }
+    }
+
+    // Sends the group: the progress moves to its last order, the trace file takes the last
+    // instalment statement in it, and the group runs as one call.
+    void envia()
+    {
+        if (m_grupo.isEmpty())
+            return;
+        for (int tentativa = 0;; ++tentativa) {
+            if (m_progresso.passo)
+                m_progresso.passo(m_ultimo + 1);
+            if (m_rastro && !m_rastros.isEmpty())
+                m_rastro->grava(m_rastros.last().second);
+            int falhou = -1;
+            try {
+                m_db.executeGrouped(m_grupo, &falhou);
+                break;
+            } catch (const DatabaseError &e) {
+                if (Atomic::isKeyViolation(e.gdsCode()) && m_lanca && tentativa < 50) {
+                    renumera();
+                    continue;
+                }
+                // The trace shows the instalment statement of the order that failed.
+                if (m_rastro && falhou >= 0) {
+                    for (auto it = m_rastros.crbegin(); it != m_rastros.crend(); ++it)
+                        if (it->first <= falhou) {
+                            m_rastro->grava(it->second);
+                            break;
+                        }
+                }
+                throw;
+            }
+        }
+        m_grupo.clear();
+        m_rastros.clear();
+        m_custo = 0;
+    }
+
+    // Another workstation stored one of the group's movement codes first: the group is built again
+    // from its first order with the codes that follow the highest one now.
+    void renumera()
+    {
+        m_caixa = m_inicio.caixa;
+        m_db.execute(SqlPosting::apagaMovimentosZerados());
+        m_caixa.maior = maiorCodigo();
+        m_grupo.clear();
+        m_rastros.clear();
+        for (int i = m_inicio.pedido; i <= m_ultimo; ++i) {
+            // Only the posting is built again when the instalments went on their own.
+            QString rastro;
+            const QStringList parcelas = m_r.aposParcelas ? QStringList() : parcelasDoPedido(i, rastro);
+            junta(parcelas + lancamento(i), rastro);
+        }
+        if (m_ultimo == m_pedidos.size() - 1)
+            m_grupo << m_r.depois;
+    }
+
+    CentralData &m_dm;
+    Connection &m_db;
+    const ContextoQuitacao &m_c;
+    const QDate m_pagamento;
+    const Roteiro &m_r;
+    const Progresso &m_progresso;
+    QuitacaoConvenio::Rastro *m_rastro;
+    const bool m_lanca;
+    const QDateTime m_agora = m_c.agora();
+
+    QList<PedidoQuitado> m_pedidos;
+    Caixa m_caixa;
+    // The group being built: its statements, their size, where its instalment statements lie, the
+    // last order in it, and the state it started from.
+    QStringList m_grupo;
+    int m_custo = 0;
+    QList<std::pair<int, QString>> m_rastros;
+    int m_ultimo = 0;
+    struct Inicio {
+        int pedido = 0;
+        Caixa caixa;
+    } m_inicio;
+};
+
+}
+
+QList<PedidoQuitado> executa(CentralData &dm, const ContextoQuitacao &c, const QDate &pagamento, const Roteiro &r,
+                             const Progresso &progresso)
+{
+    std::unique_ptr<QuitacaoConvenio::Rastro> rastro;
+    if (r.parcelas == Roteiro::Parcelas::Pagamentos)
+        rastro = std::make_unique<QuitacaoConvenio::Rastro>(r.arquivoRastro);
+    QList<PedidoQuitado> pedidos;
+    Atomic::run(dm.SQLConnection1, [&] {
+        pedidos = Execucao(dm, c, pagamento, r, progresso, rastro.get()).run();
+    }, r.aposParcelas ? 1 : 5);
+    return pedidos;
+}
+
+}

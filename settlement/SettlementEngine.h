@@ -1,0 +1,79 @@
+#pragma once
+#include "data/Decimal.h"
+#include "settlement/Posting.h"
+
+#include <QDate>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <functional>
+
+class CentralData;
+
+// The engine behind every settlement command. A command describes which orders it settles and
+// what it does around them (a Roteiro); the engine reads what it needs of all those orders at once,
+// builds every statement of every order as the command would send it one by one, and sends them in
+// groups, each group one call to the server, so that the number of calls does not grow with the
+// number of orders. All of it runs in one transaction, run again when another workstation held the
+// same rows.
+namespace MotorQuitacao {
+
+// One order of a settlement, as read before anything of it changes.
+struct PedidoQuitado {
+    QString estacao;             // the order's key, as the list gives it
+    QString npedido;             // the order number's digits
+    bool encontrado = false;     // found in PEDIDOS by the reads made for all orders
+    Decimal restante;            // VALORRESTANTE (0 when null)
+    QString laboratorio;
+    QVariant pagoAntes;          // PAGO and DATAPAGAMENTO before the settlement
+    QVariant dataPagamentoAntes;
+    QString conta;               // CODIGOCPR of its first receivable account; empty when none (or not read)
+    bool jaLancado = false;      // a cash movement of the order existed before the settlement
+    int movimento = -1;          // the code of the cash movement the settlement posts for it; -1 when none
+
+    QString chave() const { return (estacao + npedido).left(30); }   // the order key in the cash register
+};
+
+// Progress of a settlement, for the wait panel.
+struct Progresso {
+    std::function<void(int total)> inicio;   // the orders are listed: `total` of them
+    std::function<void(int n)> passo;        // orders up to n (from 1) are being settled
+};
+
+// What a command does.
+struct Roteiro {
+    // Which orders: WHERE condition over PEDIDOS (unqualified columns) that selects them. The engine
+    // reads the values of all of them with it, before `antes` runs.
+    QString condicao;
+    // Run first (the convênio settlement's update of the orders).
+    QStringList antes;
+    // The select that lists the orders in settling order; its row gives ESTACAO and NPEDIDO, or the
+    // key ESTACAO||NPEDIDO in one column. Empty: the one order of `pedidoUnico`.
+    QString lista;
+    QString pedidoUnicoEstacao, pedidoUnicoNumero;
+    // How an order's instalments are closed: its PAGPEDID rows by key, each statement written to the
+    // trace file before it runs (the convênio settlement), or the PARCELAS of its receivable account.
+    enum class Parcelas { Pagamentos, Contas } parcelas = Parcelas::Contas;
+    QString arquivoRastro;   // the trace file, for Pagamentos
+    // Run between an order's instalments and its cash posting, outside the groups (the statement's
+    // selected order writes itself back through its cache there). Only for a single order.
+    std::function<void()> aposParcelas;
+    // Statements that join an order's group after its own.
+    std::function<QStringList(const PedidoQuitado &)> extrasDoPedido;
+    // Run last (the statement's update of the period's orders).
+    QStringList depois;
+};
+
+// Runs the settlement `r` paid on `pagamento`. Raises on any failure, after which nothing of it is
+// in the database; the trace file then holds the instalment statement of the order that failed.
+// Returns the orders settled, in order.
+QList<PedidoQuitado> executa(CentralData &dm, const ContextoQuitacao &c, const QDate &pagamento, const Roteiro &r,
+                             const Progresso &progresso = {});
+
+// Statement texts of the reads made for all the orders of a settlement at once.
+namespace Sql {
+QString lePedidos(const QString &condicao, bool contas, bool lancamentos);
+}
+
+}
