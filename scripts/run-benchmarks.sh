@@ -3,6 +3,10 @@
 # $SCALE_DIR, /tmp/convenios-scale by default, and rebuilt when the schema or the generator changes)
 # and runs the benchmarks, which print one figure per line: program ms, floor ms, ratio.
 # Extra arguments go to convenios-bench (for example --runs 3 or --only quitar,period).
+# Then the figures of a workstation of a Firebird server: a private server on this machine (port
+# $BENCH_SERVER_PORT, by default FB_TEST_PORT + 100) reached directly, and through
+# scripts/delay-proxy.py adding 5 ms each way (a 10 ms round trip, as a VPN between two shops);
+# $BENCH_NETWORK_ARGS go to those runs. BENCH_NETWORK=0 leaves them out.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 "$here/scripts/install-deps.sh"
@@ -27,4 +31,25 @@ make_suite "$scale/100k" --orders 100000
 
 export QT_QPA_PLATFORM=offscreen
 export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
-exec "$build/tools/bench/convenios-bench" --suite "$scale/1m" --small "$scale/100k" --work "$scale/work" "$@"
+bench="$build/tools/bench/convenios-bench"
+"$bench" --suite "$scale/1m" --small "$scale/100k" --work "$scale/work" "$@"
+
+[ "${BENCH_NETWORK:-1}" = 1 ] || exit 0
+port=${BENCH_SERVER_PORT:-$(( ${FB_TEST_PORT:-3057} + 100 ))}
+proxy_port=$((port + 1))
+server_dir="$scale/server"
+proxy_pid=
+stop_network() {
+  [ -n "$proxy_pid" ] && kill "$proxy_pid" 2>/dev/null || true
+  "$here/scripts/fbserver.sh" stop "$server_dir"
+}
+trap stop_network EXIT
+"$here/scripts/fbserver.sh" start "$server_dir" "$port" >/dev/null
+python3 "$here/scripts/delay-proxy.py" "$proxy_port" "127.0.0.1:$port" 5 --stats "$server_dir/proxy-stats" &
+proxy_pid=$!
+for _ in $(seq 1 50); do [ -f "$server_dir/proxy-stats" ] && break; sleep 0.1; done
+read -r -a network <<< "${BENCH_NETWORK_ARGS:---only startup,statement,quitar,period,posting,closing,growth --runs 3}"
+"$bench" --suite "$scale/1m" --work "$scale/work-server" --server "127.0.0.1/$port" "${network[@]}"
+"$bench" --suite "$scale/1m" --work "$scale/work-server" --server "127.0.0.1/$proxy_port" "${network[@]}"
+read -r connections turns up down < "$server_dir/proxy-stats"
+echo "# delay proxy: $connections connections, $turns round trips, $((up / 1024)) KB up, $((down / 1024)) KB down"

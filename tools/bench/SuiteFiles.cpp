@@ -19,6 +19,22 @@ namespace {
 [[noreturn]] void fail(const QString &what) { throw std::runtime_error(what.toStdString()); }
 }
 
+void setServerAddress(const QString &suite, const QString &address)
+{
+    const QString key = QStringLiteral("IP DO SERVIDOR CENTRAL.........................:");
+    QFile ini(suite + QStringLiteral("/PRAXOLIN.INI"));
+    if (!ini.open(QIODevice::ReadOnly))
+        fail(QStringLiteral("cannot read %1").arg(ini.fileName()));
+    QList<QByteArray> lines = ini.readAll().split('\n');
+    ini.close();
+    for (QByteArray &line : lines)
+        if (line.startsWith(key.toLatin1()))
+            line = SuiteBuilder::iniLine(key, address).toLatin1() + (line.endsWith('\r') ? "\r" : "");
+    if (!ini.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        fail(QStringLiteral("cannot write %1").arg(ini.fileName()));
+    ini.write(lines.join('\n'));
+}
+
 void copyFile(const QString &from, const QString &to)
 {
     const QByteArray src = QFile::encodeName(from);

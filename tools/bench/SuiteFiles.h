@@ -12,6 +12,9 @@ void copyFile(const QString &from, const QString &to);
 // Copies the suite's files (configuration, stored logon, report project, stand-ins, both databases).
 void copySuite(const QString &from, const QString &to);
 
+// Points the suite's configuration at a database server ("host/port").
+void setServerAddress(const QString &suite, const QString &address);
+
 // Puts both databases of `work` back as they are in `pristine`.
 void restoreDatabases(const QString &pristine, const QString &work);
 

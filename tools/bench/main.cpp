@@ -20,6 +20,7 @@
 #include "controls/DBNavigator.h"
 #include "data/CentralData.h"
 #include "data/InterfaceData.h"
+#include "data/RoundTrips.h"
 #include "data/StatementLog.h"
 #include "platform/Messages.h"
 #include "platform/SuitePaths.h"
@@ -125,30 +126,44 @@ struct Figure {
     double floor = 0;
     double data = 0;      // of the program's time, what its data layer spent on the statements
     QString note;
+    double trips = 0;     // calls that reach the database server (round trips on a network)
 };
 
 // The database side of one run: the floor, and the program's own time over the same statements.
 struct Sql {
     double floor = 0;
     double data = 0;
-    Sql operator/(double n) const { return {floor / n, data / n}; }
+    double trips = 0;
+    Sql operator/(double n) const { return {floor / n, data / n, trips / n}; }
+};
+
+// Counts the round trips from its creation.
+struct Trips {
+    quint64 start = RoundTrips::count();
+    double since() const { return double(RoundTrips::count() - start); }
 };
 
 // The runs of one figure.
 struct Samples {
-    QList<double> program, floor, data;
+    QList<double> program, floor, data, trips;
     void add(double ms, const Sql &sql)
     {
         program << ms;
         floor << sql.floor;
         data << sql.data;
+        trips << sql.trips;
     }
 };
 
 class Bench {
 public:
-    Bench(const QString &suite, const QString &work, int runs) : m_suite(suite), m_work(work), m_runs(runs)
+    // `server`: the address of a Firebird server that serves the work copy's databases; empty for the
+    // embedded engine.
+    Bench(const QString &suite, const QString &work, int runs, const QString &server)
+        : m_suite(suite), m_work(work), m_runs(runs), m_server(server)
     {
+        // The floor replays the statements one by one, locally: a measure of the embedded engine.
+        m_measureFloor = server.isEmpty();
         const ScaleData::Options defaults;
         m_scale = defaults;
         Messages::setInterceptor({[this](const QString &m) { m_messages << m; }, [](const QString &) { return true; }});
@@ -161,8 +176,13 @@ public:
         m_floor.detach();
         SuiteFiles::copySuite(suite, m_work);
         qputenv("PRAXOLIN_HOME", QFile::encodeName(m_work));
-        const QString central = connectionStringFor(QString(), QStringLiteral("C:\\praxolin\\dados\\praxolin.bd"));
-        const QString iface = connectionStringFor(QString(), QStringLiteral("C:\\praxolin\\interfac\\praxolin.bd"));
+        if (!m_server.isEmpty()) {
+            // The server runs on this machine: its suite folder is the work copy.
+            qputenv("PRAXOLIN_SERVER_HOME", QFile::encodeName(m_work));
+            SuiteFiles::setServerAddress(m_work, m_server);
+        }
+        const QString central = centralDatabase();
+        const QString iface = connectionStringFor(m_server, QStringLiteral("C:\\praxolin\\interfac\\praxolin.bd"));
         m_floor.route(QStringLiteral("QUBDADOS"), central);
         m_floor.route(QStringLiteral("Interfac"), iface);
         m_floor.route(QStringLiteral("Interfac2"), iface);
@@ -195,11 +215,14 @@ public:
             StatementLog::clear();
             QElapsedTimer t;
             t.start();
+            const Trips trips;
             auto p = start({});
             const double ms = msSince(t);
+            const double calls = trips.since();
             const auto statements = StatementLog::entries();
             p.reset();
-            const Sql sql = floorOf(statements, true);
+            Sql sql = floorOf(statements, true);
+            sql.trips = calls;
             m_floor.detach();
             if (r > 0)   // the first run warms the process up
                 runs.add(ms, sql);
@@ -221,14 +244,16 @@ public:
             p->form->BitBtn2->click();
             setPeriod(set.first, set.last);
             QList<StatementLog::Entry> openStatements, moveStatements;
-            double openMs = -1, moveMs = -1, moveInput = 0;
+            double openMs = -1, moveMs = -1, moveInput = 0, openTrips = 0, moveTrips = 0;
             QElapsedTimer t;
+            Trips trips;
             Poll poll([&] {
                 StatementWindow *w = openStatement();
                 if (!statementLoaded(w))
                     return false;
                 pump();
                 openMs = msSince(t);
+                openTrips = trips.since();
                 openStatements = StatementLog::entries();
                 const int rows = p->dm->PEDIDOS.recordCount();
                 if (rows != set.openOrders)
@@ -236,6 +261,7 @@ public:
                 StatementLog::clear();
                 QElapsedTimer m;
                 m.start();
+                const Trips moving;
                 double input = 0;
                 for (int i = 1; i < rows; ++i) {
                     QElapsedTimer x;
@@ -246,6 +272,7 @@ public:
                 }
                 moveInput = input / (rows - 1);
                 moveMs = msSince(m) / (rows - 1);
+                moveTrips = moving.since();
                 moveStatements = StatementLog::entries();
                 if (p->dm->PEDIDOS.recNo() != rows - 1)
                     fail(QStringLiteral("the moves ended on row %1").arg(p->dm->PEDIDOS.recNo()));
@@ -254,12 +281,16 @@ public:
             });
             StatementLog::clear();
             t.start();
+            trips = Trips();
             p->form->PainelPeriodo3->BotTotaliza3->click();
             poll.rethrow();
             if (openMs < 0)
                 fail(QStringLiteral("the statement did not open: ") + m_messages.join(QStringLiteral(" | ")));
-            const Sql openSql = floorOf(openStatements);
-            const Sql moveSql = floorOf(moveStatements) / (set.openOrders - 1);
+            Sql openSql = floorOf(openStatements);
+            openSql.trips = openTrips;
+            Sql moveSql = floorOf(moveStatements);
+            moveSql.trips = moveTrips;
+            moveSql = moveSql / (set.openOrders - 1);
             if (r > 0) {
                 open.add(openMs, openSql);
                 move.add(moveMs, moveSql);
@@ -292,9 +323,11 @@ public:
             StatementLog::clear();
             QElapsedTimer t;
             t.start();
+            const Trips trips;
             p->form->PainelPeriodo3->BotTotaliza3->click();
             pump();
             const double ms = msSince(t);
+            const double calls = trips.since();
             if (m_messages != QStringList{QStringLiteral("Procedimento concluído com sucesso.")})
                 fail(QStringLiteral("settlement: ") + m_messages.join(QStringLiteral(" | ")));
             const auto statements = StatementLog::entries();
@@ -302,7 +335,9 @@ public:
             checkSettled(set, true);
             if (m_measureFloor)
                 restore();
-            samples.add(ms, floorOf(statements));
+            Sql sql = floorOf(statements);
+            sql.trips = calls;
+            samples.add(ms, sql);
             m_floor.detach();
         }
         addPerOrder(QStringLiteral("settlement Quitar, %1 orders").arg(size), samples, size);
@@ -319,7 +354,7 @@ public:
             auto p = start({set.convenio, QStringLiteral("1"), QStringLiteral("S1"), QStringLiteral("Dinheiro")});
             p->form->BitBtn2->click();
             setPeriod(set.first, set.last);
-            double ms = -1;
+            double ms = -1, calls = 0;
             QList<StatementLog::Entry> statements;
             Poll poll([&] {
                 StatementWindow *w = openStatement();
@@ -332,9 +367,11 @@ public:
                 StatementLog::clear();
                 QElapsedTimer t;
                 t.start();
+                const Trips trips;
                 w->QuitaroPERODOselecionado1->trigger();
                 pump();
                 ms = msSince(t);
+                calls = trips.since();
                 statements = StatementLog::entries();
                 if (!m_messages.isEmpty() || !p->dm->PEDIDOS.isEmpty())
                     fail(QStringLiteral("period settlement: ") + m_messages.join(QStringLiteral(" | ")));
@@ -349,7 +386,9 @@ public:
             checkSettled(set, false);
             if (m_measureFloor)
                 restore();
-            samples.add(ms, floorOf(statements));
+            Sql sql = floorOf(statements);
+            sql.trips = calls;
+            samples.add(ms, sql);
             m_floor.detach();
         }
         addPerOrder(QStringLiteral("settlement of the statement's period, %1 orders").arg(size), samples, size);
@@ -368,13 +407,16 @@ public:
             StatementLog::clear();
             QElapsedTimer t;
             t.start();
+            const Trips trips;
             p->form->DBNavigator6->click(DBNavigator::Post);
             pump();
             const double ms = msSince(t);
+            const double calls = trips.since();
             if (p->dm->Convenios.text(QStringLiteral("OBSERVACAO")) != texto ||
                 p->dm->Convenios.recordCount() != m_scale.convenios)
                 fail(QStringLiteral("the change was not posted: ") + m_messages.join(QStringLiteral(" | ")));
-            const Sql sql = floorOf(StatementLog::entries());
+            Sql sql = floorOf(StatementLog::entries());
+            sql.trips = calls;
             if (r > 0)
                 samples.add(ms, sql);
         }
@@ -397,20 +439,26 @@ public:
             StatementLog::clear();
             QElapsedTimer t;
             t.start();
+            Trips trips;
             p->form->PainelPeriodo3->BotTotaliza3->click();
             pump();
             const double listMs = msSince(t);
+            const double listTrips = trips.since();
             if (!panel->isVisible() || p->dm->cds_qryConv.recordCount() != m_scale.convenios)
                 fail(QStringLiteral("closing list: ") + m_messages.join(QStringLiteral(" | ")));
-            const Sql listSql = floorOf(StatementLog::entries());
+            Sql listSql = floorOf(StatementLog::entries());
+            listSql.trips = listTrips;
             StatementLog::clear();
             t.start();
+            trips = Trips();
             panel->btn1->click();
             pump();
             const double reportMs = msSince(t);
+            const double reportTrips = trips.since();
             if (QFileInfo(pdf).size() == 0)
                 fail(QStringLiteral("no PDF: ") + m_messages.join(QStringLiteral(" | ")));
-            const Sql reportSql = floorOf(StatementLog::entries());
+            Sql reportSql = floorOf(StatementLog::entries());
+            reportSql.trips = reportTrips;
             panel->BitBtn3->click();
             if (r > 0) {
                 list.add(listMs, listSql);
@@ -534,7 +582,7 @@ public:
         settlement(20000, 1);
         const double program = SuiteFiles::peakMegabytes();
         m_runs = runs;
-        m_measureFloor = true;
+        m_measureFloor = m_server.isEmpty();
         m_quiet = false;
         for (const auto &[name, value] : {std::pair{QStringLiteral("peak memory of the program, MB"), program},
                                           std::pair{QStringLiteral("peak memory of this benchmark run, MB"), whole}}) {
@@ -582,7 +630,7 @@ private:
     void checkSettled(const ScaleData::Set &set, bool quitar)
     {
         Connection c(QStringLiteral("bench-check"));
-        c.setDatabase(connectionStringFor(QString(), QStringLiteral("C:\\praxolin\\dados\\praxolin.bd")));
+        c.setDatabase(centralDatabase());
         const QString convenio = set.convenio;
         const int open = c.query(QStringLiteral("select count(*) from PEDIDOS where CONVENIO = ? and DATAPAGAMENTO is null"),
                                  {convenio})
@@ -627,16 +675,18 @@ private:
     {
         if (m_quiet)
             return;
-        Figure f{name, median(samples.program), median(samples.floor), median(samples.data), note};
+        Figure f{name, median(samples.program), median(samples.floor), median(samples.data), note,
+                 median(samples.trips)};
         m_figures << f;
         auto ratio = [&f](double ms) { return f.floor > 0 ? ms / f.floor : 0; };
-        out() << QStringLiteral("%1 %2 %3 %4 %5 %6  %7\n")
+        out() << QStringLiteral("%1 %2 %3 %4 %5 %6 %7  %8\n")
                      .arg(name.leftJustified(58))
                      .arg(f.program, 10, 'f', 2)
                      .arg(f.floor, 10, 'f', 2)
                      .arg(ratio(f.program), 6, 'f', 2)
                      .arg(f.data, 10, 'f', 2)
                      .arg(ratio(f.data), 6, 'f', 2)
+                     .arg(f.trips, 7, 'f', f.trips < 100 && f.trips != int(f.trips) ? 1 : 0)
                      .arg(note);
         out().flush();
     }
@@ -648,9 +698,15 @@ private:
             QStringLiteral("%1 ms/order (floor %2)").arg(pm / orders, 0, 'f', 3).arg(fm / orders, 0, 'f', 3));
     }
 
+    QString centralDatabase() const
+    {
+        return connectionStringFor(m_server, QStringLiteral("C:\\praxolin\\dados\\praxolin.bd"));
+    }
+
     QString m_suite;
     QString m_work;
     int m_runs;
+    QString m_server;
     bool m_measureFloor = true;   // off for the memory pass
     bool m_quiet = false;
 public:
@@ -697,9 +753,13 @@ int main(int argc, char **argv)
         QStringLiteral("Comma-separated figures to run: startup, statement, moves, quitar, period, posting, closing, "
                        "document, filter, growth, memory."),
         QStringLiteral("LIST"));
+    const QCommandLineOption serverOption(
+        QStringLiteral("server"),
+        QStringLiteral("Run on a Firebird server on this machine (host/port) that serves the work folder."),
+        QStringLiteral("ADDRESS"));
     const QCommandLineOption statementsOption(
         QStringLiteral("statements"), QStringLiteral("Also print each statement's program and floor milliseconds."));
-    parser.addOptions({suiteOption, smallOption, workOption, runsOption, onlyOption, statementsOption});
+    parser.addOptions({suiteOption, smallOption, workOption, runsOption, onlyOption, serverOption, statementsOption});
     parser.process(app);
     if (!parser.isSet(suiteOption)) {
         fprintf(stderr, "convenios-bench: --suite DIR is required\n");
@@ -717,18 +777,22 @@ int main(int argc, char **argv)
     const int programLog = StatementLog::capacity();
     StatementLog::setCapacity(std::max(programLog, 1000000));
     try {
-        Bench bench(suite, work, runs);
+        const QString server = parser.value(serverOption);
+        Bench bench(suite, work, runs, server);
         bench.m_listStatements = parser.isSet(statementsOption);
         bench.useSuite(suite);
         out() << "# convenios-bench: suite " << suite << " (" << bench.orders() << " orders, " << bench.movements()
-              << " cash movements), median of " << runs << " runs, embedded engine, offscreen\n";
-        out() << QStringLiteral("%1 %2 %3 %4 %5 %6  %7\n")
+              << " cash movements), median of " << runs << " runs, "
+              << (server.isEmpty() ? QStringLiteral("embedded engine") : QStringLiteral("server ") + server)
+              << ", offscreen\n";
+        out() << QStringLiteral("%1 %2 %3 %4 %5 %6 %7  %8\n")
                      .arg(QStringLiteral("# figure").leftJustified(58))
                      .arg(QStringLiteral("program ms"), 10)
                      .arg(QStringLiteral("floor ms"), 10)
                      .arg(QStringLiteral("ratio"), 6)
                      .arg(QStringLiteral("data ms"), 10)
                      .arg(QStringLiteral("ratio"), 6)
+                     .arg(QStringLiteral("trips"), 7)
                      .arg(QStringLiteral("note"));
         out().flush();
         if (wanted("startup"))

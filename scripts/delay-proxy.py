@@ -1,0 +1,129 @@
+#!/usr/bin/env python3
+"""A link with a fixed delay, for measuring the program against a distant Firebird server.
+
+    delay-proxy.py LISTEN_PORT TARGET_HOST:TARGET_PORT DELAY_MS [--stats FILE]
+
+Listens on 127.0.0.1:LISTEN_PORT and forwards every connection to the target, holding each piece of
+data DELAY_MS milliseconds in each direction (a round trip costs twice DELAY_MS), without limiting
+the throughput. It counts the round trips the clients make: a turn of the conversation, that is the
+client sending again after the server has answered. With --stats, the running totals
+("connections round_trips bytes_up bytes_down") are rewritten in FILE after every turn, so a
+measurement can read the count before and after an operation. Ends on SIGTERM or SIGINT.
+"""
+import argparse
+import os
+import asyncio
+import signal
+import socket
+import time
+
+
+class Totals:
+    def __init__(self, path):
+        self.path = path
+        self.connections = 0
+        self.round_trips = 0
+        self.up = 0
+        self.down = 0
+
+    def write(self):
+        if not self.path:
+            return
+        tmp = self.path + ".tmp"
+        with open(tmp, "w") as f:
+            f.write(f"{self.connections} {self.round_trips} {self.up} {self.down}\n")
+
+        os.replace(tmp, self.path)
+
+
+async def pump(reader, writer, delay, on_data):
+    """Copies reader to writer, each piece delivered `delay` seconds after it arrived."""
+    queue = asyncio.Queue()
+
+    async def deliver():
+        while True:
+            due, data = await queue.get()
+            if data is None:
+                break
+            wait = due - time.monotonic()
+            if wait > 0:
+                await asyncio.sleep(wait)
+            writer.write(data)
+            await writer.drain()
+        writer.close()
+
+    sender = asyncio.ensure_future(deliver())
+    try:
+        while True:
+            data = await reader.read(65536)
+            if not data:
+                break
+            on_data(len(data))
+            queue.put_nowait((time.monotonic() + delay, data))
+    except (ConnectionError, OSError):
+        pass
+    finally:
+        queue.put_nowait((0, None))
+        try:
+            await sender
+        except (ConnectionError, OSError):
+            pass
+
+
+def no_delay(writer):
+    """Small pieces go out at once (no coalescing), as the database client and server send them."""
+    sock = writer.get_extra_info("socket")
+    if sock is not None:
+        sock.setsockopt(socket.IPPROTO_TCP, socket.TCP_NODELAY, 1)
+
+
+async def serve(args, totals):
+    host, port = args.target.rsplit(":", 1)
+    delay = args.delay_ms / 1000.0
+
+    async def handle(client_reader, client_writer):
+        try:
+            server_reader, server_writer = await asyncio.open_connection(host, int(port))
+        except OSError:
+            client_writer.close()
+            return
+        no_delay(client_writer)
+        no_delay(server_writer)
+        totals.connections += 1
+        state = {"last": "down"}
+
+        def up(n):
+            totals.up += n
+            if state["last"] == "down":
+                totals.round_trips += 1
+                totals.write()
+            state["last"] = "up"
+
+        def down(n):
+            totals.down += n
+            state["last"] = "down"
+
+        await asyncio.gather(pump(client_reader, server_writer, delay, up),
+                             pump(server_reader, client_writer, delay, down))
+
+    server = await asyncio.start_server(handle, "127.0.0.1", args.listen_port)
+    stop = asyncio.get_running_loop().create_future()
+    for sig in (signal.SIGTERM, signal.SIGINT):
+        asyncio.get_running_loop().add_signal_handler(sig, lambda: stop.done() or stop.set_result(None))
+    totals.write()
+    async with server:
+        await stop
+
+
+def main():
+    parser = argparse.ArgumentParser(description="TCP proxy adding a fixed delay each way")
+    parser.add_argument("listen_port", type=int)
+    parser.add_argument("target")
+    parser.add_argument("delay_ms", type=float)
+    parser.add_argument("--stats")
+    args = parser.parse_args()
+    asyncio.run(serve(args, Totals(args.stats)))
+
+
+if __name__ == "__main__":
+    main()
