@@ -109,9 +109,10 @@ private slots:
         program.setProcessEnvironment(env);
         program.start(QCoreApplication::applicationFilePath(), {QString::fromLatin1(kProgramRole)});
         QVERIFY(program.waitForStarted(10000));
-        QTRY_VERIFY_WITH_TIMEOUT(program.readAllStandardError().contains("settling") ||
-                                     program.state() != QProcess::Running,
-                                 20000);
+        QByteArray said;
+        QTRY_VERIFY2_WITH_TIMEOUT((said += program.readAllStandardError()).contains("settling") ||
+                                      program.state() != QProcess::Running,
+                                  said.constData(), 20000);
         QCOMPARE(program.state(), QProcess::Running);
         QTest::qWait(1500);   // the settlement is now waiting for the lock
         QCOMPARE(program.state(), QProcess::Running);
