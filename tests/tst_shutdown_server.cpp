@@ -43,21 +43,6 @@ int runSettlingProgram(int argc, char **argv)
 class TstShutdownServer : public QObject {
     Q_OBJECT
 
-    QString snapshot(TestSuite &suite)
-    {
-        QStringList out;
-        for (const QString &sql : {QStringLiteral("select NPEDIDO, PAGO, DATAPAGAMENTO from PEDIDOS order by 1"),
-                                   QStringLiteral("select NPEDIDO, DATAPAGTO, VALORPAGO from PAGPEDID order by 1"),
-                                   QStringLiteral("select count(*) from MOVCAIXA")})
-            for (const auto &row : suite.central().query(sql).rows) {
-                QStringList cells;
-                for (const QVariant &v : row)
-                    cells << v.toString();
-                out << cells.join('|');
-            }
-        return out.join('\n');
-    }
-
     static QString read(const QString &path)
     {
         QFile f(path);
@@ -93,7 +78,7 @@ private slots:
         }
         suite.writeLogon(QStringLiteral("ADMIN"));
         suite.writeFile(QStringLiteral("Em_Uso.txt"), "x");
-        const QString before = snapshot(suite);
+        const QString before = suite.settlementSnapshot();
 
         // Another workstation holds order 2: the settlement waits for it.
         Connection other(QStringLiteral("other"));
@@ -131,7 +116,7 @@ private slots:
         QVERIFY(!QFile::exists(suite.path(QStringLiteral("Em_Uso.txt"))));
         QCOMPARE(read(suite.path(QStringLiteral("mensagens.txt"))), QString());
         suite.central().close();
-        QCOMPARE(snapshot(suite), before);
+        QCOMPARE(suite.settlementSnapshot(), before);
     }
 };
 
