@@ -26,6 +26,7 @@
 #include "data/InterfaceData.h"
 #include "register/SearchPanels.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QFile>
 #include <QFileInfo>
@@ -33,6 +34,9 @@
 #include <QKeyEvent>
 #include <QScreen>
 #include <QStyle>
+#include <QWindow>
+
+#include <algorithm>
 
 FormConvenios *FormConveniosInstance = nullptr;
 
@@ -81,6 +85,7 @@ FormConvenios::FormConvenios(QWidget *parent) : QWidget(parent)
     QFont f(QStringLiteral("MS Sans Serif"), 8);
     f.setStyleHint(QFont::SansSerif);
     setFont(f);
+    connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, &FormConvenios::focoMudou);
 }
 
 FormConvenios::~FormConvenios()
@@ -126,6 +131,8 @@ void FormConvenios::usuarioLogado()
     PainelLogin->EditNome->clear();
     PainelLogin->EditSenhaU->clear();
     PainelConvenios->show();
+    // The register takes the focus from the hidden password box, where Enter would log in again.
+    registro->DBEdit2->setFocus(Qt::OtherFocusReason);
     // From here Esc means "Sair" (keyPressEvent follows the login panel's visibility).
     PainelLogin->EditNome->setText(Globais::UsuarioLogado);
     EfeitosEstacao efeitos;
@@ -324,15 +331,31 @@ void FormConvenios::showEvent(QShowEvent *e)
     if (!m_shown) {
         m_shown = true;
         ErrorReporter::guard([this] { FormShow(); });
-        ErrorReporter::guard([this] { FormActivate(); });
+        ErrorReporter::guardRepeated(m_falhaBanco, [this] { FormActivate(); });
     }
 }
 
 void FormConvenios::changeEvent(QEvent *e)
 {
     QWidget::changeEvent(e);
-    if (e->type() == QEvent::ActivationChange && isActiveWindow() && m_shown && !m_closed)
-        ErrorReporter::guard([this] { FormActivate(); });
+    if (e->type() != QEvent::ActivationChange || !isActiveWindow())
+        return;
+    // Coming back from another application is no activation of the program's: an edit in progress
+    // keeps its fields.
+    const bool deOutraAplicacao = m_focoForaDoPrograma;
+    m_focoForaDoPrograma = false;
+    if (m_shown && !m_closing && !m_closed && !deOutraAplicacao)
+        ErrorReporter::guardRepeated(m_falhaBanco, [this] { FormActivate(); });
+}
+
+void FormConvenios::focoMudou(QWindow *window)
+{
+    const QWidgetList janelas = QApplication::topLevelWidgets();
+    const bool doPrograma = window && std::any_of(janelas.cbegin(), janelas.cend(), [window](const QWidget *w) {
+                                return w->windowHandle() == window;
+                            });
+    if (!doPrograma)
+        m_focoForaDoPrograma = true;
 }
 
 void FormConvenios::leLinhaDeComando()
@@ -355,7 +378,7 @@ void FormConvenios::FormShow()
 
     // Each step that fails is reported; the later steps still run, so the user reaches the login
     // or the register whatever a single step met.
-    const bool aberto = ErrorReporter::guard([&] { dm.Convenios.open(); });
+    const bool aberto = ErrorReporter::guardRepeated(m_falhaBanco, [&] { dm.Convenios.open(); });
 
     if (!aberto) {
         // The database could not be reached: its message was shown; nothing else can be read.
@@ -488,6 +511,17 @@ void FormConvenios::SairDoCadastro()
     } catch (const std::exception &) {
     }
     close();
+}
+
+void FormConvenios::encerraPorSinal()
+{
+    m_closing = true;   // the windows closed here give this one no activation to act on
+    for (QWidget *w : QApplication::topLevelWidgets())
+        if (w != this && w->isVisible())
+            w->close();
+    close();
+    // Modal windows and message boxes run loops of their own: all of them end.
+    QCoreApplication::exit(0);
 }
 
 void FormConvenios::closeEvent(QCloseEvent *e)

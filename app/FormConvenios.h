@@ -5,6 +5,8 @@
 #include <QToolButton>
 #include <QWidget>
 
+class QWindow;
+
 class CentralData;
 class ClosingPanel;
 class PeriodDialog;
@@ -36,6 +38,9 @@ public:
     void DesabilitaBotoes();
     void HabilitaBotoes();
     void SairDoCadastro();
+    // The session ends the program: every other window of the program is closed and the main window
+    // closes as its close box closes it, with no message box in between.
+    void encerraPorSinal();
 
     // Components, named as the suite names them.
     QFrame *pnlBotoes = nullptr;
@@ -110,12 +115,19 @@ private:
     bool sessaoGravadaAceita();
     void mostraLogin();
     void FormClose();
+    void focoMudou(QWindow *window);
 
     CentralData *m_dm = nullptr;
     QStringList m_args;
     bool m_shown = false;
     bool m_closing = false;
     bool m_closed = false;
+    // The last failure of the register's database that was shown; the same one is not shown again
+    // at every activation of the window.
+    QString m_falhaBanco;
+    // The focus went to another application (or to no window at all) since this window was last
+    // activated.
+    bool m_focoForaDoPrograma = false;
 };
 
 extern FormConvenios *FormConveniosInstance;

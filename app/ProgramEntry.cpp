@@ -6,7 +6,14 @@
 #include "app/Globais.h"
 #include "data/CentralData.h"
 #include "data/InterfaceData.h"
+#include "data/EngineStop.h"
 #include "platform/ErrorReporter.h"
+#include "platform/Messages.h"
+#include "platform/ShutdownSignals.h"
+#include "platform/SuitePaths.h"
+
+#include <QLockFile>
+#include <QScopeGuard>
 
 Program::Program() = default;
 
@@ -17,10 +24,26 @@ Program::~Program()
     dm.reset();
 }
 
+// The embedded engine opens the local database for one process only: a second instance would meet
+// only the engine's lock errors, and its closing would delete the in-use marker and start Mirrorup
+// under the first one. Over a server, several instances are the server's business.
+bool Program::firstOnThisComputer()
+{
+    if (!Configuracao.IpServidorCentral.trimmed().isEmpty())
+        return true;
+    m_instance = std::make_unique<QLockFile>(SuitePaths::suiteRoot() + QStringLiteral("/Convenios.lck"));
+    // A folder where the lock cannot be written says nothing of other instances: the program goes on.
+    if (m_instance->tryLock(0) || m_instance->error() != QLockFile::LockFailedError)
+        return true;
+    m_instance.reset();
+    Messages::show(QStringLiteral("O Cadastro de Convênios já está aberto neste computador."));
+    return false;
+}
+
 bool Program::create(const QStringList &args)
 {
     form = std::make_unique<FormConvenios>();
-    if (!form->FormCreate())
+    if (!form->FormCreate() || !firstOnThisComputer())
         return false;
     dm = std::make_unique<CentralData>(Configuracao.IpServidorCentral);
     DM = dm.get();
@@ -37,12 +60,34 @@ bool Program::create(const QStringList &args)
 
 void Program::show() { form->show(); }
 
-int runProgram(int argc, char **argv)
+void Program::endBySignal()
 {
-    Application app(argc, argv);
+    if (form)
+        form->encerraPorSinal();
+}
+
+QStringList moduleArguments(int argc, char **argv)
+{
+    QStringList args;
+    for (int i = 1; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    return args;
+}
+
+int runProgram(int argc, char **argv, const std::function<void(Program &)> &session)
+{
+    ShutdownSignals::install();
+    ShutdownSignals::setInterruption(&stopAllDatabaseWork);
+    const QStringList args = moduleArguments(argc, argv);
+    int toolkitArgc = 1;
+    Application app(toolkitArgc, argv);
     Program program;
-    if (!program.create(app.arguments().mid(1)))
+    ShutdownSignals::setCloser([&program] { program.endBySignal(); });
+    const auto forget = qScopeGuard([] { ShutdownSignals::setCloser(nullptr); });
+    if (!program.create(args))
         return 0;
     program.show();
+    if (session)
+        QMetaObject::invokeMethod(&app, [&] { session(program); }, Qt::QueuedConnection);
     return app.exec();
 }

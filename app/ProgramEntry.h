@@ -1,6 +1,9 @@
 #pragma once
 #include <QStringList>
+#include <functional>
 #include <memory>
+
+class QLockFile;
 
 class CentralData;
 class InterfaceData;
@@ -12,14 +15,26 @@ class Program {
 public:
     Program();
     ~Program();
-    // False when PRAXOLIN.INI is missing: its message was shown and the program must end (code 0).
+    // False when the program must end (code 0) before its window shows: PRAXOLIN.INI is missing, or
+    // the module is already open on this computer's local database. The message was shown.
     bool create(const QStringList &args);
     void show();
+    // The session ends the program (a signal): it closes as its close box closes it.
+    void endBySignal();
 
     std::unique_ptr<FormConvenios> form;
     std::unique_ptr<CentralData> dm;
     std::unique_ptr<InterfaceData> dm2;
+
+private:
+    bool firstOnThisComputer();
+    std::unique_ptr<QLockFile> m_instance;
 };
 
-// The program entry: creates everything, runs the message loop, returns the exit code.
-int runProgram(int argc, char **argv);
+// The module's own arguments as they were given: the toolkit sees none of them, so none is taken
+// for one of its options ("-reverse", "-style x").
+QStringList moduleArguments(int argc, char **argv);
+
+// The program entry: creates everything, runs the message loop, returns the exit code. A scripted
+// session (a test playing the user) runs once the window shows.
+int runProgram(int argc, char **argv, const std::function<void(Program &)> &session = {});

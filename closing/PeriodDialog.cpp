@@ -138,13 +138,18 @@ void PeriodDialog::Abre(Modo modo, const QPoint &position, const QString &okCapt
     EditDataPagamento->setVisible(pagamento);
     if (pagamento)
         EditDataPagamento->setText(SqlText::dateDMY(QDate::currentDate()));
+    abrePeriodo();
+    DBEdit16->setFocus();
+}
+
+void PeriodDialog::abrePeriodo()
+{
     CachedTable &p = periodo();
     p.open();
     if (p.recordCount() > 0)
         p.edit();
     else
         p.append();
-    DBEdit16->setFocus();
 }
 
 QDate PeriodDialog::dataPagamento() const { return EditDataPagamento->date(); }
@@ -173,6 +178,12 @@ void PeriodDialog::BotTotaliza3Click()
     const bool confirmado = ErrorReporter::guard([this] {
         if (!EditDataPagamento->isHidden() && !EditDataPagamento->date().isValid()) {
             Messages::show(QStringLiteral("Data de Pagamento inválida!"));
+            throw SilentAbort();
+        }
+        if (!periodo().isOpen()) {
+            // The period could not be read when the dialog opened: its cause is met again here,
+            // or, once it is gone, the stored period shows and the user confirms it.
+            abrePeriodo();
             throw SilentAbort();
         }
         gravaPeriodo();

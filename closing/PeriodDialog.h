@@ -64,6 +64,7 @@ protected:
 
 private:
     CachedTable &periodo();
+    void abrePeriodo();   // the period record opened and put into editing (a new one when none)
     bool gravaPeriodo();
 
     CentralData &m_dm;

@@ -434,6 +434,11 @@ void CachedTable::post()
         for (int i = 0; i < m_fields.size(); ++i)
             if (!m_fields[i].nullable && isNull(m_buffer[i]))
                 throw DatabaseError(QStringLiteral("Field '%1' must have a value").arg(m_fields[i].name));
+        // Text the database would refuse is refused here, before the row enters the cache: a row
+        // left pending by a failed write-back would hold its key and block the next one.
+        for (const QVariant &v : std::as_const(m_buffer))
+            if (v.metaType().id() == QMetaType::QString && !WinText::representable(v.toString()))
+                throw unrepresentableText(v.toString());
         checkKeyUnique(m_current);
     } catch (const SilentAbort &) {
         throw;

@@ -86,6 +86,25 @@ QString connectionStringFor(const QString &serverAddress, const QString &windows
     return serverAddress + QLatin1Char(':') + SuitePaths::mapForServer(windowsPath);
 }
 
+QString serverAddressProblem(const QString &serverAddress)
+{
+    QString shown;
+    bool control = false;
+    for (const QChar c : serverAddress) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7F) {
+            control = true;
+            shown += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
+        } else {
+            shown += c;
+        }
+    }
+    if (!control)
+        return {};
+    return QStringLiteral("O endereço do servidor na linha \"IP DO SERVIDOR CENTRAL\" do arquivo PRAXOLIN.INI tem "
+                          "caracteres de controle: \"%1\". Corrija o arquivo e abra o programa de novo.")
+        .arg(shown);
+}
+
 namespace {
 const QString kCentralPath = QStringLiteral("C:\\praxolin\\dados\\praxolin.bd");
 }
@@ -150,4 +169,5 @@ void CentralData::DataModuleCreate(const QString &serverAddress)
     SQLConnection1.close();
     m_databaseParameter = composeDatabaseParameter(serverAddress, kCentralPath);
     SQLConnection1.setDatabase(connectionStringFor(serverAddress, kCentralPath));
+    SQLConnection1.setUnavailable(serverAddressProblem(serverAddress));
 }

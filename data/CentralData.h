@@ -19,6 +19,9 @@ QString clientLibraryFrom(QIODevice &in);
 // the address is empty, the server's path over TCP otherwise.
 QString composeDatabaseParameter(const QString &serverAddress, const QString &windowsPath);
 QString connectionStringFor(const QString &serverAddress, const QString &windowsPath);
+// Why the configured server address cannot name any server (a control character, such as a NUL
+// byte, in the configuration file); empty when it can.
+QString serverAddressProblem(const QString &serverAddress);
 
 // The central data module: the one connection to the suite's central database and every cached
 // table and query object through which the windows read and write it.

@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QScopeGuard>
+#include <QStringDecoder>
 #include <QTime>
 #include <firebird/Interface.h>
 
@@ -20,11 +21,16 @@ namespace {
 
 IMaster *master() { return fb_get_master_interface(); }
 
+// The engine's messages carry this connection's texts in Windows-1252, but file and host names as
+// the system spells them, in UTF-8 here: a message that is valid UTF-8 is read as UTF-8.
 QString statusText(IStatus *status)
 {
     char buf[2048];
     master()->getUtilInterface()->formatStatus(buf, sizeof buf, status);
-    return WinText::decode(QByteArray(buf)).trimmed();
+    const QByteArray bytes(buf);
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = utf8.decode(bytes);
+    return (utf8.hasError() ? WinText::decode(bytes) : text).trimmed();
 }
 
 long gdsCodeOf(IStatus *status)
@@ -93,6 +99,13 @@ Field::Type fieldTypeOf(unsigned sqlType, int scale, unsigned charSet)
 } // namespace
 
 // ---------------------------------------------------------------------------------------------
+
+DatabaseError unrepresentableText(const QString &text)
+{
+    return DatabaseError(QStringLiteral("O texto \"%1\" tem caracteres que a página de código Windows-1252 não "
+                                        "representa; nada foi gravado.")
+                             .arg(text.left(60)));
+}
 
 int RowSet::indexOf(const QString &name) const
 {
@@ -470,6 +483,7 @@ Connection::~Connection() = default;
 void Connection::setDatabase(const QString &database)
 {
     m_database = database;
+    m_unavailable.clear();
 }
 
 void Connection::setCredentials(const QString &user, const QString &password)
@@ -509,6 +523,8 @@ void Connection::open()
 {
     if (d->attachment)
         return;
+    if (!m_unavailable.isEmpty())
+        throw DatabaseError(m_unavailable);
     IXpbBuilder *dpb = makeDpb(m_user, m_password, m_role, 0);
     const QByteArray path = pathBytes(m_database);
     RoundTrips::add();
@@ -613,11 +629,7 @@ namespace {
 // Text the suite's code page cannot hold is refused rather than stored changed.
 void checkRepresentable(const QString &sql, const QVariantList &params)
 {
-    auto refuse = [](const QString &text) {
-        throw DatabaseError(QStringLiteral("O texto \"%1\" tem caracteres que a página de código Windows-1252 não "
-                                           "representa; nada foi gravado.")
-                                .arg(text.left(60)));
-    };
+    auto refuse = [](const QString &text) { throw unrepresentableText(text); };
     if (!WinText::representable(sql))
         refuse(sql);
     for (const QVariant &p : params)

@@ -23,6 +23,9 @@ private:
     long m_gdsCode;
 };
 
+// The refusal of a text that the suite's code page cannot hold: nothing of it is stored.
+DatabaseError unrepresentableText(const QString &text);
+
 // A column of a result as the database describes it.
 struct Field {
     enum Type { Text, FixedText, Integer, BigInt, Numeric, Double, Date, Time, Timestamp, Blob, Boolean, Other };
@@ -61,6 +64,9 @@ public:
     // "path" opens the file through the embedded engine; "host:path" or "host/port:path" a server.
     void setDatabase(const QString &database);
     QString database() const { return m_database; }
+    // No database can be reached with what was configured: every open raises `reason` until
+    // another database is set.
+    void setUnavailable(const QString &reason) { m_unavailable = reason; }
     void setCredentials(const QString &user, const QString &password);
     void setRole(const QString &role) { m_role = role; }
     void setCharSet(const QString &charSet) { m_charSet = charSet; }   // the connection's declared set
@@ -99,6 +105,7 @@ private:
     struct Impl;
     QString m_name;
     QString m_database;
+    QString m_unavailable;
     QString m_user = QStringLiteral("sysdba");
     QString m_password = QStringLiteral("tulipgate");
     QString m_role;

@@ -46,4 +46,6 @@ void InterfaceData::DataModuleCreate(const QString &serverAddress, const QString
     SQLConnection2.close();
     m_param2 = composeDatabaseParameter(serverAddress, path2);
     SQLConnection2.setDatabase(connectionStringFor(serverAddress, path2));
+    for (Connection *c : {&SQLConnection1, &SQLConnection2})
+        c->setUnavailable(serverAddressProblem(serverAddress));
 }

@@ -12,14 +12,19 @@ namespace ErrorReporter {
 
 QString logFilePath() { return SuitePaths::suiteRoot() + QStringLiteral("/convenios-erros.log"); }
 
-void report(const QString &message)
+void log(const QString &message)
 {
-    QFile log(logFilePath());
-    if (log.open(QIODevice::Append | QIODevice::Text)) {
-        QTextStream out(&log);
+    QFile file(logFilePath());
+    if (file.open(QIODevice::Append | QIODevice::Text)) {
+        QTextStream out(&file);
         out << QDateTime::currentDateTime().toString(Qt::ISODate) << ' ' << QString(message).replace('\r', ' ')
             << '\n';
     }
+}
+
+void report(const QString &message)
+{
+    log(message);
     Messages::show(message);
 }
 
@@ -43,6 +48,26 @@ bool guard(const std::function<void()> &body)
         return false;
     } catch (...) {
         report(messageOf(std::current_exception()));
+        return false;
+    }
+}
+
+bool guardRepeated(QString &lastFailure, const std::function<void()> &body)
+{
+    try {
+        body();
+        lastFailure.clear();
+        return true;
+    } catch (const SilentAbort &) {
+        return false;
+    } catch (...) {
+        const QString message = messageOf(std::current_exception());
+        if (message == lastFailure) {
+            log(message);
+        } else {
+            lastFailure = message;
+            report(message);
+        }
         return false;
     }
 }

@@ -9,12 +9,20 @@ namespace ErrorReporter {
 
 // Shows and logs a failure.
 void report(const QString &message);
+// Only logs it.
+void log(const QString &message);
 
 // The message of any exception, as shown to the user.
 QString messageOf(const std::exception_ptr &error);
 
 // Runs a handler body; a failure ends only that body and is reported. Returns false on failure.
 bool guard(const std::function<void()> &body);
+
+// As guard, for work that runs again by itself (each time the window is activated): a failure with
+// the same message as the last one recorded in `lastFailure` is only logged, so a database that
+// stays unreachable is shown once rather than after every box that reported it. A success forgets
+// the last failure.
+bool guardRepeated(QString &lastFailure, const std::function<void()> &body);
 
 QString logFilePath();
 

@@ -1,5 +1,7 @@
 #include "platform/Messages.h"
 
+#include "platform/ShutdownSignals.h"
+
 #include <QApplication>
 #include <QFile>
 #include <QMessageBox>
@@ -19,6 +21,9 @@ namespace Messages {
 
 void show(const QString &text)
 {
+    // The session is ending the program: no box may hold it up (failures are still logged).
+    if (ShutdownSignals::requested())
+        return;
     // A program run by a test script writes its messages to a file instead of waiting for a person.
     const QString logPath = qEnvironmentVariable("CONVENIOS_MESSAGE_LOG");
     if (!logPath.isEmpty() && !g_intercepting) {
@@ -41,6 +46,8 @@ void show(const QString &text)
 
 bool confirmDelete(const QString &text)
 {
+    if (ShutdownSignals::requested())
+        return false;
     if (g_intercepting)
         return g_interceptor.onConfirm ? g_interceptor.onConfirm(text) : true;
     QMessageBox box(QMessageBox::Question, windowTitle(), text, QMessageBox::Ok | QMessageBox::Cancel,

@@ -3,6 +3,7 @@
 #include "platform/SuitePaths.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 
 namespace {
@@ -36,9 +37,25 @@ QStringList splitCommandLine(const QString &commandLine)
     return words;
 }
 
+namespace {
+// As Windows reads a command line whose program path has blanks and no quotes: the shortest text
+// up to a blank that names an existing file is the program, the rest its arguments.
+QStringList programAndArguments(const QString &commandLine)
+{
+    if (!commandLine.contains(QLatin1Char('"'))) {
+        for (qsizetype i = commandLine.indexOf(QLatin1Char(' ')); i > 0; i = commandLine.indexOf(QLatin1Char(' '), i + 1)) {
+            const QString candidate = commandLine.left(i);
+            if (QFileInfo(SuitePaths::map(candidate)).isFile())
+                return QStringList{candidate} + splitCommandLine(commandLine.mid(i));
+        }
+    }
+    return splitCommandLine(commandLine);
+}
+}
+
 bool start(const QString &commandLine)
 {
-    QStringList words = splitCommandLine(commandLine);
+    QStringList words = programAndArguments(commandLine);
     if (words.isEmpty())
         return false;
     const QString program = SuitePaths::map(words.takeFirst());

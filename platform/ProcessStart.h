@@ -5,7 +5,8 @@
 
 // Starts a sibling program by command line and goes on without waiting for it, as the suite's
 // programs do on Windows: the line is split at blanks (double quotes group), the first word is the
-// program, and the new process gets this program's current folder as its own.
+// program (or, unquoted, the shortest text up to a blank that names an existing file, so a folder
+// with a blank in its name works), and the new process gets this program's current folder.
 namespace ProcessStart {
 
 QStringList splitCommandLine(const QString &commandLine);

@@ -9,6 +9,9 @@
 
 #include <QFile>
 
+#include <cerrno>
+#include <system_error>
+
 using SqlText::quoted;
 
 namespace QuitacaoConvenio {
@@ -106,7 +109,11 @@ void Rastro::grava(const QString &linha)
     // emptying the file first, without freeing and allocating its block again for every order (on a
     // disk mounted with discard, each freed block is a wait for the disk).
     auto falha = [this] {
-        const QString erro = m_file.errorString();
+        // A step that failed without a reason of its own (a seek on a device) gives the system's.
+        const int sistema = errno;
+        const QString erro = m_file.error() != QFileDevice::NoError
+                                 ? m_file.errorString()
+                                 : QString::fromStdString(std::generic_category().message(sistema));
         m_file.close();
         throw std::runtime_error(
             QStringLiteral("Não foi possível gravar o arquivo %1: %2").arg(m_file.fileName(), erro).toStdString());
@@ -115,7 +122,8 @@ void Rastro::grava(const QString &linha)
         falha();
     const QByteArray bytes = WinText::encode(linha) + "\r\n";
     const bool sobra = m_file.size() > bytes.size();
-    if (!m_file.seek(0) || m_file.write(bytes) != bytes.size() || !m_file.flush() ||
+    // A device (a named pipe, a full test device) has no start to go back to: the line is written on.
+    if ((!m_file.isSequential() && !m_file.seek(0)) || m_file.write(bytes) != bytes.size() || !m_file.flush() ||
         (sobra && !m_file.resize(bytes.size())))
         falha();
 }

@@ -29,21 +29,6 @@ class TstFaultsServer : public QObject {
         return ok;
     }
 
-    QString snapshot(TestSuite &suite)
-    {
-        QStringList out;
-        for (const QString &sql : {QStringLiteral("select NPEDIDO, PAGO, DATAPAGAMENTO from PEDIDOS order by 1"),
-                                   QStringLiteral("select NPEDIDO, DATAPAGTO, VALORPAGO from PAGPEDID order by 1"),
-                                   QStringLiteral("select CODMOVCX, NPEDIDO, VALOR from MOVCAIXA order by 1")})
-            for (const auto &row : suite.central().query(sql).rows) {
-                QStringList cells;
-                for (const QVariant &v : row)
-                    cells << v.toString();
-                out << cells.join('|');
-            }
-        return out.join('\n');
-    }
-
     void seed(TestSuite &suite)
     {
         Connection &c = suite.central();
@@ -83,7 +68,7 @@ private slots:
     {
         TestSuite suite({address(), QString()});
         seed(suite);
-        const QString before = snapshot(suite);
+        const QString before = suite.settlementSnapshot();
         suite.central().close();
 
         CentralData dm(address());
@@ -105,7 +90,7 @@ private slots:
         QVERIFY(stopped);
 
         QVERIFY(server(QStringLiteral("start")));
-        QCOMPARE(snapshot(suite), before);
+        QCOMPARE(suite.settlementSnapshot(), before);
 
         // The same program goes on: its connection attaches again by itself.
         QuitaConvenio(dm, caixa(), QDate(2026, 11, 1), QDate(2026, 11, 30), QDate(2026, 12, 5));
@@ -125,7 +110,7 @@ private slots:
         QFETCH(QString, target);
         TestSuite suite({address(), QString()});
         seed(suite);
-        const QString before = snapshot(suite);
+        const QString before = suite.settlementSnapshot();
         QVERIFY(QFile::link(target, suite.path(QStringLiteral("QUITACONV.TXT"))));
         CentralData dm(address());
         try {
@@ -134,7 +119,7 @@ private slots:
         } catch (const std::runtime_error &e) {
             QVERIFY2(QString::fromUtf8(e.what()).contains(QStringLiteral("QUITACONV.TXT")), e.what());
         }
-        QCOMPARE(snapshot(suite), before);
+        QCOMPARE(suite.settlementSnapshot(), before);
     }
 };
 

@@ -117,6 +117,24 @@ private slots:
         QVERIFY(commandsEnabled());
     }
 
+    void quitarWithoutTheInterfaceDatabaseReportsOnlyItsCause()
+    {
+        start({QStringLiteral("Beta & Cia")});
+        suite->iface().close();
+        QVERIFY(QFile::remove(suite->interfacePath()));
+        form().BotQuitaConvenio->click();
+        QCOMPARE(messages->messages.size(), 1);
+        const QString cause = messages->messages[0];
+        confirmPeriod(QStringLiteral("01/11/26"), QStringLiteral("30/11/26"), QStringLiteral("05/12/26"));
+        // Confirming meets the same cause again, and nothing else.
+        for (const QString &m : std::as_const(messages->messages))
+            QCOMPARE(m, cause);
+        QVERIFY(form().PainelPeriodo3->isVisible());
+        QCOMPARE(suite->count(QStringLiteral("PEDIDOS"), QStringLiteral("DATAPAGAMENTO is not null")), 0);
+        form().PainelPeriodo3->BotCancTotConv->click();
+        QVERIFY(commandsEnabled());
+    }
+
     void extratoOpensTheStatementModally()
     {
         start({QStringLiteral("Beta & Cia")});

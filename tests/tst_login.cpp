@@ -1,6 +1,7 @@
 // The login panel, the workstation check and the "Desc./Classe" start, driven offscreen against
 // fixture users whose names and passwords are coded as the suite stores them.
 #include "app/CodificaSenha.h"
+#include "app/Configuracao.h"
 #include "app/Estacao.h"
 #include "app/FormConvenios.h"
 #include "app/Globais.h"
@@ -119,6 +120,20 @@ private slots:
             QCOMPARE(QApplication::focusWidget()->objectName(), focus);
             QCOMPARE(panel().EditSenhaU->text(), password);   // the boxes stay as typed
         }
+    }
+
+    void enterAfterTheLoginStaysOnTheRegister()
+    {
+        start();
+        type(QStringLiteral("ADMIN"), QStringLiteral("123"));
+        QTest::keyClick(panel().EditSenhaU, Qt::Key_Return);
+        QVERIFY(form().PainelConvenios->isVisible());
+        QWidget *focus = QApplication::focusWidget();
+        QVERIFY(focus);
+        QVERIFY2(focus->isVisible() && form().registro->isAncestorOf(focus), qPrintable(focus->objectName()));
+        // Enter where the user now is must not log in again.
+        QTest::keyClick(focus, Qt::Key_Return);
+        QVERIFY2(messages->messages.isEmpty(), qPrintable(messages->messages.join('|')));
     }
 
     void emptyNameNeverTouchesTheDatabase()
@@ -252,18 +267,28 @@ private slots:
         QVERIFY(!panel().isVisible());
     }
 
+    void descClasseStartsRebatexOnTheCurrentConvenio_data()
+    {
+        QTest::addColumn<QString>("folder");   // the program's folder within the suite; empty: the suite's
+        QTest::newRow("suite folder") << "";
+        QTest::newRow("folder with blanks") << "Programas da Farmácia";
+    }
+
     void descClasseStartsRebatexOnTheCurrentConvenio()
     {
+        QFETCH(QString, folder);
+        const QString rebatex = suite->path(folder.isEmpty() ? QStringLiteral("Rebatex.exe") : folder + "/Rebatex.exe");
         // A stand-in for the discount program that records the arguments it receives.
         const QString received = suite->path(QStringLiteral("rebatex-args.txt"));
-        suite->writeFile(QStringLiteral("Rebatex.exe"),
+        suite->writeFile(QFileInfo(rebatex).absoluteFilePath().mid(suite->root().size() + 1),
                          QStringLiteral("#!/bin/sh\nfor a in \"$@\"; do echo \"$a\" >> '%1'; done\n").arg(received).toUtf8());
-        QFile::setPermissions(suite->path(QStringLiteral("Rebatex.exe")),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::setPermissions(rebatex, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         suite->writeLogon(QStringLiteral("ADMIN"));
         program = std::make_unique<Program>();
         QVERIFY(program->create({QStringLiteral("Drogaria São José")}));
         program->show();
+        if (!folder.isEmpty())
+            Configuracao.PastaPrograma = QFileInfo(rebatex).absolutePath() + QLatin1Char('/');
         form().BitBtn1->click();
         auto arguments = [&] {
             QFile f(received);

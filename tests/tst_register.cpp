@@ -14,6 +14,7 @@
 #include "tests/support/ProgramFixture.h"
 
 #include <QHeaderView>
+#include <QWindow>
 #include <QtTest>
 
 using Nav = DBNavigator::Button;
@@ -235,6 +236,63 @@ private slots:
         QCOMPARE(stored(QStringLiteral("CIDADE"), 1).toString(), QStringLiteral("Sorocaba"));
         QCOMPARE(stored(QStringLiteral("TIPO"), 1).toString(), QStringLiteral("Particular"));
         QVERIFY(messages->messages.isEmpty());
+    }
+
+    void returningFromAnotherApplicationKeepsTheEdit()
+    {
+        start();
+        click(Nav::Edit);
+        enter(reg().DBEditCidConv);
+        replaceText(QStringLiteral("Sorocaba"));
+        // Another application takes the focus (a window that is none of the program's) and the
+        // user comes back.
+        QWindow other;
+        other.show();
+        other.requestActivate();
+        QTRY_COMPARE(QGuiApplication::focusWindow(), &other);
+        QApplication::setActiveWindow(nullptr);
+        form().activateWindow();
+        QApplication::setActiveWindow(&form());
+        QTRY_VERIFY(form().isActiveWindow());
+        QVERIFY(fieldsEnabled());
+        QCOMPARE(convenios().state(), CachedTable::State::Edit);
+        enter(reg().DBEditBairroConv);
+        replaceText(QStringLiteral("Centro"));
+        click(Nav::Post);
+        QCOMPARE(stored(QStringLiteral("CIDADE"), 1).toString(), QStringLiteral("Sorocaba"));
+        QCOMPARE(stored(QStringLiteral("BAIRRO"), 1).toString(), QStringLiteral("Centro"));
+        QVERIFY(messages->messages.isEmpty());
+
+        // A window of the program still counts as the program's own activation.
+        click(Nav::Edit);
+        reactivate();
+        QVERIFY(!fieldsEnabled());
+        click(Nav::Cancel);
+    }
+
+    void textOutsideTheCodePageIsRefusedBeforeItIsKept()
+    {
+        start();
+        click(Nav::Insert);
+        QCOMPARE(reg().DBEdit2->text(), QStringLiteral("8"));
+        type(QStringLiteral("Ωmega"));
+        click(Nav::Post);
+        QCOMPARE(messages->messages.size(), 1);
+        QVERIFY2(messages->messages[0].contains(QStringLiteral("Windows-1252")), qPrintable(messages->messages[0]));
+        // Still being typed, nothing waiting to be written: the user corrects it or gives it up.
+        QCOMPARE(convenios().state(), CachedTable::State::Insert);
+        QVERIFY(!convenios().hasPendingUpdates());
+        click(Nav::Cancel);
+        QCOMPARE(convenios().recordCount(), 3);
+
+        // The next convênio gets the same free code and is stored.
+        click(Nav::Insert);
+        QCOMPARE(reg().DBEdit2->text(), QStringLiteral("8"));
+        type(QStringLiteral("Omega"));
+        click(Nav::Post);
+        QCOMPARE(messages->messages.size(), 1);
+        QCOMPARE(stored(QStringLiteral("CONVENIO"), 8).toString(), QStringLiteral("Omega"));
+        QVERIFY(!convenios().hasPendingUpdates());
     }
 
     void movingAwayPostsAChangedRowAndDropsAnUntouchedOne_data()

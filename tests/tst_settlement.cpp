@@ -11,6 +11,9 @@
 
 #include <QtTest>
 
+#include <cerrno>
+#include <system_error>
+
 using namespace QuitacaoConvenio;
 
 class TstSettlement : public QObject {
@@ -243,6 +246,23 @@ private slots:
         QuitaConvenio(*dm, caixa(), di, df, QDate(2026, 12, 6));
         QCOMPARE(suite->count(QStringLiteral("PEDIDOS"), QStringLiteral("DATAPAGAMENTO = '2026-12-06'")), 3);
         QCOMPARE(suite->count(QStringLiteral("MOVCAIXA")), 3);
+    }
+
+    void traceFileFailureGivesTheSystemsReason()
+    {
+        // A trace file on a full disk: the device that is always full stands for it.
+        const QString path = suite->path(QStringLiteral("QUITACONV.TXT"));
+        QFile::remove(path);
+        QVERIFY(QFile::link(QStringLiteral("/dev/full"), path));
+        Rastro rastro(path);
+        try {
+            rastro.grava(QStringLiteral("Update PAGPEDID set DATAPAGTO = '12/05/26'"));
+            QFAIL("a full disk cannot take the trace");
+        } catch (const std::runtime_error &e) {
+            const QString message = QString::fromUtf8(e.what());
+            QVERIFY2(message.contains(QString::fromStdString(std::generic_category().message(ENOSPC))), e.what());
+            QVERIFY2(message.contains(QStringLiteral("QUITACONV.TXT")), e.what());
+        }
     }
 
     void convenioSettlementWithoutTheCashRegisterPostsNothing()

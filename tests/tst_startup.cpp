@@ -14,6 +14,7 @@
 #include "register/RegisterPanel.h"
 #include "tests/support/ProgramFixture.h"
 
+#include <QMessageBox>
 #include <QProcess>
 #include <QtTest>
 
@@ -232,6 +233,64 @@ private slots:
                      messages->messages.first().contains(QStringLiteral("I/O error")),
                  qPrintable(messages->messages.first()));
         QVERIFY(QFile::exists(suite->path(QStringLiteral("convenios-erros.log"))));
+    }
+
+    void unreachableDatabaseIsShownOnceAndTheUserCanLeave()
+    {
+        suite->central().close();
+        QFile::remove(suite->centralPath());
+        messages.reset();   // real message boxes, as the user gets them
+        // The window manager's part: the box is answered and the focus goes back to the main window.
+        QStringList shown;
+        QTimer windowManager;
+        connect(&windowManager, &QTimer::timeout, this, [&] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                shown << box->text();
+                box->accept();
+                if (program && program->form)
+                    QApplication::setActiveWindow(program->form.get());
+            }
+        });
+        windowManager.start(20);
+        start();
+        QTest::qWait(1000);
+        QCOMPARE(shown.size(), 1);
+        QVERIFY(form().PainelLogin->isVisible());
+        QTest::mouseClick(form().PainelLogin->BotCancSenha, Qt::LeftButton);
+        QVERIFY(!form().isVisible());
+        QCOMPARE(shown.size(), 1);
+    }
+
+    void serverAddressWithForeignBytes_data()
+    {
+        QTest::addColumn<QByteArray>("address");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("NUL byte") << QByteArray("10.0.0.5\0lixo", 13) << "\"10.0.0.5\\x00lixo\"";
+        QTest::newRow("bytes of no host") << QByteArray("\xff\xfe") << "ÿþ";
+    }
+
+    void serverAddressWithForeignBytes()
+    {
+        QFETCH(QByteArray, address);
+        QFETCH(QString, shown);
+        QFile ini(suite->path(QStringLiteral("PRAXOLIN.INI")));
+        QVERIFY(ini.open(QIODevice::ReadOnly));
+        QByteArray text = ini.readAll();
+        ini.close();
+        const QByteArray key = "IP DO SERVIDOR CENTRAL.........................:";
+        const qsizetype at = text.indexOf(key);
+        QVERIFY(at >= 0);
+        text.insert(at + key.size() + 1, address);
+        suite->writeFile(QStringLiteral("PRAXOLIN.INI"), text);
+        start();
+        QVERIFY(!messages->messages.isEmpty());
+        const QString first = messages->messages.first();
+        QVERIFY2(first.contains(shown), qPrintable(first));
+        QVERIFY2(!first.contains(QStringLiteral("Ã")), qPrintable(first));
+        if (address.contains('\0'))
+            QVERIFY2(first.contains(QStringLiteral("IP DO SERVIDOR CENTRAL")), qPrintable(first));
+        // Shown once, however often the window asks the database again.
+        QCOMPARE(messages->messages.count(first), 1);
     }
 
     void clientLibrary_data()

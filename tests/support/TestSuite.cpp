@@ -104,6 +104,21 @@ int TestSuite::count(const QString &table, const QString &where)
     return scalar(sql).toInt();
 }
 
+QString TestSuite::settlementSnapshot()
+{
+    QStringList out;
+    for (const QString &sql : {QStringLiteral("select NPEDIDO, PAGO, DATAPAGAMENTO from PEDIDOS order by 1"),
+                               QStringLiteral("select NPEDIDO, DATAPAGTO, VALORPAGO from PAGPEDID order by 1"),
+                               QStringLiteral("select CODMOVCX, NPEDIDO, VALOR from MOVCAIXA order by 1")})
+        for (const auto &row : central().query(sql).rows) {
+            QStringList cells;
+            for (const QVariant &v : row)
+                cells << v.toString();
+            out << cells.join('|');
+        }
+    return out.join('\n');
+}
+
 void TestSuite::writeFile(const QString &relative, const QByteArray &content)
 {
     QFile f(path(relative));

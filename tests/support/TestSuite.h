@@ -30,6 +30,9 @@ public:
     void execInterface(const QString &sql);
     QVariant scalar(const QString &sql);            // first column of the first row (central)
     int count(const QString &table, const QString &where = {});
+    // What a settlement changes (orders, instalments, cash movements), one line per row, to compare
+    // before and after.
+    QString settlementSnapshot();
 
     // A small register: categories, payment forms, routes, convênios "Alfa Ltda" (1), "Beta & Cia"
     // (2), "Drogaria São José" (7); users ADMIN/123 and MARIA/abc with the right to the module and
