@@ -4,9 +4,11 @@
 #include "app/Configuracao.h"
 #include "app/FormConvenios.h"
 #include "app/Globais.h"
+#include "app/VerificaEsquema.h"
 #include "data/CentralData.h"
 #include "data/InterfaceData.h"
 #include "platform/ErrorReporter.h"
+#include "platform/SuitePaths.h"
 
 Program::Program() = default;
 
@@ -35,7 +37,13 @@ bool Program::create(const QStringList &args)
     return true;
 }
 
-void Program::show() { form->show(); }
+void Program::show()
+{
+    form->show();
+    // Showing opened the register; without that connection there is nothing to check.
+    if (dm->SQLConnection1.isOpen())
+        verificaEsquema(dm->SQLConnection1, SuitePaths::suiteRoot(), Configuracao.IpServidorCentral);
+}
 
 int runProgram(int argc, char **argv)
 {

@@ -12,14 +12,19 @@ namespace ErrorReporter {
 
 QString logFilePath() { return SuitePaths::suiteRoot() + QStringLiteral("/convenios-erros.log"); }
 
-void report(const QString &message)
+void log(const QString &message)
 {
-    QFile log(logFilePath());
-    if (log.open(QIODevice::Append | QIODevice::Text)) {
-        QTextStream out(&log);
+    QFile file(logFilePath());
+    if (file.open(QIODevice::Append | QIODevice::Text)) {
+        QTextStream out(&file);
         out << QDateTime::currentDateTime().toString(Qt::ISODate) << ' ' << QString(message).replace('\r', ' ')
             << '\n';
     }
+}
+
+void report(const QString &message)
+{
+    log(message);
     Messages::show(message);
 }
 

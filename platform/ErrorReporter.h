@@ -10,6 +10,9 @@ namespace ErrorReporter {
 // Shows and logs a failure.
 void report(const QString &message);
 
+// Only appends the message to the log, for what must not stop the user.
+void log(const QString &message);
+
 // The message of any exception, as shown to the user.
 QString messageOf(const std::exception_ptr &error);
 

@@ -6,10 +6,12 @@
 // and layout, which the floor does not contain. Then the growth figures and the peak memory.
 //
 //   convenios-bench --suite DIR [--small DIR] [--work DIR] [--runs N] [--only WORD,...] [--statements]
+//                   [--old-style DIR --upgraded DIR]
 //
 // DIR is left as it is: the program runs on a copy in the work folder, whose databases are put back
 // from DIR before each run that changes them. --small names a second scale suite (100,000 orders)
-// for the statement's growth figure. Runs offscreen.
+// for the statement's growth figure; --old-style and --upgraded name the same-sized suite made like
+// the old programs', before and after praxolin-setup --upgrade. Runs offscreen.
 #include "app/Application.h"
 #include "app/FormConvenios.h"
 #include "app/Globais.h"
@@ -277,9 +279,15 @@ public:
     // Quitar on a settlement convênio with the cash register's arguments: from the period dialog's
     // OK (open-order check, orders marked paid, instalments, one cash movement per order) to the
     // success message.
-    void settlement(int size, int runs)
+    // With `days`, only the orders of the period's first days are settled (on the old-style suite
+    // before --upgrade, where each order costs scans of the large tables).
+    Figure settlement(int size, int runs, const QString &suffix = {}, int days = 0)
     {
-        const ScaleData::Set set = settlementSet(size);
+        ScaleData::Set set = settlementSet(size);
+        if (days > 0) {
+            set.last = set.first.addDays(days - 1);
+            set.openOrders = ordersOf(set);
+        }
         Samples samples;
         for (int r = 0; r < runs; ++r) {
             restore();
@@ -305,7 +313,28 @@ public:
             samples.add(ms, floorOf(statements));
             m_floor.detach();
         }
-        addPerOrder(QStringLiteral("settlement Quitar, %1 orders").arg(size), samples, size);
+        if (days > 0)
+            return addPerOrder(QStringLiteral("settlement Quitar, %1 of %2 orders%3").arg(set.openOrders).arg(size).arg(suffix),
+                               samples, set.openOrders,
+                               QStringLiteral(", ~%1 s for %2").arg(median(samples.program) / set.openOrders * size / 1000, 0, 'f', 0).arg(size));
+        return addPerOrder(QStringLiteral("settlement Quitar, %1 orders%2").arg(size).arg(suffix), samples, size);
+    }
+
+    // Quitar of 1,000 orders on a suite the old programs made (no character set, keys only), before
+    // and after --upgrade, beside the same settlement on the set-up tool's suite of the same size.
+    // Before the upgrade one run settles the orders of the period's first day only.
+    void oldStyle(const QString &setupSuite, const QString &oldSuite, const QString &upgradedSuite)
+    {
+        useSuite(oldSuite);
+        settlement(1000, 1, QStringLiteral(", old-style before --upgrade"), 1);
+        useSuite(upgradedSuite);
+        const Figure after = settlement(1000, m_runs, QStringLiteral(", old-style after --upgrade"));
+        useSuite(setupSuite);
+        const Figure own = settlement(1000, m_runs, QStringLiteral(", set-up tool's suite, %1 orders").arg(m_orders));
+        const QString name = QStringLiteral("old-style after --upgrade / set-up tool's suite");
+        m_figures << Figure{name, own.program > 0 ? after.program / own.program : 0, 0, 0, QStringLiteral("target <= 1.25")};
+        out() << QStringLiteral("%1 %2  target <= 1.25\n").arg(name.leftJustified(58)).arg(m_figures.last().program, 10, 'f', 2);
+        out().flush();
     }
 
     // The statement's "Quitar todos os pedidos do período especificado" on a settlement convênio's
@@ -584,8 +613,9 @@ private:
         Connection c(QStringLiteral("bench-check"));
         c.setDatabase(connectionStringFor(QString(), QStringLiteral("C:\\praxolin\\dados\\praxolin.bd")));
         const QString convenio = set.convenio;
-        const int open = c.query(QStringLiteral("select count(*) from PEDIDOS where CONVENIO = ? and DATAPAGAMENTO is null"),
-                                 {convenio})
+        const int open = c.query(QStringLiteral("select count(*) from PEDIDOS where CONVENIO = ? and DATAPAGAMENTO is null "
+                                                "and DATAPEDIDO between ? and ?"),
+                                 {convenio, set.first, set.last})
                              .rows[0][0]
                              .toInt();
         const int posted =
@@ -641,11 +671,23 @@ private:
         out().flush();
     }
 
-    void addPerOrder(const QString &name, const Samples &samples, int orders)
+    Figure addPerOrder(const QString &name, const Samples &samples, int orders, const QString &more = {})
     {
         const double pm = median(samples.program), fm = median(samples.floor);
         add(name, samples,
-            QStringLiteral("%1 ms/order (floor %2)").arg(pm / orders, 0, 'f', 3).arg(fm / orders, 0, 'f', 3));
+            QStringLiteral("%1 ms/order (floor %2)%3").arg(pm / orders, 0, 'f', 3).arg(fm / orders, 0, 'f', 3).arg(more));
+        return Figure{name, pm, fm, median(samples.data), {}};
+    }
+
+    // The settlement set's orders in its (possibly shortened) period.
+    int ordersOf(const ScaleData::Set &set)
+    {
+        Connection c(QStringLiteral("bench-check"));
+        c.setDatabase(connectionStringFor(QString(), QStringLiteral("C:\\praxolin\\dados\\praxolin.bd")));
+        return c.query(QStringLiteral("select count(*) from PEDIDOS where CONVENIO = ? and DATAPEDIDO between ? and ?"),
+                       {set.convenio, set.first, set.last})
+            .rows[0][0]
+            .toInt();
     }
 
     QString m_suite;
@@ -695,11 +737,20 @@ int main(int argc, char **argv)
     const QCommandLineOption onlyOption(
         QStringLiteral("only"),
         QStringLiteral("Comma-separated figures to run: startup, statement, moves, quitar, period, posting, closing, "
-                       "document, filter, growth, memory."),
+                       "document, filter, growth, memory, upgrade."),
         QStringLiteral("LIST"));
     const QCommandLineOption statementsOption(
         QStringLiteral("statements"), QStringLiteral("Also print each statement's program and floor milliseconds."));
-    parser.addOptions({suiteOption, smallOption, workOption, runsOption, onlyOption, statementsOption});
+    const QCommandLineOption oldStyleOption(
+        QStringLiteral("old-style"),
+        QStringLiteral("A suite made like the old programs' (praxolin-setup --scale --old-style) with as many orders as "
+                       "--small, for the settlement before --upgrade."),
+        QStringLiteral("DIR"));
+    const QCommandLineOption upgradedOption(QStringLiteral("upgraded"),
+                                            QStringLiteral("The same old-style suite after praxolin-setup --upgrade."),
+                                            QStringLiteral("DIR"));
+    parser.addOptions({suiteOption, smallOption, workOption, runsOption, onlyOption, statementsOption, oldStyleOption,
+                       upgradedOption});
     parser.process(app);
     if (!parser.isSet(suiteOption)) {
         fprintf(stderr, "convenios-bench: --suite DIR is required\n");
@@ -758,6 +809,9 @@ int main(int argc, char **argv)
             bench.useSuite(QDir(parser.value(smallOption)).absolutePath());
             bench.statement(QStringLiteral(", %1 orders stored").arg(bench.orders()), false);
         }
+        if (wanted("upgrade") && parser.isSet(smallOption) && parser.isSet(oldStyleOption) && parser.isSet(upgradedOption))
+            bench.oldStyle(QDir(parser.value(smallOption)).absolutePath(), QDir(parser.value(oldStyleOption)).absolutePath(),
+                           QDir(parser.value(upgradedOption)).absolutePath());
     } catch (const std::exception &e) {
         fprintf(stderr, "convenios-bench: %s\n", e.what());
         return 1;
