@@ -4,6 +4,7 @@
 #include "app/Configuracao.h"
 #include "app/FormConvenios.h"
 #include "app/Globais.h"
+#include "app/VerificaEsquema.h"
 #include "data/CentralData.h"
 #include "data/InterfaceData.h"
 #include "data/EngineStop.h"
@@ -58,7 +59,13 @@ bool Program::create(const QStringList &args)
     return true;
 }
 
-void Program::show() { form->show(); }
+void Program::show()
+{
+    form->show();
+    // Showing opened the register; without that connection there is nothing to check.
+    if (dm->SQLConnection1.isOpen())
+        verificaEsquema(dm->SQLConnection1, SuitePaths::suiteRoot(), Configuracao.IpServidorCentral);
+}
 
 void Program::endBySignal()
 {

@@ -497,7 +497,8 @@ bool Connection::isOpen() const { return d->attachment != nullptr; }
 namespace {
 QByteArray pathBytes(const QString &database) { return database.toLocal8Bit(); }
 
-IXpbBuilder *makeDpb(const QString &user, const QString &password, const QString &role, int pageSize)
+IXpbBuilder *makeDpb(const QString &user, const QString &password, const QString &role, int pageSize,
+                     const QString &defaultCharSet = {})
 {
     IUtil *util = master()->getUtilInterface();
     IXpbBuilder *dpb = call([&](ThrowStatusWrapper *s) { return util->getXpbBuilder(s, IXpbBuilder::DPB, nullptr, 0); });
@@ -511,7 +512,7 @@ IXpbBuilder *makeDpb(const QString &user, const QString &password, const QString
             dpb->insertString(s, isc_dpb_sql_role_name, role.toUtf8().constData());
         if (pageSize > 0) {
             dpb->insertInt(s, isc_dpb_page_size, pageSize);
-            dpb->insertString(s, isc_dpb_set_db_charset, "WIN1252");
+            dpb->insertString(s, isc_dpb_set_db_charset, defaultCharSet.toLatin1().constData());
             dpb->insertInt(s, isc_dpb_sql_dialect, 3);
         }
     });
@@ -540,10 +541,10 @@ void Connection::open()
     dpb->dispose();
 }
 
-void Connection::createDatabase(int pageSize)
+void Connection::createDatabase(int pageSize, const QString &defaultCharSet)
 {
     close();
-    IXpbBuilder *dpb = makeDpb(m_user, m_password, QString(), pageSize);
+    IXpbBuilder *dpb = makeDpb(m_user, m_password, QString(), pageSize, defaultCharSet);
     const QByteArray path = pathBytes(m_database);
     RoundTrips::add();
     try {
@@ -835,6 +836,14 @@ void Connection::executeGrouped(const QStringList &statements, int *failed)
         d->dropIfDead();
         throw;
     }
+}
+
+QString Connection::plan(const QString &sql, const QVariantList &params)
+{
+    return runStatement(sql, params, [](ITransaction *, IStatement *stmt, IMessageMetadata *, unsigned char *) {
+        const char *text = call([&](ThrowStatusWrapper *s) { return stmt->getPlan(s, false); });
+        return QString::fromLatin1(text ? text : "").trimmed();
+    });
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -78,11 +78,14 @@ public:
     bool isOpen() const;
     void open();
     void close();
-    // Creates the database file (Windows-1252 by default) and leaves the connection open on it.
-    void createDatabase(int pageSize = 8192);
+    // Creates the database file and leaves the connection open on it. Its default character set is
+    // Windows-1252 unless another is named; "NONE" makes it the way the suite's old programs did.
+    void createDatabase(int pageSize = 8192, const QString &defaultCharSet = QStringLiteral("WIN1252"));
 
     RowSet query(const QString &sql, const QVariantList &params = {});
     int execute(const QString &sql, const QVariantList &params = {});   // rows affected
+    // The plan the optimizer chooses for a statement, without running it.
+    QString plan(const QString &sql, const QVariantList &params = {});
 
     // Runs statements that return no rows with one call to the server: one EXECUTE BLOCK that runs
     // each text with EXECUTE STATEMENT, in order, in the open transaction (or in one of its own).

@@ -1,5 +1,7 @@
 #include "data/Schema.h"
 
+#include "data/ModuleSchema.h"
+
 #include <QFile>
 
 namespace Schema {
@@ -72,16 +74,27 @@ static QString readResource(const QString &name)
 QString centralScript() { return readResource(QStringLiteral(":/schema/central.sql")); }
 QString interfaceScript() { return readResource(QStringLiteral(":/schema/interface.sql")); }
 
+namespace {
+void addModuleObjects(Connection &connection, ModuleSchema::Database database)
+{
+    const ModuleSchema::UpgradeResult r = ModuleSchema::upgrade(connection, database);
+    if (!r.problems.isEmpty())
+        throw std::runtime_error(r.problems.join(QStringLiteral("; ")).toStdString());
+}
+}
+
 void createCentral(Connection &connection)
 {
     connection.createDatabase();
     apply(connection, centralScript());
+    addModuleObjects(connection, ModuleSchema::Database::Central);
 }
 
 void createInterface(Connection &connection)
 {
     connection.createDatabase();
     apply(connection, interfaceScript());
+    addModuleObjects(connection, ModuleSchema::Database::Interface);
 }
 
 }

@@ -14,7 +14,8 @@ void apply(Connection &connection, const QString &script);
 QString centralScript();
 QString interfaceScript();
 
-// Creates the database file of the connection and builds the tables in it.
+// Creates the database file of the connection and builds the suite's tables in it, then this
+// module's own indexes and tables (data/ModuleSchema.h).
 void createCentral(Connection &connection);
 void createInterface(Connection &connection);
 

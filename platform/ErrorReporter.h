@@ -12,6 +12,9 @@ void report(const QString &message);
 // Only logs it.
 void log(const QString &message);
 
+// Only appends the message to the log, for what must not stop the user.
+void log(const QString &message);
+
 // The message of any exception, as shown to the user.
 QString messageOf(const std::exception_ptr &error);
 

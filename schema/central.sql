@@ -1,5 +1,7 @@
 -- Central database of the suite, as far as the convênio module reads and writes it.
--- Text columns take the database's default character set, WIN1252.
+-- Text columns take the database's default character set, WIN1252. Only the suite's tables and
+-- keys are here: the indexes and tables this module adds are listed in data/ModuleSchema.cpp, from
+-- which a new suite gets them after this script and an existing one through praxolin-setup --upgrade.
 
 CREATE TABLE CONVENIO (
   CODIGOCONVENIO INTEGER NOT NULL,
@@ -25,8 +27,6 @@ CREATE TABLE CONVENIO (
   ENTRA_COMISSAO VARCHAR(3),
   CONSTRAINT PK_CONVENIO PRIMARY KEY (CODIGOCONVENIO)
 );
-CREATE INDEX IX_CONVENIO_NOME ON CONVENIO (CONVENIO);
-CREATE DESCENDING INDEX IX_CONVENIO_CODIGO_DESC ON CONVENIO (CODIGOCONVENIO);
 
 CREATE TABLE USUARIOS (
   USUARIO VARCHAR(30) NOT NULL,
@@ -63,7 +63,6 @@ CREATE TABLE ESTACOES (
   CNPJ VARCHAR(14),
   CONSTRAINT PK_ESTACOES PRIMARY KEY (ESTACAO)
 );
-CREATE INDEX IX_ESTACOES_USUARIO ON ESTACOES COMPUTED BY (upper(USUARIO));
 
 CREATE TABLE FORMAPAG (
   FORMAPAGTO VARCHAR(20) NOT NULL,
@@ -148,10 +147,6 @@ CREATE TABLE PEDIDOS (
   FONEPACIENTE VARCHAR(30),
   CONSTRAINT PK_PEDIDOS PRIMARY KEY (ESTACAO, NPEDIDO)
 );
--- The statement, the settlements and the totals select a convênio's orders of a period. No other
--- index leads with DATAPEDIDO: with the index statistics of a database that grew from empty, the
--- optimizer would take a date index and read every convênio's orders of the period.
-CREATE INDEX IX_PEDIDOS_CONVENIO_DATA ON PEDIDOS (CONVENIO, DATAPEDIDO);
 
 CREATE TABLE PEDIFORM (
   ESTACAO VARCHAR(2) NOT NULL,
@@ -287,7 +282,7 @@ CREATE TABLE COMPEDID (
   CONSTRAINT PK_COMPEDID PRIMARY KEY (ESTACAO, NPEDIDO, NFORMULA, COMPONENTE)
 );
 
--- Payment instalments of the orders; the settlement finds them by ESTACAO||NPEDIDO.
+-- Payment instalments of the orders.
 CREATE TABLE PAGPEDID (
   ESTACAO VARCHAR(2) NOT NULL,
   NPEDIDO INTEGER NOT NULL,
@@ -299,7 +294,6 @@ CREATE TABLE PAGPEDID (
   VALORPAGO NUMERIC(15,2),
   CONSTRAINT PK_PAGPEDID PRIMARY KEY (ESTACAO, NPEDIDO, NPARCELA)
 );
-CREATE INDEX IX_PAGPEDID_PEDIDO ON PAGPEDID COMPUTED BY (ESTACAO||NPEDIDO);
 
 -- Cash-register movements, shared with the cash register. CODMOVCX is the key, so two
 -- workstations can never store the same code.
@@ -324,9 +318,6 @@ CREATE TABLE MOVCAIXA (
   DESCONTO NUMERIC(15,2),
   CONSTRAINT PK_MOVCAIXA PRIMARY KEY (CODMOVCX)
 );
-CREATE DESCENDING INDEX IX_MOVCAIXA_CODMOVCX_DESC ON MOVCAIXA (CODMOVCX);
-CREATE INDEX IX_MOVCAIXA_NPEDIDO ON MOVCAIXA (NPEDIDO);
-CREATE INDEX IX_MOVCAIXA_VALOR ON MOVCAIXA (VALOR);
 
 -- Receivable and payable accounts with their instalments.
 CREATE TABLE CONTASPR (
@@ -336,7 +327,6 @@ CREATE TABLE CONTASPR (
   DESCRICAO VARCHAR(60),
   CONSTRAINT PK_CONTASPR PRIMARY KEY (CODIGOCPR)
 );
-CREATE INDEX IX_CONTASPR_PEDIDO ON CONTASPR (CODIGOPEDIDO);
 
 CREATE TABLE PARCELAS (
   CODIGOCPR INTEGER NOT NULL,

@@ -6,10 +6,12 @@
 // and layout, which the floor does not contain. Then the growth figures and the peak memory.
 //
 //   convenios-bench --suite DIR [--small DIR] [--work DIR] [--runs N] [--only WORD,...] [--statements]
+//                   [--old-style DIR --upgraded DIR]
 //
 // DIR is left as it is: the program runs on a copy in the work folder, whose databases are put back
 // from DIR before each run that changes them. --small names a second scale suite (100,000 orders)
-// for the statement's growth figure. Runs offscreen.
+// for the statement's growth figure; --old-style and --upgraded name the same-sized suite made like
+// the old programs', before and after praxolin-setup --upgrade. Runs offscreen.
 #include "app/Application.h"
 #include "app/FormConvenios.h"
 #include "app/Globais.h"
@@ -152,6 +154,13 @@ struct Samples {
         floor << sql.floor;
         data << sql.data;
         trips << sql.trips;
+    }
+    void append(const Samples &more)
+    {
+        program << more.program;
+        floor << more.floor;
+        data << more.data;
+        trips << more.trips;
     }
 };
 
@@ -305,42 +314,46 @@ public:
                 QStringLiteral("key and detail panes %1 ms, the rest painting").arg(median(input), 0, 'f', 2));
     }
 
-    // Quitar on a settlement convênio with the cash register's arguments: from the period dialog's
-    // OK (open-order check, orders marked paid, instalments, one cash movement per order) to the
-    // success message.
+    // Quitar of a settlement convênio's orders (settle() below).
     void settlement(int size, int runs)
     {
-        const ScaleData::Set set = settlementSet(size);
-        Samples samples;
-        for (int r = 0; r < runs; ++r) {
-            restore();
-            auto p = start({set.convenio, QStringLiteral("1"), QStringLiteral("S1"), QStringLiteral("Dinheiro")});
-            if (p->dm->Convenios.text(QStringLiteral("CONVENIO")) != set.convenio)
-                fail(QStringLiteral("convênio %1 not current").arg(set.convenio));
-            p->form->BotQuitaConvenio->click();
-            setPeriod(set.first, set.last);
-            m_messages.clear();
-            StatementLog::clear();
-            QElapsedTimer t;
-            t.start();
-            const Trips trips;
-            p->form->PainelPeriodo3->BotTotaliza3->click();
-            pump();
-            const double ms = msSince(t);
-            const double calls = trips.since();
-            if (m_messages != QStringList{QStringLiteral("Procedimento concluído com sucesso.")})
-                fail(QStringLiteral("settlement: ") + m_messages.join(QStringLiteral(" | ")));
-            const auto statements = StatementLog::entries();
-            p.reset();
-            checkSettled(set, true);
-            if (m_measureFloor)
-                restore();
-            Sql sql = floorOf(statements);
-            sql.trips = calls;
-            samples.add(ms, sql);
-            m_floor.detach();
+        addPerOrder(QStringLiteral("settlement Quitar, %1 orders").arg(size), settle(settlementSet(size), runs), size);
+    }
+
+    // Quitar of 1,000 orders on a suite the old programs made (no character set, keys only), before
+    // and after --upgrade, beside the same settlement on the set-up tool's suite of the same size.
+    // Before the upgrade one run settles only the orders of the period's first day (each of them
+    // scans the large tables); after it, the runs alternate with those on the set-up tool's suite,
+    // so that both meet the same load of the machine.
+    void oldStyle(const QString &setupSuite, const QString &oldSuite, const QString &upgradedSuite)
+    {
+        const int size = 1000;
+        ScaleData::Set firstDay = settlementSet(size);
+        firstDay.last = firstDay.first;
+        useSuite(oldSuite);
+        firstDay.openOrders = ordersOf(firstDay);
+        const Samples before = settle(firstDay, 1);
+        addPerOrder(QStringLiteral("settlement Quitar, %1 of %2 orders, old-style before --upgrade").arg(firstDay.openOrders).arg(size),
+                    before, firstDay.openOrders,
+                    QStringLiteral(", ~%1 s for %2").arg(median(before.program) / firstDay.openOrders * size / 1000, 0, 'f', 0).arg(size));
+
+        Samples after, own;
+        for (int r = 0; r < m_runs; ++r) {
+            useSuite(upgradedSuite);
+            after.append(settle(settlementSet(size), 1));
+            useSuite(setupSuite);
+            own.append(settle(settlementSet(size), 1));
         }
-        addPerOrder(QStringLiteral("settlement Quitar, %1 orders").arg(size), samples, size);
+        addPerOrder(QStringLiteral("settlement Quitar, %1 orders, old-style after --upgrade").arg(size), after, size);
+        addPerOrder(QStringLiteral("settlement Quitar, %1 orders, set-up tool's suite, %2 orders").arg(size).arg(m_orders), own, size);
+        const QString name = QStringLiteral("old-style after --upgrade / set-up tool's suite");
+        const double ratio = median(after.program) / median(own.program);
+        m_figures << Figure{name, ratio, 0, 0, QStringLiteral("target <= 1.25")};
+        out() << QStringLiteral("%1 %2  target <= 1.25 (floors %3)\n")
+                     .arg(name.leftJustified(58))
+                     .arg(ratio, 10, 'f', 2)
+                     .arg(median(after.floor) / median(own.floor), 0, 'f', 2);
+        out().flush();
     }
 
     // The statement's "Quitar todos os pedidos do período especificado" on a settlement convênio's
@@ -593,6 +606,43 @@ public:
     }
 
 private:
+    // Quitar on a settlement convênio with the cash register's arguments: from the period dialog's
+    // OK (open-order check, orders marked paid, instalments, one cash movement per order) to the
+    // success message.
+    Samples settle(const ScaleData::Set &set, int runs)
+    {
+        Samples samples;
+        for (int r = 0; r < runs; ++r) {
+            restore();
+            auto p = start({set.convenio, QStringLiteral("1"), QStringLiteral("S1"), QStringLiteral("Dinheiro")});
+            if (p->dm->Convenios.text(QStringLiteral("CONVENIO")) != set.convenio)
+                fail(QStringLiteral("convênio %1 not current").arg(set.convenio));
+            p->form->BotQuitaConvenio->click();
+            setPeriod(set.first, set.last);
+            m_messages.clear();
+            StatementLog::clear();
+            QElapsedTimer t;
+            t.start();
+            const Trips trips;
+            p->form->PainelPeriodo3->BotTotaliza3->click();
+            pump();
+            const double ms = msSince(t);
+            const double calls = trips.since();
+            if (m_messages != QStringList{QStringLiteral("Procedimento concluído com sucesso.")})
+                fail(QStringLiteral("settlement: ") + m_messages.join(QStringLiteral(" | ")));
+            const auto statements = StatementLog::entries();
+            p.reset();
+            checkSettled(set, true);
+            if (m_measureFloor)
+                restore();
+            Sql sql = floorOf(statements);
+            sql.trips = calls;
+            samples.add(ms, sql);
+            m_floor.detach();
+        }
+        return samples;
+    }
+
     std::unique_ptr<Program> start(const QStringList &args)
     {
         Globais::limpa();
@@ -632,8 +682,9 @@ private:
         Connection c(QStringLiteral("bench-check"));
         c.setDatabase(centralDatabase());
         const QString convenio = set.convenio;
-        const int open = c.query(QStringLiteral("select count(*) from PEDIDOS where CONVENIO = ? and DATAPAGAMENTO is null"),
-                                 {convenio})
+        const int open = c.query(QStringLiteral("select count(*) from PEDIDOS where CONVENIO = ? and DATAPAGAMENTO is null "
+                                                "and DATAPEDIDO between ? and ?"),
+                                 {convenio, set.first, set.last})
                              .rows[0][0]
                              .toInt();
         const int posted =
@@ -691,11 +742,22 @@ private:
         out().flush();
     }
 
-    void addPerOrder(const QString &name, const Samples &samples, int orders)
+    void addPerOrder(const QString &name, const Samples &samples, int orders, const QString &more = {})
     {
         const double pm = median(samples.program), fm = median(samples.floor);
         add(name, samples,
-            QStringLiteral("%1 ms/order (floor %2)").arg(pm / orders, 0, 'f', 3).arg(fm / orders, 0, 'f', 3));
+            QStringLiteral("%1 ms/order (floor %2)%3").arg(pm / orders, 0, 'f', 3).arg(fm / orders, 0, 'f', 3).arg(more));
+    }
+
+    // The settlement set's orders in its (possibly shortened) period.
+    int ordersOf(const ScaleData::Set &set)
+    {
+        Connection c(QStringLiteral("bench-check"));
+        c.setDatabase(connectionStringFor(QString(), QStringLiteral("C:\\praxolin\\dados\\praxolin.bd")));
+        return c.query(QStringLiteral("select count(*) from PEDIDOS where CONVENIO = ? and DATAPEDIDO between ? and ?"),
+                       {set.convenio, set.first, set.last})
+            .rows[0][0]
+            .toInt();
     }
 
     QString centralDatabase() const
@@ -751,7 +813,7 @@ int main(int argc, char **argv)
     const QCommandLineOption onlyOption(
         QStringLiteral("only"),
         QStringLiteral("Comma-separated figures to run: startup, statement, moves, quitar, period, posting, closing, "
-                       "document, filter, growth, memory."),
+                       "document, filter, growth, memory, upgrade."),
         QStringLiteral("LIST"));
     const QCommandLineOption serverOption(
         QStringLiteral("server"),
@@ -759,7 +821,16 @@ int main(int argc, char **argv)
         QStringLiteral("ADDRESS"));
     const QCommandLineOption statementsOption(
         QStringLiteral("statements"), QStringLiteral("Also print each statement's program and floor milliseconds."));
-    parser.addOptions({suiteOption, smallOption, workOption, runsOption, onlyOption, serverOption, statementsOption});
+    const QCommandLineOption oldStyleOption(
+        QStringLiteral("old-style"),
+        QStringLiteral("A suite made like the old programs' (praxolin-setup --scale --old-style) with as many orders as "
+                       "--small, for the settlement before --upgrade."),
+        QStringLiteral("DIR"));
+    const QCommandLineOption upgradedOption(QStringLiteral("upgraded"),
+                                            QStringLiteral("The same old-style suite after praxolin-setup --upgrade."),
+                                            QStringLiteral("DIR"));
+    parser.addOptions({suiteOption, smallOption, workOption, runsOption, onlyOption, serverOption, statementsOption, oldStyleOption,
+                       upgradedOption});
     parser.process(app);
     if (!parser.isSet(suiteOption)) {
         fprintf(stderr, "convenios-bench: --suite DIR is required\n");
@@ -822,6 +893,9 @@ int main(int argc, char **argv)
             bench.useSuite(QDir(parser.value(smallOption)).absolutePath());
             bench.statement(QStringLiteral(", %1 orders stored").arg(bench.orders()), false);
         }
+        if (wanted("upgrade") && parser.isSet(smallOption) && parser.isSet(oldStyleOption) && parser.isSet(upgradedOption))
+            bench.oldStyle(QDir(parser.value(smallOption)).absolutePath(), QDir(parser.value(oldStyleOption)).absolutePath(),
+                           QDir(parser.value(upgradedOption)).absolutePath());
     } catch (const std::exception &e) {
         fprintf(stderr, "convenios-bench: %s\n", e.what());
         return 1;

@@ -36,6 +36,8 @@ struct Options {
     QDate lastDay = QDate(2025, 12, 31);   // the orders span the three years that end here
     int batch = 20000;                     // orders per EXECUTE BLOCK and transaction
 };
+// The same rows in databases made the way the suite's old programs made them (see
+// SuiteBuilder::Options::oldStyle) come from createSuite with suiteOptions.oldStyle set.
 
 // A convênio whose open orders the measurements use, and the period that holds them.
 struct Set {

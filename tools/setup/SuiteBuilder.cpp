@@ -43,6 +43,20 @@ QString iniText(const Options &o)
     return lines.join(QStringLiteral("\r\n")) + QStringLiteral("\r\n");
 }
 
+QStringList oldSuiteIndexes()
+{
+    return {
+        // Serve the module as they are: same table, same leading columns.
+        QStringLiteral("CREATE INDEX CONVENIO_NOME ON CONVENIO (CONVENIO)"),
+        QStringLiteral("CREATE INDEX MOVCAIXA_PEDIDO_DATA ON MOVCAIXA (NPEDIDO, DATAMOV)"),
+        QStringLiteral("CREATE INDEX CONTASPR_PEDIDO_NATUREZA ON CONTASPR (CODIGOPEDIDO, NATUREZA)"),
+        // The suite's own lookups, of no use to the module's queries.
+        QStringLiteral("CREATE INDEX PEDIDOS_DATA ON PEDIDOS (DATAPEDIDO)"),
+        QStringLiteral("CREATE INDEX PEDIDOS_NOME ON PEDIDOS (NOME)"),
+        QStringLiteral("CREATE INDEX MOVCAIXA_DATA ON MOVCAIXA (DATAMOV, CAIXA)"),
+    };
+}
+
 QString centralDatabasePath(const QString &root) { return root + QStringLiteral("/dados/praxolin.bd"); }
 QString interfaceDatabasePath(const QString &root) { return root + QStringLiteral("/interfac/praxolin.bd"); }
 
@@ -68,11 +82,20 @@ void createEmptySuite(const QString &root, const Options &options)
 
     Connection central(QStringLiteral("setup-central"));
     central.setDatabase(centralDatabasePath(root));
-    Schema::createCentral(central);
-    central.close();
     Connection iface(QStringLiteral("setup-interface"));
     iface.setDatabase(interfaceDatabasePath(root));
-    Schema::createInterface(iface);
+    if (options.oldStyle) {
+        central.createDatabase(8192, QStringLiteral("NONE"));
+        Schema::apply(central, Schema::centralScript());
+        for (const QString &sql : oldSuiteIndexes())
+            central.execute(sql);
+        iface.createDatabase(8192, QStringLiteral("NONE"));
+        Schema::apply(iface, Schema::interfaceScript());
+    } else {
+        Schema::createCentral(central);
+        Schema::createInterface(iface);
+    }
+    central.close();
     iface.close();
 
     writeReportProject(root);

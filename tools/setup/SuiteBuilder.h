@@ -11,7 +11,14 @@ struct Options {
     QString quitarSoNoCaixa;        // "PERMITIR QUITAR CONVENIOS APENAS NO CAIXA"
     QString corFundoTelas = QStringLiteral("$00E0E0E0");
     bool overwrite = false;
+    // Databases as the suite's old programs made them: no character set (text stored as
+    // Windows-1252 bytes), the suite's tables and keys, a few indexes of the suite's own under its
+    // own names, and none of this module's (oldSuiteIndexes()).
+    bool oldStyle = false;
 };
+
+// The old suite's own indexes: some serve the module's queries under other names, some do not.
+QStringList oldSuiteIndexes();
 
 // The INI text the set-up tool writes: the three keys the module reads and a realistic set of the
 // suite's other keys, each label padded to 48 characters and its value from column 50.

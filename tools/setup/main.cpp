@@ -1,19 +1,23 @@
-// praxolin-setup: creates a suite folder for the convênio module.
+// praxolin-setup: creates a suite folder for the convênio module, or upgrades an existing one.
 //
 //   praxolin-setup --suite DIR [--force] [--empty] [--server ADDRESS] [--cash-only VALUE]
-//                  [--scale [--orders N] [--convenios N] [--movements N]]
+//                  [--scale [--orders N] [--convenios N] [--movements N] [--old-style]]
+//   praxolin-setup --suite DIR --upgrade [--server ADDRESS]
 //
 // DIR receives PRAXOLIN.INI, dados/praxolin.bd, interfac/praxolin.bd, RPT/, and the stand-ins
 // Rebatex.exe and Mirrorup.exe; the databases get the demo rows unless --empty is given, or the
-// rows of a large pharmacy (tools/setup/ScaleData.h) with --scale.
+// rows of a large pharmacy (tools/setup/ScaleData.h) with --scale. --upgrade adds to the databases
+// of an existing suite the indexes and tables this module needs and they lack, and nothing else.
 #include "tools/setup/DemoData.h"
 #include "tools/setup/ScaleData.h"
 #include "tools/setup/SuiteBuilder.h"
+#include "tools/setup/SuiteUpgrade.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QTextStream>
 
 #include <exception>
@@ -49,8 +53,16 @@ int main(int argc, char *argv[])
                                              QStringLiteral("N"));
     const QCommandLineOption movementsOption(QStringLiteral("movements"),
                                              QStringLiteral("Cash-register movements of --scale."), QStringLiteral("N"));
+    const QCommandLineOption oldStyleOption(
+        QStringLiteral("old-style"),
+        QStringLiteral("With --scale: databases as the suite's old programs made them: no character set, only the "
+                       "suite's keys and a few indexes of its own, none of this module's."));
+    const QCommandLineOption upgradeOption(
+        QStringLiteral("upgrade"),
+        QStringLiteral("Add to the databases of the existing suite in DIR (on the server of --server, if given) the "
+                       "indexes and tables this module needs and they lack. Changes nothing else; safe to repeat."));
     parser.addOptions({suiteOption, forceOption, emptyOption, serverOption, cashOnlyOption, scaleOption, ordersOption,
-                       conveniosOption, movementsOption});
+                       conveniosOption, movementsOption, oldStyleOption, upgradeOption});
     parser.process(app);
 
     QTextStream out(stdout);
@@ -65,10 +77,40 @@ int main(int argc, char *argv[])
     }
 
     const QString root = QDir(parser.value(suiteOption)).absolutePath();
+    if (parser.isSet(upgradeOption)) {
+        for (const QCommandLineOption *other : {&forceOption, &emptyOption, &cashOnlyOption, &scaleOption, &ordersOption,
+                                                &conveniosOption, &movementsOption, &oldStyleOption})
+            if (parser.isSet(*other)) {
+                err << "praxolin-setup: --upgrade takes only --suite and --server, not --" << other->names().first()
+                    << ".\n";
+                return 1;
+            }
+        if (!QDir(root).exists()) {
+            err << "praxolin-setup: no suite folder " << root << "\n";
+            return 1;
+        }
+        // The databases are found under the suite folder (on the server, under its own suite folder).
+        qputenv("PRAXOLIN_HOME", QFile::encodeName(root));
+        try {
+            const SuiteUpgrade::Report report = SuiteUpgrade::run(parser.value(serverOption).trimmed());
+            for (const QString &line : report.lines)
+                out << line << "\n";
+            return report.complete ? 0 : 1;
+        } catch (const std::exception &e) {
+            out.flush();
+            err << "praxolin-setup: " << QString::fromUtf8(e.what()) << "\n";
+            return 1;
+        }
+    }
+    if (parser.isSet(oldStyleOption) && !parser.isSet(scaleOption)) {
+        err << "praxolin-setup: --old-style goes with --scale.\n";
+        return 1;
+    }
     SuiteBuilder::Options options;
     options.serverAddress = parser.value(serverOption);
     options.quitarSoNoCaixa = parser.value(cashOnlyOption);
     options.overwrite = parser.isSet(forceOption);
+    options.oldStyle = parser.isSet(oldStyleOption);
     const bool withRows = !parser.isSet(emptyOption);
 
     QElapsedTimer timer;

@@ -1,0 +1,32 @@
+#include "app/VerificaEsquema.h"
+
+#include "data/ModuleSchema.h"
+#include "platform/ErrorReporter.h"
+
+#include <QDir>
+
+QString mensagemEsquemaIncompleto(Connection &central, const QString &suiteRoot, const QString &serverAddress)
+{
+    using ModuleSchema::Database;
+    const ModuleSchema::Missing missing = ModuleSchema::missing(ModuleSchema::readCatalog(central, Database::Central),
+                                                                Database::Central);
+    if (missing.isEmpty())
+        return {};
+    QString command = QStringLiteral("praxolin-setup --suite \"%1\" --upgrade").arg(QDir::toNativeSeparators(suiteRoot));
+    if (!serverAddress.trimmed().isEmpty())
+        command += QStringLiteral(" --server ") + serverAddress.trimmed();
+    return QStringLiteral("O banco central não tem os índices e tabelas de que o módulo de convênios precisa: %1. "
+                          "As operações ficam lentas até que sejam criados com: %2")
+        .arg(missing.names().join(QStringLiteral(", ")), command);
+}
+
+void verificaEsquema(Connection &central, const QString &suiteRoot, const QString &serverAddress)
+{
+    // The check must never stand in the way: a database that cannot answer it has said so already.
+    try {
+        const QString message = mensagemEsquemaIncompleto(central, suiteRoot, serverAddress);
+        if (!message.isEmpty())
+            ErrorReporter::log(message);
+    } catch (const std::exception &) {
+    }
+}

@@ -1,0 +1,85 @@
+#pragma once
+#include "data/Connection.h"
+
+#include <QList>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+// What this module needs in the suite's databases beyond the suite's own tables and keys: the
+// indexes its queries rely on and the tables it adds. One list serves both a new suite (the set-up
+// tool creates everything after the suite's tables) and an existing one (the upgrade creates only
+// what is missing), so the two cannot drift apart.
+//
+// An index the suite already has serves as well, whatever its name: an active index of the same
+// table, in the same direction, whose leading columns are the needed ones (or whose expression is
+// the needed one).
+namespace ModuleSchema {
+
+enum class Database { Central, Interface };
+
+struct IndexNeed {
+    Database database;
+    QString name;          // the name the module gives it when it creates it
+    QString table;
+    QStringList columns;   // empty for an expression index
+    QString expression;    // "ESTACAO||NPEDIDO" for an index computed by that expression
+    bool descending = false;
+
+    QString createSql(const QString &indexName) const;
+    QString describe() const;   // "IX_X on T (A, B)"
+};
+
+struct TableNeed {
+    Database database;
+    QString name;
+    QString ddl;           // the CREATE TABLE statement
+};
+
+const QList<IndexNeed> &indexes();
+const QList<TableNeed> &tables();
+
+// An index as the database's catalogue describes it.
+struct ExistingIndex {
+    QString name;
+    QString table;
+    QStringList columns;
+    QString expression;    // as stored, empty for a column index
+    bool descending = false;
+    bool active = true;
+};
+
+// The part of a database's catalogue the needs concern, read with one query.
+struct Catalog {
+    QSet<QString> tables;         // those of the needs (the index tables and the module's tables) that exist
+    QList<ExistingIndex> indexes; // every index of those tables, and any index carrying a needed name
+    QSet<QString> indexNames;
+};
+
+Catalog readCatalog(Connection &connection, Database database);
+
+bool serves(const ExistingIndex &index, const IndexNeed &need);
+// Two expressions alike but for spaces, case, double quotes and enclosing parentheses.
+QString normalizedExpression(const QString &expression);
+
+struct Missing {
+    QList<TableNeed> tables;
+    QList<IndexNeed> indexes;
+    bool isEmpty() const { return tables.isEmpty() && indexes.isEmpty(); }
+    QStringList names() const;   // tables first, then indexes
+};
+
+Missing missing(const Catalog &catalog, Database database);
+
+// Creates what is missing, each object committed on its own, and returns one line per thing done
+// ("table X added", "index IX_X added") and one per thing that could not be done (an index whose
+// table is not in the database; a statement the database refused, which ends the run). Never
+// alters or drops anything; what was created stays, and running it again goes on from there.
+// Raises when the catalogue cannot be read (the database cannot be opened).
+struct UpgradeResult {
+    QStringList done;
+    QStringList problems;
+};
+UpgradeResult upgrade(Connection &connection, Database database);
+
+}

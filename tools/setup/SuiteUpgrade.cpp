@@ -1,0 +1,48 @@
+#include "tools/setup/SuiteUpgrade.h"
+
+#include "data/CentralData.h"
+#include "data/Connection.h"
+#include "data/ModuleSchema.h"
+
+namespace SuiteUpgrade {
+
+Report run(const QString &serverAddress)
+{
+    struct Target {
+        ModuleSchema::Database database;
+        QString label;
+        QString windowsPath;
+    };
+    const Target targets[] = {
+        {ModuleSchema::Database::Central, QStringLiteral("central database"), QStringLiteral("C:\\praxolin\\dados\\praxolin.bd")},
+        {ModuleSchema::Database::Interface, QStringLiteral("interface database"),
+         QStringLiteral("C:\\praxolin\\interfac\\praxolin.bd")},
+    };
+    Report report;
+    bool anything = false;
+    for (const Target &t : targets) {
+        const QString database = connectionStringFor(serverAddress, t.windowsPath);
+        Connection connection(QStringLiteral("upgrade"));
+        connection.setDatabase(database);
+        ModuleSchema::UpgradeResult r;
+        try {
+            r = ModuleSchema::upgrade(connection, t.database);
+        } catch (const DatabaseError &e) {
+            throw std::runtime_error(
+                QStringLiteral("cannot read the %1 %2: %3").arg(t.label, database, e.message().simplified()).toStdString());
+        }
+        connection.close();
+        if (r.done.isEmpty() && r.problems.isEmpty())
+            continue;
+        anything = true;
+        report.lines << QStringLiteral("%1 %2:").arg(t.label, database);
+        for (const QString &line : r.done + r.problems)
+            report.lines << QStringLiteral("  ") + line;
+        report.complete = report.complete && r.problems.isEmpty();
+    }
+    if (!anything)
+        report.lines << QStringLiteral("nothing to do");
+    return report;
+}
+
+}
