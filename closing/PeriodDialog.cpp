@@ -144,7 +144,7 @@ void PeriodDialog::Abre(Modo modo, const QPoint &position, const QString &okCapt
         p.edit();
     else
         p.append();
-    DBEdit16->setFocus();
+    DBEdit16->takeFocus();
 }
 
 QDate PeriodDialog::dataPagamento() const { return EditDataPagamento->date(); }
@@ -173,6 +173,7 @@ void PeriodDialog::BotTotaliza3Click()
     const bool confirmado = ErrorReporter::guard([this] {
         if (!EditDataPagamento->isHidden() && !EditDataPagamento->date().isValid()) {
             Messages::show(QStringLiteral("Data de Pagamento inválida!"));
+            EditDataPagamento->takeFocus();
             throw SilentAbort();
         }
         gravaPeriodo();

@@ -43,7 +43,7 @@ SearchNamePanel::SearchNamePanel(QWidget *parent) : QFrame(parent)
     raisedPanel(this);
     Panel13 = titleBar(QStringLiteral("Pesquisa"), this);
     Label401 = new QLabel(QStringLiteral("Digite o nome do convênio"), this);
-    EditPesqConv = new QLineEdit(this);
+    EditPesqConv = new Edit(this);
     EditPesqConv->setObjectName(QStringLiteral("EditPesqConv"));
     BotPesqConvi = new QPushButton(QStringLiteral("&Localizar"), this);
     BotPesqConvi->setObjectName(QStringLiteral("BotPesqConvi"));

@@ -1,7 +1,7 @@
 #pragma once
 #include <QFrame>
 #include <QLabel>
-#include <QLineEdit>
+#include "controls/Edit.h"
 #include <QObject>
 #include <QPushButton>
 #include <QRect>
@@ -22,7 +22,7 @@ public:
     ~SearchNamePanel() override;
     QLabel *Panel13;        // title bar
     QLabel *Label401;
-    QLineEdit *EditPesqConv;
+    Edit *EditPesqConv;
     QPushButton *BotPesqConvi;
 
 signals:
