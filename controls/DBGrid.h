@@ -20,6 +20,11 @@ public:
     void setColumns(const QList<Column> &columns);
     void applyColumns();
     void setCtrlDeleteAllowed(bool allowed) { m_ctrlDelete = allowed; }
+    // Widens each shown column to its title, and a column of numbers or dates to its values in
+    // view, so nothing of them is cut; a column is never made narrower than it was given.
+    void fitColumns();
+    // A move made by the program shows the row without scrolling the grid sideways.
+    void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;
 
 signals:
     void cellClicked(int row, int column);

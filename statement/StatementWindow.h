@@ -2,7 +2,6 @@
 #include <QDate>
 #include <QDialog>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTimer>
@@ -14,6 +13,7 @@ class CentralData;
 class InterfaceData;
 class DBGrid;
 class ReportModule;
+class Edit;
 
 // The statement of a convênio: its open orders of the stored period with the total still owed, the
 // payment date for settling, and what the selected order is made of. Created modally for one
@@ -34,7 +34,7 @@ public:
     DBGrid *DBGrid1, *DBGrid2, *DBGrid3, *DBGrid4;
     QPushButton *BitBtn1, *BitBtn3, *BitBtn4;
     QPushButton *BotImprimir;   // "&Imprimir": the statement as a document for the company
-    QLineEdit *MaskEdit1;
+    Edit *MaskEdit1;
     QTimer *Timer1, *Timer2;
     QMenu *PopupMenu1;
     QAction *QuitaroPERODOselecionado1, *Quitaropedidoselecionado1;
@@ -83,6 +83,9 @@ private:
     void abrePedidos(Variante v);
     void mostraPeriodo();
     void redesenhaLista();
+    void posicionaBotoesDeOrdem();
+    void carregaDetalhes();
+    void acompanhaPedidoAtual();
     void passoFinal();
     void gravaPeriodo(const std::optional<QDate> &inicio, const QDate &fim);   // no start: only the end
     QString filtroDoPedido() const;
@@ -95,6 +98,7 @@ private:
     CentralData &m_dm;
     InterfaceData &m_dm2;
     QString m_sqlAtual;
+    QString m_detalhesDe;   // the order whose details the panes show (its key filter)
     bool m_ativado = false;
     std::unique_ptr<ReportModule> m_rm;
 };
