@@ -85,8 +85,16 @@ void DBGrid::applyColumns()
     fitColumns();
 }
 
+void DBGrid::setWidenToContents(bool on)
+{
+    m_widen = on;
+    fitColumns();
+}
+
 void DBGrid::fitColumns()
 {
+    if (!m_widen)
+        return;
     QHeaderView *h = horizontalHeader();
     for (const Column &col : m_columns) {
         const int logical = m_table->fieldIndex(col.field);

@@ -259,6 +259,8 @@ void StatementWindow::buildLayout()
     connect(DBGrid1->horizontalScrollBar(), &QScrollBar::valueChanged, this, &StatementWindow::posicionaBotoesDeOrdem);
     posicionaBotoesDeOrdem();
 
+    for (DBGrid *grid : {DBGrid1, DBGrid2, DBGrid3, DBGrid4})
+        grid->setWidenToContents(true);
     setTabOrder(BitBtn1, DBGrid1);
     setTabOrder(DBGrid1, MaskEdit1);
     setTabOrder(MaskEdit1, DBGrid2);

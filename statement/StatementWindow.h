@@ -1,4 +1,6 @@
 #pragma once
+#include "controls/Edit.h"
+
 #include <QDate>
 #include <QDialog>
 #include <QLabel>
@@ -13,7 +15,6 @@ class CentralData;
 class InterfaceData;
 class DBGrid;
 class ReportModule;
-class Edit;
 
 // The statement of a convênio: its open orders of the stored period with the total still owed, the
 // payment date for settling, and what the selected order is made of. Created modally for one
