@@ -78,7 +78,7 @@ SearchListPanel::SearchListPanel(CentralData &dm, QWidget *parent) : QFrame(pare
     raisedPanel(this);
     Panel89 = titleBar(QStringLiteral("Relação de Convênios"), this);
     LabelFiltro = new QLabel(QStringLiteral("Filtrar:"), this);
-    EditFiltroConv = new QLineEdit(this);
+    EditFiltroConv = new Edit(this);
     EditFiltroConv->setObjectName(QStringLiteral("EditFiltroConv"));
     EditFiltroConv->setClearButtonEnabled(true);
     EditFiltroConv->setPlaceholderText(QStringLiteral("parte do nome, código ou referência"));

@@ -41,7 +41,7 @@ public:
     SearchListPanel(CentralData &dm, QWidget *parent);
     QLabel *Panel89;        // title bar
     QLabel *LabelFiltro;    // "Filtrar:"
-    QLineEdit *EditFiltroConv;
+    Edit *EditFiltroConv;   // the list's filter box
     QLabel *LabelNenhum;    // shown when the filter leaves no convênio
     DBGrid *GradePesqConvenio;
     QLabel *Label403;
