@@ -1,10 +1,12 @@
 #include "app/Application.h"
 
 #include "platform/ErrorReporter.h"
+#include "platform/QtTranslations.h"
 
 Application::Application(int &argc, char **argv) : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("Cadastro de Convênios"));
+    QtTranslations::install();
 }
 
 bool Application::notify(QObject *receiver, QEvent *event)

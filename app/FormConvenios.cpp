@@ -37,6 +37,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <optional>
 
 FormConvenios *FormConveniosInstance = nullptr;
 
@@ -107,6 +108,7 @@ void FormConvenios::attach(CentralData &dm)
     m_dm = &dm;
     buildButtonBar();
     buildRegisterPanel();
+    buildStatusLine();
     PainelLogin = new LoginPanel(this);
     PainelLogin->hide();
     wireLogin();
@@ -144,6 +146,8 @@ void FormConvenios::usuarioLogado()
         return;
     }
     setWindowTitle(efeitos.legenda);
+    m_nomeDoUsuario = Globais::UsuarioLogado;
+    m_areaDeTrabalho = area;
     emit registerReady();
 }
 
@@ -304,22 +308,62 @@ void FormConvenios::buildRegisterPanel()
 void FormConvenios::resizeEvent(QResizeEvent *e)
 {
     QWidget::resizeEvent(e);
+    posicionaPaineis();
+}
+
+void FormConvenios::posicionaPaineis()
+{
     if (pnlBotoes)
         pnlBotoes->setGeometry(0, 0, width(), 47);
     if (PainelConvenios)
-        PainelConvenios->setGeometry(0, 47, width(), height() - 47);
+        PainelConvenios->setGeometry(0, 47, width(), height() - 47 - alturaDoStatus());
+    if (BarraDeStatus)
+        BarraDeStatus->setGeometry(0, height() - alturaDoStatus(), width(), alturaDoStatus());
 }
 
-void FormConvenios::DesabilitaBotoes()
+int FormConvenios::alturaDoStatus() const
 {
-    for (QPushButton *b : {BotSairConv, BitBtn2, BotQuitaConvenio, BotTotalizaDeb, BotPesqConvenio})
-        b->setEnabled(false);
+    return BarraDeStatus && !BarraDeStatus->isHidden() ? BarraDeStatus->sizeHint().height() : 0;
 }
 
-void FormConvenios::HabilitaBotoes()
+void FormConvenios::buildStatusLine()
 {
-    for (QPushButton *b : {BotSairConv, BitBtn2, BotQuitaConvenio, BotTotalizaDeb, BotPesqConvenio})
-        b->setEnabled(true);
+    BarraDeStatus = new QLabel(this);
+    BarraDeStatus->setObjectName(QStringLiteral("BarraDeStatus"));
+    BarraDeStatus->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    BarraDeStatus->setTextFormat(Qt::PlainText);
+    BarraDeStatus->setContentsMargins(4, 1, 4, 1);
+    BarraDeStatus->hide();
+    connect(this, &FormConvenios::registerReady, this, &FormConvenios::mostraStatus);
+}
+
+// "Usuário: MARIA   Estação: 02 - Caixa" and, for the cash register, its number, session and
+// payment form, so the user sees that settlements are posted to it.
+void FormConvenios::mostraStatus()
+{
+    QStringList partes{QStringLiteral("Usuário: ") + m_nomeDoUsuario};
+    if (!Globais::EstacaoAtual.isEmpty())
+        partes << QStringLiteral("Estação: ") + Globais::EstacaoAtual +
+                      (m_areaDeTrabalho.isEmpty() ? QString() : QStringLiteral(" - ") + m_areaDeTrabalho);
+    if (Globais::rodandoNoCaixa())
+        partes << QStringLiteral("Caixa: ") + Globais::CaixaAtual << QStringLiteral("Sessão: ") + Globais::SessaoCaixa
+               << QStringLiteral("Forma de pagamento: ") + Globais::FormaPagCaixa;
+    BarraDeStatus->setText(partes.join(QStringLiteral("     ")));
+    BarraDeStatus->show();
+    posicionaPaineis();
+}
+
+// The register's five command buttons, and with them the speed buttons that would open another
+// panel over the one shown: one command at a time.
+void FormConvenios::DesabilitaBotoes() { habilitaComandos(false); }
+
+void FormConvenios::HabilitaBotoes() { habilitaComandos(true); }
+
+void FormConvenios::habilitaComandos(bool on)
+{
+    for (QAbstractButton *b : std::initializer_list<QAbstractButton *>{BotSairConv, BitBtn2, BotQuitaConvenio, BotTotalizaDeb,
+                                                                        BotPesqConvenio, btnPesquisar, btnExtrato, btnQuitar})
+        b->setEnabled(on);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -450,6 +494,7 @@ bool FormConvenios::sessaoGravadaAceita()
         return false;
     }
     Globais::UsuarioLogado = logon.usuario;
+    m_nomeDoUsuario = logon.nome.trimmed();   // line 1 holds the coded key
     QString acesso;
     ErrorReporter::guard([&] { acesso = VerificaSessaoGravada(*m_dm, logon.usuario, logon.nome); });
     return !acesso.isEmpty();
@@ -457,6 +502,7 @@ bool FormConvenios::sessaoGravadaAceita()
 
 void FormConvenios::mostraLogin()
 {
+    BarraDeStatus->hide();
     pnlBotoes->hide();
     PainelConvenios->hide();
     Globais::UsuarioLogado = UserName::current();
@@ -555,5 +601,38 @@ void FormConvenios::keyPressEvent(QKeyEvent *e)
             BotSairConv->click();
         return;
     }
+    if (teclaDoNavegador(e))
+        return;
     QWidget::keyPressEvent(e);
+}
+
+// Keys for the navigator's buttons, on the register when no panel lies over it; a key that the
+// control in the focus uses (a list moving by pages, for one) never arrives here.
+bool FormConvenios::teclaDoNavegador(const QKeyEvent *e)
+{
+    const auto mods = e->modifiers() & ~Qt::KeypadModifier;
+    std::optional<DBNavigator::Button> botao;
+    if (mods == Qt::NoModifier) {
+        switch (e->key()) {
+        case Qt::Key_PageUp: botao = DBNavigator::Prior; break;
+        case Qt::Key_PageDown: botao = DBNavigator::Next; break;
+        case Qt::Key_Insert: botao = DBNavigator::Insert; break;
+        case Qt::Key_F2: botao = DBNavigator::Edit; break;
+        case Qt::Key_F10: botao = DBNavigator::Post; break;
+        default: break;
+        }
+    } else if (mods == Qt::ControlModifier) {
+        if (e->key() == Qt::Key_Home)
+            botao = DBNavigator::First;
+        else if (e->key() == Qt::Key_End)
+            botao = DBNavigator::Last;
+    }
+    if (!botao)
+        return false;
+    const bool noRegistro = PainelConvenios && PainelConvenios->isVisible() && !(PainelLogin && PainelLogin->isVisible()) &&
+                            BotPesqConvenio->isEnabled();
+    if (!noRegistro || !DBNavigator6->isEnabled() || !DBNavigator6->button(*botao)->isEnabled())
+        return false;
+    DBNavigator6->click(*botao);
+    return true;
 }

@@ -3,6 +3,7 @@
 #include <QPushButton>
 #include <QStringList>
 #include <QToolButton>
+#include <QLabel>
 #include <QWidget>
 
 class QWindow;
@@ -50,6 +51,8 @@ public:
     QToolButton *btnQuitar = nullptr;
     QToolButton *btnSair = nullptr;
     QFrame *PainelConvenios = nullptr;
+    // The status line under the register: who works, where, and for which cash register.
+    QLabel *BarraDeStatus = nullptr;
     RegisterPanel *registro = nullptr;
     QPushButton *BotSairConv = nullptr;
     QPushButton *BotPesqConvenio = nullptr;
@@ -106,6 +109,12 @@ private:
     void abreExtrato();
     void wireSettlement();  // convênio settlement
     void quitaConvenioAtual();
+    void habilitaComandos(bool on);
+    void buildStatusLine();
+    void posicionaPaineis();
+    int alturaDoStatus() const;
+    void mostraStatus();
+    bool teclaDoNavegador(const QKeyEvent *e);
     void buildButtonBar();
     void buildRegisterPanel();
     void leLinhaDeComando();
@@ -118,6 +127,8 @@ private:
     void focoMudou(QWindow *window);
 
     CentralData *m_dm = nullptr;
+    QString m_nomeDoUsuario;   // as the user knows it: typed at the login, or line 2 of the stored logon
+    QString m_areaDeTrabalho;  // the workstation's work area, when the workstation check ran
     QStringList m_args;
     bool m_shown = false;
     bool m_closing = false;

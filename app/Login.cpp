@@ -57,7 +57,7 @@ void Login::EfetuaLogin()
 {
     if (m_panel.EditNome->text().isEmpty()) {
         Messages::show(QStringLiteral("Não foi informado o Nome do Usuário."));
-        m_panel.EditNome->setFocus();
+        m_panel.EditNome->takeFocus();
         return;
     }
     bool sucesso = false;
@@ -82,14 +82,14 @@ bool Login::tentativa()
     const QString nomeCodificado = CodificaSenha(WinText::upperAscii(digitado)).left(60);
     if (digitado.size() > TamanhoMaximo || !m_dm.Usuarios.locate(nomeCodificado)) {
         Messages::show(naoAutorizado);
-        m_panel.EditNome->setFocus();
+        m_panel.EditNome->takeFocus();
         return false;
     }
     const QString senhaGravada = m_dm.Usuarios.text(QStringLiteral("SENHA")).left(20);
     const QString senhaDigitada = m_panel.EditSenhaU->text();
     if (senhaDigitada.size() > TamanhoMaximo || CodificaSenha(WinText::upperAscii(senhaDigitada)) != senhaGravada) {
         Messages::show(QStringLiteral("Senha incorreta. Tente novamente."));
-        m_panel.EditSenhaU->setFocus();
+        m_panel.EditSenhaU->takeFocus();
         return false;
     }
     Globais::AcessoUsuario = m_dm.Usuarios.text(QStringLiteral("ACESSO")).left(50);
@@ -101,7 +101,7 @@ bool Login::tentativa()
         WinText::decode(QByteArray(1, char(static_cast<unsigned char>(direitos[14]) - 16))) == QString(inicial);
     if (!temDireito) {
         Messages::show(naoAutorizado);
-        m_panel.EditNome->setFocus();
+        m_panel.EditNome->takeFocus();
         return false;
     }
     Globais::UsuarioLogado = nome;

@@ -39,13 +39,13 @@ LoginPanel::LoginPanel(QWidget *parent) : QFrame(parent)
 
     Label216 = new QLabel(QStringLiteral("Nome"), this);
     Label216->move(18, 51);
-    EditNome = new QLineEdit(this);
+    EditNome = new Edit(this);
     EditNome->setObjectName(QStringLiteral("EditNome"));
     EditNome->setGeometry(69, 48, 166, 26);
 
     Label217 = new QLabel(QStringLiteral("Senha"), this);
     Label217->move(17, 82);
-    EditSenhaU = new QLineEdit(this);
+    EditSenhaU = new Edit(this);
     EditSenhaU->setObjectName(QStringLiteral("EditSenhaU"));
     EditSenhaU->setGeometry(70, 79, 73, 26);
     auto *style = new HashEchoStyle;

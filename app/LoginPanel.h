@@ -1,7 +1,7 @@
 #pragma once
 #include <QFrame>
 #include <QLabel>
-#include <QLineEdit>
+#include "controls/Edit.h"
 #include <QPushButton>
 
 // The login panel: the user's name and password and the buttons "OK" and "Cancela".
@@ -14,9 +14,9 @@ public:
     QLabel *Panel48;
     QFrame *Bevel10;
     QLabel *Label216;
-    QLineEdit *EditNome;
+    Edit *EditNome;
     QLabel *Label217;
-    QLineEdit *EditSenhaU;
+    Edit *EditSenhaU;
     QPushButton *BotOkSenha;
     QPushButton *BotCancSenha;
 

@@ -150,6 +150,7 @@ void PeriodDialog::abrePeriodo()
         p.edit();
     else
         p.append();
+    DBEdit16->takeFocus();
 }
 
 QDate PeriodDialog::dataPagamento() const { return EditDataPagamento->date(); }
@@ -178,6 +179,7 @@ void PeriodDialog::BotTotaliza3Click()
     const bool confirmado = ErrorReporter::guard([this] {
         if (!EditDataPagamento->isHidden() && !EditDataPagamento->date().isValid()) {
             Messages::show(QStringLiteral("Data de Pagamento inválida!"));
+            EditDataPagamento->takeFocus();
             throw SilentAbort();
         }
         if (!periodo().isOpen()) {

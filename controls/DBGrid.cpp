@@ -6,6 +6,7 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QScrollBar>
 
 DBGrid::DBGrid(CachedTable *table, QWidget *parent) : QTableView(parent), m_table(table)
 {
@@ -42,6 +43,11 @@ DBGrid::DBGrid(CachedTable *table, QWidget *parent) : QTableView(parent), m_tabl
         applyColumns();
         followTable(m_table->recNo());
     });
+    // A table opened again on the same columns only gains rows: their values may need more room.
+    connect(table, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex &, int first) {
+        if (first == 0)
+            fitColumns();
+    });
     connect(this, &QTableView::clicked, this, [this](const QModelIndex &i) { emit cellClicked(i.row(), i.column()); });
 }
 
@@ -73,9 +79,45 @@ void DBGrid::applyColumns()
         if (h->visualIndex(logical) != visual)
             h->moveSection(h->visualIndex(logical), visual);
         ++visual;
-        if (col.width > 0)
+        if (col.width > 0 && columnWidth(logical) != col.width)
             setColumnWidth(logical, col.width);
     }
+    fitColumns();
+}
+
+void DBGrid::setWidenToContents(bool on)
+{
+    m_widen = on;
+    fitColumns();
+}
+
+void DBGrid::fitColumns()
+{
+    if (!m_widen)
+        return;
+    QHeaderView *h = horizontalHeader();
+    for (const Column &col : m_columns) {
+        const int logical = m_table->fieldIndex(col.field);
+        if (logical < 0)
+            continue;
+        int needed = std::max(col.width > 0 ? col.width : h->defaultSectionSize(), h->sectionSizeHint(logical));
+        const Field::Type type = m_table->fields().at(logical).type;
+        if (type != Field::Text && type != Field::FixedText && m_table->rowCount() > 0)
+            needed = std::max(needed, sizeHintForColumn(logical));
+        if (columnWidth(logical) < needed)
+            setColumnWidth(logical, needed);
+    }
+}
+
+void DBGrid::scrollTo(const QModelIndex &index, ScrollHint hint)
+{
+    if (!m_syncing) {
+        QTableView::scrollTo(index, hint);
+        return;
+    }
+    const int sideways = horizontalScrollBar()->value();
+    QTableView::scrollTo(index, hint);
+    horizontalScrollBar()->setValue(sideways);
 }
 
 void DBGrid::followTable(int row)
@@ -86,16 +128,17 @@ void DBGrid::followTable(int row)
     if (row < 0) {
         clearSelection();
         verticalHeader()->viewport()->update();   // no row keeps the indicator
+        horizontalScrollBar()->setValue(0);       // opened again, the grid starts at its first column
     } else {
         const QModelIndex cur = currentIndex();
-        const int col = cur.isValid() ? cur.column() : 0;
-        int visibleCol = col;
-        if (isColumnHidden(visibleCol))
-            for (int c = 0; c < m_table->columnCount(); ++c)
-                if (!isColumnHidden(c)) {
-                    visibleCol = c;
+        int visibleCol = cur.isValid() ? cur.column() : -1;
+        if (visibleCol < 0 || isColumnHidden(visibleCol))   // the first column shown
+            for (int v = 0; v < horizontalHeader()->count(); ++v)
+                if (!isColumnHidden(horizontalHeader()->logicalIndex(v))) {
+                    visibleCol = horizontalHeader()->logicalIndex(v);
                     break;
                 }
+        visibleCol = std::max(visibleCol, 0);
         setCurrentIndex(m_table->index(row, visibleCol));
         selectRow(row);
     }

@@ -20,6 +20,12 @@ public:
     void setColumns(const QList<Column> &columns);
     void applyColumns();
     void setCtrlDeleteAllowed(bool allowed) { m_ctrlDelete = allowed; }
+    // When on, each shown column is widened to its title, and a column of numbers or dates to its
+    // values in view, so nothing of them is cut; a column is never made narrower than it was given.
+    void setWidenToContents(bool on);
+    void fitColumns();
+    // A move made by the program shows the row without scrolling the grid sideways.
+    void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;
 
 signals:
     void cellClicked(int row, int column);
@@ -35,5 +41,6 @@ private:
     QList<Column> m_columns;
     bool m_syncing = false;
     bool m_ctrlDelete = false;
+    bool m_widen = false;
     int m_modelChanging = 0;   // inside a row insert, removal, move or reset of the table
 };

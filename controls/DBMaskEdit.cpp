@@ -5,7 +5,7 @@
 
 #include <QFocusEvent>
 
-MaskEdit::MaskEdit(QWidget *parent) : QLineEdit(parent)
+MaskEdit::MaskEdit(QWidget *parent) : Edit(parent)
 {
     // Qt's "0" is an optional digit and "9" a required one: day and month may stay blank, the two
     // year digits are asked for.
@@ -93,7 +93,7 @@ void DBMaskEdit::updateRecord()
     }
     const QDate typed = date();
     if (!typed.isValid())
-        throw DatabaseError(QStringLiteral("'%1' is not a valid date").arg(maskedText()));
+        throw DatabaseError(QStringLiteral("'%1' não é uma data válida.").arg(maskedText()));
     if (typed != stored)
         m_table->setValue(m_field, typed);
     setModified(false);

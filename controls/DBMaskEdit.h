@@ -1,14 +1,14 @@
 #pragma once
+#include "controls/Edit.h"
 #include "data/CachedTable.h"
 
 #include <QDate>
-#include <QLineEdit>
 #include <QPointer>
 
 // A box for a date typed as day/month/two-digit year through the mask "99/99/00": the slashes stay
 // in the text and empty places show as "_". The day and month digits may be left out; the text is
 // read as the workstation reads short dates.
-class MaskEdit : public QLineEdit {
+class MaskEdit : public Edit {
     Q_OBJECT
 public:
     explicit MaskEdit(QWidget *parent = nullptr);

@@ -4,6 +4,7 @@
 
 #include <QFocusEvent>
 #include <QIntValidator>
+#include <QLocale>
 #include <QLineEdit>
 #include <QRegularExpressionValidator>
 
@@ -22,26 +23,6 @@ bool DataLink::covers(const QModelIndex &topLeft, const QModelIndex &bottomRight
     const int row = m_table->recNo();
     const int col = m_table->fieldIndex(m_field);
     return row >= topLeft.row() && row <= bottomRight.row() && col >= topLeft.column() && col <= bottomRight.column();
-}
-
-// ---------------------------------------------------------------------------------------------
-
-bool FocusTracker::enters(const QFocusEvent *)
-{
-    if (m_inside)
-        return false;   // the window came back to the control the user was in
-    m_inside = true;
-    return true;
-}
-
-bool FocusTracker::leaves(const QFocusEvent *e)
-{
-    if (e->reason() == Qt::ActiveWindowFocusReason || e->reason() == Qt::PopupFocusReason)
-        return false;
-    if (!m_inside)
-        return false;
-    m_inside = false;
-    return true;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -72,12 +53,15 @@ private:
 };
 
 DBEdit::DBEdit(CachedTable *table, const QString &field, QWidget *parent, Kind kind)
-    : QLineEdit(parent), m_link(table, field), m_kind(kind)
+    : Edit(parent), m_link(table, field), m_kind(kind)
 {
     if (kind == Kind::Integer)
         setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[-+]?[0-9]*")), this));
-    else if (kind == Kind::Decimal)
-        setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[-+]?[0-9]*[.,]?[0-9]*")), this));
+    else if (kind == Kind::Decimal)   // the workstation's decimal separator, as the box shows the value
+        setValidator(new QRegularExpressionValidator(
+            QRegularExpression(QStringLiteral("[-+]?[0-9]*") + QRegularExpression::escape(QLocale().decimalPoint()) +
+                               QStringLiteral("?[0-9]*")),
+            this));
     else
         setValidator(new TypedLengthValidator(this));
     connect(table, &CachedTable::currentChanged, this, &DBEdit::refresh);
@@ -122,23 +106,14 @@ void DBEdit::updateRecord()
     if (typed == m_link.currentText())
         return;
     if (m_kind == Kind::Decimal)
-        typed.replace(QLatin1Char(','), QLatin1Char('.'));
+        typed.replace(QLocale().decimalPoint(), QStringLiteral("."));
     m_link.table()->setValue(m_link.field(), typed.isEmpty() ? QVariant() : QVariant(typed));
-}
-
-void DBEdit::focusInEvent(QFocusEvent *e)
-{
-    QLineEdit::focusInEvent(e);
-    if (m_focus.enters(e))
-        emit entered();
 }
 
 void DBEdit::focusOutEvent(QFocusEvent *e)
 {
     ErrorReporter::guard([this] { updateRecord(); });
-    QLineEdit::focusOutEvent(e);
-    if (m_focus.leaves(e))
-        emit exited();
+    Edit::focusOutEvent(e);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -146,7 +121,7 @@ void DBEdit::focusOutEvent(QFocusEvent *e)
 DBComboBox::DBComboBox(CachedTable *table, const QString &field, QWidget *parent)
     : QComboBox(parent), m_link(table, field)
 {
-    setEditable(true);
+    setLineEdit(new Edit(this));   // editable, with the text selected on entering
     setInsertPolicy(QComboBox::NoInsert);
     // A list that is cleared and filled again would otherwise put its first item in the box, and the
     // next post would store it. These run after the combo box's own handlers of its list model.

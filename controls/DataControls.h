@@ -1,4 +1,5 @@
 #pragma once
+#include "controls/Edit.h"
 #include "data/CachedTable.h"
 
 #include <QComboBox>
@@ -37,22 +38,10 @@ private:
     QString m_field;
 };
 
-// Tells the user's moves into and out of a control from focus changes that only reflect another
-// window or a popup taking the focus for a while.
-class FocusTracker {
-public:
-    bool enters(const QFocusEvent *e);   // true when this focus-in is the user entering
-    bool leaves(const QFocusEvent *e);   // true when this focus-out is the user leaving
-    bool inside() const { return m_inside; }
-
-private:
-    bool m_inside = false;
-};
-
 // A text or number box. A text box takes at most its column's size in typed characters (or the
 // limit of setMaxChars); a longer stored value is still shown and kept whole. A number box takes
 // only the characters of its kind.
-class DBEdit : public QLineEdit {
+class DBEdit : public Edit {
     Q_OBJECT
 public:
     enum class Kind { Text, Integer, Decimal };
@@ -66,12 +55,7 @@ public:
     // Writes the typed text into the cached row when it differs from the stored value.
     void updateRecord();
 
-signals:
-    void entered();
-    void exited();
-
 protected:
-    void focusInEvent(QFocusEvent *e) override;
     void focusOutEvent(QFocusEvent *e) override;
 
 private:
@@ -83,7 +67,6 @@ private:
     int m_shownLength = 0;   // length of the value last shown: a stored value may exceed the limit
     bool m_alwaysReadOnly = false;
     bool m_refreshing = false;
-    FocusTracker m_focus;
     friend class TypedLengthValidator;
 };
 

@@ -433,7 +433,7 @@ void CachedTable::post()
             beforePost();
         for (int i = 0; i < m_fields.size(); ++i)
             if (!m_fields[i].nullable && isNull(m_buffer[i]))
-                throw DatabaseError(QStringLiteral("Field '%1' must have a value").arg(m_fields[i].name));
+                throw DatabaseError(QStringLiteral("O campo '%1' precisa de um valor.").arg(m_fields[i].name));
         // Text the database would refuse is refused here, before the row enters the cache: a row
         // left pending by a failed write-back would hold its key and block the next one.
         for (const QVariant &v : std::as_const(m_buffer))
@@ -617,7 +617,7 @@ void CachedTable::setValue(const QString &field, const QVariant &input)
                 bool ok = false;
                 const int n = v.toString().trimmed().toInt(&ok);
                 if (!ok && !v.toString().trimmed().isEmpty())
-                    throw DatabaseError(QStringLiteral("'%1' is not a valid integer value").arg(v.toString()));
+                    throw DatabaseError(QStringLiteral("'%1' não é um número inteiro válido.").arg(v.toString()));
                 v = v.toString().trimmed().isEmpty() ? QVariant() : QVariant(n);
             } else {
                 v = QVariant(v.toInt());
@@ -627,7 +627,7 @@ void CachedTable::setValue(const QString &field, const QVariant &input)
             if (v.metaType().id() == QMetaType::QString) {
                 const QDate d = SqlText::parseDMY(v.toString());
                 if (!d.isValid())
-                    throw DatabaseError(QStringLiteral("'%1' is not a valid date").arg(v.toString()));
+                    throw DatabaseError(QStringLiteral("'%1' não é uma data válida.").arg(v.toString()));
                 v = d;
             }
             break;

@@ -76,7 +76,7 @@ Decimal Decimal::fromVariant(const QVariant &v)
     }
     if (auto d = parse(v.toString()))
         return *d;
-    throw std::runtime_error(QStringLiteral("'%1' is not a valid number").arg(v.toString()).toStdString());
+    throw std::runtime_error(QStringLiteral("'%1' não é um número válido.").arg(v.toString()).toStdString());
 }
 
 Decimal Decimal::rescaled(int scale) const

@@ -11,7 +11,7 @@ namespace Messages {
 void show(const QString &text);
 
 // The standard delete confirmation: true when the user answers OK.
-bool confirmDelete(const QString &text = QStringLiteral("Delete record?"));
+bool confirmDelete(const QString &text = QStringLiteral("Excluir o registro?"));
 
 // Test support: while an interceptor is set, no box is shown; the interceptor receives the text
 // (and, for confirmations, returns the answer).

@@ -43,7 +43,7 @@ SearchNamePanel::SearchNamePanel(QWidget *parent) : QFrame(parent)
     raisedPanel(this);
     Panel13 = titleBar(QStringLiteral("Pesquisa"), this);
     Label401 = new QLabel(QStringLiteral("Digite o nome do convênio"), this);
-    EditPesqConv = new QLineEdit(this);
+    EditPesqConv = new Edit(this);
     EditPesqConv->setObjectName(QStringLiteral("EditPesqConv"));
     BotPesqConvi = new QPushButton(QStringLiteral("&Localizar"), this);
     BotPesqConvi->setObjectName(QStringLiteral("BotPesqConvi"));
@@ -78,7 +78,7 @@ SearchListPanel::SearchListPanel(CentralData &dm, QWidget *parent) : QFrame(pare
     raisedPanel(this);
     Panel89 = titleBar(QStringLiteral("Relação de Convênios"), this);
     LabelFiltro = new QLabel(QStringLiteral("Filtrar:"), this);
-    EditFiltroConv = new QLineEdit(this);
+    EditFiltroConv = new Edit(this);
     EditFiltroConv->setObjectName(QStringLiteral("EditFiltroConv"));
     EditFiltroConv->setClearButtonEnabled(true);
     EditFiltroConv->setPlaceholderText(QStringLiteral("parte do nome, código ou referência"));

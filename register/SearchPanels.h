@@ -1,7 +1,7 @@
 #pragma once
 #include <QFrame>
 #include <QLabel>
-#include <QLineEdit>
+#include "controls/Edit.h"
 #include <QObject>
 #include <QPushButton>
 #include <QRect>
@@ -22,7 +22,7 @@ public:
     ~SearchNamePanel() override;
     QLabel *Panel13;        // title bar
     QLabel *Label401;
-    QLineEdit *EditPesqConv;
+    Edit *EditPesqConv;
     QPushButton *BotPesqConvi;
 
 signals:
@@ -41,7 +41,7 @@ public:
     SearchListPanel(CentralData &dm, QWidget *parent);
     QLabel *Panel89;        // title bar
     QLabel *LabelFiltro;    // "Filtrar:"
-    QLineEdit *EditFiltroConv;
+    Edit *EditFiltroConv;   // the list's filter box
     QLabel *LabelNenhum;    // shown when the filter leaves no convênio
     DBGrid *GradePesqConvenio;
     QLabel *Label403;

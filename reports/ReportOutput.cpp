@@ -30,7 +30,7 @@ QFont fontFor(const ReportDocument &doc, const ReportFont &f, double dpiY)
 
 [[noreturn]] void cannotWrite(const QString &path, const QString &why)
 {
-    throw std::runtime_error(QStringLiteral("Cannot write %1: %2").arg(path, why).toStdString());
+    throw std::runtime_error(QStringLiteral("Não foi possível gravar %1: %2").arg(path, why).toStdString());
 }
 
 } // namespace
@@ -145,7 +145,7 @@ void print(const ReportDocument &doc, QPrinter &printer, const std::function<voi
     }
     QPainter painter;
     if (!painter.begin(&printer))
-        throw std::runtime_error(QStringLiteral("The printer could not be started").toStdString());
+        throw std::runtime_error(QStringLiteral("A impressora não pôde ser iniciada").toStdString());
     for (int i = 0; i < order.size(); ++i) {
         if (i > 0)
             printer.newPage();
@@ -170,7 +170,7 @@ void writePdf(const ReportDocument &doc, const QString &path)
     writer.setCreator(QStringLiteral("Cadastro de Convênios"));
     QPainter painter;
     if (!painter.begin(&writer))
-        cannotWrite(path, QStringLiteral("the PDF could not be started"));
+        cannotWrite(path, QStringLiteral("o PDF não pôde ser iniciado"));
     for (int i = 0; i < doc.pages.size(); ++i) {
         if (i > 0)
             writer.newPage();

@@ -58,35 +58,35 @@ ReportPreviewDialog::ReportPreviewDialog(ReportModule &module, const ReportDocum
 
     auto *bar = new QToolBar(this);
     QStyle *st = style();
-    m_print = bar->addAction(st->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("&Print..."), this,
+    m_print = bar->addAction(st->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("&Imprimir..."), this,
                              &ReportPreviewDialog::printReport);
     m_print->setEnabled(s.allowPrinting);
-    m_save = bar->addAction(st->standardIcon(QStyle::SP_DialogSaveButton), QStringLiteral("&Save..."), this,
+    m_save = bar->addAction(st->standardIcon(QStyle::SP_DialogSaveButton), QStringLiteral("&Salvar..."), this,
                             &ReportPreviewDialog::saveReport);
-    bar->addAction(QStringLiteral("Page Set&up..."), this, &ReportPreviewDialog::pageSetup);
+    bar->addAction(QStringLiteral("&Configurar página..."), this, &ReportPreviewDialog::pageSetup);
     bar->addSeparator();
-    bar->addAction(st->standardIcon(QStyle::SP_MediaSkipBackward), QStringLiteral("First page"), m_preview,
+    bar->addAction(st->standardIcon(QStyle::SP_MediaSkipBackward), QStringLiteral("Primeira página"), m_preview,
                    [this] { m_preview->setCurrentPage(1); });
-    bar->addAction(st->standardIcon(QStyle::SP_MediaSeekBackward), QStringLiteral("Previous page"), m_preview,
+    bar->addAction(st->standardIcon(QStyle::SP_MediaSeekBackward), QStringLiteral("Página anterior"), m_preview,
                    [this] { m_preview->setCurrentPage(m_preview->currentPage() - 1); });
     m_pageLabel = new QLabel(bar);
     m_pageLabel->setMinimumWidth(110);
     m_pageLabel->setAlignment(Qt::AlignCenter);
     bar->addWidget(m_pageLabel);
-    bar->addAction(st->standardIcon(QStyle::SP_MediaSeekForward), QStringLiteral("Next page"), m_preview,
+    bar->addAction(st->standardIcon(QStyle::SP_MediaSeekForward), QStringLiteral("Próxima página"), m_preview,
                    [this] { m_preview->setCurrentPage(m_preview->currentPage() + 1); });
-    bar->addAction(st->standardIcon(QStyle::SP_MediaSkipForward), QStringLiteral("Last page"), m_preview,
+    bar->addAction(st->standardIcon(QStyle::SP_MediaSkipForward), QStringLiteral("Última página"), m_preview,
                    [this] { m_preview->setCurrentPage(m_preview->pageCount()); });
     bar->addSeparator();
-    bar->addAction(QStringLiteral("Zoom &in"), m_preview, [this] { m_preview->zoomIn(); });
-    bar->addAction(QStringLiteral("Zoom &out"), m_preview, [this] { m_preview->zoomOut(); });
+    bar->addAction(QStringLiteral("&Ampliar"), m_preview, [this] { m_preview->zoomIn(); });
+    bar->addAction(QStringLiteral("&Reduzir"), m_preview, [this] { m_preview->zoomOut(); });
     bar->addAction(QStringLiteral("100 %"), m_preview, [this] {
         m_preview->setZoomMode(QPrintPreviewWidget::CustomZoom);
         m_preview->setZoomFactor(m_module.settings.previewZoomPercent / 100.0);
     });
-    bar->addAction(QStringLiteral("Page &width"), m_preview, [this] { m_preview->fitToWidth(); });
+    bar->addAction(QStringLiteral("&Largura da página"), m_preview, [this] { m_preview->fitToWidth(); });
     bar->addSeparator();
-    bar->addAction(st->standardIcon(QStyle::SP_DialogCloseButton), QStringLiteral("&Close"), this, &QDialog::reject);
+    bar->addAction(st->standardIcon(QStyle::SP_DialogCloseButton), QStringLiteral("&Fechar"), this, &QDialog::reject);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -116,7 +116,7 @@ void ReportPreviewDialog::paintPreview(QPrinter *printer)
 
 void ReportPreviewDialog::updatePageLabel()
 {
-    m_pageLabel->setText(QStringLiteral("Page %1 of %2").arg(m_preview->currentPage()).arg(m_preview->pageCount()));
+    m_pageLabel->setText(QStringLiteral("Página %1 de %2").arg(m_preview->currentPage()).arg(m_preview->pageCount()));
 }
 
 void ReportPreviewDialog::printReport()
@@ -146,7 +146,7 @@ void ReportPreviewDialog::saveReport()
     for (const ReportRenderer &r : ReportModule::renderers())
         filters << r.filter();
     QString chosen = filters.first();
-    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Save Report"), m_doc.name + QStringLiteral(".pdf"),
+    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Salvar relatório"), m_doc.name + QStringLiteral(".pdf"),
                                                 filters.join(QStringLiteral(";;")), &chosen);
     if (path.isEmpty())
         return;

@@ -11,6 +11,9 @@ if [ ! -f "$suite/PRAXOLIN.INI" ]; then
   "$build/tools/setup/praxolin-setup" --suite "$suite"
 fi
 export PRAXOLIN_HOME="$suite"
+# The program follows the workstation's locale for numbers and dates, as on Windows; the demo runs
+# as a Brazilian workstation does (DEMO_LOCALE names another).
+export LC_ALL=${DEMO_LOCALE:-pt_BR.UTF-8}
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ] && [ -z "${QT_QPA_PLATFORM:-}" ]; then
   exec xvfb-run -a "$build/app/Convenios" "$@"
 fi

@@ -26,7 +26,16 @@ WaitPanel::WaitPanel(QWidget *parent) : QFrame(parent)
 
     Gauge1 = new QProgressBar(this);
     Gauge1->setGeometry(37, 125, 444, 19);
-    Gauge1->setStyleSheet(QStringLiteral("QProgressBar::chunk { background-color: green; }"));
+    // A green bar whose percentage stays readable wherever the bar has reached: centred, drawn
+    // white over the filled part and black over the rest.
+    QPalette barra = Gauge1->palette();
+    barra.setColor(QPalette::Highlight, QColor(0, 128, 0));
+    barra.setColor(QPalette::HighlightedText, Qt::white);
+    barra.setColor(QPalette::Base, Qt::white);
+    barra.setColor(QPalette::Text, Qt::black);
+    barra.setColor(QPalette::WindowText, Qt::black);
+    Gauge1->setPalette(barra);
+    Gauge1->setAlignment(Qt::AlignCenter);
     Gauge1->setFormat(QStringLiteral("%p%"));
     Gauge1->hide();
     hide();

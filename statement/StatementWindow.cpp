@@ -4,6 +4,7 @@
 #include "app/Globais.h"
 #include "app/SessaoQuitacao.h"
 #include "controls/DBGrid.h"
+#include "controls/Edit.h"
 #include "data/CentralData.h"
 #include "data/InterfaceData.h"
 #include "data/SqlText.h"
@@ -17,6 +18,7 @@
 
 #include <QApplication>
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QScreen>
@@ -189,7 +191,7 @@ void StatementWindow::buildLayout()
 
     Label4 = new QLabel(QStringLiteral("Data da Quitação"), this);
     Label4->move(650, 110);
-    MaskEdit1 = new QLineEdit(this);
+    MaskEdit1 = new Edit(this);
     MaskEdit1->setObjectName(QStringLiteral("MaskEdit1"));
     MaskEdit1->setInputMask(QStringLiteral("99/99/99;_"));
     MaskEdit1->setGeometry(650, 128, 100, 24);
@@ -228,34 +230,31 @@ void StatementWindow::buildLayout()
                          {QStringLiteral("UNIDADE"), QStringLiteral("Unidade"), 50}});
     DBGrid2->hide();
     DBGrid3 = new DBGrid(&m_dm.PEDIFORM, this);
-    DBGrid3->setGeometry(12, 362, 440, 240);
-    DBGrid3->setColumns({{QStringLiteral("FORMAFARMA"), QStringLiteral("Forma Farmacêutica"), 0},
-                         {QStringLiteral("QDEROTULOS"), QStringLiteral("Qde Frascos"), 0},
-                         {QStringLiteral("QDECAPSULAS"), QStringLiteral("Qde Caps/Doses"), 0},
-                         {QStringLiteral("VOLUMETOTAL"), QStringLiteral("Vol. Total"), 0},
+    // The formula pane is wide enough for every title and value of its columns; the component pane
+    // takes the rest of the row.
+    DBGrid3->setGeometry(12, 362, 540, 240);
+    DBGrid3->setColumns({{QStringLiteral("FORMAFARMA"), QStringLiteral("Forma Farmacêutica"), 130},
+                         {QStringLiteral("QDEROTULOS"), QStringLiteral("Qde Frascos"), 70},
+                         {QStringLiteral("QDECAPSULAS"), QStringLiteral("Qde Caps/Doses"), 90},
+                         {QStringLiteral("VOLUMETOTAL"), QStringLiteral("Vol. Total"), 70},
                          {QStringLiteral("UNIDADE"), QStringLiteral("Unidade"), 68}});
     DBGrid4 = new DBGrid(&m_dm.COMPEDID, this);
-    DBGrid4->setGeometry(458, 362, 382, 240);
+    DBGrid4->setGeometry(558, 362, 282, 240);
     DBGrid4->setColumns({{QStringLiteral("COMPONENTEDIG"), QStringLiteral("Componente"), 130},
                          {QStringLiteral("QDEDIG"), QStringLiteral("Dosagem"), 60},
                          {QStringLiteral("UNIDDIG"), QStringLiteral("Unidade"), 49}});
 
-    auto placeSortButtons = [this] {
-        QHeaderView *h = DBGrid1->horizontalHeader();
-        const int top = DBGrid1->y() + 1;
-        const int left = DBGrid1->x() + DBGrid1->verticalHeader()->width() + 1;
-        const int dataCol = m_dm.PEDIDOS.fieldIndex(QStringLiteral("DATAPEDIDO"));
-        const int nomeCol = m_dm.PEDIDOS.fieldIndex(QStringLiteral("NOME"));
-        if (dataCol >= 0)
-            BitBtn4->setGeometry(left + h->sectionViewportPosition(dataCol), top, h->sectionSize(dataCol), h->height());
-        if (nomeCol >= 0)
-            BitBtn3->setGeometry(left + h->sectionViewportPosition(nomeCol), top, h->sectionSize(nomeCol), h->height());
-        BitBtn4->raise();
-        BitBtn3->raise();
-    };
-    connect(&m_dm.PEDIDOS, &QAbstractItemModel::modelReset, this, placeSortButtons);
-    connect(DBGrid1->horizontalHeader(), &QHeaderView::sectionResized, this, placeSortButtons);
+    // The order table outlives the window: a later statement may reopen it without a reset, so
+    // the buttons follow the header itself.
+    QHeaderView *titulos = DBGrid1->horizontalHeader();
+    connect(titulos, &QHeaderView::sectionResized, this, &StatementWindow::posicionaBotoesDeOrdem);
+    connect(titulos, &QHeaderView::sectionMoved, this, &StatementWindow::posicionaBotoesDeOrdem);
+    connect(titulos, &QHeaderView::geometriesChanged, this, &StatementWindow::posicionaBotoesDeOrdem);
+    connect(DBGrid1->horizontalScrollBar(), &QScrollBar::valueChanged, this, &StatementWindow::posicionaBotoesDeOrdem);
+    posicionaBotoesDeOrdem();
 
+    for (DBGrid *grid : {DBGrid1, DBGrid2, DBGrid3, DBGrid4})
+        grid->setWidenToContents(true);
     setTabOrder(BitBtn1, DBGrid1);
     setTabOrder(DBGrid1, MaskEdit1);
     setTabOrder(MaskEdit1, DBGrid2);
@@ -319,6 +318,25 @@ QString StatementWindow::sqlTotal() const
     return QuitacaoExtrato::Sql::totalDoPeriodo(Globais::ConvenioAtual, DiSQL, DfSQL);
 }
 
+// Each sort button lies over its column's title, shown only while that title is in view.
+void StatementWindow::posicionaBotoesDeOrdem()
+{
+    QHeaderView *h = DBGrid1->horizontalHeader();
+    const auto sobre = [&](QPushButton *botao, const QString &campo) {
+        const int col = m_dm.PEDIDOS.fieldIndex(campo);
+        const int x = col >= 0 ? h->sectionViewportPosition(col) : -1;
+        const bool visivel = col >= 0 && !h->isSectionHidden(col) && x >= 0 && x + h->sectionSize(col) <= h->viewport()->width();
+        if (visivel) {
+            const QPoint origem = h->viewport()->mapTo(this, QPoint(x, 0));
+            botao->setGeometry(origem.x(), origem.y(), h->sectionSize(col), h->height());
+            botao->raise();
+        }
+        botao->setVisible(visivel);
+    };
+    sobre(BitBtn4, QStringLiteral("DATAPEDIDO"));
+    sobre(BitBtn3, QStringLiteral("NOME"));
+}
+
 void StatementWindow::abrePedidos(Variante v)
 {
     CachedTable &pedidos = m_dm.PEDIDOS;
@@ -330,6 +348,8 @@ void StatementWindow::abrePedidos(Variante v)
     pedidos.setCommandText(m_sqlAtual);
     pedidos.open();
     DBGrid1->applyColumns();
+    posicionaBotoesDeOrdem();
+    acompanhaPedidoAtual();
 }
 
 void StatementWindow::FormActivate()
@@ -368,6 +388,7 @@ void StatementWindow::AtualizaExtrato()
     }
     Label8->setText(total.toDisplayText(QLocale(), 2));
     redesenhaLista();
+    acompanhaPedidoAtual();
 }
 
 void StatementWindow::redesenhaLista() { DBGrid1->viewport()->update(); }
@@ -390,10 +411,32 @@ void StatementWindow::BitBtn3Click() { abrePedidos(Variante::PorNome); }
 
 void StatementWindow::PEDIDOSAfterScroll()
 {
-    CachedTable &pedidos = m_dm.PEDIDOS;
-    if (pedidos.isEmpty())
+    if (m_dm.PEDIDOS.isEmpty())
         return;
+    carregaDetalhes();
+    if (Redefinindo)
+        passoFinal();
+}
+
+// A re-read of the list (a settlement written back, a sort, a new period) may leave another order
+// current without a move: the panes then load that order's details; an empty list hides them.
+void StatementWindow::acompanhaPedidoAtual()
+{
+    CachedTable &pedidos = m_dm.PEDIDOS;
+    if (!pedidos.isOpen() || pedidos.isEmpty() || pedidos.recNo() < 0) {
+        m_detalhesDe.clear();
+        for (QWidget *w : std::initializer_list<QWidget *>{Label5, DBGrid2, DBGrid3, DBGrid4})
+            w->hide();
+        return;
+    }
+    if (filtroDoPedido() != m_detalhesDe)
+        carregaDetalhes();
+}
+
+void StatementWindow::carregaDetalhes()
+{
     const QString pedido = filtroDoPedido();
+    m_detalhesDe = pedido;
     CachedTable &itens = reabreDetalhe(m_dm.ITENS,
                                        QStringLiteral("Select ") + CentralData::ItensColumns + QStringLiteral(" from ITENS") + pedido);
     if (!itens.isEmpty()) {
@@ -412,8 +455,6 @@ void StatementWindow::PEDIDOSAfterScroll()
         DBGrid3->setVisible(temFormulas);
         DBGrid4->setVisible(temFormulas);
     }
-    if (Redefinindo)
-        passoFinal();
 }
 
 void StatementWindow::PEDIFORMAfterScroll()
@@ -532,7 +573,7 @@ QDate StatementWindow::dataPagamento()
     const QDate d = SqlText::parseDMY(MaskEdit1->text());
     if (!d.isValid()) {
         Messages::show(QStringLiteral("Data de Pagamento inválida!"));
-        MaskEdit1->setFocus();
+        MaskEdit1->takeFocus();
     }
     return d;
 }

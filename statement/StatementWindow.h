@@ -1,8 +1,9 @@
 #pragma once
+#include "controls/Edit.h"
+
 #include <QDate>
 #include <QDialog>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QTimer>
@@ -34,7 +35,7 @@ public:
     DBGrid *DBGrid1, *DBGrid2, *DBGrid3, *DBGrid4;
     QPushButton *BitBtn1, *BitBtn3, *BitBtn4;
     QPushButton *BotImprimir;   // "&Imprimir": the statement as a document for the company
-    QLineEdit *MaskEdit1;
+    Edit *MaskEdit1;
     QTimer *Timer1, *Timer2;
     QMenu *PopupMenu1;
     QAction *QuitaroPERODOselecionado1, *Quitaropedidoselecionado1;
@@ -83,6 +84,9 @@ private:
     void abrePedidos(Variante v);
     void mostraPeriodo();
     void redesenhaLista();
+    void posicionaBotoesDeOrdem();
+    void carregaDetalhes();
+    void acompanhaPedidoAtual();
     void passoFinal();
     void gravaPeriodo(const std::optional<QDate> &inicio, const QDate &fim);   // no start: only the end
     QString filtroDoPedido() const;
@@ -95,6 +99,7 @@ private:
     CentralData &m_dm;
     InterfaceData &m_dm2;
     QString m_sqlAtual;
+    QString m_detalhesDe;   // the order whose details the panes show (its key filter)
     bool m_ativado = false;
     std::unique_ptr<ReportModule> m_rm;
 };

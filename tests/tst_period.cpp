@@ -370,7 +370,7 @@ private slots:
         QCOMPARE(dialog().DBEdit16->text(), QStringLiteral("31/02/26"));
         type(dialog().DBEdit84, QStringLiteral("300426"));
         QTest::mouseClick(dialog().BotTotaliza3, Qt::LeftButton);
-        QCOMPARE(messages->messages, QStringList{QStringLiteral("'31/02/26' is not a valid date")});
+        QCOMPARE(messages->messages, QStringList{QStringLiteral("'31/02/26' não é uma data válida.")});
         QVERIFY(dialog().isVisible());
         QVERIFY(!closing().isVisible());
         QCOMPARE(periodRows()[0][0].toDate(), QDate(2026, 3, 1));

@@ -348,7 +348,7 @@ private slots:
         QCOMPARE(current(), QStringLiteral("Beta & Cia"));
         messages->answer = answer;
         click(Nav::Delete);
-        QCOMPARE(messages->confirmations, QStringList{QStringLiteral("Delete record?")});
+        QCOMPARE(messages->confirmations, QStringList{QStringLiteral("Excluir o registro?")});
         QCOMPARE(suite->count(QStringLiteral("CONVENIO"), QStringLiteral("CODIGOCONVENIO = 2")), answer ? 0 : 1);
         QCOMPARE(convenios().recordCount(), answer ? 2 : 3);
         QCOMPARE(current(), answer ? QStringLiteral("Drogaria São José") : QStringLiteral("Beta & Cia"));
@@ -833,7 +833,7 @@ private slots:
         QCOMPARE(current(), QStringLiteral("Beta & Cia"));
         messages->answer = answer;
         press(Qt::Key_Delete, Qt::ControlModifier);
-        QCOMPARE(messages->confirmations, QStringList{QStringLiteral("Delete record?")});
+        QCOMPARE(messages->confirmations, QStringList{QStringLiteral("Excluir o registro?")});
         QCOMPARE(suite->count(QStringLiteral("CONVENIO"), QStringLiteral("CODIGOCONVENIO = 2")), answer ? 0 : 1);
         QCOMPARE(convenios().recordCount(), answer ? 2 : 3);
         QVERIFY(listPanel().isVisible());
