@@ -124,6 +124,10 @@ StatementWindow::~StatementWindow()
 {
     m_dm.PEDIDOS.afterScroll = nullptr;
     m_dm.PEDIFORM.afterScroll = nullptr;
+    // The dialog's own destructor hides the list, whose header then reports its geometry: by then
+    // this window is gone, so the sort buttons must no longer follow it.
+    DBGrid1->horizontalHeader()->disconnect(this);
+    DBGrid1->horizontalScrollBar()->disconnect(this);
     FormClose();
 }
 
