@@ -11,6 +11,7 @@
 #include "closing/PeriodDialog.h"
 #include "controls/DBNavigator.h"
 #include "data/CentralData.h"
+#include "data/SqlText.h"
 #include "platform/ErrorReporter.h"
 #include "platform/Messages.h"
 #include "platform/ProcessStart.h"
@@ -19,7 +20,10 @@
 #include "platform/WinText.h"
 #include "register/RegisterPanel.h"
 #include "settlement/Atomic.h"
+#include "settlement/Comprovante.h"
+#include "settlement/Confirmacao.h"
 #include "settlement/ConvenioSettlement.h"
+#include "settlement/QuitacoesWindow.h"
 #include "settlement/WaitPanel.h"
 #include "statement/StatementWindow.h"
 #include "data/InterfaceData.h"
@@ -226,6 +230,18 @@ void FormConvenios::wireSettlement()
 {
     PainelAguarde = new WaitPanel(PainelConvenios);
     PainelPeriodo3->onQuitar = [this] { quitaConvenioAtual(); };
+    connect(BotQuitacoes, &QPushButton::clicked, this, &FormConvenios::BotQuitacoesClick);
+}
+
+// The settlements of the register's current convênio.
+void FormConvenios::BotQuitacoesClick()
+{
+    ErrorReporter::guard([this] {
+        CachedTable &convenios = m_dm->Convenios;
+        const QString convenio = convenios.isOpen() ? convenios.text(QStringLiteral("CONVENIO")) : QString();
+        QuitacoesWindow quitacoes(*m_dm, convenio, this);
+        quitacoes.exec();
+    });
 }
 
 // The open-order check on the shared interface database, then the settlement with the wait panel.
@@ -239,23 +255,36 @@ void FormConvenios::quitaConvenioAtual()
         Messages::show(mensagemAbertos(abertos));
         return;
     }
+    CachedTable &periodo = DM2->Periodo;
+    periodo.open();
+    const QDate di = periodo.value(QStringLiteral("DATAINICIAL")).toDate();
+    const QDate df = periodo.value(QStringLiteral("DATAFINAL")).toDate();
+    periodo.close();
+    const ContextoQuitacao contexto = ContextoQuitacao::atual();
+    const QDate pagamento = PainelPeriodo3->dataPagamento();
+
+    // What is about to be settled, for the user to confirm; cancelling changes nothing.
+    Confirmacao::Dados confirmacao{contexto, di, df, pagamento, {}, {}};
+    confirmacao.previa = Registro::previa(
+        m_dm->SQLConnection1, Registro::Filtro::convenio(contexto.convenioAtual, SqlText::dateMDY(di), SqlText::dateMDY(df)));
+    if (!Confirmacao::pergunta(confirmacao))
+        return;
+
     PainelAguarde->mostra();
+    Registro::Quitacao feita;
     try {
-        CachedTable &periodo = DM2->Periodo;
-        periodo.open();
-        const QDate di = periodo.value(QStringLiteral("DATAINICIAL")).toDate();
-        const QDate df = periodo.value(QStringLiteral("DATAFINAL")).toDate();
-        periodo.close();
-        QuitaConvenio(*m_dm, ContextoQuitacao::atual(), di, df, PainelPeriodo3->dataPagamento(),
-                      {[this](int total) { PainelAguarde->inicia(total); },
-                       [this](int n) { PainelAguarde->avanca(n); }});
+        const int codigo = QuitaConvenio(*m_dm, contexto, di, df, pagamento,
+                                         {[this](int total) { PainelAguarde->inicia(total); },
+                                          [this](int n) { PainelAguarde->avanca(n); }});
+        feita = Registro::le(m_dm->SQLConnection1, codigo);
     } catch (...) {
         PainelAguarde->esconde();
         ErrorReporter::report(Atomic::mensagemDeFalha(std::current_exception()));
         return;
     }
     PainelAguarde->esconde();
-    Messages::show(QStringLiteral("Procedimento concluído com sucesso."));
+    if (Messages::showWithOption(Confirmacao::sucesso(feita), QStringLiteral("&Comprovante")))
+        Comprovante::mostra(m_dm->SQLConnection1, feita.codigo);
 }
 
 void FormConvenios::buildButtonBar()
@@ -289,6 +318,8 @@ void FormConvenios::buildRegisterPanel()
     BotQuitaConvenio = commandButton(PainelConvenios, QStringLiteral("&Quitar"), 184);
     BotTotalizaDeb = commandButton(PainelConvenios, QStringLiteral("Totali&zar"), 231);
     BitBtn1 = commandButton(PainelConvenios, QStringLiteral("&Desc./Classe"), 278);
+    BotQuitacoes = commandButton(PainelConvenios, QStringLiteral("Q&uitações"), 325);
+    BotQuitacoes->setObjectName(QStringLiteral("BotQuitacoes"));
     connect(BotSairConv, &QPushButton::clicked, this, &FormConvenios::BotSairConvClick);
     PainelConvenios->hide();
 }
@@ -304,13 +335,13 @@ void FormConvenios::resizeEvent(QResizeEvent *e)
 
 void FormConvenios::DesabilitaBotoes()
 {
-    for (QPushButton *b : {BotSairConv, BitBtn2, BotQuitaConvenio, BotTotalizaDeb, BotPesqConvenio})
+    for (QPushButton *b : {BotSairConv, BitBtn2, BotQuitaConvenio, BotTotalizaDeb, BotPesqConvenio, BotQuitacoes})
         b->setEnabled(false);
 }
 
 void FormConvenios::HabilitaBotoes()
 {
-    for (QPushButton *b : {BotSairConv, BitBtn2, BotQuitaConvenio, BotTotalizaDeb, BotPesqConvenio})
+    for (QPushButton *b : {BotSairConv, BitBtn2, BotQuitaConvenio, BotTotalizaDeb, BotPesqConvenio, BotQuitacoes})
         b->setEnabled(true);
 }
 
@@ -426,6 +457,7 @@ bool FormConvenios::sessaoGravadaAceita()
         return false;
     }
     Globais::UsuarioLogado = logon.usuario;
+    Globais::NomeUsuario = logon.nome.trimmed().left(60);
     QString acesso;
     ErrorReporter::guard([&] { acesso = VerificaSessaoGravada(*m_dm, logon.usuario, logon.nome); });
     return !acesso.isEmpty();
@@ -436,6 +468,7 @@ void FormConvenios::mostraLogin()
     pnlBotoes->hide();
     PainelConvenios->hide();
     Globais::UsuarioLogado = UserName::current();
+    Globais::NomeUsuario = Globais::UsuarioLogado;
     PainelLogin->EditNome->setText(Globais::UsuarioLogado);
     PainelLogin->setGeometry(212, 178, 331, 130);
     PainelLogin->show();

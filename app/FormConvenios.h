@@ -52,6 +52,7 @@ public:
     QPushButton *BotQuitaConvenio = nullptr;
     QPushButton *BotTotalizaDeb = nullptr;
     QPushButton *BitBtn1 = nullptr;
+    QPushButton *BotQuitacoes = nullptr;   // the settlements of the convênio
     // The convênio search and its two panels over the register.
     ConvenioSearch *pesquisa = nullptr;
     SearchNamePanel *PainelPesqNomeConv = nullptr;
@@ -83,6 +84,7 @@ public slots:
     void act_QuitarExecute();
     void BitBtn2Click();
     void act_ExtratoExecute();
+    void BotQuitacoesClick();
 
 protected:
     void showEvent(QShowEvent *e) override;

@@ -7,6 +7,7 @@
 #include "platform/SuitePaths.h"
 #include "platform/WinText.h"
 #include "settlement/Atomic.h"
+#include "settlement/Registro.h"
 
 #include <QFile>
 
@@ -37,10 +38,8 @@ QString contaPedidosAbertos(const QString &convenio, const QString &di, const QS
 
 QString marcaPedidosPagos(const QString &convenio, const QString &pagamento, const QString &di, const QString &df)
 {
-    return QStringLiteral("Update PEDIDOS set PAGO = 'T', DATAPAGAMENTO = '") + pagamento +
-           QStringLiteral("' where CONVENIO = '") + quoted(convenio) +
-           QStringLiteral("' and CONVENIO IS NOT NULL and CONVENIO <> ''") + QStringLiteral(" and DATAPEDIDO >= '") + di +
-           QStringLiteral("' and DATAPEDIDO <= '") + df + QStringLiteral("' and TIPOPEDIDO = 'Pedido'");
+    return QStringLiteral("Update PEDIDOS set PAGO = 'T', DATAPAGAMENTO = '") + pagamento + QLatin1Char('\'') +
+           Registro::Filtro::convenio(convenio, di, df);
 }
 
 QString listaPedidos(const QString &convenio, const QString &di, const QString &df)
@@ -116,15 +115,19 @@ void Rastro::grava(const QString &linha)
         falha();
 }
 
-void QuitaConvenio(CentralData &dm, const ContextoQuitacao &c, const QDate &di, const QDate &df,
-                   const QDate &pagamento, const Progresso &progresso)
+int QuitaConvenio(CentralData &dm, const ContextoQuitacao &c, const QDate &di, const QDate &df,
+                  const QDate &pagamento, const Progresso &progresso)
 {
     const QString convenio = c.convenioAtual;
     const QString dataPag = SqlText::dateMDY(pagamento);
     const QString inicio = SqlText::dateMDY(di);
     const QString fim = SqlText::dateMDY(df);
     Rastro rastro(arquivoRastro());
+    int codigo = 0;
     Atomic::run(dm.SQLConnection1, [&] {
+        Registro::Gravacao registro =
+            Registro::Gravacao::abre(dm.SQLConnection1, Registro::Comando::Convenio, c, di, df, pagamento);
+        registro.guardaPedidos(Registro::Filtro::convenio(convenio, inicio, fim), QStringLiteral("'T'"));
         dm.SQLConnection1.execute(Sql::marcaPedidosPagos(convenio, dataPag, inicio, fim));
         FreeQuery &q1 = dm.SQLQuery1;
         q1.close();
@@ -140,11 +143,16 @@ void QuitaConvenio(CentralData &dm, const ContextoQuitacao &c, const QDate &di, 
             const QString pedido = pedidos.rows[i].value(0).toString();
             const QString update = Sql::quitaPagamentos(dataPag, pedido);
             rastro.grava(update);
+            registro.guardaPagamentos(pedido);
             dm.SQLConnection1.execute(update);
             if (c.rodandoNoCaixa())
-                LancaMovCaixa(dm, pedido.left(2), pedido.mid(2, 16), c);
+                registro.anotaMovimento(pedido.left(2), pedido.mid(2, 16),
+                                        LancaMovCaixa(dm, pedido.left(2), pedido.mid(2, 16), c));
         }
+        registro.fecha();
+        codigo = registro.codigo();
     });
+    return codigo;
 }
 
 }

@@ -38,9 +38,10 @@ struct Progresso {
 
 // Runs the settlement of `convenio` between `di` and `df` (inclusive) paid on `pagamento`. Writes
 // each order's instalment statement to the trace file before running it. Raises on any failure,
-// after which nothing of the settlement is in the database.
-void QuitaConvenio(CentralData &dm, const ContextoQuitacao &c, const QDate &di, const QDate &df,
-                   const QDate &pagamento, const Progresso &progresso = {});
+// after which nothing of the settlement is in the database. The settlement is recorded with the rest;
+// returns the number of its record.
+int QuitaConvenio(CentralData &dm, const ContextoQuitacao &c, const QDate &di, const QDate &df,
+                  const QDate &pagamento, const Progresso &progresso = {});
 
 // The trace file, "C:\PRAXOLIN\QUITACONV.TXT" in the suite folder.
 QString arquivoRastro();

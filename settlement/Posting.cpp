@@ -17,6 +17,8 @@ ContextoQuitacao ContextoQuitacao::atual()
     c.caixaAtual = Globais::CaixaAtual;
     c.sessaoCaixa = Globais::SessaoCaixa;
     c.formaPagCaixa = Globais::FormaPagCaixa;
+    c.usuario = Globais::NomeUsuario.isEmpty() ? Globais::UsuarioLogado : Globais::NomeUsuario;
+    c.estacao = Globais::EstacaoAtual;
     return c;
 }
 
@@ -60,20 +62,41 @@ QString contaDoPedido(const QString &estacao, const QString &npedido)
            QStringLiteral("')");
 }
 
-QString quitaParcelas(const QDate &pagamento, const QString &codigoConta)
+QString codigoDaConta(const QString &codigoConta)
 {
     // The account code is a number and goes unquoted; anything else is quoted, so it cannot change
     // the statement.
     static const QRegularExpression numero(QStringLiteral("^-?[0-9]+$"));
-    const QString codigo = numero.match(codigoConta).hasMatch() ? codigoConta
-                                                                : QLatin1Char('\'') + quoted(codigoConta) + QLatin1Char('\'');
+    return numero.match(codigoConta).hasMatch() ? codigoConta : QLatin1Char('\'') + quoted(codigoConta) + QLatin1Char('\'');
+}
+
+QString quitaParcelas(const QDate &pagamento, const QString &codigoConta)
+{
     return QStringLiteral("Update PARCELAS set DataPagto = '") + SqlText::dateMDY(pagamento) +
-           QStringLiteral("', ValorPago = ValorParcela where CodigoCPR = ") + codigo;
+           QStringLiteral("', ValorPago = ValorParcela where CodigoCPR = ") + codigoDaConta(codigoConta);
 }
 
 }
 
-void LancaMovCaixa(CentralData &dm, const QString &estacao, const QString &npedido, const ContextoQuitacao &c)
+bool jaLancadoPelos(const RowSet &movimentos)
+{
+    // A reversed settlement leaves the order's movement and its counter-movement, which add up to
+    // nothing: the order is open again, and is posted anew when it is settled again.
+    const int valor = movimentos.indexOf(QStringLiteral("VALOR"));
+    Decimal soma(0, 2);
+    bool estorno = false;
+    for (const auto &row : movimentos.rows) {
+        const QVariant v = row.value(valor);
+        if (v.isValid() && !v.isNull()) {
+            const Decimal d = Decimal::fromVariant(v);
+            soma = soma + d;
+            estorno = estorno || d < Decimal(0, 2);
+        }
+    }
+    return !movimentos.rows.isEmpty() && !(estorno && soma.isZero());
+}
+
+int LancaMovCaixa(CentralData &dm, const QString &estacao, const QString &npedido, const ContextoQuitacao &c)
 {
     const QString chave = (estacao + npedido).left(30);
     dm.SQLConnection1.execute(SqlPosting::apagaMovimentosZerados());
@@ -88,10 +111,10 @@ void LancaMovCaixa(CentralData &dm, const QString &estacao, const QString &npedi
 
     q3.setSql(SqlPosting::procuraMovimento(chave));
     q3.open();
-    const bool jaLancado = q3.rowCount() > 0;
+    const bool jaLancado = jaLancadoPelos(q3.rows());
     q3.close();
     if (jaLancado)
-        return;
+        return 0;
 
     const QString valor = restante.toSqlText(2);
     const QDateTime agora = c.agora();
@@ -109,7 +132,7 @@ void LancaMovCaixa(CentralData &dm, const QString &estacao, const QString &npedi
         }
         try {
             dm.SQLConnection1.execute(SqlPosting::insereMovimento(codigo, c, agora, valor, chave, laboratorio));
-            return;
+            return codigo;
         } catch (const DatabaseError &e) {
             // Another workstation stored this code first: take the next free one.
             if (!Atomic::isKeyViolation(e.gdsCode()) || tentativa >= 50)
@@ -118,7 +141,8 @@ void LancaMovCaixa(CentralData &dm, const QString &estacao, const QString &npedi
     }
 }
 
-void QuitaParcelas(CentralData &dm, const QString &estacao, const QString &npedido, const QDate &pagamento)
+void QuitaParcelas(CentralData &dm, const QString &estacao, const QString &npedido, const QDate &pagamento,
+                   const std::function<void(const QString &codigoConta)> &antes)
 {
     FreeQuery &q3 = dm.SQLQuery3;
     q3.close();
@@ -132,6 +156,8 @@ void QuitaParcelas(CentralData &dm, const QString &estacao, const QString &npedi
     const QString codigo = q3.text(QStringLiteral("CodigoCPR")).left(20);
     q3.close();
     q3.clearSql();
+    if (antes)
+        antes(codigo);
     q3.setSql(SqlPosting::quitaParcelas(pagamento, codigo));
     q3.execute();
 }

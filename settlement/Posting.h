@@ -13,6 +13,8 @@ struct ContextoQuitacao {
     QString caixaAtual;
     QString sessaoCaixa;
     QString formaPagCaixa;
+    QString usuario;    // the logged-on user and the workstation, for the record of the settlement
+    QString estacao;
     std::function<QDateTime()> agora = [] { return QDateTime::currentDateTime(); };
 
     // The program-wide values of this run.
@@ -32,13 +34,22 @@ QString insereMovimento(int codigo, const ContextoQuitacao &c, const QDateTime &
                         const QString &chavePedido, const QString &laboratorio);
 QString contaDoPedido(const QString &estacao, const QString &npedido);
 QString quitaParcelas(const QDate &pagamento, const QString &codigoConta);
+QString codigoDaConta(const QString &codigoConta);   // as the PARCELAS update places it
 }
 
 // Posts one settled order as an incoming movement of the cash-register session, once: an order
 // that already has a movement is skipped. Movements with a null or zero value are removed first.
 // Two workstations posting at once never store the same code: a refused code is taken again.
-void LancaMovCaixa(CentralData &dm, const QString &estacao, const QString &npedido, const ContextoQuitacao &c);
+// Returns the code of the movement posted, 0 when the order was skipped.
+int LancaMovCaixa(CentralData &dm, const QString &estacao, const QString &npedido, const ContextoQuitacao &c);
+
+struct RowSet;
+// The duplicate test's decision on the order's movements (NPEDIDO, DATAMOV, VALOR): posted before
+// when there is one, unless they are a posting and its reversal, which add up to nothing.
+bool jaLancadoPelos(const RowSet &movimentos);
 
 // Marks paid, on the payment date, every instalment of the order's receivable account (the first
 // account found, coded "017" or "01.7" for station 01 and order 7). No account: nothing to do.
-void QuitaParcelas(CentralData &dm, const QString &estacao, const QString &npedido, const QDate &pagamento);
+// `antes`, when given, is told the account's code just before its instalments are updated.
+void QuitaParcelas(CentralData &dm, const QString &estacao, const QString &npedido, const QDate &pagamento,
+                   const std::function<void(const QString &codigoConta)> &antes = {});

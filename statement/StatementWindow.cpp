@@ -11,7 +11,11 @@
 #include "settlement/Atomic.h"
 #include "reports/ReportModule.h"
 #include "reports/StatementReport.h"
+#include "settlement/Comprovante.h"
+#include "settlement/Confirmacao.h"
 #include "settlement/Posting.h"
+#include "settlement/QuitacoesWindow.h"
+#include "settlement/Registro.h"
 #include "statement/StatementDocument.h"
 
 #include <QApplication>
@@ -172,6 +176,9 @@ void StatementWindow::buildLayout()
     PopupMenu1 = new QMenu(this);
     QuitaroPERODOselecionado1 = PopupMenu1->addAction(QStringLiteral("Quitar todos os pedidos do período especificado"));
     Quitaropedidoselecionado1 = PopupMenu1->addAction(QStringLiteral("Quitar apenas o pedido selecionado"));
+    PopupMenu1->addSeparator();
+    Quitacoes1 = PopupMenu1->addAction(QStringLiteral("Quitações do convênio..."));
+    connect(Quitacoes1, &QAction::triggered, this, [this] { ErrorReporter::guard([this] { Quitacoes1Click(); }); });
     connect(QuitaroPERODOselecionado1, &QAction::triggered, this,
             [this] { ErrorReporter::guard([this] { QuitaroPERODOselecionado1Click(); }); });
     connect(Quitaropedidoselecionado1, &QAction::triggered, this,
@@ -562,22 +569,33 @@ void StatementWindow::Quitaropedidoselecionado1Click()
         return;
     const QString estacao = pedidos.text(QStringLiteral("ESTACAO"));
     const QString numero = textoNumerico(pedidos.value(QStringLiteral("NPEDIDO")));
+    const QString filtro = Registro::Filtro::pedido(estacao, numero);
+    if (!confirma(filtro, pagamento, numero + QStringLiteral(" da estação ") + estacao))
+        return;
     const ContextoQuitacao contexto = ContextoQuitacao::atual();
+    int codigo = 0;
     try {
         Atomic::run(m_dm.SQLConnection1, [&] {
-            QuitaParcelas(m_dm, estacao, numero, pagamento);
+            Registro::Gravacao registro = Registro::Gravacao::abre(m_dm.SQLConnection1, Registro::Comando::Pedido,
+                                                                   contexto, m_diLista, m_dfLista, pagamento);
+            QuitaParcelas(m_dm, estacao, numero, pagamento,
+                          [&](const QString &conta) { registro.guardaParcelas(conta, estacao, numero); });
+            registro.guardaPedidos(filtro, QStringLiteral("'T'"));
             pedidos.edit();
             pedidos.setValue(QStringLiteral("DATAPAGAMENTO"), pagamento);
             pedidos.setValue(QStringLiteral("PAGO"), QStringLiteral("T"));
             pedidos.post();   // written back by the order's key, and the list read again
             if (contexto.rodandoNoCaixa())
-                LancaMovCaixa(m_dm, estacao, numero, contexto);
+                registro.anotaMovimento(estacao, numero, LancaMovCaixa(m_dm, estacao, numero, contexto));
+            registro.fecha();
+            codigo = registro.codigo();
         }, 1);
     } catch (...) {
         mostraFalhaDaQuitacao();
         return;
     }
     AtualizaExtrato();
+    concluido(codigo);
 }
 
 // Nothing of a failed settlement was written: the list and the total show the database again, and
@@ -606,11 +624,17 @@ void StatementWindow::QuitaroPERODOselecionado1Click()
     Redefinindo = false;
     Label9->hide();
     Timer2->stop();
+    const QString filtro = Registro::Filtro::periodo(Globais::ConvenioAtual, DiSQL, DfSQL);
+    if (!confirma(filtro, pagamento, QString()))
+        return;
     const ContextoQuitacao contexto = ContextoQuitacao::atual();
     const QString convenio = quoted(Globais::ConvenioAtual);
     CachedTable &pedidos = m_dm.PEDIDOS;
+    int codigo = 0;
     try {
         Atomic::run(m_dm.SQLConnection1, [&] {
+            Registro::Gravacao registro = Registro::Gravacao::abre(m_dm.SQLConnection1, Registro::Comando::Periodo,
+                                                                   contexto, m_diLista, m_dfLista, pagamento);
             FreeQuery &q1 = m_dm.SQLQuery1;
             q1.close();
             q1.clearSql();
@@ -624,17 +648,18 @@ void StatementWindow::QuitaroPERODOselecionado1Click()
             for (const auto &row : lista.rows) {
                 const QString estacao = row.value(0).toString();
                 const QString numero = textoNumerico(row.value(1));
-                QuitaParcelas(m_dm, estacao, numero, pagamento);
+                QuitaParcelas(m_dm, estacao, numero, pagamento,
+                              [&](const QString &conta) { registro.guardaParcelas(conta, estacao, numero); });
                 if (contexto.rodandoNoCaixa())
-                    LancaMovCaixa(m_dm, estacao, numero, contexto);
+                    registro.anotaMovimento(estacao, numero, LancaMovCaixa(m_dm, estacao, numero, contexto));
             }
             pedidos.close();
             // Only real orders, the ones listed and settled above, receive the payment date.
+            registro.guardaPedidos(filtro, QStringLiteral("PAGO"));
             m_dm.SQLConnection1.execute(QStringLiteral("update PEDIDOS set DATAPAGAMENTO = '") +
-                                        SqlText::dateMDY(pagamento) + QStringLiteral("' where DATAPEDIDO >= '") + DiSQL +
-                                        QStringLiteral("' AND DATAPEDIDO <= '") + DfSQL +
-                                        QStringLiteral("' and CONVENIO = '") + convenio +
-                                        QStringLiteral("' and DATAPAGAMENTO IS NULL and TIPOPEDIDO = 'Pedido'"));
+                                        SqlText::dateMDY(pagamento) + QLatin1Char('\'') + filtro);
+            registro.fecha();
+            codigo = registro.codigo();
         });
     } catch (...) {
         mostraFalhaDaQuitacao();
@@ -647,6 +672,41 @@ void StatementWindow::QuitaroPERODOselecionado1Click()
             pedidos.first();
     }
     AtualizaExtrato();
+    concluido(codigo);
+}
+
+bool StatementWindow::confirma(const QString &filtro, const QDate &pagamento, const QString &pedido)
+{
+    Confirmacao::Dados dados{ContextoQuitacao::atual(), m_diLista, m_dfLista, pagamento, {}, pedido};
+    dados.previa = Registro::previa(m_dm.SQLConnection1, filtro);
+    return Confirmacao::pergunta(dados);
+}
+
+// The success message with what was settled; from it the user may open the receipt.
+void StatementWindow::concluido(int codigo)
+{
+    const Registro::Quitacao feita = Registro::le(m_dm.SQLConnection1, codigo);
+    if (Messages::showWithOption(Confirmacao::sucesso(feita), QStringLiteral("&Comprovante")))
+        Comprovante::mostra(m_dm.SQLConnection1, codigo);
+}
+
+void StatementWindow::Quitacoes1Click()
+{
+    QuitacoesWindow quitacoes(m_dm, Globais::ConvenioAtual, this);
+    quitacoes.exec();
+    // A reversal puts orders back in the list.
+    releLista();
+    AtualizaExtrato();
+}
+
+void StatementWindow::releLista()
+{
+    CachedTable &pedidos = m_dm.PEDIDOS;
+    if (m_sqlAtual.isEmpty())
+        return;
+    pedidos.close();
+    pedidos.setCommandText(m_sqlAtual);
+    pedidos.open();
 }
 
 // ---------------------------------------------------------------------------------------------

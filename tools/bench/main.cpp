@@ -151,7 +151,7 @@ public:
     {
         const ScaleData::Options defaults;
         m_scale = defaults;
-        Messages::setInterceptor({[this](const QString &m) { m_messages << m; }, [](const QString &) { return true; }});
+        Messages::setInterceptor({[this](const QString &m) { m_messages << m; }, [](const QString &) { return true; }, {}});
     }
 
     // Makes the work copy of `suite` and points the program at it.
@@ -295,7 +295,7 @@ public:
             p->form->PainelPeriodo3->BotTotaliza3->click();
             pump();
             const double ms = msSince(t);
-            if (m_messages != QStringList{QStringLiteral("Procedimento concluído com sucesso.")})
+            if (m_messages.size() != 1 || !m_messages[0].startsWith(QStringLiteral("Procedimento concluído com sucesso.\n")))
                 fail(QStringLiteral("settlement: ") + m_messages.join(QStringLiteral(" | ")));
             const auto statements = StatementLog::entries();
             p.reset();
@@ -336,7 +336,8 @@ public:
                 pump();
                 ms = msSince(t);
                 statements = StatementLog::entries();
-                if (!m_messages.isEmpty() || !p->dm->PEDIDOS.isEmpty())
+                if (m_messages.size() != 1 || !m_messages[0].startsWith(QStringLiteral("Procedimento concluído com sucesso.\n")) ||
+                    !p->dm->PEDIDOS.isEmpty())
                     fail(QStringLiteral("period settlement: ") + m_messages.join(QStringLiteral(" | ")));
                 w->close();
                 return true;
