@@ -12,6 +12,7 @@
 #include "closing/PeriodDialog.h"
 #include "controls/DBNavigator.h"
 #include "data/CentralData.h"
+#include "data/SqlText.h"
 #include "platform/ErrorReporter.h"
 #include "platform/Messages.h"
 #include "platform/ProcessStart.h"
@@ -20,7 +21,10 @@
 #include "platform/WinText.h"
 #include "register/RegisterPanel.h"
 #include "settlement/Atomic.h"
+#include "settlement/Comprovante.h"
+#include "settlement/Confirmacao.h"
 #include "settlement/ConvenioSettlement.h"
+#include "settlement/QuitacoesWindow.h"
 #include "settlement/WaitPanel.h"
 #include "statement/StatementWindow.h"
 #include "data/InterfaceData.h"
@@ -146,7 +150,6 @@ void FormConvenios::usuarioLogado()
         return;
     }
     setWindowTitle(efeitos.legenda);
-    m_nomeDoUsuario = Globais::UsuarioLogado;
     m_areaDeTrabalho = area;
     emit registerReady();
 }
@@ -238,6 +241,18 @@ void FormConvenios::wireSettlement()
 {
     PainelAguarde = new WaitPanel(PainelConvenios);
     PainelPeriodo3->onQuitar = [this] { quitaConvenioAtual(); };
+    connect(BotQuitacoes, &QPushButton::clicked, this, &FormConvenios::BotQuitacoesClick);
+}
+
+// The settlements of the register's current convênio.
+void FormConvenios::BotQuitacoesClick()
+{
+    ErrorReporter::guard([this] {
+        CachedTable &convenios = m_dm->Convenios;
+        const QString convenio = convenios.isOpen() ? convenios.text(QStringLiteral("CONVENIO")) : QString();
+        QuitacoesWindow quitacoes(*m_dm, convenio, contextoQuitacaoAtual(), this);
+        quitacoes.exec();
+    });
 }
 
 // The open-order check on the shared interface database, then the settlement with the wait panel.
@@ -251,23 +266,36 @@ void FormConvenios::quitaConvenioAtual()
         Messages::show(mensagemAbertos(abertos));
         return;
     }
+    CachedTable &periodo = DM2->Periodo;
+    periodo.open();
+    const QDate di = periodo.value(QStringLiteral("DATAINICIAL")).toDate();
+    const QDate df = periodo.value(QStringLiteral("DATAFINAL")).toDate();
+    periodo.close();
+    const ContextoQuitacao contexto = contextoQuitacaoAtual();
+    const QDate pagamento = PainelPeriodo3->dataPagamento();
+
+    // What is about to be settled, for the user to confirm; cancelling changes nothing.
+    Confirmacao::Dados confirmacao{contexto, di, df, pagamento, {}, {}};
+    confirmacao.previa = Registro::previa(
+        m_dm->SQLConnection1, Sql::condicaoDaLista(contexto.convenioAtual, SqlText::dateMDY(di), SqlText::dateMDY(df)));
+    if (!Confirmacao::pergunta(confirmacao))
+        return;
+
     PainelAguarde->mostra();
+    Registro::Quitacao feita;
     try {
-        CachedTable &periodo = DM2->Periodo;
-        periodo.open();
-        const QDate di = periodo.value(QStringLiteral("DATAINICIAL")).toDate();
-        const QDate df = periodo.value(QStringLiteral("DATAFINAL")).toDate();
-        periodo.close();
-        QuitaConvenio(*m_dm, contextoQuitacaoAtual(), di, df, PainelPeriodo3->dataPagamento(),
-                      {[this](int total) { PainelAguarde->inicia(total); },
-                       [this](int n) { PainelAguarde->avanca(n); }});
+        const int codigo = QuitaConvenio(*m_dm, contexto, di, df, pagamento,
+                                         {[this](int total) { PainelAguarde->inicia(total); },
+                                          [this](int n) { PainelAguarde->avanca(n); }});
+        feita = Registro::le(m_dm->SQLConnection1, codigo);
     } catch (...) {
         PainelAguarde->esconde();
         ErrorReporter::report(Atomic::mensagemDeFalha(std::current_exception()));
         return;
     }
     PainelAguarde->esconde();
-    Messages::show(QStringLiteral("Procedimento concluído com sucesso."));
+    if (Messages::showWithOption(Confirmacao::sucesso(feita), QStringLiteral("&Comprovante")))
+        Comprovante::mostra(m_dm->SQLConnection1, feita.codigo);
 }
 
 void FormConvenios::buildButtonBar()
@@ -301,6 +329,8 @@ void FormConvenios::buildRegisterPanel()
     BotQuitaConvenio = commandButton(PainelConvenios, QStringLiteral("&Quitar"), 184);
     BotTotalizaDeb = commandButton(PainelConvenios, QStringLiteral("Totali&zar"), 231);
     BitBtn1 = commandButton(PainelConvenios, QStringLiteral("&Desc./Classe"), 278);
+    BotQuitacoes = commandButton(PainelConvenios, QStringLiteral("Q&uitações"), 325);
+    BotQuitacoes->setObjectName(QStringLiteral("BotQuitacoes"));
     connect(BotSairConv, &QPushButton::clicked, this, &FormConvenios::BotSairConvClick);
     PainelConvenios->hide();
 }
@@ -341,7 +371,7 @@ void FormConvenios::buildStatusLine()
 // payment form, so the user sees that settlements are posted to it.
 void FormConvenios::mostraStatus()
 {
-    QStringList partes{QStringLiteral("Usuário: ") + m_nomeDoUsuario};
+    QStringList partes{QStringLiteral("Usuário: ") + Globais::NomeUsuario};
     if (!Globais::EstacaoAtual.isEmpty())
         partes << QStringLiteral("Estação: ") + Globais::EstacaoAtual +
                       (m_areaDeTrabalho.isEmpty() ? QString() : QStringLiteral(" - ") + m_areaDeTrabalho);
@@ -353,7 +383,7 @@ void FormConvenios::mostraStatus()
     posicionaPaineis();
 }
 
-// The register's five command buttons, and with them the speed buttons that would open another
+// The register's command buttons, and with them the speed buttons that would open another
 // panel over the one shown: one command at a time.
 void FormConvenios::DesabilitaBotoes() { habilitaComandos(false); }
 
@@ -362,7 +392,8 @@ void FormConvenios::HabilitaBotoes() { habilitaComandos(true); }
 void FormConvenios::habilitaComandos(bool on)
 {
     for (QAbstractButton *b : std::initializer_list<QAbstractButton *>{BotSairConv, BitBtn2, BotQuitaConvenio, BotTotalizaDeb,
-                                                                        BotPesqConvenio, btnPesquisar, btnExtrato, btnQuitar})
+                                                                        BotPesqConvenio, BotQuitacoes, btnPesquisar, btnExtrato,
+                                                                        btnQuitar})
         b->setEnabled(on);
 }
 
@@ -494,7 +525,7 @@ bool FormConvenios::sessaoGravadaAceita()
         return false;
     }
     Globais::UsuarioLogado = logon.usuario;
-    m_nomeDoUsuario = logon.nome.trimmed();   // line 1 holds the coded key
+    Globais::NomeUsuario = logon.nome.trimmed().left(60);   // line 1 holds the coded key
     QString acesso;
     ErrorReporter::guard([&] { acesso = VerificaSessaoGravada(*m_dm, logon.usuario, logon.nome); });
     return !acesso.isEmpty();
@@ -506,6 +537,7 @@ void FormConvenios::mostraLogin()
     pnlBotoes->hide();
     PainelConvenios->hide();
     Globais::UsuarioLogado = UserName::current();
+    Globais::NomeUsuario = Globais::UsuarioLogado;
     PainelLogin->EditNome->setText(Globais::UsuarioLogado);
     PainelLogin->setGeometry(212, 178, 331, 130);
     PainelLogin->show();

@@ -60,6 +60,7 @@ public:
     QPushButton *BotQuitaConvenio = nullptr;
     QPushButton *BotTotalizaDeb = nullptr;
     QPushButton *BitBtn1 = nullptr;
+    QPushButton *BotQuitacoes = nullptr;   // the settlements of the convênio
     // The convênio search and its two panels over the register.
     ConvenioSearch *pesquisa = nullptr;
     SearchNamePanel *PainelPesqNomeConv = nullptr;
@@ -91,6 +92,7 @@ public slots:
     void act_QuitarExecute();
     void BitBtn2Click();
     void act_ExtratoExecute();
+    void BotQuitacoesClick();
 
 protected:
     void showEvent(QShowEvent *e) override;
@@ -127,7 +129,6 @@ private:
     void focoMudou(QWindow *window);
 
     CentralData *m_dm = nullptr;
-    QString m_nomeDoUsuario;   // as the user knows it: typed at the login, or line 2 of the stored logon
     QString m_areaDeTrabalho;  // the workstation's work area, when the workstation check ran
     QStringList m_args;
     bool m_shown = false;

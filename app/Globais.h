@@ -13,6 +13,9 @@ inline QString FormaPagCaixa;   // 40
 inline QString UsuarioLogado;   // 60
 inline QString AcessoUsuario;   // 50
 inline QString EstacaoAtual;    // 2
+// The user's name as people read it, for the module's own records: UsuarioLogado holds the coded
+// key of USUARIOS when the stored logon was accepted.
+inline QString NomeUsuario;
 
 // The convênio the period dialog was confirmed on (40).
 inline QString ConvenioAtual;
@@ -28,6 +31,7 @@ inline void limpa()
     UsuarioLogado.clear();
     AcessoUsuario.clear();
     EstacaoAtual.clear();
+    NomeUsuario.clear();
     ConvenioAtual.clear();
 }
 

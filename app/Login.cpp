@@ -105,5 +105,6 @@ bool Login::tentativa()
         return false;
     }
     Globais::UsuarioLogado = nome;
+    Globais::NomeUsuario = nome;
     return true;
 }

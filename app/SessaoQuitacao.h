@@ -11,7 +11,7 @@ inline ContextoQuitacao contextoQuitacaoAtual()
     c.caixaAtual = Globais::CaixaAtual;
     c.sessaoCaixa = Globais::SessaoCaixa;
     c.formaPagCaixa = Globais::FormaPagCaixa;
-    c.usuario = Globais::UsuarioLogado;
+    c.usuario = Globais::NomeUsuario.isEmpty() ? Globais::UsuarioLogado : Globais::NomeUsuario;
     c.estacao = Globais::EstacaoAtual;
     return c;
 }

@@ -48,6 +48,10 @@ const QList<IndexNeed> &indexes()
         central(QStringLiteral("IX_MOVCAIXA_VALOR"), QStringLiteral("MOVCAIXA"), {QStringLiteral("VALOR")}),
         // The order's receivable account, found by its order code.
         central(QStringLiteral("IX_CONTASPR_PEDIDO"), QStringLiteral("CONTASPR"), {QStringLiteral("CODIGOPEDIDO")}),
+        // The list of a convênio's settlements, and a settled order's later settlements.
+        central(QStringLiteral("IX_QUITACOES_CONVENIO"), QStringLiteral("QUITACOES"), {QStringLiteral("CONVENIO")}),
+        central(QStringLiteral("IX_QUITACAO_PEDIDOS_PEDIDO"), QStringLiteral("QUITACAO_PEDIDOS"),
+                {QStringLiteral("ESTACAO"), QStringLiteral("NPEDIDO")}),
         // The check for a convênio's orders still open at the counter.
         {Database::Interface, QStringLiteral("IX_PEDIDOS_CONVENIO_DATA"), QStringLiteral("PEDIDOS"),
          {QStringLiteral("CONVENIO"), QStringLiteral("DATAPEDIDO")}, {}, false},
@@ -57,9 +61,81 @@ const QList<IndexNeed> &indexes()
 
 // The module's own tables, one entry each: { database, name, "CREATE TABLE name (...)" }. They
 // are created before the indexes, so an index of this list may be on one of them.
+//
+// The record of the settlements (the suite's other programs ignore it): one row per settlement,
+// with its reversal once reversed; per settled order its value, the movement posted for it and its
+// PEDIDOS values as they were before; and the instalments of PAGPEDID and PARCELAS as they were
+// before, so that a settlement can be proved and undone exactly. Settlements are numbered like the
+// cash movements: the highest number plus one, taken again when another workstation stored it
+// first. Text columns take the database's character set, as the suite's do.
 const QList<TableNeed> &tables()
 {
-    static const QList<TableNeed> list = {};
+    static const QList<TableNeed> list = {
+        {Database::Central, QStringLiteral("QUITACOES"),
+         QStringLiteral("CREATE TABLE QUITACOES ("
+                        "CODQUITACAO INTEGER NOT NULL, "
+                        "COMANDO VARCHAR(10) NOT NULL, "
+                        "DATAHORA TIMESTAMP NOT NULL, "
+                        "USUARIO VARCHAR(60), "
+                        "ESTACAO VARCHAR(2), "
+                        "CAIXA VARCHAR(20), "
+                        "SESSAO VARCHAR(20), "
+                        "FORMAPAG VARCHAR(40), "
+                        "CONVENIO VARCHAR(40), "
+                        "DATAINICIAL DATE, "
+                        "DATAFINAL DATE, "
+                        "DATAPAGAMENTO DATE, "
+                        "QTDEPEDIDOS INTEGER, "
+                        "VALORTOTAL NUMERIC(15,2), "
+                        "QTDEMOVIMENTOS INTEGER, "
+                        "ESTORNO_DATAHORA TIMESTAMP, "
+                        "ESTORNO_USUARIO VARCHAR(60), "
+                        "ESTORNO_ESTACAO VARCHAR(2), "
+                        "ESTORNO_MOTIVO VARCHAR(200), "
+                        "CONSTRAINT PK_QUITACOES PRIMARY KEY (CODQUITACAO)"
+                        ")")},
+        {Database::Central, QStringLiteral("QUITACAO_PEDIDOS"),
+         QStringLiteral("CREATE TABLE QUITACAO_PEDIDOS ("
+                        "CODQUITACAO INTEGER NOT NULL, "
+                        "ESTACAO VARCHAR(2) NOT NULL, "
+                        "NPEDIDO INTEGER NOT NULL, "
+                        "DATAPEDIDO DATE, "
+                        "NOME VARCHAR(40), "
+                        "VALOR NUMERIC(15,2), "
+                        "CODMOVCX INTEGER, "
+                        "CODMOVCX_ESTORNO INTEGER, "
+                        "PAGO_ANTES VARCHAR(1), "
+                        "DATAPAGAMENTO_ANTES DATE, "
+                        "PAGO VARCHAR(1), "
+                        "DATAPAGAMENTO DATE, "
+                        "CONSTRAINT PK_QUITACAO_PEDIDOS PRIMARY KEY (CODQUITACAO, ESTACAO, NPEDIDO)"
+                        ")")},
+        {Database::Central, QStringLiteral("QUITACAO_PAGPEDID"),
+         QStringLiteral("CREATE TABLE QUITACAO_PAGPEDID ("
+                        "CODQUITACAO INTEGER NOT NULL, "
+                        "ESTACAO VARCHAR(2) NOT NULL, "
+                        "NPEDIDO INTEGER NOT NULL, "
+                        "NPARCELA INTEGER NOT NULL, "
+                        "DATAPAGTO_ANTES DATE, "
+                        "VALORPAGO_ANTES NUMERIC(15,2), "
+                        "DATAPAGTO DATE, "
+                        "VALORPAGO NUMERIC(15,2), "
+                        "CONSTRAINT PK_QUITACAO_PAGPEDID PRIMARY KEY (CODQUITACAO, ESTACAO, NPEDIDO, NPARCELA)"
+                        ")")},
+        {Database::Central, QStringLiteral("QUITACAO_PARCELAS"),
+         QStringLiteral("CREATE TABLE QUITACAO_PARCELAS ("
+                        "CODQUITACAO INTEGER NOT NULL, "
+                        "CODIGOCPR INTEGER NOT NULL, "
+                        "NPARCELA INTEGER NOT NULL, "
+                        "ESTACAO VARCHAR(2), "
+                        "NPEDIDO INTEGER, "
+                        "DATAPAGTO_ANTES DATE, "
+                        "VALORPAGO_ANTES NUMERIC(15,2), "
+                        "DATAPAGTO DATE, "
+                        "VALORPAGO NUMERIC(15,2), "
+                        "CONSTRAINT PK_QUITACAO_PARCELAS PRIMARY KEY (CODQUITACAO, CODIGOCPR, NPARCELA)"
+                        ")")},
+    };
     return list;
 }
 

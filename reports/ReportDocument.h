@@ -58,6 +58,7 @@ struct ReportDocument {
     QList<QStringList> rows;            // formatted cells, one list per detail row
     QList<QStringList> totals;          // formatted cells of the total lines, label in the first
     ReportTextLine footer;              // every page; "{page}" and "{pages}" still in the text
+    QList<ReportTextLine> closing;      // once, after the totals; fields already filled in
 
     // The content laid out on pages.
     QList<ReportPage> pages;

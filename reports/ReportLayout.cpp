@@ -203,6 +203,10 @@ ReportDocument buildReport(const ReportDefinition &def, const std::function<RowS
         l.text = fillFields(l.text, rowsOf);
         doc.header << l;
     }
+    for (ReportTextLine l : def.closing) {
+        l.text = fillFields(l.text, rowsOf);
+        doc.closing << l;
+    }
 
     // Detail lines and totals.
     if (!def.detailConnection.isEmpty()) {
@@ -255,6 +259,15 @@ ReportDocument buildReport(const ReportDefinition &def, const std::function<RowS
         pager.rule();
         for (const QStringList &cells : std::as_const(doc.totals))
             pager.tableLine(cells, ReportFont{doc.fontSize, true});
+    }
+    if (!doc.closing.isEmpty()) {
+        // The closing lines stay together, on the last page.
+        double height = 0;
+        for (const ReportTextLine &l : std::as_const(doc.closing))
+            height += reportLineHeight(l.font.size);
+        pager.room(height);
+        for (const ReportTextLine &l : std::as_const(doc.closing))
+            pager.textLine(l);
     }
     pager.footers();
     return doc;

@@ -284,6 +284,8 @@ QByteArray toRtf(const ReportDocument &doc)
         for (int t = 0; t < doc.totals.size(); ++t)
             out += rtfRow(doc, doc.totals[t], true, QByteArray(), t == 0 ? "\\clbrdrt\\brdrs\\brdrw10" : QByteArray());
     }
+    for (const ReportTextLine &l : doc.closing)
+        out += rtfLine(l);
     out += "\\pard\\plain\\par\n}\n";
     return out;
 }

@@ -100,6 +100,8 @@ struct Reader {
 
         for (const QJsonValue &h : o.value(QLatin1String("header")).toArray())
             r.header << line(h, r, in + QStringLiteral(" header"));
+        for (const QJsonValue &h : o.value(QLatin1String("closing")).toArray())
+            r.closing << line(h, r, in + QStringLiteral(" closing"));
         if (o.contains(QLatin1String("footer")))
             r.footer = line(o.value(QLatin1String("footer")), r, in + QStringLiteral(" footer"));
 

@@ -25,6 +25,7 @@ struct ReportDefinition {
         QString format;
     };
     QList<Total> totals;
+    QList<ReportTextLine> closing;
     ReportTextLine footer;
 };
 

@@ -128,8 +128,8 @@ void Rastro::grava(const QString &linha)
         falha();
 }
 
-void QuitaConvenio(CentralData &dm, const ContextoQuitacao &c, const QDate &di, const QDate &df,
-                   const QDate &pagamento, const Progresso &progresso)
+int QuitaConvenio(CentralData &dm, const ContextoQuitacao &c, const QDate &di, const QDate &df,
+                  const QDate &pagamento, const Progresso &progresso)
 {
     const QString convenio = c.convenioAtual;
     const QString inicio = SqlText::dateMDY(di);
@@ -140,7 +140,10 @@ void QuitaConvenio(CentralData &dm, const ContextoQuitacao &c, const QDate &di, 
     r.lista = Sql::listaPedidos(convenio, inicio, fim);
     r.parcelas = MotorQuitacao::Roteiro::Parcelas::Pagamentos;
     r.arquivoRastro = arquivoRastro();
-    MotorQuitacao::executa(dm, c, pagamento, r, progresso);
+    r.comando = Registro::Comando::Convenio;
+    r.inicio = di;
+    r.fim = df;
+    return MotorQuitacao::executa(dm, c, pagamento, r, progresso);
 }
 
 }

@@ -49,17 +49,38 @@ QString contaDoPedido(const QString &estacao, const QString &npedido)
            QStringLiteral("')");
 }
 
-QString quitaParcelas(const QDate &pagamento, const QString &codigoConta)
+QString codigoDaConta(const QString &codigoConta)
 {
     // The account code is a number and goes unquoted; anything else is quoted, so it cannot change
     // the statement.
     static const QRegularExpression numero(QStringLiteral("^-?[0-9]+$"));
-    const QString codigo = numero.match(codigoConta).hasMatch() ? codigoConta
-                                                                : QLatin1Char('\'') + quoted(codigoConta) + QLatin1Char('\'');
-    return QStringLiteral("Update PARCELAS set DataPagto = '") + SqlText::dateMDY(pagamento) +
-           QStringLiteral("', ValorPago = ValorParcela where CodigoCPR = ") + codigo;
+    return numero.match(codigoConta).hasMatch() ? codigoConta : QLatin1Char('\'') + quoted(codigoConta) + QLatin1Char('\'');
 }
 
+QString quitaParcelas(const QDate &pagamento, const QString &codigoConta)
+{
+    return QStringLiteral("Update PARCELAS set DataPagto = '") + SqlText::dateMDY(pagamento) +
+           QStringLiteral("', ValorPago = ValorParcela where CodigoCPR = ") + codigoDaConta(codigoConta);
+}
+
+}
+
+bool jaLancadoPelos(const RowSet &movimentos)
+{
+    // A reversed settlement leaves the order's movement and its counter-movement, which add up to
+    // nothing: the order is open again, and is posted anew when it is settled again.
+    const int valor = movimentos.indexOf(QStringLiteral("VALOR"));
+    Decimal soma(0, 2);
+    bool estorno = false;
+    for (const auto &row : movimentos.rows) {
+        const QVariant v = row.value(valor);
+        if (v.isValid() && !v.isNull()) {
+            const Decimal d = Decimal::fromVariant(v);
+            soma = soma + d;
+            estorno = estorno || d < Decimal(0, 2);
+        }
+    }
+    return !movimentos.rows.isEmpty() && !(estorno && soma.isZero());
 }
 
 void LancaMovCaixa(CentralData &dm, const QString &estacao, const QString &npedido, const ContextoQuitacao &c)
@@ -77,7 +98,7 @@ void LancaMovCaixa(CentralData &dm, const QString &estacao, const QString &npedi
 
     q3.setSql(SqlPosting::procuraMovimento(chave));
     q3.open();
-    const bool jaLancado = q3.rowCount() > 0;
+    const bool jaLancado = jaLancadoPelos(q3.rows());
     q3.close();
     if (jaLancado)
         return;

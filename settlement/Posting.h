@@ -33,7 +33,13 @@ QString insereMovimento(int codigo, const ContextoQuitacao &c, const QDateTime &
                         const QString &chavePedido, const QString &laboratorio);
 QString contaDoPedido(const QString &estacao, const QString &npedido);
 QString quitaParcelas(const QDate &pagamento, const QString &codigoConta);
+QString codigoDaConta(const QString &codigoConta);   // as the PARCELAS update places it
 }
+
+struct RowSet;
+// The duplicate test's decision on the order's movements (NPEDIDO, DATAMOV, VALOR): posted before
+// when there is one, unless they are a posting and its reversal, which add up to nothing.
+bool jaLancadoPelos(const RowSet &movimentos);
 
 // Posts one settled order as an incoming movement of the cash-register session, once: an order
 // that already has a movement is skipped. Movements with a null or zero value are removed first.

@@ -20,10 +20,12 @@ QString lePedidos(const QString &condicao, bool contas, bool lancamentos)
     if (contas)
         sql += QStringLiteral(", (select first 1 C.CODIGOCPR from CONTASPR C where C.Natureza = 'R' and "
                               "(C.CodigoPedido = P.ESTACAO||P.NPEDIDO OR C.CodigoPedido = P.ESTACAO||'.'||P.NPEDIDO)) CONTA");
-    // Movements of no value do not count: the posting clears them before it looks.
+    // Movements of no value do not count: the posting clears them before it looks. Nor does a
+    // posting undone by a reversal: the two add up to nothing.
     if (lancamentos)
-        sql += QStringLiteral(", (select first 1 1 from MOVCAIXA M where M.NPEDIDO = P.ESTACAO||P.NPEDIDO and "
-                              "M.VALOR <> 0) LANCADO");
+        sql += QStringLiteral(", (select case when count(*) = 0 or (min(M.VALOR) < 0 and sum(M.VALOR) = 0) then 0 "
+                              "else 1 end from MOVCAIXA M where M.NPEDIDO = P.ESTACAO||P.NPEDIDO and M.VALOR <> 0) "
+                              "LANCADO");
     return sql + QStringLiteral(" from PEDIDOS P where ") + condicao;
 }
 
@@ -50,11 +52,12 @@ public:
     {
     }
 
-    QList<PedidoQuitado> run()
+    int run()
     {
         QHash<QString, PedidoQuitado> lidos = lePedidos();
-        for (const QString &sql : m_r.antes)
-            m_db.execute(sql);
+        m_codigo = Registro::abre(m_db, m_r.comando, m_c, m_r.inicio, m_r.fim, m_pagamento);
+        m_db.executeGrouped(QStringList{Registro::Sql::guardaPedidos(m_codigo, m_r.condicao, m_r.pagoDepois, m_pagamento)} +
+                            m_r.antes);
         m_pedidos = listaPedidos(lidos);
         if (m_progresso.inicio)
             m_progresso.inicio(int(m_pedidos.size()));
@@ -69,9 +72,9 @@ public:
         }
         for (int i = 0; i < m_pedidos.size(); ++i)
             settle(i);
-        m_grupo << m_r.depois;
+        m_grupo << fim();
         envia();
-        return m_pedidos;
+        return m_codigo;
     }
 
 private:
@@ -94,7 +97,7 @@ private:
             if (contas)
                 p.conta = SqlText::number(row.value(col++)).left(20);
             if (m_lanca)
-                p.jaLancado = row.value(col).isValid() && !row.value(col).isNull();
+                p.jaLancado = row.value(col).toInt() == 1;
             out.insert(chaveDeLeitura(p.estacao, p.npedido), p);
         }
         return out;
@@ -152,7 +155,7 @@ private:
         }
         if (m_lanca) {
             const RowSet movimentos = m_db.query(SqlPosting::procuraMovimento(p.chave()) + QStringLiteral(" and VALOR <> 0"));
-            p.jaLancado = movimentos.rowCount() > 0;
+            p.jaLancado = jaLancadoPelos(movimentos);
         }
         return p;
     }
@@ -190,17 +193,23 @@ private:
         }
     }
 
+    // The instalment update of order i, after the statement that records the values it changes.
     QStringList parcelasDoPedido(int i, QString &rastro) const
     {
         const PedidoQuitado &p = m_pedidos[i];
         if (m_r.parcelas == Roteiro::Parcelas::Pagamentos) {
-            rastro = QuitacaoConvenio::Sql::quitaPagamentos(SqlText::dateMDY(m_pagamento), p.estacao + p.npedido);
-            return {rastro};
+            const QString pedido = p.estacao + p.npedido;
+            rastro = QuitacaoConvenio::Sql::quitaPagamentos(SqlText::dateMDY(m_pagamento), pedido);
+            return {Registro::Sql::guardaPagamentos(m_codigo, pedido, m_pagamento), rastro};
         }
         if (!p.conta.isEmpty())
-            return {SqlPosting::quitaParcelas(m_pagamento, p.conta)};
+            return {Registro::Sql::guardaParcelas(m_codigo, p.conta, p.estacao, p.npedido, m_pagamento),
+                    SqlPosting::quitaParcelas(m_pagamento, p.conta)};
         return {};
     }
+
+    // What closes the settlement: the command's last statements and the record's totals.
+    QStringList fim() const { return m_r.depois + QStringList{Registro::Sql::totaliza(m_codigo)}; }
 
     // The order's cash posting: the clearing of movements of no value (the first order's was sent
     // already) and, unless the order has a movement, its insert with the next code; then what joins
@@ -218,9 +227,11 @@ private:
                 const Decimal valor = p.restante.rescaled(2);
                 out << SqlPosting::insereMovimento(p.movimento, m_c, m_agora, valor.toSqlText(2), p.chave(),
                                                    p.laboratorio);
+                // A movement of no value is cleared by the next posting: only the others are noted.
                 if (!valor.isZero()) {
                     m_caixa.maior = p.movimento;
                     m_caixa.lancados.insert(p.chave());
+                    out << Registro::Sql::anotaMovimento(m_codigo, p.estacao, p.npedido, p.movimento);
                 }
             }
         }
@@ -305,7 +316,7 @@ private:
             junta(parcelas + lancamento(i), rastro);
         }
         if (m_ultimo == m_pedidos.size() - 1)
-            m_grupo << m_r.depois;
+            m_grupo << fim();
     }
 
     CentralData &m_dm;
@@ -317,6 +328,7 @@ private:
     QuitacaoConvenio::Rastro *m_rastro;
     const bool m_lanca;
     const QDateTime m_agora = m_c.agora();
+    int m_codigo = 0;   // the settlement's record
 
     QList<PedidoQuitado> m_pedidos;
     Caixa m_caixa;
@@ -334,17 +346,17 @@ private:
 
 }
 
-QList<PedidoQuitado> executa(CentralData &dm, const ContextoQuitacao &c, const QDate &pagamento, const Roteiro &r,
-                             const Progresso &progresso)
+int executa(CentralData &dm, const ContextoQuitacao &c, const QDate &pagamento, const Roteiro &r,
+            const Progresso &progresso)
 {
     std::unique_ptr<QuitacaoConvenio::Rastro> rastro;
     if (r.parcelas == Roteiro::Parcelas::Pagamentos)
         rastro = std::make_unique<QuitacaoConvenio::Rastro>(r.arquivoRastro);
-    QList<PedidoQuitado> pedidos;
+    int codigo = 0;
     Atomic::run(dm.SQLConnection1, [&] {
-        pedidos = Execucao(dm, c, pagamento, r, progresso, rastro.get()).run();
+        codigo = Execucao(dm, c, pagamento, r, progresso, rastro.get()).run();
     }, r.aposParcelas ? 1 : 5);
-    return pedidos;
+    return codigo;
 }
 
 }

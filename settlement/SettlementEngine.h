@@ -1,6 +1,7 @@
 #pragma once
 #include "data/Decimal.h"
 #include "settlement/Posting.h"
+#include "settlement/Registro.h"
 
 #include <QDate>
 #include <QList>
@@ -16,7 +17,7 @@ class CentralData;
 // builds every statement of every order as the command would send it one by one, and sends them in
 // groups, each group one call to the server, so that the number of calls does not grow with the
 // number of orders. All of it runs in one transaction, run again when another workstation held the
-// same rows.
+// same rows. The settlement records itself (see Registro) in that same transaction.
 namespace MotorQuitacao {
 
 // One order of a settlement, as read before anything of it changes.
@@ -63,12 +64,18 @@ struct Roteiro {
     std::function<QStringList(const PedidoQuitado &)> extrasDoPedido;
     // Run last (the statement's update of the period's orders).
     QStringList depois;
+    // The record of the settlement: the command, the period it names, and PAGO as the command
+    // leaves it ("'T'", or "PAGO" when it does not write it). The orders' values are copied before
+    // `antes`, each order's instalments just before their update, and each posted movement noted.
+    Registro::Comando comando = Registro::Comando::Convenio;
+    QDate inicio, fim;
+    QString pagoDepois = QStringLiteral("'T'");
 };
 
 // Runs the settlement `r` paid on `pagamento`. Raises on any failure, after which nothing of it is
 // in the database; the trace file then holds the instalment statement of the order that failed.
-// Returns the orders settled, in order.
-QList<PedidoQuitado> executa(CentralData &dm, const ContextoQuitacao &c, const QDate &pagamento, const Roteiro &r,
+// Returns the number of the settlement's record.
+int executa(CentralData &dm, const ContextoQuitacao &c, const QDate &pagamento, const Roteiro &r,
                              const Progresso &progresso = {});
 
 // Statement texts of the reads made for all the orders of a settlement at once.

@@ -67,7 +67,8 @@ QString marcaPedidosPagos(const QString &convenio, const QString &pagamento, con
 
 }
 
-void QuitaPedidoSelecionado(CentralData &dm, const ContextoQuitacao &c, const QDate &pagamento)
+int QuitaPedidoSelecionado(CentralData &dm, const ContextoQuitacao &c, const QDate &di, const QDate &df,
+                           const QDate &pagamento)
 {
     CachedTable &pedidos = dm.PEDIDOS;
     MotorQuitacao::Roteiro r;
@@ -80,17 +81,25 @@ void QuitaPedidoSelecionado(CentralData &dm, const ContextoQuitacao &c, const QD
         pedidos.setValue(QStringLiteral("PAGO"), QStringLiteral("T"));
         pedidos.post();   // written back by the order's key, and the list read again
     };
-    MotorQuitacao::executa(dm, c, pagamento, r);
+    r.comando = Registro::Comando::Pedido;
+    r.inicio = di;
+    r.fim = df;
+    return MotorQuitacao::executa(dm, c, pagamento, r);
 }
 
-void QuitaPeriodo(CentralData &dm, const ContextoQuitacao &c, const QString &di, const QString &df,
-                  const QDate &pagamento)
+int QuitaPeriodo(CentralData &dm, const ContextoQuitacao &c, const QDate &di, const QDate &df, const QDate &pagamento)
 {
+    const QString inicio = SqlText::dateMDY(di);
+    const QString fim = SqlText::dateMDY(df);
     MotorQuitacao::Roteiro r;
-    r.condicao = Sql::condicaoDaLista(c.convenioAtual, di, df);
-    r.lista = Sql::listaPedidos(c.convenioAtual, di, df);
-    r.depois = {Sql::marcaPedidosPagos(c.convenioAtual, SqlText::dateMDY(pagamento), di, df)};
-    MotorQuitacao::executa(dm, c, pagamento, r);
+    r.condicao = Sql::condicaoDaLista(c.convenioAtual, inicio, fim);
+    r.lista = Sql::listaPedidos(c.convenioAtual, inicio, fim);
+    r.depois = {Sql::marcaPedidosPagos(c.convenioAtual, SqlText::dateMDY(pagamento), inicio, fim)};
+    r.comando = Registro::Comando::Periodo;
+    r.inicio = di;
+    r.fim = df;
+    r.pagoDepois = QStringLiteral("PAGO");   // the command writes the payment date only
+    return MotorQuitacao::executa(dm, c, pagamento, r);
 }
 
 }

@@ -31,12 +31,13 @@ QString condicaoDoPedido(const QString &estacao, const QString &npedido);
 // Settles the current order of the statement's order cache (dm.PEDIDOS): its instalments, its
 // payment date and paid flag written back by the order's key (the cache is read again, so the order
 // leaves the list), and its cash movement. After a failure nothing is written; the cache is then
-// for its owner to read again.
-void QuitaPedidoSelecionado(CentralData &dm, const ContextoQuitacao &c, const QDate &pagamento);
+// for its owner to read again. `di` and `df` are the statement's period, for the record. Each
+// command returns the number of the settlement's record.
+int QuitaPedidoSelecionado(CentralData &dm, const ContextoQuitacao &c, const QDate &di, const QDate &df,
+                           const QDate &pagamento);
 
-// Settles every open real order of c.convenioAtual between `di` and `df` ("mm/dd/yy") in date
-// order: instalments and cash movements order by order, then the orders' payment date.
-void QuitaPeriodo(CentralData &dm, const ContextoQuitacao &c, const QString &di, const QString &df,
-                  const QDate &pagamento);
+// Settles every open real order of c.convenioAtual between `di` and `df` in date order:
+// instalments and cash movements order by order, then the orders' payment date.
+int QuitaPeriodo(CentralData &dm, const ContextoQuitacao &c, const QDate &di, const QDate &df, const QDate &pagamento);
 
 }

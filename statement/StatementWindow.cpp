@@ -13,6 +13,10 @@
 #include "reports/ReportModule.h"
 #include "reports/StatementReport.h"
 #include "settlement/Atomic.h"
+#include "settlement/Comprovante.h"
+#include "settlement/Confirmacao.h"
+#include "settlement/QuitacoesWindow.h"
+#include "settlement/Registro.h"
 #include "settlement/StatementSettlement.h"
 #include "statement/StatementDocument.h"
 
@@ -172,6 +176,9 @@ void StatementWindow::buildLayout()
     PopupMenu1 = new QMenu(this);
     QuitaroPERODOselecionado1 = PopupMenu1->addAction(QStringLiteral("Quitar todos os pedidos do período especificado"));
     Quitaropedidoselecionado1 = PopupMenu1->addAction(QStringLiteral("Quitar apenas o pedido selecionado"));
+    PopupMenu1->addSeparator();
+    Quitacoes1 = PopupMenu1->addAction(QStringLiteral("Quitações do convênio..."));
+    connect(Quitacoes1, &QAction::triggered, this, [this] { ErrorReporter::guard([this] { Quitacoes1Click(); }); });
     connect(QuitaroPERODOselecionado1, &QAction::triggered, this,
             [this] { ErrorReporter::guard([this] { QuitaroPERODOselecionado1Click(); }); });
     connect(Quitaropedidoselecionado1, &QAction::triggered, this,
@@ -591,13 +598,21 @@ void StatementWindow::Quitaropedidoselecionado1Click()
     const QDate pagamento = dataPagamento();
     if (!pagamento.isValid())
         return;
+    CachedTable &pedidos = m_dm.PEDIDOS;
+    const QString estacao = pedidos.text(QStringLiteral("ESTACAO"));
+    const QString numero = SqlText::number(pedidos.value(QStringLiteral("NPEDIDO")));
+    if (!confirma(QuitacaoExtrato::Sql::condicaoDoPedido(estacao, numero), pagamento,
+                  numero + QStringLiteral(" da estação ") + estacao))
+        return;
+    int codigo = 0;
     try {
-        QuitacaoExtrato::QuitaPedidoSelecionado(m_dm, contextoQuitacaoAtual(), pagamento);
+        codigo = QuitacaoExtrato::QuitaPedidoSelecionado(m_dm, contextoQuitacaoAtual(), m_diLista, m_dfLista, pagamento);
     } catch (...) {
         mostraFalhaDaQuitacao();
         return;
     }
     AtualizaExtrato();
+    concluido(codigo);
 }
 
 // Nothing of a failed settlement was written: the list and the total show the database again, and
@@ -626,21 +641,59 @@ void StatementWindow::QuitaroPERODOselecionado1Click()
     Redefinindo = false;
     Label9->hide();
     Timer2->stop();
+    if (!confirma(QuitacaoExtrato::Sql::condicaoDaLista(Globais::ConvenioAtual, DiSQL, DfSQL), pagamento, QString()))
+        return;
     CachedTable &pedidos = m_dm.PEDIDOS;
     pedidos.close();
+    int codigo = 0;
     try {
-        QuitacaoExtrato::QuitaPeriodo(m_dm, contextoQuitacaoAtual(), DiSQL, DfSQL, pagamento);
+        codigo = QuitacaoExtrato::QuitaPeriodo(m_dm, contextoQuitacaoAtual(), m_diLista, m_dfLista, pagamento);
     } catch (...) {
         mostraFalhaDaQuitacao();
         return;
     }
-    if (!m_sqlAtual.isEmpty()) {
-        pedidos.setCommandText(m_sqlAtual);
-        pedidos.open();
-        if (!pedidos.isEmpty())
-            pedidos.first();
-    }
+    releLista();
     AtualizaExtrato();
+    concluido(codigo);
+}
+
+// What is about to be settled, for the user to confirm; cancelling changes nothing.
+bool StatementWindow::confirma(const QString &condicao, const QDate &pagamento, const QString &pedido)
+{
+    Confirmacao::Dados dados{contextoQuitacaoAtual(), m_diLista, m_dfLista, pagamento, {}, pedido};
+    dados.previa = Registro::previa(m_dm.SQLConnection1, condicao);
+    return Confirmacao::pergunta(dados);
+}
+
+// The success message with what was settled; from it the user may open the receipt.
+void StatementWindow::concluido(int codigo)
+{
+    const Registro::Quitacao feita = Registro::le(m_dm.SQLConnection1, codigo);
+    if (Messages::showWithOption(Confirmacao::sucesso(feita), QStringLiteral("&Comprovante")))
+        Comprovante::mostra(m_dm.SQLConnection1, codigo);
+}
+
+void StatementWindow::Quitacoes1Click()
+{
+    QuitacoesWindow quitacoes(m_dm, Globais::ConvenioAtual, contextoQuitacaoAtual(), this);
+    quitacoes.exec();
+    // A reversal puts orders back in the list.
+    releLista();
+    AtualizaExtrato();
+}
+
+// The list read again with its current query, on its first order.
+void StatementWindow::releLista()
+{
+    CachedTable &pedidos = m_dm.PEDIDOS;
+    if (m_sqlAtual.isEmpty())
+        return;
+    if (pedidos.isOpen())
+        pedidos.close();
+    pedidos.setCommandText(m_sqlAtual);
+    pedidos.open();
+    if (!pedidos.isEmpty())
+        pedidos.first();
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -39,6 +39,7 @@ public:
     QTimer *Timer1, *Timer2;
     QMenu *PopupMenu1;
     QAction *QuitaroPERODOselecionado1, *Quitaropedidoselecionado1;
+    QAction *Quitacoes1;   // the convênio's recorded settlements
 
     // Handlers.
     void FormActivate();
@@ -58,6 +59,7 @@ public:
     void DBGrid1CellClick();
     void Quitaropedidoselecionado1Click();
     void QuitaroPERODOselecionado1Click();
+    void Quitacoes1Click();
 
     // The order query's three variants.
     enum class Variante { Abertura, PorData, PorNome };
@@ -94,6 +96,9 @@ private:
     bool regraDoCaixa(const QString &mensagem);
     QDate dataPagamento();
     void mostraFalhaDaQuitacao();
+    bool confirma(const QString &filtro, const QDate &pagamento, const QString &pedido);
+    void concluido(int codigo);
+    void releLista();
     void FormClose();
 
     CentralData &m_dm;

@@ -75,7 +75,9 @@ private slots:
         form().BotQuitaConvenio->click();
         QVERIFY(!commandsEnabled());
         confirmPeriod(QStringLiteral("01/11/26"), QStringLiteral("30/11/26"), QStringLiteral("05/12/26"));
-        QCOMPARE(messages->messages.join("|"), QStringLiteral("Procedimento concluído com sucesso."));
+        QCOMPARE(messages->messages.size(), 1);
+        QCOMPARE(messages->messages[0].section('\n', 0, 0), QStringLiteral("Procedimento concluído com sucesso."));
+        QCOMPARE(messages->confirmations.size(), 1);
         QCOMPARE(Globais::ConvenioAtual, QStringLiteral("Beta & Cia"));
         QCOMPARE(suite->count(QStringLiteral("PEDIDOS"), QStringLiteral("PAGO = 'T' and DATAPAGAMENTO = '2026-12-05'")), 3);
         QCOMPARE(suite->count(QStringLiteral("PAGPEDID"), QStringLiteral("VALORPAGO = 25")), 3);

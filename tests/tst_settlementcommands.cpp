@@ -120,13 +120,15 @@ class TstSettlementCommands : public QObject {
         return out.join('\n');
     }
 
-    // The statements that change rows, in the order they were sent; their order within a settlement
-    // may change only by grouping, so they are compared sorted.
+    // The statements that change the suite's rows, in the order they were sent; their order within
+    // a settlement may change only by grouping, so they are compared sorted. The settlement's record
+    // in the module's own tables is checked on its own.
     QString changes()
     {
         QStringList out;
         for (const QString &sql : StatementLog::texts())
-            if (!sql.startsWith(QStringLiteral("select"), Qt::CaseInsensitive))
+            if (!sql.startsWith(QStringLiteral("select"), Qt::CaseInsensitive) && !sql.contains(QLatin1String("QUITACOES")) &&
+                !sql.contains(QLatin1String("QUITACAO_")))
                 out << sql;
         out.sort();
         return out.join('\n');
@@ -202,12 +204,11 @@ private slots:
         if (command == QLatin1String("quitar")) {
             QuitacaoConvenio::QuitaConvenio(*dm, contexto(noCaixa), di, df, pagamento);
         } else if (command == QLatin1String("periodo")) {
-            QuitacaoExtrato::QuitaPeriodo(*dm, contexto(noCaixa), QStringLiteral("11/01/26"), QStringLiteral("11/30/26"),
-                                          pagamento);
+            QuitacaoExtrato::QuitaPeriodo(*dm, contexto(noCaixa), di, df, pagamento);
         } else {
             selectInTheStatement(npedido);
             StatementLog::clear();
-            QuitacaoExtrato::QuitaPedidoSelecionado(*dm, contexto(noCaixa), pagamento);
+            QuitacaoExtrato::QuitaPedidoSelecionado(*dm, contexto(noCaixa), di, df, pagamento);
         }
         compareWithExpected(QString::fromLatin1(QTest::currentDataTag()), changes() + QStringLiteral("\n--\n") + tables());
     }

@@ -1,0 +1,90 @@
+#include "settlement/Comprovante.h"
+
+#include "data/Connection.h"
+#include "data/SqlText.h"
+#include "reports/ReportModule.h"
+#include "settlement/Registro.h"
+
+#include <QLocale>
+
+namespace Comprovante {
+
+const QString Relatorio = QStringLiteral("rptComprovanteQuitacao");
+
+namespace {
+
+// The settlement as the receipt's one-row connection, with the pharmacy of the workstation where
+// it was made (its first label and CNPJ).
+RowSet cabecalho(Connection &central, int codigo)
+{
+    const Registro::Quitacao q = Registro::le(central, codigo);
+    const RowSet estacao = central.query(
+        QStringLiteral("select first 1 ROTULO1, CNPJ from ESTACOES where ESTACAO = '") + SqlText::quoted(q.estacao) +
+        QLatin1Char('\''));
+    const QString farmacia = estacao.rows.isEmpty() ? QString() : estacao.rows[0].value(0).toString().trimmed();
+    const QString cnpj = estacao.rows.isEmpty() ? QString() : estacao.rows[0].value(1).toString().trimmed();
+
+    QStringList identificacao;
+    if (cnpj.size() == 14)
+        identificacao << QStringLiteral("CNPJ %1.%2.%3/%4-%5")
+                             .arg(cnpj.left(2), cnpj.mid(2, 3), cnpj.mid(5, 3), cnpj.mid(8, 4), cnpj.mid(12, 2));
+    else if (!cnpj.isEmpty())
+        identificacao << QStringLiteral("CNPJ ") + cnpj;
+    identificacao << QStringLiteral("Estação ") + q.estacao;
+
+    RowSet rs;
+    const QStringList nomes = {QStringLiteral("CODQUITACAO"), QStringLiteral("FARMACIA"), QStringLiteral("IDENTIFICACAO"),
+                               QStringLiteral("SITUACAO"), QStringLiteral("CONVENIO"), QStringLiteral("DATAINICIAL"),
+                               QStringLiteral("DATAFINAL"), QStringLiteral("DATAPAGAMENTO"), QStringLiteral("CAIXASESSAO"),
+                               QStringLiteral("USUARIO"), QStringLiteral("DATAHORA"), QStringLiteral("VALORTOTAL")};
+    for (const QString &n : nomes)
+        rs.fields << Field{n};
+    const QString caixa = q.movimentos > 0 ? QStringLiteral("Lançado no caixa %1, sessão %2").arg(q.caixa, q.sessao)
+                                           : QString();
+    const QString situacao =
+        q.estornada() ? QStringLiteral("ESTORNADA em %1 por %2: %3")
+                            .arg(q.estornoDataHora.toString(QStringLiteral("dd/MM/yy HH:mm")), q.estornoUsuario,
+                                 q.estornoMotivo)
+                      : QString();
+    rs.rows << QVector<QVariant>{q.codigo,
+                                 farmacia.isEmpty() ? QStringLiteral("Farmácia") : farmacia,
+                                 identificacao.join(QStringLiteral(" - ")),
+                                 situacao,
+                                 q.convenio,
+                                 q.dataInicial,
+                                 q.dataFinal,
+                                 q.pagamento,
+                                 caixa,
+                                 q.usuario,
+                                 q.dataHora.toString(QStringLiteral("dd/MM/yy HH:mm")),
+                                 QVariant::fromValue(q.total)};
+    return rs;
+}
+
+RowSet pedidos(Connection &central, int codigo)
+{
+    return central.query(Registro::Sql::pedidos(codigo));
+}
+
+}
+
+std::unique_ptr<ReportModule> modulo(Connection &central, int codigo)
+{
+    auto rm = std::make_unique<ReportModule>(QStringLiteral(":/reports/rptQuitacao.rav"));
+    Connection *db = &central;
+    rm->addConnection(QStringLiteral("rdsQuitacao"), [db, codigo] { return cabecalho(*db, codigo); });
+    rm->addConnection(QStringLiteral("rdsPedidosQuitados"), [db, codigo] { return pedidos(*db, codigo); });
+    return rm;
+}
+
+ReportDocument gera(Connection &central, int codigo)
+{
+    const auto doc = modulo(central, codigo)->generate(Relatorio);
+    if (!doc)
+        throw std::runtime_error("The receipt's layout is missing from the program");
+    return *doc;
+}
+
+void mostra(Connection &central, int codigo) { modulo(central, codigo)->execute(Relatorio); }
+
+}

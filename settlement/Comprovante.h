@@ -1,0 +1,24 @@
+#pragma once
+#include "reports/ReportDocument.h"
+
+#include <memory>
+
+class Connection;
+class ReportModule;
+
+// The receipt of a recorded settlement, "Comprovante de quitação": the pharmacy and workstation, the
+// convênio, the period and payment date, each order with its value, the total, the cash register
+// when the orders were posted, who settled and when, and a line for the company's signature. Its
+// layout ships inside the program and goes through the report layer (preview, printer, PDF, RTF).
+namespace Comprovante {
+
+extern const QString Relatorio;   // "rptComprovanteQuitacao"
+
+// A report module whose connections read settlement `codigo` of the central database.
+std::unique_ptr<ReportModule> modulo(Connection &central, int codigo);
+// The receipt laid out on pages, as the preview shows it.
+ReportDocument gera(Connection &central, int codigo);
+// Runs the receipt to the preview, from which the user prints or saves it.
+void mostra(Connection &central, int codigo);
+
+}

@@ -1,0 +1,33 @@
+#include "settlement/Confirmacao.h"
+
+#include "data/SqlText.h"
+#include "platform/Messages.h"
+
+#include <QLocale>
+
+namespace Confirmacao {
+
+QString texto(const Dados &d)
+{
+    QStringList linhas;
+    linhas << (d.pedido.isEmpty() ? QStringLiteral("Confirma a quitação?") : QStringLiteral("Confirma a quitação do pedido ") + d.pedido + QLatin1Char('?'));
+    linhas << QString();
+    linhas << QStringLiteral("Convênio: ") + d.contexto.convenioAtual;
+    linhas << QStringLiteral("Período: ") + SqlText::dateDMY(d.di) + QStringLiteral(" a ") + SqlText::dateDMY(d.df);
+    linhas << QStringLiteral("Data de pagamento: ") + SqlText::dateDMY(d.pagamento);
+    linhas << QStringLiteral("Pedidos: %1, valor restante total: ").arg(d.previa.pedidos) +
+                  d.previa.total.toDisplayText(QLocale(), 2);
+    if (d.contexto.rodandoNoCaixa())
+        linhas << QStringLiteral("Caixa: ") + d.contexto.caixaAtual + QStringLiteral(", sessão: ") +
+                      d.contexto.sessaoCaixa + QStringLiteral(", forma de pagamento: ") + d.contexto.formaPagCaixa;
+    return linhas.join(QLatin1Char('\n'));
+}
+
+bool pergunta(const Dados &dados) { return Messages::confirm(texto(dados)); }
+
+QString sucesso(const Registro::Quitacao &quitacao)
+{
+    return QStringLiteral("Procedimento concluído com sucesso.\n") + quitacao.resumo();
+}
+
+}

@@ -1,0 +1,27 @@
+#pragma once
+#include "settlement/Posting.h"
+#include "settlement/Registro.h"
+
+#include <QDate>
+#include <QString>
+
+// What the user is shown before a settlement command writes anything, and after it succeeded.
+namespace Confirmacao {
+
+struct Dados {
+    ContextoQuitacao contexto;    // the convênio and, in cash-register mode, caixa, sessão and payment form
+    QDate di, df, pagamento;
+    Registro::Previa previa;      // the orders about to be settled and their remaining value
+    QString pedido;               // the single order, "7 da estação 01"; empty for a whole period
+};
+
+// "Confirma a quitação?" followed by the convênio, the period, the payment date, the orders and
+// their total and, in cash-register mode, the caixa, the sessão and the payment form.
+QString texto(const Dados &dados);
+// Asks; Enter confirms, Esc cancels. True when confirmed.
+bool pergunta(const Dados &dados);
+
+// "Procedimento concluído com sucesso." and a line with what was settled.
+QString sucesso(const Registro::Quitacao &quitacao);
+
+}

@@ -1,0 +1,182 @@
+#include "settlement/QuitacoesWindow.h"
+
+#include "data/CentralData.h"
+#include "data/SqlText.h"
+#include "platform/ErrorReporter.h"
+#include "platform/Messages.h"
+#include "settlement/Comprovante.h"
+#include "settlement/Estorno.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+EstornoDialog::EstornoDialog(const Registro::Quitacao &q, QWidget *parent) : QDialog(parent)
+{
+    setObjectName(QStringLiteral("EstornoDialog"));
+    setWindowTitle(QStringLiteral("Estornar quitação"));
+    setModal(true);
+    Pergunta = new QLabel(
+        QStringLiteral("Estornar a quitação nº %1 do convênio %2 (%3 a %4, pagamento em %5): %6 pedidos, total de %7?\n"
+                       "Os pedidos voltam a ficar em aberto e os movimentos de caixa recebem um estorno.\n\n"
+                       "Motivo do estorno:")
+            .arg(q.codigo)
+            .arg(q.convenio, SqlText::dateDMY(q.dataInicial), SqlText::dateDMY(q.dataFinal), SqlText::dateDMY(q.pagamento))
+            .arg(q.pedidos)
+            .arg(q.total.toDisplayText(QLocale(), 2)),
+        this);
+    Pergunta->setWordWrap(true);
+    EditMotivo = new QLineEdit(this);
+    EditMotivo->setObjectName(QStringLiteral("EditMotivo"));
+    EditMotivo->setMaxLength(200);
+    BotEstornar = new QPushButton(QStringLiteral("&Estornar"), this);
+    BotEstornar->setDefault(true);
+    BotEstornar->setEnabled(false);
+    BotCancelar = new QPushButton(QStringLiteral("&Cancelar"), this);
+    connect(EditMotivo, &QLineEdit::textChanged, this,
+            [this](const QString &t) { BotEstornar->setEnabled(!t.trimmed().isEmpty()); });
+    connect(BotEstornar, &QPushButton::clicked, this, &QDialog::accept);
+    connect(BotCancelar, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto *botoes = new QHBoxLayout;
+    botoes->addStretch();
+    botoes->addWidget(BotEstornar);
+    botoes->addWidget(BotCancelar);
+    auto *layout = new QVBoxLayout(this);
+    layout->addWidget(Pergunta);
+    layout->addWidget(EditMotivo);
+    layout->addLayout(botoes);
+    resize(520, sizeHint().height());
+    EditMotivo->setFocus();
+}
+
+QString EstornoDialog::motivo() const { return EditMotivo->text().trimmed(); }
+
+// ---------------------------------------------------------------------------------------------
+
+namespace {
+enum Coluna { Numero, DataHora, Comando, Periodo, Pagamento, Pedidos, Total, Caixa, Usuario, Situacao, Colunas };
+}
+
+QuitacoesWindow::QuitacoesWindow(CentralData &dm, const QString &convenio, const ContextoQuitacao &estorno,
+                                 QWidget *parent)
+    : QDialog(parent), m_dm(dm), m_convenio(convenio), m_estorno(estorno)
+{
+    setObjectName(QStringLiteral("QuitacoesWindow"));
+    setWindowTitle(QStringLiteral("Quitações do convênio ") + convenio);
+    setModal(true);
+
+    Lista = new QTableWidget(0, Colunas, this);
+    Lista->setObjectName(QStringLiteral("Lista"));
+    Lista->setHorizontalHeaderLabels({QStringLiteral("Nº"), QStringLiteral("Data e hora"), QStringLiteral("Comando"),
+                                      QStringLiteral("Período"), QStringLiteral("Pagamento"), QStringLiteral("Pedidos"),
+                                      QStringLiteral("Total"), QStringLiteral("Caixa / sessão"), QStringLiteral("Usuário"),
+                                      QStringLiteral("Situação")});
+    Lista->setSelectionBehavior(QAbstractItemView::SelectRows);
+    Lista->setSelectionMode(QAbstractItemView::SingleSelection);
+    Lista->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    Lista->verticalHeader()->hide();
+    Lista->horizontalHeader()->setStretchLastSection(true);
+
+    BotComprovante = new QPushButton(QStringLiteral("&Comprovante"), this);
+    BotEstornar = new QPushButton(QStringLiteral("&Estornar..."), this);
+    BotFechar = new QPushButton(QStringLiteral("&Fechar"), this);
+    for (QPushButton *b : {BotComprovante, BotEstornar, BotFechar})
+        b->setAutoDefault(true);
+    connect(BotComprovante, &QPushButton::clicked, this, [this] { ErrorReporter::guard([this] { BotComprovanteClick(); }); });
+    connect(BotEstornar, &QPushButton::clicked, this, [this] { ErrorReporter::guard([this] { BotEstornarClick(); }); });
+    connect(BotFechar, &QPushButton::clicked, this, &QDialog::accept);
+    connect(Lista, &QTableWidget::currentCellChanged, this, [this] { habilita(); });
+
+    auto *botoes = new QVBoxLayout;
+    botoes->addWidget(BotComprovante);
+    botoes->addWidget(BotEstornar);
+    botoes->addStretch();
+    botoes->addWidget(BotFechar);
+    auto *layout = new QHBoxLayout(this);
+    layout->addWidget(Lista, 1);
+    layout->addLayout(botoes);
+    resize(980, 420);
+
+    Atualiza();
+}
+
+void QuitacoesWindow::Atualiza()
+{
+    const int atualAntes = atual() ? atual()->codigo : 0;
+    m_quitacoes = Registro::lista(m_dm.SQLConnection1, m_convenio);
+    Lista->setRowCount(int(m_quitacoes.size()));
+    const QLocale locale;
+    int linhaAtual = 0;
+    for (int r = 0; r < m_quitacoes.size(); ++r) {
+        const Registro::Quitacao &q = m_quitacoes[r];
+        const QStringList celulas = {
+            QString::number(q.codigo),
+            q.dataHora.toString(QStringLiteral("dd/MM/yy HH:mm")),
+            Registro::nome(q.comando),
+            SqlText::dateDMY(q.dataInicial) + QStringLiteral(" a ") + SqlText::dateDMY(q.dataFinal),
+            SqlText::dateDMY(q.pagamento),
+            QString::number(q.pedidos),
+            q.total.toDisplayText(locale, 2),
+            q.caixa.isEmpty() ? QString() : q.caixa + QStringLiteral(" / ") + q.sessao,
+            q.usuario,
+            q.situacao() + (q.estornada() ? QStringLiteral(": ") + q.estornoMotivo : QString())};
+        for (int c = 0; c < Colunas; ++c) {
+            auto *item = new QTableWidgetItem(celulas[c]);
+            if (c == Numero || c == Pedidos || c == Total)
+                item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            Lista->setItem(r, c, item);
+        }
+        if (q.codigo == atualAntes)
+            linhaAtual = r;
+    }
+    Lista->resizeColumnsToContents();
+    if (!m_quitacoes.isEmpty())
+        Lista->setCurrentCell(linhaAtual, 0);
+    habilita();
+    Lista->setFocus();
+}
+
+const Registro::Quitacao *QuitacoesWindow::atual() const
+{
+    const int r = Lista->currentRow();
+    return r >= 0 && r < m_quitacoes.size() ? &m_quitacoes[r] : nullptr;
+}
+
+void QuitacoesWindow::habilita()
+{
+    const Registro::Quitacao *q = atual();
+    BotComprovante->setEnabled(q != nullptr);
+    BotEstornar->setEnabled(q != nullptr && !q->estornada());
+}
+
+void QuitacoesWindow::BotComprovanteClick()
+{
+    if (const Registro::Quitacao *q = atual())
+        Comprovante::mostra(m_dm.SQLConnection1, q->codigo);
+}
+
+void QuitacoesWindow::BotEstornarClick()
+{
+    const Registro::Quitacao *q = atual();
+    if (!q)
+        return;
+    const Registro::Quitacao quitacao = *q;
+    EstornoDialog pergunta(quitacao, this);
+    if (pergunta.exec() != QDialog::Accepted || pergunta.motivo().isEmpty())
+        return;
+    try {
+        Estorno::estorna(m_dm, quitacao.codigo, m_estorno, pergunta.motivo());
+    } catch (const Estorno::Recusado &r) {
+        Atualiza();
+        Messages::show(r.mensagem());
+        return;
+    }
+    Atualiza();
+    Messages::show(QStringLiteral("Quitação nº %1 estornada.").arg(quitacao.codigo));
+}

@@ -1,0 +1,53 @@
+#pragma once
+#include "settlement/Posting.h"
+#include "settlement/Registro.h"
+
+#include <QDialog>
+
+class CentralData;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTableWidget;
+
+// Asks for the reason of a reversal: Enter reverses once a reason is typed, Esc cancels.
+class EstornoDialog : public QDialog {
+    Q_OBJECT
+public:
+    EstornoDialog(const Registro::Quitacao &quitacao, QWidget *parent = nullptr);
+    QString motivo() const;
+
+    QLabel *Pergunta;
+    QLineEdit *EditMotivo;
+    QPushButton *BotEstornar;
+    QPushButton *BotCancelar;
+};
+
+// The settlements of a convênio, newest first, with their totals and state: from here the user
+// prints a settlement's receipt or reverses it.
+class QuitacoesWindow : public QDialog {
+    Q_OBJECT
+public:
+    // `estorno` is who reverses, on which workstation and cash register.
+    QuitacoesWindow(CentralData &dm, const QString &convenio, const ContextoQuitacao &estorno,
+                    QWidget *parent = nullptr);
+
+    QTableWidget *Lista;
+    QPushButton *BotComprovante;
+    QPushButton *BotEstornar;
+    QPushButton *BotFechar;
+
+    void Atualiza();
+    void BotComprovanteClick();
+    void BotEstornarClick();
+    // The settlement of the current row, if any.
+    const Registro::Quitacao *atual() const;
+
+private:
+    void habilita();
+
+    CentralData &m_dm;
+    QString m_convenio;
+    ContextoQuitacao m_estorno;
+    QList<Registro::Quitacao> m_quitacoes;
+};

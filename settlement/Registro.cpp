@@ -1,0 +1,294 @@
+#include "settlement/Registro.h"
+
+#include "data/Connection.h"
+#include "data/SqlText.h"
+#include "settlement/Atomic.h"
+
+#include <QLocale>
+#include <QRegularExpression>
+
+using SqlText::quoted;
+
+namespace Registro {
+
+namespace {
+
+QString literal(const QString &text) { return QLatin1Char('\'') + quoted(text) + QLatin1Char('\''); }
+
+QString dataSql(const QDate &d) { return d.isValid() ? literal(SqlText::dateMDY(d)) : QStringLiteral("NULL"); }
+
+// An order number placed unquoted, as PEDIDOS keeps it: digits only, anything else is no order.
+QString numeroSql(const QString &npedido)
+{
+    static const QRegularExpression digitos(QStringLiteral("^[0-9]{1,9}$"));
+    return digitos.match(npedido).hasMatch() ? npedido : QStringLiteral("NULL");
+}
+
+QDateTime dataHora(const QVariant &v) { return v.isValid() && !v.isNull() ? v.toDateTime() : QDateTime(); }
+
+QString texto(const QVariant &v) { return v.isValid() && !v.isNull() ? v.toString() : QString(); }
+
+}
+
+QString codigo(Comando comando)
+{
+    switch (comando) {
+    case Comando::Convenio: return QStringLiteral("CONVENIO");
+    case Comando::Pedido: return QStringLiteral("PEDIDO");
+    case Comando::Periodo: return QStringLiteral("PERIODO");
+    }
+    return {};
+}
+
+QString nome(const QString &codigoComando)
+{
+    if (codigoComando == QLatin1String("CONVENIO"))
+        return QStringLiteral("Quitar");
+    if (codigoComando == QLatin1String("PEDIDO"))
+        return QStringLiteral("Pedido do extrato");
+    if (codigoComando == QLatin1String("PERIODO"))
+        return QStringLiteral("Período do extrato");
+    return codigoComando;
+}
+
+namespace Sql {
+
+QString proximoCodigo() { return QStringLiteral("select coalesce(max(CODQUITACAO), 0) + 1 from QUITACOES"); }
+
+QString previa(const QString &condicao)
+{
+    return QStringLiteral("select count(*), sum(VALORRESTANTE) from PEDIDOS where ") + condicao;
+}
+
+QString insereCabecalho(int codigo, Comando comando, const ContextoQuitacao &c, const QDate &di, const QDate &df,
+                        const QDate &pagamento)
+{
+    const QDateTime agora = c.agora();
+    return QStringLiteral("insert into QUITACOES (CODQUITACAO, COMANDO, DATAHORA, USUARIO, ESTACAO, CAIXA, SESSAO, "
+                          "FORMAPAG, CONVENIO, DATAINICIAL, DATAFINAL, DATAPAGAMENTO) values (") +
+           QString::number(codigo) + QStringLiteral(", ") + literal(Registro::codigo(comando)) + QStringLiteral(", ") +
+           literal(agora.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))) + QStringLiteral(", ") +
+           literal(c.usuario.left(60)) + QStringLiteral(", ") + literal(c.estacao.left(2)) + QStringLiteral(", ") +
+           literal(c.caixaAtual.left(20)) + QStringLiteral(", ") + literal(c.sessaoCaixa.left(20)) +
+           QStringLiteral(", ") + literal(c.formaPagCaixa.left(40)) + QStringLiteral(", ") +
+           literal(c.convenioAtual.left(40)) + QStringLiteral(", ") + dataSql(di) + QStringLiteral(", ") + dataSql(df) +
+           QStringLiteral(", ") + dataSql(pagamento) + QLatin1Char(')');
+}
+
+QString guardaPedidos(int codigo, const QString &condicao, const QString &pagoDepois, const QDate &pagamento)
+{
+    return QStringLiteral("insert into QUITACAO_PEDIDOS (CODQUITACAO, ESTACAO, NPEDIDO, DATAPEDIDO, NOME, VALOR, "
+                          "PAGO_ANTES, DATAPAGAMENTO_ANTES, PAGO, DATAPAGAMENTO) select ") +
+           QString::number(codigo) + QStringLiteral(", ESTACAO, NPEDIDO, DATAPEDIDO, NOME, VALORRESTANTE, PAGO, "
+                                                    "DATAPAGAMENTO, ") +
+           pagoDepois + QStringLiteral(", ") + dataSql(pagamento) + QStringLiteral(" from PEDIDOS where ") + condicao;
+}
+
+QString guardaPagamentos(int codigo, const QString &pedido, const QDate &pagamento)
+{
+    // The same rows as the update's "where ESTACAO||NPEDIDO = ..."; an instalment met twice keeps
+    // the value it had first.
+    const QString cod = QString::number(codigo);
+    return QStringLiteral("insert into QUITACAO_PAGPEDID (CODQUITACAO, ESTACAO, NPEDIDO, NPARCELA, DATAPAGTO_ANTES, "
+                          "VALORPAGO_ANTES, DATAPAGTO, VALORPAGO) select ") +
+           cod + QStringLiteral(", ESTACAO, NPEDIDO, NPARCELA, DATAPAGTO, VALORPAGO, ") + dataSql(pagamento) +
+           QStringLiteral(", VALOR from PAGPEDID where ESTACAO||NPEDIDO = ") + literal(pedido) +
+           QStringLiteral(" and not exists (select 1 from QUITACAO_PAGPEDID q where q.CODQUITACAO = ") + cod +
+           QStringLiteral(" and q.ESTACAO = PAGPEDID.ESTACAO and q.NPEDIDO = PAGPEDID.NPEDIDO and q.NPARCELA = "
+                          "PAGPEDID.NPARCELA)");
+}
+
+QString guardaParcelas(int codigo, const QString &codigoConta, const QString &estacao, const QString &npedido,
+                       const QDate &pagamento)
+{
+    const QString cod = QString::number(codigo);
+    return QStringLiteral("insert into QUITACAO_PARCELAS (CODQUITACAO, CODIGOCPR, NPARCELA, ESTACAO, NPEDIDO, "
+                          "DATAPAGTO_ANTES, VALORPAGO_ANTES, DATAPAGTO, VALORPAGO) select ") +
+           cod + QStringLiteral(", CODIGOCPR, NPARCELA, ") + literal(estacao.left(2)) + QStringLiteral(", ") +
+           numeroSql(npedido) + QStringLiteral(", DATAPAGTO, VALORPAGO, ") + dataSql(pagamento) +
+           QStringLiteral(", VALORPARCELA from PARCELAS where CodigoCPR = ") + SqlPosting::codigoDaConta(codigoConta) +
+           QStringLiteral(" and not exists (select 1 from QUITACAO_PARCELAS q where q.CODQUITACAO = ") + cod +
+           QStringLiteral(" and q.CODIGOCPR = PARCELAS.CODIGOCPR and q.NPARCELA = PARCELAS.NPARCELA)");
+}
+
+QString anotaMovimento(int codigo, const QString &estacao, const QString &npedido, int codmovcx)
+{
+    return QStringLiteral("update QUITACAO_PEDIDOS set CODMOVCX = ") + QString::number(codmovcx) +
+           QStringLiteral(" where CODQUITACAO = ") + QString::number(codigo) + QStringLiteral(" and ESTACAO = ") +
+           literal(estacao) + QStringLiteral(" and NPEDIDO = ") + numeroSql(npedido);
+}
+
+QString totaliza(int codigo)
+{
+    const QString q = QStringLiteral(" from QUITACAO_PEDIDOS q where q.CODQUITACAO = ") + QString::number(codigo);
+    return QStringLiteral("update QUITACOES set QTDEPEDIDOS = (select count(*)") + q +
+           QStringLiteral("), VALORTOTAL = (select coalesce(sum(q.VALOR), 0)") + q +
+           QStringLiteral("), QTDEMOVIMENTOS = (select count(q.CODMOVCX)") + q +
+           QStringLiteral(") where CODQUITACAO = ") + QString::number(codigo);
+}
+
+namespace {
+const QString kColunas = QStringLiteral(
+    "select CODQUITACAO, COMANDO, DATAHORA, USUARIO, ESTACAO, CAIXA, SESSAO, FORMAPAG, CONVENIO, DATAINICIAL, "
+    "DATAFINAL, DATAPAGAMENTO, QTDEPEDIDOS, VALORTOTAL, QTDEMOVIMENTOS, ESTORNO_DATAHORA, ESTORNO_USUARIO, "
+    "ESTORNO_ESTACAO, ESTORNO_MOTIVO from QUITACOES");
+}
+
+QString leResumo(int codigo) { return kColunas + QStringLiteral(" where CODQUITACAO = ") + QString::number(codigo); }
+
+QString lista(const QString &convenio)
+{
+    return kColunas + QStringLiteral(" where CONVENIO = ") + literal(convenio) + QStringLiteral(" order by CODQUITACAO desc");
+}
+
+QString pedidos(int codigo)
+{
+    return QStringLiteral("select DATAPEDIDO, ESTACAO, NPEDIDO, NOME, VALOR, CODMOVCX from QUITACAO_PEDIDOS where "
+                          "CODQUITACAO = ") +
+           QString::number(codigo) + QStringLiteral(" order by DATAPEDIDO, ESTACAO, NPEDIDO");
+}
+
+}
+
+Previa previa(Connection &connection, const QString &condicao)
+{
+    const RowSet rs = connection.query(Sql::previa(condicao));
+    Previa p;
+    if (rs.rows.isEmpty())
+        return p;
+    p.pedidos = rs.rows[0].value(0).toInt();
+    const QVariant soma = rs.rows[0].value(1);
+    if (soma.isValid() && !soma.isNull())
+        p.total = Decimal::fromVariant(soma).rescaled(2);
+    return p;
+}
+
+// ---------------------------------------------------------------------------------------------
+
+namespace {
+
+// A suite not yet upgraded lacks the record's tables: its first statement on them is refused, and
+// the user is told what is missing and what creates it instead of the database's "Table unknown".
+RowSet consultaDoRegistro(Connection &connection, const QString &sql)
+{
+    try {
+        return connection.query(sql);
+    } catch (const DatabaseError &) {
+        const RowSet tabelas = connection.query(QStringLiteral(
+            "select count(*) from RDB$RELATIONS where RDB$RELATION_NAME in ('QUITACOES', 'QUITACAO_PEDIDOS', "
+            "'QUITACAO_PAGPEDID', 'QUITACAO_PARCELAS')"));
+        if (!tabelas.rows.isEmpty() && tabelas.rows[0].value(0).toInt() < 4)
+            throw std::runtime_error(
+                QStringLiteral("O banco central não tem as tabelas do registro das quitações (QUITACOES, "
+                               "QUITACAO_PEDIDOS, QUITACAO_PAGPEDID, QUITACAO_PARCELAS). Elas são criadas pelo "
+                               "programa de instalação: praxolin-setup --suite <pasta da suíte> --upgrade")
+                    .toStdString());
+        throw;
+    }
+}
+
+}
+
+int abre(Connection &connection, Comando comando, const ContextoQuitacao &c, const QDate &di, const QDate &df,
+         const QDate &pagamento)
+{
+    for (int tentativa = 0;; ++tentativa) {
+        const RowSet rs = consultaDoRegistro(connection, Sql::proximoCodigo());
+        const int codigo = rs.rows.isEmpty() ? 1 : rs.rows[0].value(0).toInt();
+        try {
+            connection.execute(Sql::insereCabecalho(codigo, comando, c, di, df, pagamento));
+            return codigo;
+        } catch (const DatabaseError &e) {
+            // Another workstation stored this number first: take the next free one.
+            if (!Atomic::isKeyViolation(e.gdsCode()) || tentativa >= 50)
+                throw;
+        }
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+
+QString Quitacao::situacao() const
+{
+    if (!estornada())
+        return QStringLiteral("Ativa");
+    return QStringLiteral("Estornada em ") + estornoDataHora.toString(QStringLiteral("dd/MM/yy HH:mm")) +
+           QStringLiteral(" por ") + estornoUsuario;
+}
+
+QString Quitacao::resumo() const
+{
+    QString s = (pedidos == 1 ? QStringLiteral("1 pedido quitado") : QStringLiteral("%1 pedidos quitados").arg(pedidos)) +
+                QStringLiteral(", total de ") + total.toDisplayText(QLocale(), 2);
+    if (movimentos > 0)
+        s += movimentos == 1 ? QStringLiteral(", 1 movimento de caixa lançado")
+                             : QStringLiteral(", %1 movimentos de caixa lançados").arg(movimentos);
+    return s + QStringLiteral(" (quitação nº %1).").arg(codigo);
+}
+
+namespace {
+Quitacao daLinha(const RowSet &rs, int r)
+{
+    Quitacao q;
+    q.codigo = rs.value(r, QStringLiteral("CODQUITACAO")).toInt();
+    q.comando = texto(rs.value(r, QStringLiteral("COMANDO")));
+    q.dataHora = dataHora(rs.value(r, QStringLiteral("DATAHORA")));
+    q.usuario = texto(rs.value(r, QStringLiteral("USUARIO")));
+    q.estacao = texto(rs.value(r, QStringLiteral("ESTACAO")));
+    q.caixa = texto(rs.value(r, QStringLiteral("CAIXA")));
+    q.sessao = texto(rs.value(r, QStringLiteral("SESSAO")));
+    q.formaPag = texto(rs.value(r, QStringLiteral("FORMAPAG")));
+    q.convenio = texto(rs.value(r, QStringLiteral("CONVENIO")));
+    q.dataInicial = rs.value(r, QStringLiteral("DATAINICIAL")).toDate();
+    q.dataFinal = rs.value(r, QStringLiteral("DATAFINAL")).toDate();
+    q.pagamento = rs.value(r, QStringLiteral("DATAPAGAMENTO")).toDate();
+    q.pedidos = rs.value(r, QStringLiteral("QTDEPEDIDOS")).toInt();
+    const QVariant total = rs.value(r, QStringLiteral("VALORTOTAL"));
+    if (total.isValid() && !total.isNull())
+        q.total = Decimal::fromVariant(total).rescaled(2);
+    q.movimentos = rs.value(r, QStringLiteral("QTDEMOVIMENTOS")).toInt();
+    q.estornoDataHora = dataHora(rs.value(r, QStringLiteral("ESTORNO_DATAHORA")));
+    q.estornoUsuario = texto(rs.value(r, QStringLiteral("ESTORNO_USUARIO")));
+    q.estornoEstacao = texto(rs.value(r, QStringLiteral("ESTORNO_ESTACAO")));
+    q.estornoMotivo = texto(rs.value(r, QStringLiteral("ESTORNO_MOTIVO")));
+    return q;
+}
+}
+
+Quitacao le(Connection &connection, int codigo)
+{
+    const RowSet rs = connection.query(Sql::leResumo(codigo));
+    if (rs.rows.isEmpty())
+        throw std::runtime_error(QStringLiteral("A quitação nº %1 não foi encontrada.").arg(codigo).toStdString());
+    return daLinha(rs, 0);
+}
+
+QList<Quitacao> lista(Connection &connection, const QString &convenio)
+{
+    const RowSet rs = consultaDoRegistro(connection, Sql::lista(convenio));
+    QList<Quitacao> out;
+    for (int r = 0; r < rs.rowCount(); ++r)
+        out << daLinha(rs, r);
+    return out;
+}
+
+QList<PedidoQuitado> pedidos(Connection &connection, int codigo)
+{
+    const RowSet rs = connection.query(Sql::pedidos(codigo));
+    QList<PedidoQuitado> out;
+    for (int r = 0; r < rs.rowCount(); ++r) {
+        PedidoQuitado p;
+        p.data = rs.value(r, QStringLiteral("DATAPEDIDO")).toDate();
+        p.estacao = texto(rs.value(r, QStringLiteral("ESTACAO")));
+        p.npedido = rs.value(r, QStringLiteral("NPEDIDO")).toInt();
+        p.nome = texto(rs.value(r, QStringLiteral("NOME")));
+        const QVariant valor = rs.value(r, QStringLiteral("VALOR"));
+        if (valor.isValid() && !valor.isNull())
+            p.valor = Decimal::fromVariant(valor).rescaled(2);
+        p.codmovcx = rs.value(r, QStringLiteral("CODMOVCX")).toInt();
+        out << p;
+    }
+    return out;
+}
+
+}

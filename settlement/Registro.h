@@ -1,0 +1,96 @@
+#pragma once
+#include "data/Decimal.h"
+#include "settlement/Posting.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QList>
+#include <QString>
+#include <stdexcept>
+
+class Connection;
+class CentralData;
+
+// The record of every settlement, kept in the module's own tables beside the suite's: who settled
+// what and when, each settled order with its value and the cash movement posted for it, and the
+// values that the settlement changed in PEDIDOS, PAGPEDID and PARCELAS as they were before. The
+// record is written in the settlement's own transaction, so it exists exactly when the settlement
+// does; from it a settlement is listed, printed as a receipt, and reversed.
+namespace Registro {
+
+// The three settlement commands.
+enum class Comando { Convenio, Pedido, Periodo };
+QString codigo(Comando comando);            // as stored: "CONVENIO", "PEDIDO", "PERIODO"
+QString nome(const QString &codigoComando); // as shown: "Quitar", "Pedido do extrato", "Período do extrato"
+
+// The number of orders a command is about to settle and their remaining value.
+struct Previa {
+    int pedidos = 0;
+    Decimal total = Decimal(0, 2);
+};
+// `condicao` selects the orders in PEDIDOS (the text after WHERE), as the command's own reads do.
+Previa previa(Connection &connection, const QString &condicao);
+
+// Statement texts of the record, one function per statement; values between apostrophes have their
+// apostrophes doubled. `condicao` is the text after WHERE of the command's PEDIDOS statements.
+namespace Sql {
+QString proximoCodigo();
+QString previa(const QString &condicao);
+QString insereCabecalho(int codigo, Comando comando, const ContextoQuitacao &c, const QDate &di, const QDate &df,
+                        const QDate &pagamento);
+// Copies the orders that the settlement is about to change; `pagoDepois` is the SQL value PAGO has
+// afterwards ("'T'", or "PAGO" when the command leaves it).
+QString guardaPedidos(int codigo, const QString &condicao, const QString &pagoDepois, const QDate &pagamento);
+// Copies the instalments of PAGPEDID that the update "where ESTACAO||NPEDIDO = <pedido>" changes.
+QString guardaPagamentos(int codigo, const QString &pedido, const QDate &pagamento);
+// Copies the instalments of the receivable account that the order's PARCELAS update changes.
+QString guardaParcelas(int codigo, const QString &codigoConta, const QString &estacao, const QString &npedido,
+                       const QDate &pagamento);
+// Notes the cash movement posted for the order.
+QString anotaMovimento(int codigo, const QString &estacao, const QString &npedido, int codmovcx);
+QString totaliza(int codigo);
+QString leResumo(int codigo);
+QString lista(const QString &convenio);
+QString pedidos(int codigo);
+}
+
+// Takes the next settlement number and writes the settlement's header, inside the settlement's
+// transaction (the number of another workstation's settlement stored meanwhile is skipped).
+// The settlement then runs the statements of Sql in its own groups.
+int abre(Connection &connection, Comando comando, const ContextoQuitacao &c, const QDate &di, const QDate &df,
+         const QDate &pagamento);
+
+// One recorded settlement as the list and the receipt show it.
+struct Quitacao {
+    int codigo = 0;
+    QString comando;
+    QDateTime dataHora;
+    QString usuario, estacao, caixa, sessao, formaPag, convenio;
+    QDate dataInicial, dataFinal, pagamento;
+    int pedidos = 0;
+    Decimal total = Decimal(0, 2);
+    int movimentos = 0;
+    QDateTime estornoDataHora;
+    QString estornoUsuario, estornoEstacao, estornoMotivo;
+
+    bool estornada() const { return estornoDataHora.isValid(); }
+    QString situacao() const;   // "Ativa" or "Estornada em dd/mm/yy hh:mm por USUARIO"
+    // The line the success message adds: what was settled.
+    QString resumo() const;
+};
+
+Quitacao le(Connection &connection, int codigo);
+QList<Quitacao> lista(Connection &connection, const QString &convenio);   // newest first
+
+// The orders of a settlement: date, station, number, customer name, value, in date order.
+struct PedidoQuitado {
+    QDate data;
+    QString estacao;
+    int npedido = 0;
+    QString nome;
+    Decimal valor = Decimal(0, 2);
+    int codmovcx = 0;
+};
+QList<PedidoQuitado> pedidos(Connection &connection, int codigo);
+
+}

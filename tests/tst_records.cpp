@@ -1,0 +1,488 @@
+// Settlements that can be checked, proved and undone, through the real windows: the confirmation
+// before each command, the record each one writes beside the suite's tables, the receipt, and the
+// reversal from the list of settlements.
+#include "app/FormConvenios.h"
+#include "app/Globais.h"
+#include "app/ProgramEntry.h"
+#include "app/SessaoQuitacao.h"
+#include "closing/PeriodDialog.h"
+#include "controls/DBMaskEdit.h"
+#include "controls/DBGrid.h"
+#include "data/CentralData.h"
+#include "data/InterfaceData.h"
+#include "platform/Messages.h"
+#include "reports/ReportModule.h"
+#include "reports/ReportOutput.h"
+#include "reports/ReportPreview.h"
+#include "settlement/Comprovante.h"
+#include "settlement/Confirmacao.h"
+#include "settlement/Estorno.h"
+#include "settlement/QuitacoesWindow.h"
+#include "statement/StatementWindow.h"
+#include "tests/support/ProgramFixture.h"
+
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QtTest>
+
+class TstRecords : public QObject, ProgramFixture {
+    Q_OBJECT
+
+    const QStringList cashRegister{QStringLiteral("Beta & Cia"), QStringLiteral("4"), QStringLiteral("S7"),
+                                   QStringLiteral("Dinheiro")};
+
+    FormConvenios &form() { return *program->form; }
+
+    void start(const QStringList &args)
+    {
+        suite->writeLogon(QStringLiteral("ADMIN"));
+        program = std::make_unique<Program>();
+        QVERIFY(program->create(args));
+        program->show();
+        Globais::EstacaoAtual = QStringLiteral("01");
+    }
+
+    void order(int n, const QDate &date, const QVariant &restante, const QVariant &pago = {},
+               const QString &convenio = QStringLiteral("Beta & Cia"), const QString &tipo = QStringLiteral("Pedido"))
+    {
+        suite->central().execute(
+            QStringLiteral("insert into PEDIDOS (ESTACAO, NPEDIDO, NOME, CONVENIO, DATAPEDIDO, TIPOPEDIDO, VALORRESTANTE, "
+                           "PAGO, DATAPAGAMENTO, LABORATORIO) values ('01', ?, ?, ?, ?, ?, ?, ?, ?, 'LAB')"),
+            {n, QStringLiteral("Cliente %1").arg(n), convenio, date, tipo, restante, pago.isNull() ? QVariant() : QVariant("T"),
+             pago});
+    }
+
+    void instalment(int n, int parcela, const QString &valor, const QVariant &pagoEm = {})
+    {
+        suite->central().execute(QStringLiteral("insert into PAGPEDID (ESTACAO, NPEDIDO, NPARCELA, VALOR, DATAPAGTO, VALORPAGO) "
+                                                "values ('01', ?, ?, ?, ?, ?)"),
+                                 {n, parcela, valor, pagoEm, pagoEm.isNull() ? QVariant() : QVariant(valor)});
+    }
+
+    void account(int code, const QString &pedido, const QList<QVariant> &paidOn)
+    {
+        suite->central().execute(QStringLiteral("insert into CONTASPR (CODIGOCPR, CODIGOPEDIDO, NATUREZA) values (?, ?, 'R')"),
+                                 {code, pedido});
+        for (int p = 0; p < paidOn.size(); ++p)
+            suite->central().execute(
+                QStringLiteral("insert into PARCELAS (CODIGOCPR, NPARCELA, VALORPARCELA, DATAPAGTO, VALORPAGO) values (?, ?, 12.50, ?, ?)"),
+                {code, p + 1, paidOn[p], paidOn[p].isNull() ? QVariant() : QVariant("12.50")});
+    }
+
+    // What the settlements change and what must come back: every row of the three tables.
+    QString tables()
+    {
+        QStringList out;
+        for (const QString &sql :
+             {QStringLiteral("select ESTACAO, NPEDIDO, PAGO, DATAPAGAMENTO, VALORRESTANTE from PEDIDOS order by 1, 2"),
+              QStringLiteral("select ESTACAO, NPEDIDO, NPARCELA, DATAPAGTO, VALORPAGO, VALOR from PAGPEDID order by 1, 2, 3"),
+              QStringLiteral("select CODIGOCPR, NPARCELA, DATAPAGTO, VALORPAGO, VALORPARCELA from PARCELAS order by 1, 2")})
+            out << rows(sql);
+        return out.join(QStringLiteral("\n--\n"));
+    }
+
+    QString rows(const QString &sql)
+    {
+        QStringList out;
+        for (const auto &row : suite->central().query(sql).rows) {
+            QStringList cells;
+            for (const QVariant &v : row)
+                cells << (v.isNull() ? QStringLiteral("null") : v.toString());
+            out << cells.join('|');
+        }
+        return out.join('\n');
+    }
+
+    void storePeriod(const QDate &di, const QDate &df)
+    {
+        suite->iface().execute(QStringLiteral("delete from PERIODO"));
+        suite->iface().execute(QStringLiteral("insert into PERIODO (DATAINICIAL, DATAFINAL) values (?, ?)"), {di, df});
+    }
+
+    void confirmPeriod(const QString &from, const QString &to, const QString &payment)
+    {
+        PeriodDialog *d = form().PainelPeriodo3;
+        QVERIFY(d->isVisible());
+        auto type = [](QLineEdit *box, const QString &date) {
+            box->setFocus();
+            box->selectAll();
+            QTest::keyClicks(box, QString(date).remove(QLatin1Char('/')));
+        };
+        type(d->DBEdit16, from);
+        type(d->DBEdit84, to);
+        type(d->EditDataPagamento, payment);
+        d->BotTotaliza3->click();
+    }
+
+    // The statement window of November with the payment date of 5 December.
+    std::unique_ptr<StatementWindow> statement()
+    {
+        Globais::ConvenioAtual = QStringLiteral("Beta & Cia");
+        storePeriod(QDate(2026, 11, 1), QDate(2026, 11, 30));
+        auto w = std::make_unique<StatementWindow>(*program->dm, *program->dm2);
+        w->show();
+        [&] { QTRY_VERIFY(w->Label6->text().startsWith(QStringLiteral("Lista"))); }();
+        w->MaskEdit1->setText(QStringLiteral("05/12/26"));
+        return w;
+    }
+
+    // Runs one of the three commands through its window, paying on 5 December.
+    void settle(const QString &command)
+    {
+        if (command == QLatin1String("CONVENIO")) {
+            form().BotQuitaConvenio->click();
+            confirmPeriod(QStringLiteral("01/11/26"), QStringLiteral("30/11/26"), QStringLiteral("05/12/26"));
+            return;
+        }
+        auto w = statement();
+        if (command == QLatin1String("PEDIDO")) {
+            program->dm->PEDIDOS.moveTo(1);   // order 2, the second of the list
+            w->Quitaropedidoselecionado1->trigger();
+        } else {
+            w->QuitaroPERODOselecionado1->trigger();
+        }
+    }
+
+    // Calls `act` with the modal window of type T as soon as it shows (whatever loop shows it).
+    template <typename T>
+    void onceShown(const std::function<void(T *)> &act)
+    {
+        auto *timer = new QTimer(this);
+        timer->setInterval(10);
+        connect(timer, &QTimer::timeout, this, [timer, act] {
+            if (auto *w = qobject_cast<T *>(QApplication::activeModalWidget())) {
+                timer->stop();
+                timer->deleteLater();
+                act(w);
+            }
+        });
+        timer->start();
+    }
+
+    int lastSettlement() { return suite->scalar(QStringLiteral("select max(CODQUITACAO) from QUITACOES")).toInt(); }
+
+    // Reverses a settlement from the register's list, typing the reason into the question.
+    void reverseFromTheList(int codigo, const QString &reason)
+    {
+        int chosen = 0;
+        onceShown<QuitacoesWindow>([&](QuitacoesWindow *w) {
+            for (int r = 0; r < w->Lista->rowCount(); ++r)
+                if (w->Lista->item(r, 0)->text().toInt() == codigo)
+                    w->Lista->setCurrentCell(r, 0);
+            chosen = w->atual() ? w->atual()->codigo : -1;
+            onceShown<EstornoDialog>([&](EstornoDialog *d) {
+                QTest::keyClicks(d->EditMotivo, reason);
+                QTest::keyClick(d->EditMotivo, Qt::Key_Return);
+            });
+            w->BotEstornar->click();
+            QTest::keyClick(w->Lista, Qt::Key_Escape);
+        });
+        form().BotQuitacoes->click();
+        QCOMPARE(chosen, codigo);
+    }
+
+private slots:
+    void init()
+    {
+        setUpProgram();
+        // November: order 1 with an instalment paid before and a receivable account coded "011" with
+        // one of its two instalments paid; order 2 with its account coded "01.2"; order 3 paid before
+        // (Quitar settles it again, the statement does not); rows that are never touched.
+        order(1, QDate(2026, 11, 5), QStringLiteral("25.00"));
+        order(2, QDate(2026, 11, 10), QStringLiteral("40.50"));
+        order(3, QDate(2026, 11, 15), QStringLiteral("9.90"), QDate(2026, 11, 16));
+        order(4, QDate(2026, 11, 12), QStringLiteral("7.00"), {}, QStringLiteral("Beta & Cia"), QStringLiteral("Orcam"));
+        order(5, QDate(2026, 11, 12), QStringLiteral("8.00"), {}, QStringLiteral("Alfa Ltda"));
+        order(6, QDate(2026, 12, 1), QStringLiteral("6.00"));
+        instalment(1, 1, QStringLiteral("10.00"), QDate(2026, 10, 1));
+        instalment(1, 2, QStringLiteral("15.00"));
+        instalment(2, 1, QStringLiteral("40.50"));
+        instalment(3, 1, QStringLiteral("9.90"), QDate(2026, 11, 16));
+        account(100, QStringLiteral("011"), {QDate(2026, 10, 1), QVariant()});
+        account(101, QStringLiteral("01.2"), {QVariant()});
+        account(102, QStringLiteral("015"), {QVariant()});
+        suite->exec(QStringLiteral("update ESTACOES set ROTULO1 = 'Farmácia Modelo', CNPJ = '12345678000190' where ESTACAO = '01'"));
+    }
+
+    void cleanup() { tearDownProgram(); }
+
+    void commands_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QString>("orders");        // settled, as ESTACAO/NPEDIDO
+        QTest::addColumn<QString>("total");
+        QTest::addColumn<QString>("instalments");   // PAGPEDID rows recorded
+        QTest::addColumn<QString>("accounts");      // PARCELAS rows recorded
+        QTest::newRow("Quitar") << "CONVENIO" << "01/1,01/2,01/3" << "75.40" << "01/1/1,01/1/2,01/2/1,01/3/1" << "";
+        QTest::newRow("single order of the statement") << "PEDIDO" << "01/2" << "40.50" << "" << "101/1";
+        QTest::newRow("whole period of the statement") << "PERIODO" << "01/1,01/2" << "65.50" << "" << "100/1,100/2,101/1";
+    }
+
+    // Each command asks first, records itself with the values it changed, and a reversal puts every
+    // row back and posts a counter-movement for each movement.
+    void commands()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, orders);
+        QFETCH(QString, total);
+        QFETCH(QString, instalments);
+        QFETCH(QString, accounts);
+        start(cashRegister);
+        const QString before = tables();
+
+        // Cancelling the confirmation changes nothing.
+        messages->answer = false;
+        settle(command);
+        QCOMPARE(messages->confirmations.size(), 1);
+        const QString question = messages->confirmations.first();
+        const int n = int(orders.split(',').size());
+        for (const QString &part : {QStringLiteral("Convênio: Beta & Cia"), QStringLiteral("Período: 01/11/26 a 30/11/26"),
+                                    QStringLiteral("Data de pagamento: 05/12/26"), QStringLiteral("Pedidos: %1,").arg(n),
+                                    Decimal::parse(total)->toDisplayText(QLocale(), 2),
+                                    QStringLiteral("Caixa: 4, sessão: S7, forma de pagamento: Dinheiro")})
+            QVERIFY2(question.contains(part), qPrintable(question));
+        QCOMPARE(tables(), before);
+        QCOMPARE(suite->count(QStringLiteral("QUITACOES")), 0);
+        QCOMPARE(suite->count(QStringLiteral("MOVCAIXA")), 0);
+
+        messages->answer = true;
+        messages->messages.clear();
+        settle(command);
+        const int codigo = lastSettlement();
+        QVERIFY(codigo > 0);
+        QVERIFY(messages->messages.last().startsWith(QStringLiteral("Procedimento concluído com sucesso.\n")));
+        QVERIFY(messages->messages.last().contains(QStringLiteral("%1 movimentos de caixa lançados").arg(n)) || n == 1);
+
+        // The header.
+        const RowSet h = suite->central().query(QStringLiteral(
+            "select COMANDO, USUARIO, ESTACAO, CAIXA, SESSAO, FORMAPAG, CONVENIO, DATAINICIAL, DATAFINAL, DATAPAGAMENTO, "
+            "QTDEPEDIDOS, VALORTOTAL, QTDEMOVIMENTOS, ESTORNO_DATAHORA from QUITACOES"));
+        QCOMPARE(h.rowCount(), 1);
+        QCOMPARE(h.rows[0][0].toString(), command);
+        QCOMPARE(h.rows[0][1].toString(), QStringLiteral("ADMIN"));
+        QCOMPARE(h.rows[0][2].toString(), QStringLiteral("01"));
+        QCOMPARE((QStringList{h.rows[0][3].toString(), h.rows[0][4].toString(), h.rows[0][5].toString(), h.rows[0][6].toString()}),
+                 (QStringList{"4", "S7", "Dinheiro", "Beta & Cia"}));
+        QCOMPARE(h.rows[0][7].toDate(), QDate(2026, 11, 1));
+        QCOMPARE(h.rows[0][8].toDate(), QDate(2026, 11, 30));
+        QCOMPARE(h.rows[0][9].toDate(), QDate(2026, 12, 5));
+        QCOMPARE(h.rows[0][10].toInt(), n);
+        QCOMPARE(Decimal::fromVariant(h.rows[0][11]).toSqlText(), total);
+        QCOMPARE(h.rows[0][12].toInt(), n);
+        QVERIFY(h.rows[0][13].isNull());
+
+        // Per order: the value settled and the movement posted for it; the values before and after
+        // as the tables had them.
+        QCOMPARE(rows(QStringLiteral("select q.ESTACAO || '/' || q.NPEDIDO from QUITACAO_PEDIDOS q order by 1")).split('\n').join(','),
+                 orders);
+        QCOMPARE(suite->scalar(QStringLiteral(
+                                   "select count(*) from QUITACAO_PEDIDOS q join MOVCAIXA m on m.CODMOVCX = q.CODMOVCX and "
+                                   "m.NPEDIDO = q.ESTACAO || q.NPEDIDO and m.VALOR = q.VALOR join PEDIDOS p on p.ESTACAO = "
+                                   "q.ESTACAO and p.NPEDIDO = q.NPEDIDO and p.VALORRESTANTE = q.VALOR and p.PAGO is not "
+                                   "distinct from q.PAGO and p.DATAPAGAMENTO = q.DATAPAGAMENTO"))
+                     .toInt(),
+                 n);
+        QCOMPARE(rows(QStringLiteral("select ESTACAO || '/' || NPEDIDO || '/' || NPARCELA from QUITACAO_PAGPEDID order by 1"))
+                     .split('\n').join(','),
+                 instalments);
+        QCOMPARE(rows(QStringLiteral("select CODIGOCPR || '/' || NPARCELA from QUITACAO_PARCELAS order by 1")).split('\n').join(','),
+                 accounts);
+        // Every recorded row holds what the table holds now, and what it held before the settlement.
+        QCOMPARE(suite->scalar(QStringLiteral("select count(*) from QUITACAO_PAGPEDID q join PAGPEDID p on p.ESTACAO = "
+                                              "q.ESTACAO and p.NPEDIDO = q.NPEDIDO and p.NPARCELA = q.NPARCELA and "
+                                              "p.DATAPAGTO = q.DATAPAGTO and p.VALORPAGO = q.VALORPAGO"))
+                     .toInt(),
+                 suite->count(QStringLiteral("QUITACAO_PAGPEDID")));
+        QCOMPARE(suite->scalar(QStringLiteral("select count(*) from QUITACAO_PARCELAS q join PARCELAS p on p.CODIGOCPR = "
+                                              "q.CODIGOCPR and p.NPARCELA = q.NPARCELA and p.DATAPAGTO = q.DATAPAGTO and "
+                                              "p.VALORPAGO = q.VALORPAGO"))
+                     .toInt(),
+                 suite->count(QStringLiteral("QUITACAO_PARCELAS")));
+        const QString after = tables();
+        QVERIFY(after != before);
+
+        // The reversal from the register's list of settlements.
+        const int movements = suite->count(QStringLiteral("MOVCAIXA"));
+        reverseFromTheList(codigo, QStringLiteral("Data de pagamento errada"));
+        QCOMPARE(messages->messages.last(), QStringLiteral("Quitação nº %1 estornada.").arg(codigo));
+        QCOMPARE(tables(), before);
+        QCOMPARE(suite->count(QStringLiteral("MOVCAIXA")), 2 * movements);
+        QCOMPARE(suite->scalar(QStringLiteral(
+                                   "select count(*) from MOVCAIXA e join MOVCAIXA m on m.NPEDIDO = e.NPEDIDO and m.VALOR = -e.VALOR "
+                                   "and m.VALORORIGINAL = -e.VALORORIGINAL and m.SINALQUITACAO = 'Quitação' "
+                                   "where e.SINALQUITACAO = 'Estorno' and e.VALOR < 0 and e.HISTORICO = 'Estorno da quitação nº %1' "
+                                   "and e.CAIXA = '4' and e.SESSAO = 'S7' and e.CODMOVCX > m.CODMOVCX")
+                                   .arg(codigo))
+                     .toInt(),
+                 movements);
+        const RowSet e = suite->central().query(
+            QStringLiteral("select ESTORNO_USUARIO, ESTORNO_ESTACAO, ESTORNO_MOTIVO, ESTORNO_DATAHORA from QUITACOES"));
+        QCOMPARE(e.rows[0][0].toString(), QStringLiteral("ADMIN"));
+        QCOMPARE(e.rows[0][1].toString(), QStringLiteral("01"));
+        QCOMPARE(e.rows[0][2].toString(), QStringLiteral("Data de pagamento errada"));
+        QVERIFY(!e.rows[0][3].isNull());
+
+        // Settled again, the orders are posted again: a posting and its reversal add up to nothing.
+        settle(command);
+        QCOMPARE(tables(), after);
+        QCOMPARE(suite->count(QStringLiteral("MOVCAIXA")), 3 * movements);
+    }
+
+    void reversalRefused_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("order paid on another date") << "update PEDIDOS set DATAPAGAMENTO = '2026-12-09' where NPEDIDO = 2"
+                                                    << "o pedido 2 da estação 01 foi alterado depois dela.";
+        QTest::newRow("instalment changed") << "update PAGPEDID set VALORPAGO = 1 where NPEDIDO = 1 and NPARCELA = 2"
+                                            << "os pagamentos do pedido 1 da estação 01 foram alterados depois dela.";
+        QTest::newRow("movement deleted") << "delete from MOVCAIXA where NPEDIDO = '013'"
+                                          << "o movimento de caixa 3 do pedido 3 da estação 01 foi alterado ou excluído depois dela.";
+        QTest::newRow("settled again") << "" << "o pedido 1 da estação 01 foi quitado de novo depois dela, na quitação nº 2; "
+                                                "estorne aquela primeiro.";
+    }
+
+    // Anything changed since the settlement: the reversal says which order and changes nothing.
+    void reversalRefused()
+    {
+        QFETCH(QString, change);
+        QFETCH(QString, message);
+        start(cashRegister);
+        settle(QStringLiteral("CONVENIO"));
+        if (change.isEmpty())
+            settle(QStringLiteral("CONVENIO"));
+        else
+            suite->exec(change);
+        const QString before = tables();
+        const QString movements = rows(QStringLiteral("select * from MOVCAIXA order by 1"));
+        reverseFromTheList(1, QStringLiteral("engano"));
+        QCOMPARE(messages->messages.last(), QStringLiteral("Esta quitação não pode ser estornada: ") + message);
+        QCOMPARE(tables(), before);
+        QCOMPARE(rows(QStringLiteral("select * from MOVCAIXA order by 1")), movements);
+        QCOMPARE(suite->count(QStringLiteral("QUITACOES"), QStringLiteral("ESTORNO_DATAHORA is not null")), 0);
+        if (change.isEmpty()) {
+            // Reversed newest first, both go back.
+            reverseFromTheList(2, QStringLiteral("engano"));
+            reverseFromTheList(1, QStringLiteral("engano"));
+            QCOMPARE(suite->count(QStringLiteral("QUITACOES"), QStringLiteral("ESTORNO_DATAHORA is not null")), 2);
+            QCOMPARE(suite->count(QStringLiteral("PEDIDOS"), QStringLiteral("PAGO = 'T'")), 1);   // order 3, paid before
+        }
+    }
+
+    void reversedOnlyOnce()
+    {
+        start(cashRegister);
+        settle(QStringLiteral("PERIODO"));
+        Estorno::estorna(*program->dm, 1, contextoQuitacaoAtual(), QStringLiteral("primeiro"));
+        const QString movements = rows(QStringLiteral("select * from MOVCAIXA order by 1"));
+        try {
+            Estorno::estorna(*program->dm, 1, contextoQuitacaoAtual(), QStringLiteral("segundo"));
+            QFAIL("a settlement is reversed once");
+        } catch (const Estorno::Recusado &r) {
+            QCOMPARE(r.mensagem(), Estorno::mensagemJaEstornada());
+        }
+        QCOMPARE(rows(QStringLiteral("select * from MOVCAIXA order by 1")), movements);
+        QCOMPARE(suite->scalar(QStringLiteral("select ESTORNO_MOTIVO from QUITACOES")).toString(), QStringLiteral("primeiro"));
+    }
+
+    // Without the cash register nothing is posted, so nothing is counter-posted; the question says
+    // nothing of a cash register.
+    void outsideTheCashRegister()
+    {
+        start({QStringLiteral("Beta & Cia")});
+        settle(QStringLiteral("PERIODO"));
+        QVERIFY(!messages->confirmations.first().contains(QStringLiteral("Caixa")));
+        QCOMPARE(suite->count(QStringLiteral("MOVCAIXA")), 0);
+        QCOMPARE(suite->count(QStringLiteral("QUITACAO_PEDIDOS"), QStringLiteral("CODMOVCX is null")), 2);
+        Estorno::estorna(*program->dm, lastSettlement(), contextoQuitacaoAtual(), QStringLiteral("teste"));
+        QCOMPARE(suite->count(QStringLiteral("MOVCAIXA")), 0);
+        QCOMPARE(suite->count(QStringLiteral("PEDIDOS"), QStringLiteral("DATAPAGAMENTO is null")), 5);
+    }
+
+    // Enter confirms the real question, Esc cancels it.
+    void confirmationKeys()
+    {
+        messages.reset();
+        for (const auto &[key, expected] : {std::pair{Qt::Key_Return, true}, std::pair{Qt::Key_Escape, false}}) {
+            onceShown<QMessageBox>([key](QMessageBox *box) { QTest::keyClick(box, key); });
+            Confirmacao::Dados d;
+            d.contexto.convenioAtual = QStringLiteral("Beta & Cia");
+            QCOMPARE(Confirmacao::pergunta(d), expected);
+        }
+    }
+
+    // The receipt as PDF: every part of it read back with pdftotext.
+    void receipt()
+    {
+        start(cashRegister);
+        settle(QStringLiteral("CONVENIO"));
+        const ReportDocument doc = Comprovante::gera(program->dm->SQLConnection1, lastSettlement());
+        QTemporaryDir dir;
+        const QString pdf = dir.filePath(QStringLiteral("comprovante.pdf"));
+        ReportModule(QString()).save(doc, pdf);
+        QProcess p;
+        p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+        QVERIFY2(p.waitForFinished(30000) && p.exitCode() == 0, "pdftotext (poppler-utils) failed");
+        const QString text = QString::fromUtf8(p.readAllStandardOutput()).simplified();
+        const QString stamp = suite->central()
+                                  .query(QStringLiteral("select DATAHORA from QUITACOES"))
+                                  .rows[0][0]
+                                  .toDateTime()
+                                  .toString(QStringLiteral("dd/MM/yy HH:mm"));
+        for (const QString &part :
+             {QStringLiteral("Farmácia Modelo"), QStringLiteral("CNPJ 12.345.678/0001-90 - Estação 01"),
+              QStringLiteral("Comprovante de quitação nº 1"), QStringLiteral("Convênio: Beta & Cia"),
+              QStringLiteral("Período: 01/11/26 a 30/11/26 Data de pagamento: 05/12/26"),
+              QStringLiteral("Lançado no caixa 4, sessão S7"), QStringLiteral("Quitado por ADMIN em ") + stamp,
+              QStringLiteral("05/11/26 01 1 Cliente 1 ") + Decimal(2500, 2).toDisplayText(QLocale(), 2),
+              QStringLiteral("15/11/26 01 3 Cliente 3 ") + Decimal(990, 2).toDisplayText(QLocale(), 2),
+              QStringLiteral("Total ") + Decimal(7540, 2).toDisplayText(QLocale(), 2), QStringLiteral("______"),
+              QStringLiteral("Assinatura e carimbo da empresa"), QStringLiteral("Página 1 de 1")})
+            QVERIFY2(text.contains(part), qPrintable(part + QStringLiteral(" not in: ") + text));
+        QVERIFY(!text.contains(QStringLiteral("ESTORNADA")));
+        // The signature lines follow the table in the word processor's file as well.
+        const QByteArray rtf = ReportOutput::toRtf(doc);
+        QVERIFY(rtf.indexOf("Assinatura e carimbo da empresa") > rtf.lastIndexOf("\\row"));
+        Estorno::estorna(*program->dm, 1, contextoQuitacaoAtual(), QStringLiteral("engano"));
+        QVERIFY(Comprovante::gera(program->dm->SQLConnection1, 1).plainText().contains(QStringLiteral("ESTORNADA em")));
+    }
+
+    // The list shows the convênio's settlements newest first with their state; the receipt opens in
+    // the preview from there, and from the success message.
+    void listAndPreview()
+    {
+        start(cashRegister);
+        settle(QStringLiteral("PEDIDO"));
+        settle(QStringLiteral("PERIODO"));
+        Estorno::estorna(*program->dm, 2, contextoQuitacaoAtual(), QStringLiteral("engano"));
+        QuitacoesWindow w(*program->dm, QStringLiteral("Beta & Cia"), contextoQuitacaoAtual());
+        QCOMPARE(w.Lista->rowCount(), 2);
+        QCOMPARE(w.Lista->item(0, 0)->text(), QStringLiteral("2"));
+        QVERIFY(w.Lista->item(0, 9)->text().startsWith(QStringLiteral("Estornada em")));
+        QCOMPARE(w.Lista->item(1, 9)->text(), QStringLiteral("Ativa"));
+        QVERIFY(!w.BotEstornar->isEnabled());
+        w.Lista->setCurrentCell(1, 0);
+        QVERIFY(w.BotEstornar->isEnabled());
+        QString shown;
+        const auto closePreview = [&](ReportPreviewDialog *preview) {
+            shown = preview->windowTitle();
+            preview->close();
+        };
+        onceShown<ReportPreviewDialog>(closePreview);
+        w.BotComprovante->click();
+        QCOMPARE(shown, QStringLiteral("Report Preview"));
+
+        // From the success message of a settlement.
+        messages->option = true;
+        shown.clear();
+        onceShown<ReportPreviewDialog>(closePreview);
+        settle(QStringLiteral("CONVENIO"));
+        QCOMPARE(shown, QStringLiteral("Report Preview"));
+    }
+};
+
+QTEST_MAIN(TstRecords)
+#include "tst_records.moc"
