@@ -54,8 +54,10 @@ public:
 
     int run()
     {
-        QHash<QString, PedidoQuitado> lidos = lePedidos();
+        // The record's number first: a workstation settling at the same moment holds it until it
+        // ends, so the orders are read only once its settlement is in the database.
         m_codigo = Registro::abre(m_db, m_r.comando, m_c, m_r.inicio, m_r.fim, m_pagamento);
+        QHash<QString, PedidoQuitado> lidos = lePedidos();
         m_db.executeGrouped(QStringList{Registro::Sql::guardaPedidos(m_codigo, m_r.condicao, m_r.pagoDepois, m_pagamento)} +
                             m_r.antes);
         m_pedidos = listaPedidos(lidos);

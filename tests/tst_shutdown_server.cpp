@@ -111,7 +111,11 @@ private slots:
         QCOMPARE(program.exitStatus(), QProcess::NormalExit);
         QCOMPARE(program.exitCode(), 0);
         QVERIFY(!QFile::exists(suite.path(QStringLiteral("Em_Uso.txt"))));
-        QCOMPARE(read(suite.path(QStringLiteral("mensagens.txt"))), QString());
+        // Only the question the settlement asked before it began (answered by the script): no error.
+        const QString shown = read(suite.path(QStringLiteral("mensagens.txt")));
+        QVERIFY2(shown.startsWith(QStringLiteral("Confirma a quitação?")) && shown.count(QStringLiteral("Confirma")) == 1 &&
+                     !shown.contains(QStringLiteral("Procedimento")) && !shown.contains(QStringLiteral("rro")),
+                 qPrintable(shown));
         suite.central().close();
         QCOMPARE(suite.settlementSnapshot(), before);
     }
