@@ -12,6 +12,12 @@ fbhome=/usr/lib/x86_64-linux-gnu/firebird/3.0
 
 case "$cmd" in
 start)
+  # A server already answering there is someone else's: waiting for "ours" would hand its caller
+  # that one, which its owner may stop at any moment.
+  if (exec 3<>"/dev/tcp/127.0.0.1/$port") 2>/dev/null; then
+    echo "Port $port on 127.0.0.1 is already in use: choose another (FB_TEST_PORT)" >&2
+    exit 1
+  fi
   mkdir -p "$dir/root" "$dir/lock"
   root="$dir/root"
   for f in plugins UDF firebird.msg lib; do ln -sfn "$fbhome/$f" "$root/$f"; done

@@ -16,7 +16,15 @@ class TstFaultsServer : public QObject {
 
     QString script;
     QTemporaryDir serverDir;
-    const QString port = QStringLiteral("3071");
+    // Next to the port of the tests' shared server (the benchmark takes the one 100 above it), so
+    // that test runs side by side on one machine, each with its own FB_TEST_PORT, never stop each
+    // other's private server.
+    static QString privatePort()
+    {
+        const int shared = TestSuite::testServer().section(QLatin1Char('/'), 1).toInt();
+        return QString::number((shared > 0 ? shared : 3057) + 101);
+    }
+    const QString port = privatePort();
     QString address() const { return QStringLiteral("127.0.0.1/") + port; }
 
     bool server(const QString &command)
