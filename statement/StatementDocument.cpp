@@ -3,33 +3,112 @@
 #include "data/CachedTable.h"
 #include "data/SqlText.h"
 #include "platform/WinText.h"
+#include "settlement/StatementSettlement.h"
 
 #include <QHash>
+#include <QSet>
 
 namespace StatementDocument {
 
 namespace {
 
-constexpr int kPorComando = 1000;   // order numbers in one IN list
+// One detail table of an order: the columns the document shows after the order's key, and their
+// order inside the order.
+struct Detalhe {
+    QString tabela;
+    QStringList colunas;
+    QStringList ordem;
+};
 
-QString ondePedidos(const QString &estacao, const QList<int> &numeros)
+const Detalhe &itens()
 {
-    QStringList n;
-    n.reserve(numeros.size());
-    for (int x : numeros)
-        n << QString::number(x);
-    return QStringLiteral(" where ESTACAO = '") + SqlText::quoted(estacao) + QStringLiteral("' and NPEDIDO in (") +
-           n.join(QLatin1Char(',')) + QLatin1Char(')');
+    static const Detalhe d{QStringLiteral("ITENS"),
+                           {QStringLiteral("DESCRICAO"), QStringLiteral("QDE"), QStringLiteral("UNIDADE")},
+                           {QStringLiteral("ORDEM"), QStringLiteral("CODPROD")}};
+    return d;
 }
+
+const Detalhe &formulas()
+{
+    static const Detalhe d{QStringLiteral("PEDIFORM"),
+                           {QStringLiteral("NFORMULA"), QStringLiteral("FORMAFARMA"), QStringLiteral("QDEROTULOS"),
+                            QStringLiteral("QDECAPSULAS"), QStringLiteral("VOLUMETOTAL"), QStringLiteral("UNIDADE")},
+                           {QStringLiteral("NFORMULA")}};
+    return d;
+}
+
+const Detalhe &componentes()
+{
+    static const Detalhe d{QStringLiteral("COMPEDID"),
+                           {QStringLiteral("NFORMULA"), QStringLiteral("COMPONENTEDIG"), QStringLiteral("QDEDIG"),
+                            QStringLiteral("UNIDDIG")},
+                           {QStringLiteral("NFORMULA"), QStringLiteral("ORDEM"), QStringLiteral("COMPONENTE")}};
+    return d;
+}
+
+QString prefixadas(const QString &prefixo, const QStringList &colunas)
+{
+    QStringList out;
+    for (const QString &c : colunas)
+        out << prefixo + c;
+    return out.join(QStringLiteral(", "));
+}
+
+// The orders come first and reach the detail table through its key: an outer join keeps that
+// order of reading, where an inner join lets the optimizer walk the whole detail table instead.
+QString daLista(const Detalhe &d, const QString &convenio, const QString &di, const QString &df)
+{
+    return QStringLiteral("select P.ESTACAO, P.NPEDIDO, ") + prefixadas(QStringLiteral("D."), d.colunas) +
+           QStringLiteral(", D.NPEDIDO from (select ESTACAO, NPEDIDO from PEDIDOS where ") +
+           QuitacaoExtrato::Sql::condicaoDaLista(convenio, di, df) + QStringLiteral(") P left join ") + d.tabela +
+           QStringLiteral(" D on D.ESTACAO = P.ESTACAO and D.NPEDIDO = P.NPEDIDO order by P.ESTACAO, P.NPEDIDO, ") +
+           prefixadas(QStringLiteral("D."), d.ordem);
+}
+
+// Each order by its whole key: with "ESTACAO = x and NPEDIDO in (...)" the engine would match the
+// key's first column only and read the station's every row.
+QString porChave(const Detalhe &d, const QString &estacao, const QList<int> &numeros)
+{
+    QStringList chaves;
+    chaves.reserve(numeros.size());
+    const QString est = SqlText::quoted(estacao);
+    for (int n : numeros)
+        chaves << QStringLiteral("(ESTACAO = '%1' and NPEDIDO = %2)").arg(est).arg(n);
+    return QStringLiteral("select ESTACAO, NPEDIDO, ") + d.colunas.join(QStringLiteral(", ")) + QStringLiteral(" from ") +
+           d.tabela + QStringLiteral(" where ") + chaves.join(QStringLiteral(" or ")) + QStringLiteral(" order by NPEDIDO, ") +
+           d.ordem.join(QStringLiteral(", "));
+}
+
+constexpr int kPorComando = 100;   // orders in one statement by key
 
 using Chave = QPair<QString, int>;   // station, order number
 
-Chave chaveDe(const RowSet &rs, int r)
-{
-    return {rs.rows[r][0].toString(), rs.rows[r][1].toInt()};
-}
+Chave chaveDe(const QVector<QVariant> &row) { return {row[0].toString(), row[1].toInt()}; }
 
 QString texto(const QVariant &v) { return v.isValid() && !v.isNull() ? v.toString().trimmed() : QString(); }
+
+// The rows of one detail table for the listed orders, each "station, number, the table's columns",
+// in each order's own order.
+QList<QVector<QVariant>> leDetalhe(Connection &connection, const Detalhe &d, const Request &request,
+                                   const QList<Chave> &listados)
+{
+    QList<QVector<QVariant>> out;
+    QSet<Chave> lidos;
+    const RowSet rs = connection.query(daLista(d, request.convenio, request.listaInicio, request.listaFim));
+    for (const auto &row : rs.rows) {
+        lidos.insert(chaveDe(row));
+        if (!row.last().isNull())
+            out << row.first(row.size() - 1);
+    }
+    QMap<QString, QList<int>> faltam;
+    for (const Chave &c : listados)
+        if (!lidos.contains(c))
+            faltam[c.first] << c.second;
+    for (auto it = faltam.cbegin(); it != faltam.cend(); ++it)
+        for (qsizetype de = 0; de < it.value().size(); de += kPorComando)
+            out << connection.query(porChave(d, it.key(), it.value().mid(de, kPorComando))).rows;
+    return out;
+}
 
 } // namespace
 
@@ -39,23 +118,28 @@ QString sqlEmitente(const QString &usuario)
            SqlText::quoted(WinText::upperAscii(usuario)) + QLatin1Char('\'');
 }
 
-QString sqlItens(const QString &estacao, const QList<int> &numeros)
+QString sqlItensDaLista(const QString &convenio, const QString &di, const QString &df)
 {
-    return QStringLiteral("select ESTACAO, NPEDIDO, DESCRICAO, QDE, UNIDADE from ITENS") + ondePedidos(estacao, numeros) +
-           QStringLiteral(" order by NPEDIDO, ORDEM, CODPROD");
+    return daLista(itens(), convenio, di, df);
 }
 
-QString sqlFormulas(const QString &estacao, const QList<int> &numeros)
+QString sqlFormulasDaLista(const QString &convenio, const QString &di, const QString &df)
 {
-    return QStringLiteral("select ESTACAO, NPEDIDO, NFORMULA, FORMAFARMA, QDEROTULOS, QDECAPSULAS, VOLUMETOTAL, UNIDADE "
-                          "from PEDIFORM") +
-           ondePedidos(estacao, numeros) + QStringLiteral(" order by NPEDIDO, NFORMULA");
+    return daLista(formulas(), convenio, di, df);
 }
+
+QString sqlComponentesDaLista(const QString &convenio, const QString &di, const QString &df)
+{
+    return daLista(componentes(), convenio, di, df);
+}
+
+QString sqlItens(const QString &estacao, const QList<int> &numeros) { return porChave(itens(), estacao, numeros); }
+
+QString sqlFormulas(const QString &estacao, const QList<int> &numeros) { return porChave(formulas(), estacao, numeros); }
 
 QString sqlComponentes(const QString &estacao, const QList<int> &numeros)
 {
-    return QStringLiteral("select ESTACAO, NPEDIDO, NFORMULA, COMPONENTEDIG, QDEDIG, UNIDDIG from COMPEDID") +
-           ondePedidos(estacao, numeros) + QStringLiteral(" order by NPEDIDO, NFORMULA, ORDEM, COMPONENTE");
+    return porChave(componentes(), estacao, numeros);
 }
 
 StatementData load(Connection &connection, const CachedTable &pedidos, const Request &request)
@@ -73,7 +157,7 @@ StatementData load(Connection &connection, const CachedTable &pedidos, const Req
 
     // The orders as the list holds them.
     QHash<Chave, int> posicao;
-    QMap<QString, QList<int>> porEstacao;
+    QList<Chave> listados;
     for (int r = 0; r < pedidos.recordCount(); ++r) {
         StatementOrder o;
         o.estacao = texto(pedidos.valueAt(r, QStringLiteral("ESTACAO")));
@@ -83,39 +167,31 @@ StatementData load(Connection &connection, const CachedTable &pedidos, const Req
         o.medico = texto(pedidos.valueAt(r, QStringLiteral("MEDICO")));
         o.restante = pedidos.valueAt(r, QStringLiteral("VALORRESTANTE"));
         posicao.insert({o.estacao, o.numero}, int(d.pedidos.size()));
-        porEstacao[o.estacao] << o.numero;
+        listados << Chave{o.estacao, o.numero};
         d.pedidos << o;
     }
+    if (listados.isEmpty())
+        return d;
 
-    for (auto it = porEstacao.cbegin(); it != porEstacao.cend(); ++it) {
-        for (qsizetype de = 0; de < it.value().size(); de += kPorComando) {
-            const QList<int> numeros = it.value().mid(de, kPorComando);
-            const RowSet itens = connection.query(sqlItens(it.key(), numeros));
-            for (int r = 0; r < itens.rowCount(); ++r)
-                if (const auto p = posicao.constFind(chaveDe(itens, r)); p != posicao.cend())
-                    d.pedidos[*p].itens << StatementItem{texto(itens.rows[r][2]), itens.rows[r][3], texto(itens.rows[r][4])};
+    for (const auto &v : leDetalhe(connection, itens(), request, listados))
+        if (const auto p = posicao.constFind(chaveDe(v)); p != posicao.cend())
+            d.pedidos[*p].itens << StatementItem{texto(v[2]), v[3], texto(v[4])};
 
-            const RowSet formulas = connection.query(sqlFormulas(it.key(), numeros));
-            QHash<QPair<Chave, int>, QPair<int, int>> formulaEm;   // order and formula number -> order, formula index
-            for (int r = 0; r < formulas.rowCount(); ++r) {
-                const auto p = posicao.constFind(chaveDe(formulas, r));
-                if (p == posicao.cend())
-                    continue;
-                const QList<QVariant> v(formulas.rows[r].cbegin(), formulas.rows[r].cend());
-                StatementFormula f{v[2].toInt(), texto(v[3]), v[4], v[5], v[6], texto(v[7]), {}};
-                formulaEm.insert({chaveDe(formulas, r), f.numero}, {*p, int(d.pedidos[*p].formulas.size())});
-                d.pedidos[*p].formulas << f;
-            }
-            // Each formula's own components, by its whole number.
-            const RowSet componentes = connection.query(sqlComponentes(it.key(), numeros));
-            for (int r = 0; r < componentes.rowCount(); ++r) {
-                const auto f = formulaEm.constFind({chaveDe(componentes, r), componentes.rows[r][2].toInt()});
-                if (f == formulaEm.cend())
-                    continue;
-                d.pedidos[f->first].formulas[f->second].componentes
-                    << StatementComponent{texto(componentes.rows[r][3]), componentes.rows[r][4], texto(componentes.rows[r][5])};
-            }
-        }
+    QHash<QPair<Chave, int>, QPair<int, int>> formulaEm;   // order and formula number -> order, formula index
+    for (const auto &v : leDetalhe(connection, formulas(), request, listados)) {
+        const auto p = posicao.constFind(chaveDe(v));
+        if (p == posicao.cend())
+            continue;
+        StatementFormula f{v[2].toInt(), texto(v[3]), v[4], v[5], v[6], texto(v[7]), {}};
+        formulaEm.insert({chaveDe(v), f.numero}, {*p, int(d.pedidos[*p].formulas.size())});
+        d.pedidos[*p].formulas << f;
+    }
+    // Each formula's own components, by its whole number.
+    for (const auto &v : leDetalhe(connection, componentes(), request, listados)) {
+        const auto f = formulaEm.constFind({chaveDe(v), v[2].toInt()});
+        if (f == formulaEm.cend())
+            continue;
+        d.pedidos[f->first].formulas[f->second].componentes << StatementComponent{texto(v[3]), v[4], texto(v[5])};
     }
     return d;
 }

@@ -11,16 +11,28 @@ namespace StatementDocument {
 
 struct Request {
     QString convenio;
-    QDate inicio, fim;
+    QDate inicio, fim;        // the period the document names (the stored one)
+    QString listaInicio, listaFim;   // "mm/dd/yy": the period the list was read for
     QString usuario;          // the logged-on user, whose workstation row names the issuer
     QDateTime emissao;
 };
 
-// Items, formulas and components of the listed orders come in one statement per table and station
-// (at most 1,000 orders each), not one per order.
+// Items, formulas and components come in one statement per table, joined to the orders the list's
+// own filter selects (convênio, period, open, real orders), so each table is read through its key
+// from the convênio's orders of the period. A listed order that filter no longer selects (settled
+// elsewhere since the list was read) has its details read by its key.
 StatementData load(Connection &connection, const CachedTable &pedidos, const Request &request);
 
 QString sqlEmitente(const QString &usuario);
+
+// The details of the orders the list's filter selects; "di" and "df" are "mm/dd/yy". Each row
+// starts with the order's station and number and ends with a column that is null for an order
+// without rows in that table.
+QString sqlItensDaLista(const QString &convenio, const QString &di, const QString &df);
+QString sqlFormulasDaLista(const QString &convenio, const QString &di, const QString &df);
+QString sqlComponentesDaLista(const QString &convenio, const QString &di, const QString &df);
+
+// The same details of the given orders of one station, by their keys (at most 100 orders).
 QString sqlItens(const QString &estacao, const QList<int> &numeros);
 QString sqlFormulas(const QString &estacao, const QList<int> &numeros);
 QString sqlComponentes(const QString &estacao, const QList<int> &numeros);

@@ -117,6 +117,8 @@ void StatementWindow::BotImprimirClick()
         pedido.convenio = Globais::ConvenioAtual;
         pedido.inicio = SqlText::parseDMY(DiTexto);
         pedido.fim = SqlText::parseDMY(DfTexto);
+        pedido.listaInicio = m_diSqlLista;
+        pedido.listaFim = m_dfSqlLista;
         pedido.usuario = Globais::UsuarioLogado;
         pedido.emissao = QDateTime::currentDateTime();
         const StatementData dados = StatementDocument::load(m_dm.SQLConnection1, m_dm.PEDIDOS, pedido);
@@ -356,6 +358,8 @@ void StatementWindow::abrePedidos(Variante v)
     if (DiSQL.isEmpty() || DfSQL.isEmpty())
         return;
     m_sqlAtual = sqlPedidos(v);
+    m_diSqlLista = DiSQL;
+    m_dfSqlLista = DfSQL;
     pedidos.setCommandText(m_sqlAtual);
     pedidos.open();
     DBGrid1->applyColumns();

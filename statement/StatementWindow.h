@@ -104,6 +104,7 @@ private:
     CentralData &m_dm;
     InterfaceData &m_dm2;
     QString m_sqlAtual;
+    QString m_diSqlLista, m_dfSqlLista;   // the period the list was read for ("mm/dd/yy")
     QString m_detalhesDe;   // the order whose details the panes show (its key filter)
     bool m_ativado = false;
     std::unique_ptr<ReportModule> m_rm;

@@ -8,6 +8,7 @@
 #include "data/StatementLog.h"
 #include "platform/Messages.h"
 #include "reports/ReportModule.h"
+#include "statement/StatementDocument.h"
 #include "statement/StatementWindow.h"
 #include "tests/support/TestSuite.h"
 
@@ -258,6 +259,52 @@ private slots:
         QVERIFY(!text.contains(QStringLiteral("Cápsula")));
         QCOMPARE(text.count(QStringLiteral("Mel")), 1);
         QCOMPARE(text.count(QStringLiteral("Ureia")), 1);
+    }
+
+    // The document's details belong to each listed order by its whole key: station 02 numbers its
+    // orders as 01 does. Orders settled by another workstation after the list was read stay in the
+    // document with their details.
+    void documentDetailsOfEachListedOrder()
+    {
+        Connection &c = suite->central();
+        const QString pedido = QStringLiteral(
+            "insert into PEDIDOS (ESTACAO, NPEDIDO, NOME, CONVENIO, DATAPEDIDO, TIPOPEDIDO, VALORRESTANTE) "
+            "values ('02', ?, 'Dora', ?, ?, 'Pedido', 3)");
+        c.execute(pedido, {2, QStringLiteral("Alfa Ltda"), QDate(2026, 11, 5)});
+        c.execute(pedido, {4, QStringLiteral("Beta & Cia"), QDate(2026, 11, 6)});
+        const QString item = QStringLiteral("insert into ITENS (ESTACAO, NPEDIDO, CODPROD, ORDEM, DESCRICAO, QDE, UNIDADE) "
+                                            "values ('02', ?, ?, ?, ?, 1, 'UN')");
+        c.execute(item, {2, QStringLiteral("P7"), 1, QStringLiteral("Intrusa")});
+        c.execute(item, {4, QStringLiteral("P8"), 1, QStringLiteral("Gaze")});
+        c.execute(item, {4, QStringLiteral("P0"), 2, QStringLiteral("Algodão")});
+        c.execute(QStringLiteral("insert into PEDIFORM (ESTACAO, NPEDIDO, NFORMULA, FORMAFARMA) values ('02', 2, 12, 'Pomada')"));
+        c.execute(QStringLiteral("insert into COMPEDID (ESTACAO, NPEDIDO, NFORMULA, COMPONENTE, COMPONENTEDIG) "
+                                 "values ('02', 2, 12, 'Z', 'Cânfora')"));
+        open();
+        c.execute(QStringLiteral("update PEDIDOS set DATAPAGAMENTO = '11/30/26' where ESTACAO = '01' and NPEDIDO in (1, 2)"));
+
+        StatementDocument::Request request;
+        request.convenio = QStringLiteral("Beta & Cia");
+        request.listaInicio = QStringLiteral("11/01/26");
+        request.listaFim = QStringLiteral("11/30/26");
+        const StatementData data = StatementDocument::load(dm->SQLConnection1, dm->PEDIDOS, request);
+        QStringList orders;
+        for (const StatementOrder &o : data.pedidos) {
+            QStringList parts;
+            for (const StatementItem &i : o.itens)
+                parts << i.descricao;
+            for (const StatementFormula &f : o.formulas) {
+                QStringList components;
+                for (const StatementComponent &k : f.componentes)
+                    components << k.componente;
+                parts << QStringLiteral("%1 %2 [%3]").arg(f.numero).arg(f.formaFarmaceutica, components.join(QLatin1Char(',')));
+            }
+            orders << o.estacao + QLatin1Char('-') + QString::number(o.numero) + QStringLiteral(": ") + parts.join(QStringLiteral("; "));
+        }
+        QCOMPARE(orders, QStringList({QStringLiteral("01-1: Dipirona; 1 Cápsula []"),
+                                      QStringLiteral("01-2: 1 Creme [Ureia]; 12 Xarope [Mel]"),
+                                      QStringLiteral("02-4: Gaze; Algodão"), QStringLiteral("01-3: "),
+                                      QStringLiteral("01-4: "), QStringLiteral("01-5: ")}));
     }
 
     void periodRedefinitionWalk()
