@@ -838,10 +838,11 @@ void Connection::executeGrouped(const QStringList &statements, int *failed)
     }
 }
 
-QString Connection::plan(const QString &sql, const QVariantList &params)
+QString Connection::plan(const QString &sql, const QVariantList &params, PlanForm form)
 {
-    return runStatement(sql, params, [](ITransaction *, IStatement *stmt, IMessageMetadata *, unsigned char *) {
-        const char *text = call([&](ThrowStatusWrapper *s) { return stmt->getPlan(s, false); });
+    const bool detailed = form == PlanForm::Explained;
+    return runStatement(sql, params, [detailed](ITransaction *, IStatement *stmt, IMessageMetadata *, unsigned char *) {
+        const char *text = call([&](ThrowStatusWrapper *s) { return stmt->getPlan(s, detailed); });
         return QString::fromLatin1(text ? text : "").trimmed();
     });
 }

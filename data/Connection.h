@@ -84,8 +84,11 @@ public:
 
     RowSet query(const QString &sql, const QVariantList &params = {});
     int execute(const QString &sql, const QVariantList &params = {});   // rows affected
-    // The plan the optimizer chooses for a statement, without running it.
-    QString plan(const QString &sql, const QVariantList &params = {});
+    // The plan the optimizer chooses for a statement, without running it: "PLAN JOIN (P INDEX (...),
+    // ...)", or explained, a line for each step, naming each table beside its alias ("Table "ITENS"
+    // as "D" Full Scan").
+    enum class PlanForm { Legacy, Explained };
+    QString plan(const QString &sql, const QVariantList &params = {}, PlanForm form = PlanForm::Legacy);
 
     // Runs statements that return no rows with one call to the server: one EXECUTE BLOCK that runs
     // each text with EXECUTE STATEMENT, in order, in the open transaction (or in one of its own).

@@ -7,6 +7,7 @@
 #include "app/Globais.h"
 #include "app/ProgramEntry.h"
 #include "app/VerificaEsquema.h"
+#include "closing/ClosingFigures.h"
 #include "data/CentralData.h"
 #include "data/ModuleSchema.h"
 #include "data/SqlText.h"
@@ -16,6 +17,7 @@
 #include "platform/SuitePaths.h"
 #include "settlement/ConvenioSettlement.h"
 #include "settlement/Posting.h"
+#include "statement/StatementDocument.h"
 #include "tests/support/TestSuite.h"
 #include "tools/setup/ScaleData.h"
 #include "tools/setup/SuiteBuilder.h"
@@ -139,8 +141,19 @@ class TstUpgrade : public QObject {
                                             {s.convenio});
         const QString est = order.rows[0][0].toString(), np = order.rows[0][1].toString();
         const QString pedido = est + np;
+        const ScaleData::Set extrato = ScaleData::statementSet(tinyPharmacy());
+        const QString ei = SqlText::dateMDY(extrato.first), ef = SqlText::dateMDY(extrato.last);
         CentralData dm{QString()};
         return {
+            {QStringLiteral("closing list's open orders"), ClosingFigures::sqlOpenOrders(s.first, s.last)},
+            {QStringLiteral("statement document's items"), StatementDocument::sqlItensDaLista(extrato.convenio, ei, ef)},
+            {QStringLiteral("statement document's formulas"), StatementDocument::sqlFormulasDaLista(extrato.convenio, ei, ef)},
+            {QStringLiteral("statement document's components"),
+             StatementDocument::sqlComponentesDaLista(extrato.convenio, ei, ef)},
+            {QStringLiteral("listed order's items"), StatementDocument::sqlItens(est, {np.toInt(), np.toInt() + 1})},
+            {QStringLiteral("listed order's formulas"), StatementDocument::sqlFormulas(est, {np.toInt(), np.toInt() + 1})},
+            {QStringLiteral("listed order's components"),
+             StatementDocument::sqlComponentes(est, {np.toInt(), np.toInt() + 1})},
             {QStringLiteral("orders of the period"), pedidosAbertos(s.convenio, di, df)},
             {QStringLiteral("orders counted"), contaPedidosAbertos(s.convenio, di, df)},
             {QStringLiteral("orders marked paid"), marcaPedidosPagos(s.convenio, df, di, df)},
@@ -158,20 +171,22 @@ class TstUpgrade : public QObject {
         };
     }
 
-    // The module's statements whose plan reads a large table without an index.
+    // The module's statements whose plan reads a large table without an index. The explained plan
+    // names each table beside its alias, so a joined table read whole is caught too.
     QStringList scanning()
     {
-        static const QRegularExpression natural(
-            QStringLiteral("\\b(PEDIDOS|PAGPEDID|MOVCAIXA|CONTASPR|PARCELAS|ITENS|PEDIFORM|COMPEDID) NATURAL"));
+        static const QRegularExpression natural(QStringLiteral(
+            "Table \"(PEDIDOS|PAGPEDID|MOVCAIXA|CONTASPR|PARCELAS|ITENS|PEDIFORM|COMPEDID)\"[^\\n]* Full Scan"));
         QStringList out;
         for (const auto &[name, sql] : centralStatements()) {
-            const QString plan = central->plan(sql);
+            const QString plan = central->plan(sql, {}, Connection::PlanForm::Explained);
             if (natural.match(plan).hasMatch())
                 out << name + QStringLiteral(": ") + plan;
         }
         const ScaleData::Set s = ScaleData::settlementSets(tinyPharmacy()).first();
         const QString counter = iface->plan(QuitacaoConvenio::Sql::contaPedidosAbertos(
-            s.convenio, SqlText::dateMDY(s.first), SqlText::dateMDY(s.last)));
+                                                s.convenio, SqlText::dateMDY(s.first), SqlText::dateMDY(s.last)),
+                                            {}, Connection::PlanForm::Explained);
         if (natural.match(counter).hasMatch())
             out << QStringLiteral("orders open at the counter: ") + counter;
         return out;
