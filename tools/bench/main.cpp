@@ -11,7 +11,8 @@
 // DIR is left as it is: the program runs on a copy in the work folder, whose databases are put back
 // from DIR before each run that changes them. --small names a second scale suite (100,000 orders)
 // for the statement's growth figure; --old-style and --upgraded name the same-sized suite made like
-// the old programs', before and after praxolin-setup --upgrade. Runs offscreen.
+// the old programs', before and after praxolin-setup --upgrade (the closing list and the statement
+// document are measured on the upgraded one too). Runs offscreen.
 #include "app/Application.h"
 #include "app/FormConvenios.h"
 #include "app/Globais.h"
@@ -439,7 +440,8 @@ public:
     }
 
     // Totalizar: the closing list of all convênios from the period dialog's OK; then its report to PDF.
-    void closing()
+    // `label` follows the figures' names (the suite, when it is not the main one).
+    void closing(const QString &label = {})
     {
         auto p = start({});
         ClosingPanel *panel = p->form->Painel_Total_Debito;
@@ -480,14 +482,14 @@ public:
         }
         p.reset();
         m_floor.detach();
-        add(QStringLiteral("closing list with live figures, %1 convênios").arg(m_scale.convenios), list,
+        add(QStringLiteral("closing list with live figures, %1 convênios%2").arg(m_scale.convenios).arg(label), list,
             QStringLiteral("%1 orders stored").arg(m_orders));
-        add(QStringLiteral("closing report to PDF, %1 convênios").arg(m_scale.convenios), report);
+        add(QStringLiteral("closing report to PDF, %1 convênios%2").arg(m_scale.convenios).arg(label), report);
     }
 
     // "Imprimir" of the statement convênio's statement (its 500 open orders with their items,
     // formulas and components): from the click to the PDF written by the preview's Save.
-    void statementDocument()
+    void statementDocument(const QString &label = {})
     {
         const ScaleData::Set set = ScaleData::statementSet(m_scale);
         auto p = start({});
@@ -498,7 +500,7 @@ public:
                 fail(QStringLiteral("convênio %1 not in the suite").arg(set.convenio));
             p->form->BitBtn2->click();
             setPeriod(set.first, set.last);
-            double ms = -1;
+            double ms = -1, calls = 0;
             int pages = 0;
             QList<StatementLog::Entry> statements;
             Poll poll([&] {
@@ -514,8 +516,10 @@ public:
                 StatementLog::clear();
                 QElapsedTimer t;
                 t.start();
+                const Trips trips;
                 w->BotImprimir->click();
                 ms = msSince(t);
+                calls = trips.since();
                 statements = StatementLog::entries();
                 w->close();
                 return true;
@@ -524,10 +528,13 @@ public:
             poll.rethrow();
             if (ms < 0 || QFileInfo(pdf).size() == 0)
                 fail(QStringLiteral("no statement PDF: ") + m_messages.join(QStringLiteral(" | ")));
-            if (r > 0)
-                samples.add(ms, floorOf(statements));
+            if (r > 0) {
+                Sql sql = floorOf(statements);
+                sql.trips = calls;
+                samples.add(ms, sql);
+            }
             if (r == m_runs)
-                add(QStringLiteral("statement document to PDF, %1 orders").arg(set.openOrders), samples,
+                add(QStringLiteral("statement document to PDF, %1 orders%2").arg(set.openOrders).arg(label), samples,
                     QStringLiteral("%1 pages, %2 KB").arg(pages).arg(QFileInfo(pdf).size() / 1024));
         }
         p.reset();
@@ -901,6 +908,15 @@ int main(int argc, char **argv)
         if (wanted("upgrade") && parser.isSet(smallOption) && parser.isSet(oldStyleOption) && parser.isSet(upgradedOption))
             bench.oldStyle(QDir(parser.value(smallOption)).absolutePath(), QDir(parser.value(oldStyleOption)).absolutePath(),
                            QDir(parser.value(upgradedOption)).absolutePath());
+        if (parser.isSet(upgradedOption) && (wanted("closing") || wanted("document"))) {
+            // The live figures and the document on the old programs' suite, through what --upgrade added.
+            bench.useSuite(QDir(parser.value(upgradedOption)).absolutePath());
+            const QString label = QStringLiteral(", old-style upgraded");
+            if (wanted("closing"))
+                bench.closing(label);
+            if (wanted("document"))
+                bench.statementDocument(label);
+        }
     } catch (const std::exception &e) {
         fprintf(stderr, "convenios-bench: %s\n", e.what());
         return 1;
