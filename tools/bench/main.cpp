@@ -905,9 +905,6 @@ int main(int argc, char **argv)
             bench.useSuite(QDir(parser.value(smallOption)).absolutePath());
             bench.statement(QStringLiteral(", %1 orders stored").arg(bench.orders()), false);
         }
-        if (wanted("upgrade") && parser.isSet(smallOption) && parser.isSet(oldStyleOption) && parser.isSet(upgradedOption))
-            bench.oldStyle(QDir(parser.value(smallOption)).absolutePath(), QDir(parser.value(oldStyleOption)).absolutePath(),
-                           QDir(parser.value(upgradedOption)).absolutePath());
         if (parser.isSet(upgradedOption) && (wanted("closing") || wanted("document"))) {
             // The live figures and the document on the old programs' suite, through what --upgrade added.
             bench.useSuite(QDir(parser.value(upgradedOption)).absolutePath());
@@ -917,6 +914,9 @@ int main(int argc, char **argv)
             if (wanted("document"))
                 bench.statementDocument(label);
         }
+        if (wanted("upgrade") && parser.isSet(smallOption) && parser.isSet(oldStyleOption) && parser.isSet(upgradedOption))
+            bench.oldStyle(QDir(parser.value(smallOption)).absolutePath(), QDir(parser.value(oldStyleOption)).absolutePath(),
+                           QDir(parser.value(upgradedOption)).absolutePath());
     } catch (const std::exception &e) {
         fprintf(stderr, "convenios-bench: %s\n", e.what());
         return 1;
