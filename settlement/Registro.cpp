@@ -84,15 +84,20 @@ QString guardaPedidos(int codigo, const QString &condicao, const QString &pagoDe
            pagoDepois + QStringLiteral(", ") + dataSql(pagamento) + QStringLiteral(" from PEDIDOS where ") + condicao;
 }
 
-QString guardaPagamentos(int codigo, const QString &pedido, const QDate &pagamento)
+QString guardaPagamentos(int codigo, const QStringList &pedidos, const QDate &pagamento)
 {
-    // The same rows as the update's "where ESTACAO||NPEDIDO = ..."; an instalment met twice keeps
+    // The same rows as the updates' "where ESTACAO||NPEDIDO = ..."; an instalment met twice keeps
     // the value it had first.
     const QString cod = QString::number(codigo);
+    QStringList literais;
+    literais.reserve(pedidos.size());
+    for (const QString &pedido : pedidos)
+        literais << literal(pedido);
     return QStringLiteral("insert into QUITACAO_PAGPEDID (CODQUITACAO, ESTACAO, NPEDIDO, NPARCELA, DATAPAGTO_ANTES, "
                           "VALORPAGO_ANTES, DATAPAGTO, VALORPAGO) select ") +
            cod + QStringLiteral(", ESTACAO, NPEDIDO, NPARCELA, DATAPAGTO, VALORPAGO, ") + dataSql(pagamento) +
-           QStringLiteral(", VALOR from PAGPEDID where ESTACAO||NPEDIDO = ") + literal(pedido) +
+           QStringLiteral(", VALOR from PAGPEDID where ESTACAO||NPEDIDO in (") + literais.join(QStringLiteral(", ")) +
+           QLatin1Char(')') +
            QStringLiteral(" and not exists (select 1 from QUITACAO_PAGPEDID q where q.CODQUITACAO = ") + cod +
            QStringLiteral(" and q.ESTACAO = PAGPEDID.ESTACAO and q.NPEDIDO = PAGPEDID.NPEDIDO and q.NPARCELA = "
                           "PAGPEDID.NPARCELA)");

@@ -41,8 +41,9 @@ QString insereCabecalho(int codigo, Comando comando, const ContextoQuitacao &c, 
 // Copies the orders that the settlement is about to change; `pagoDepois` is the SQL value PAGO has
 // afterwards ("'T'", or "PAGO" when the command leaves it).
 QString guardaPedidos(int codigo, const QString &condicao, const QString &pagoDepois, const QDate &pagamento);
-// Copies the instalments of PAGPEDID that the update "where ESTACAO||NPEDIDO = <pedido>" changes.
-QString guardaPagamentos(int codigo, const QString &pedido, const QDate &pagamento);
+// Copies the instalments of PAGPEDID that the updates "where ESTACAO||NPEDIDO = <pedido>" of these
+// orders change: one statement for many orders, sent before the first of those updates.
+QString guardaPagamentos(int codigo, const QStringList &pedidos, const QDate &pagamento);
 // Copies the instalments of the receivable account that the order's PARCELAS update changes.
 QString guardaParcelas(int codigo, const QString &codigoConta, const QString &estacao, const QString &npedido,
                        const QDate &pagamento);

@@ -41,6 +41,28 @@ QString chaveDeLeitura(const QString &estacao, const QString &npedido) { return 
 struct Caixa {
     int maior = 0;
     QSet<QString> lancados;
+    QStringList emOrdem;   // lancados in the order they were noted
+
+    // Where a group of statements starts: the settlement goes back there when the group is built
+    // again. A mark, not a copy, so that noting an order does not copy the set of all before it.
+    struct Marca {
+        int maior = 0;
+        qsizetype lancados = 0;
+    };
+    Marca marca() const { return {maior, emOrdem.size()}; }
+    void volta(const Marca &m)
+    {
+        maior = m.maior;
+        while (emOrdem.size() > m.lancados)
+            lancados.remove(emOrdem.takeLast());
+    }
+    void anota(const QString &chave)
+    {
+        if (!lancados.contains(chave)) {
+            lancados.insert(chave);
+            emOrdem << chave;
+        }
+    }
 };
 
 class Execucao {
@@ -61,6 +83,7 @@ public:
         m_db.executeGrouped(QStringList{Registro::Sql::guardaPedidos(m_codigo, m_r.condicao, m_r.pagoDepois, m_pagamento)} +
                             m_r.antes);
         m_pedidos = listaPedidos(lidos);
+        guardaPagamentos();
         if (m_progresso.inicio)
             m_progresso.inicio(int(m_pedidos.size()));
         if (!m_pedidos.isEmpty() && m_lanca) {
@@ -70,7 +93,7 @@ public:
             m_caixa.maior = maiorCodigo();
             for (const PedidoQuitado &p : std::as_const(m_pedidos))
                 if (p.jaLancado)
-                    m_caixa.lancados.insert(p.chave());
+                    m_caixa.anota(p.chave());
         }
         for (int i = 0; i < m_pedidos.size(); ++i)
             settle(i);
@@ -181,18 +204,43 @@ private:
     // The statements of order i join the group; the group is sent first when they would not fit.
     void settle(int i)
     {
-        const Caixa antes = m_caixa;
+        const Caixa::Marca antes = m_caixa.marca();
         QString rastro;
         const QStringList parcelas = parcelasDoPedido(i, rastro);
         if (m_r.aposParcelas) {
             acrescenta(i, parcelas, rastro, antes);
             envia();
             m_r.aposParcelas();
-            const Caixa antesDoLancamento = m_caixa;
+            const Caixa::Marca antesDoLancamento = m_caixa.marca();
             acrescenta(i, lancamento(i), {}, antesDoLancamento);
         } else {
             acrescenta(i, parcelas + lancamento(i), rastro, antes);
         }
+    }
+
+    // The record of the instalments that the orders' PAGPEDID updates change, taken before the first
+    // of them: a statement for each few hundred orders rather than one for each.
+    void guardaPagamentos()
+    {
+        if (m_r.parcelas != Roteiro::Parcelas::Pagamentos || m_pedidos.isEmpty())
+            return;
+        constexpr int porComando = 250;
+        QStringList grupo;
+        int custo = 0;
+        for (qsizetype i = 0; i < m_pedidos.size(); i += porComando) {
+            QStringList pedidos;
+            for (qsizetype j = i; j < std::min(i + porComando, m_pedidos.size()); ++j)
+                pedidos << m_pedidos[j].estacao + m_pedidos[j].npedido;
+            const QString sql = Registro::Sql::guardaPagamentos(m_codigo, pedidos, m_pagamento);
+            if (!grupo.isEmpty() && custo + Connection::groupCost(sql) > Connection::GroupLimit) {
+                m_db.executeGrouped(grupo);
+                grupo.clear();
+                custo = 0;
+            }
+            grupo << sql;
+            custo += Connection::groupCost(sql);
+        }
+        m_db.executeGrouped(grupo);
     }
 
     // The instalment update of order i, after the statement that records the values it changes.
@@ -202,7 +250,7 @@ private:
         if (m_r.parcelas == Roteiro::Parcelas::Pagamentos) {
             const QString pedido = p.estacao + p.npedido;
             rastro = QuitacaoConvenio::Sql::quitaPagamentos(SqlText::dateMDY(m_pagamento), pedido);
-            return {Registro::Sql::guardaPagamentos(m_codigo, pedido, m_pagamento), rastro};
+            return {rastro};
         }
         if (!p.conta.isEmpty())
             return {Registro::Sql::guardaParcelas(m_codigo, p.conta, p.estacao, p.npedido, m_pagamento),
@@ -232,7 +280,7 @@ private:
                 // A movement of no value is cleared by the next posting: only the others are noted.
                 if (!valor.isZero()) {
                     m_caixa.maior = p.movimento;
-                    m_caixa.lancados.insert(p.chave());
+                    m_caixa.anota(p.chave());
                     out << Registro::Sql::anotaMovimento(m_codigo, p.estacao, p.npedido, p.movimento);
                 }
             }
@@ -243,7 +291,7 @@ private:
     }
 
     // `antes` is what the settlement knew of the cash register before the order's statements.
-    void acrescenta(int i, const QStringList &sqls, const QString &rastro, const Caixa &antes)
+    void acrescenta(int i, const QStringList &sqls, const QString &rastro, const Caixa::Marca &antes)
     {
         int custo = 0;
         for (const QString &sql : sqls)
@@ -306,7 +354,7 @@ private:
     // from its first order with the codes that follow the highest one now.
     void renumera()
     {
-        m_caixa = m_inicio.caixa;
+        m_caixa.volta(m_inicio.caixa);
         m_db.execute(SqlPosting::apagaMovimentosZerados());
         m_caixa.maior = maiorCodigo();
         m_grupo.clear();
@@ -342,7 +390,7 @@ private:
     int m_ultimo = 0;
     struct Inicio {
         int pedido = 0;
-        Caixa caixa;
+        Caixa::Marca caixa;
     } m_inicio;
 };
 
