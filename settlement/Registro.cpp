@@ -116,11 +116,19 @@ QString guardaParcelas(int codigo, const QString &codigoConta, const QString &es
            QStringLiteral(" and q.CODIGOCPR = PARCELAS.CODIGOCPR and q.NPARCELA = PARCELAS.NPARCELA)");
 }
 
-QString anotaMovimento(int codigo, const QString &estacao, const QString &npedido, int codmovcx)
+QString anotaMovimentos(int codigo, const QList<Movimento> &movimentos)
 {
-    return QStringLiteral("update QUITACAO_PEDIDOS set CODMOVCX = ") + QString::number(codmovcx) +
-           QStringLiteral(" where CODQUITACAO = ") + QString::number(codigo) + QStringLiteral(" and ESTACAO = ") +
-           literal(estacao) + QStringLiteral(" and NPEDIDO = ") + numeroSql(npedido);
+    // Each order met through the record's key, so that the database reads only these rows.
+    const QString cod = QString::number(codigo);
+    QStringList casos, pedidos;
+    for (const Movimento &m : movimentos) {
+        const QString pedido = QStringLiteral("ESTACAO = ") + literal(m.estacao) + QStringLiteral(" and NPEDIDO = ") +
+                               numeroSql(m.npedido);
+        casos << QStringLiteral(" when ") + pedido + QStringLiteral(" then ") + QString::number(m.codmovcx);
+        pedidos << QStringLiteral("(CODQUITACAO = ") + cod + QStringLiteral(" and ") + pedido + QLatin1Char(')');
+    }
+    return QStringLiteral("update QUITACAO_PEDIDOS set CODMOVCX = case") + casos.join(QString()) +
+           QStringLiteral(" end where ") + pedidos.join(QStringLiteral(" or "));
 }
 
 QString totaliza(int codigo)

@@ -47,8 +47,13 @@ QString guardaPagamentos(int codigo, const QStringList &pedidos, const QDate &pa
 // Copies the instalments of the receivable account that the order's PARCELAS update changes.
 QString guardaParcelas(int codigo, const QString &codigoConta, const QString &estacao, const QString &npedido,
                        const QDate &pagamento);
-// Notes the cash movement posted for the order.
-QString anotaMovimento(int codigo, const QString &estacao, const QString &npedido, int codmovcx);
+// Notes the cash movements posted for these orders, one statement for many.
+struct Movimento {
+    QString estacao;
+    QString npedido;
+    int codmovcx = 0;
+};
+QString anotaMovimentos(int codigo, const QList<Movimento> &movimentos);
 QString totaliza(int codigo);
 QString leResumo(int codigo);
 QString lista(const QString &convenio);

@@ -97,8 +97,8 @@ public:
         }
         for (int i = 0; i < m_pedidos.size(); ++i)
             settle(i);
-        m_grupo << fim();
         envia();
+        enviaEmGrupos(anotacoes() + fim());
         return m_codigo;
     }
 
@@ -222,16 +222,43 @@ private:
     // of them: a statement for each few hundred orders rather than one for each.
     void guardaPagamentos()
     {
-        if (m_r.parcelas != Roteiro::Parcelas::Pagamentos || m_pedidos.isEmpty())
+        if (m_r.parcelas != Roteiro::Parcelas::Pagamentos)
             return;
-        constexpr int porComando = 250;
-        QStringList grupo;
-        int custo = 0;
+        QStringList guardas;
         for (qsizetype i = 0; i < m_pedidos.size(); i += porComando) {
             QStringList pedidos;
             for (qsizetype j = i; j < std::min(i + porComando, m_pedidos.size()); ++j)
                 pedidos << m_pedidos[j].estacao + m_pedidos[j].npedido;
-            const QString sql = Registro::Sql::guardaPagamentos(m_codigo, pedidos, m_pagamento);
+            guardas << Registro::Sql::guardaPagamentos(m_codigo, pedidos, m_pagamento);
+        }
+        enviaEmGrupos(guardas);
+    }
+
+    // The record of the cash movements posted, once they are all in: a statement for each few hundred.
+    QStringList anotacoes() const
+    {
+        QStringList out;
+        QList<Registro::Sql::Movimento> movimentos;
+        for (const PedidoQuitado &p : m_pedidos) {
+            if (!p.movimentoComValor)
+                continue;
+            movimentos << Registro::Sql::Movimento{p.estacao, p.npedido, p.movimento};
+            if (movimentos.size() == porComando) {
+                out << Registro::Sql::anotaMovimentos(m_codigo, movimentos);
+                movimentos.clear();
+            }
+        }
+        if (!movimentos.isEmpty())
+            out << Registro::Sql::anotaMovimentos(m_codigo, movimentos);
+        return out;
+    }
+
+    // Statements of the record that go apart from the orders' groups, in groups of their own.
+    void enviaEmGrupos(const QStringList &sqls)
+    {
+        QStringList grupo;
+        int custo = 0;
+        for (const QString &sql : sqls) {
             if (!grupo.isEmpty() && custo + Connection::groupCost(sql) > Connection::GroupLimit) {
                 m_db.executeGrouped(grupo);
                 grupo.clear();
@@ -258,6 +285,8 @@ private:
         return {};
     }
 
+    static constexpr int porComando = 200;   // orders in one statement of the record
+
     // What closes the settlement: the command's last statements and the record's totals.
     QStringList fim() const { return m_r.depois + QStringList{Registro::Sql::totaliza(m_codigo)}; }
 
@@ -272,6 +301,7 @@ private:
             if (i > 0)
                 out << SqlPosting::apagaMovimentosZerados();
             p.movimento = -1;
+            p.movimentoComValor = false;
             if (!m_caixa.lancados.contains(p.chave())) {
                 p.movimento = m_caixa.maior + 1;
                 const Decimal valor = p.restante.rescaled(2);
@@ -281,7 +311,7 @@ private:
                 if (!valor.isZero()) {
                     m_caixa.maior = p.movimento;
                     m_caixa.anota(p.chave());
-                    out << Registro::Sql::anotaMovimento(m_codigo, p.estacao, p.npedido, p.movimento);
+                    p.movimentoComValor = true;
                 }
             }
         }
@@ -365,8 +395,6 @@ private:
             const QStringList parcelas = m_r.aposParcelas ? QStringList() : parcelasDoPedido(i, rastro);
             junta(parcelas + lancamento(i), rastro);
         }
-        if (m_ultimo == m_pedidos.size() - 1)
-            m_grupo << fim();
     }
 
     CentralData &m_dm;
