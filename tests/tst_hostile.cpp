@@ -167,7 +167,9 @@ private slots:
         // The open-order check, the settlement and the statement all carry the name in their SQL.
         try {
             QCOMPARE(verificaPedidosAbertos(*dm2, text, QStringLiteral("11/01/26"), QStringLiteral("11/30/26")), Abertos::Nenhum);
-            QuitaConvenio(*dm, ContextoQuitacao{text.left(40)}, QDate(2026, 11, 1), QDate(2026, 11, 30), QDate(2026, 12, 1));
+            ContextoQuitacao c;
+            c.convenioAtual = text.left(40);
+            QuitaConvenio(*dm, c, QDate(2026, 11, 1), QDate(2026, 11, 30), QDate(2026, 12, 1));
             QVERIFY(!refused);
         } catch (const DatabaseError &e) {
             QVERIFY2(refused, qPrintable(e.message()));

@@ -71,7 +71,7 @@ private slots:
         std::mutex m;
         QStringList done, refused, failed;
         std::vector<std::thread> threads;
-        for (const QString numero : {QStringLiteral("2"), QStringLiteral("3")}) {
+        for (const QString &numero : {QStringLiteral("2"), QStringLiteral("3")}) {
             threads.emplace_back([&, numero] {
                 try {
                     CentralData dm(TestSuite::testServer());
