@@ -218,6 +218,8 @@ private:
         }
     }
 
+    static constexpr int porComando = 200;   // orders in one statement of the record
+
     // The record of the instalments that the orders' PAGPEDID updates change, taken before the first
     // of them: a statement for each few hundred orders rather than one for each.
     void guardaPagamentos()
@@ -284,8 +286,6 @@ private:
                     SqlPosting::quitaParcelas(m_pagamento, p.conta)};
         return {};
     }
-
-    static constexpr int porComando = 200;   // orders in one statement of the record
 
     // What closes the settlement: the command's last statements and the record's totals.
     QStringList fim() const { return m_r.depois + QStringList{Registro::Sql::totaliza(m_codigo)}; }
