@@ -226,32 +226,25 @@ private:
     {
         if (m_r.parcelas != Roteiro::Parcelas::Pagamentos)
             return;
+        QStringList pedidos;
+        for (const PedidoQuitado &p : std::as_const(m_pedidos))
+            pedidos << p.estacao + p.npedido;
         QStringList guardas;
-        for (qsizetype i = 0; i < m_pedidos.size(); i += porComando) {
-            QStringList pedidos;
-            for (qsizetype j = i; j < std::min(i + porComando, m_pedidos.size()); ++j)
-                pedidos << m_pedidos[j].estacao + m_pedidos[j].npedido;
-            guardas << Registro::Sql::guardaPagamentos(m_codigo, pedidos, m_pagamento);
-        }
+        for (qsizetype i = 0; i < pedidos.size(); i += porComando)
+            guardas << Registro::Sql::guardaPagamentos(m_codigo, pedidos.mid(i, porComando), m_pagamento);
         enviaEmGrupos(guardas);
     }
 
     // The record of the cash movements posted, once they are all in: a statement for each few hundred.
     QStringList anotacoes() const
     {
-        QStringList out;
         QList<Registro::Sql::Movimento> movimentos;
-        for (const PedidoQuitado &p : m_pedidos) {
-            if (!p.movimentoComValor)
-                continue;
-            movimentos << Registro::Sql::Movimento{p.estacao, p.npedido, p.movimento};
-            if (movimentos.size() == porComando) {
-                out << Registro::Sql::anotaMovimentos(m_codigo, movimentos);
-                movimentos.clear();
-            }
-        }
-        if (!movimentos.isEmpty())
-            out << Registro::Sql::anotaMovimentos(m_codigo, movimentos);
+        for (const PedidoQuitado &p : m_pedidos)
+            if (p.lancouValor())
+                movimentos << Registro::Sql::Movimento{p.estacao, p.npedido, p.movimento};
+        QStringList out;
+        for (qsizetype i = 0; i < movimentos.size(); i += porComando)
+            out << Registro::Sql::anotaMovimentos(m_codigo, movimentos.mid(i, porComando));
         return out;
     }
 
@@ -301,17 +294,15 @@ private:
             if (i > 0)
                 out << SqlPosting::apagaMovimentosZerados();
             p.movimento = -1;
-            p.movimentoComValor = false;
             if (!m_caixa.lancados.contains(p.chave())) {
                 p.movimento = m_caixa.maior + 1;
                 const Decimal valor = p.restante.rescaled(2);
                 out << SqlPosting::insereMovimento(p.movimento, m_c, m_agora, valor.toSqlText(2), p.chave(),
                                                    p.laboratorio);
-                // A movement of no value is cleared by the next posting: only the others are noted.
+                // A movement of no value is cleared by the next posting: only the others count as posted.
                 if (!valor.isZero()) {
                     m_caixa.maior = p.movimento;
                     m_caixa.anota(p.chave());
-                    p.movimentoComValor = true;
                 }
             }
         }

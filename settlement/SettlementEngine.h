@@ -32,9 +32,10 @@ struct PedidoQuitado {
     QString conta;               // CODIGOCPR of its first receivable account; empty when none (or not read)
     bool jaLancado = false;      // a cash movement of the order existed before the settlement
     int movimento = -1;          // the code of the cash movement the settlement posts for it; -1 when none
-    bool movimentoComValor = false;   // that movement has a value (one of no value is cleared by the next)
 
     QString chave() const { return (estacao + npedido).left(30); }   // the order key in the cash register
+    // The settlement posted a movement with a value for it (one of no value is cleared by the next).
+    bool lancouValor() const { return movimento >= 0 && !restante.rescaled(2).isZero(); }
 };
 
 // Progress of a settlement, for the wait panel.
