@@ -250,6 +250,10 @@ void FormConvenios::BotQuitacoesClick()
     ErrorReporter::guard([this] {
         CachedTable &convenios = m_dm->Convenios;
         const QString convenio = convenios.isOpen() ? convenios.text(QStringLiteral("CONVENIO")) : QString();
+        if (!Registro::disponivel(m_dm->SQLConnection1)) {
+            Messages::show(Registro::mensagemSemRegistro());
+            return;
+        }
         QuitacoesWindow quitacoes(*m_dm, convenio, contextoQuitacaoAtual(), this);
         quitacoes.exec();
     });
@@ -275,6 +279,7 @@ void FormConvenios::quitaConvenioAtual()
     const QDate pagamento = PainelPeriodo3->dataPagamento();
 
     // What is about to be settled, for the user to confirm; cancelling changes nothing.
+    const bool registra = Registro::disponivel(m_dm->SQLConnection1);
     Confirmacao::Dados confirmacao{contexto, di, df, pagamento, {}, {}};
     confirmacao.previa = Registro::previa(
         m_dm->SQLConnection1, Sql::condicaoDaLista(contexto.convenioAtual, SqlText::dateMDY(di), SqlText::dateMDY(df)));
@@ -282,20 +287,19 @@ void FormConvenios::quitaConvenioAtual()
         return;
 
     PainelAguarde->mostra();
-    Registro::Quitacao feita;
+    MotorQuitacao::Resultado feita;
     try {
-        const int codigo = QuitaConvenio(*m_dm, contexto, di, df, pagamento,
-                                         {[this](int total) { PainelAguarde->inicia(total); },
-                                          [this](int n) { PainelAguarde->avanca(n); }});
-        feita = Registro::le(m_dm->SQLConnection1, codigo);
+        feita = QuitaConvenio(*m_dm, contexto, di, df, pagamento,
+                              {[this](int total) { PainelAguarde->inicia(total); },
+                               [this](int n) { PainelAguarde->avanca(n); }},
+                              registra);
     } catch (...) {
         PainelAguarde->esconde();
         ErrorReporter::report(Atomic::mensagemDeFalha(std::current_exception()));
         return;
     }
     PainelAguarde->esconde();
-    if (Messages::showWithOption(Confirmacao::sucesso(feita), QStringLiteral("&Comprovante")))
-        Comprovante::mostra(m_dm->SQLConnection1, feita.codigo);
+    Confirmacao::concluido(m_dm->SQLConnection1, feita);
 }
 
 void FormConvenios::buildButtonBar()

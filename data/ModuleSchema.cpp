@@ -52,6 +52,9 @@ const QList<IndexNeed> &indexes()
         central(QStringLiteral("IX_QUITACOES_CONVENIO"), QStringLiteral("QUITACOES"), {QStringLiteral("CONVENIO")}),
         central(QStringLiteral("IX_QUITACAO_PEDIDOS_PEDIDO"), QStringLiteral("QUITACAO_PEDIDOS"),
                 {QStringLiteral("ESTACAO"), QStringLiteral("NPEDIDO")}),
+        // A settlement's copies of the instalments, read by the reversal.
+        central(QStringLiteral("IX_QUITACAO_PAGPEDID_COD"), QStringLiteral("QUITACAO_PAGPEDID"), {QStringLiteral("CODQUITACAO")}),
+        central(QStringLiteral("IX_QUITACAO_PARCELAS_COD"), QStringLiteral("QUITACAO_PARCELAS"), {QStringLiteral("CODQUITACAO")}),
         // The check for a convênio's orders still open at the counter.
         {Database::Interface, QStringLiteral("IX_PEDIDOS_CONVENIO_DATA"), QStringLiteral("PEDIDOS"),
          {QStringLiteral("CONVENIO"), QStringLiteral("DATAPEDIDO")}, {}, false},
@@ -59,8 +62,10 @@ const QList<IndexNeed> &indexes()
     return list;
 }
 
-// The module's own tables, one entry each: { database, name, "CREATE TABLE name (...)" }. They
-// are created before the indexes, so an index of this list may be on one of them.
+// The module's own tables are built by numbered steps, as a database's migrations are: version N
+// is what steps 1 to N leave. Each statement of a step says how the catalogue shows it done, so a
+// step that stopped part-way goes on from there and a second run does nothing. A step never
+// touches the suite's tables; the suite gets only indexes (the list above).
 //
 // The record of the settlements (the suite's other programs ignore it): one row per settlement,
 // with its reversal once reversed; per settled order its value, the movement posted for it and its
@@ -68,75 +73,102 @@ const QList<IndexNeed> &indexes()
 // before, so that a settlement can be proved and undone exactly. Settlements are numbered like the
 // cash movements: the highest number plus one, taken again when another workstation stored it
 // first. Text columns take the database's character set, as the suite's do.
-const QList<TableNeed> &tables()
+namespace {
+
+Statement createTable(const QString &table, const QString &columns)
 {
-    static const QList<TableNeed> list = {
-        {Database::Central, QStringLiteral("QUITACOES"),
-         QStringLiteral("CREATE TABLE QUITACOES ("
-                        "CODQUITACAO INTEGER NOT NULL, "
-                        "COMANDO VARCHAR(10) NOT NULL, "
-                        "DATAHORA TIMESTAMP NOT NULL, "
-                        "USUARIO VARCHAR(60), "
-                        "ESTACAO VARCHAR(2), "
-                        "CAIXA VARCHAR(20), "
-                        "SESSAO VARCHAR(20), "
-                        "FORMAPAG VARCHAR(40), "
-                        "CONVENIO VARCHAR(40), "
-                        "DATAINICIAL DATE, "
-                        "DATAFINAL DATE, "
-                        "DATAPAGAMENTO DATE, "
-                        "QTDEPEDIDOS INTEGER, "
-                        "VALORTOTAL NUMERIC(15,2), "
-                        "QTDEMOVIMENTOS INTEGER, "
-                        "ESTORNO_DATAHORA TIMESTAMP, "
-                        "ESTORNO_USUARIO VARCHAR(60), "
-                        "ESTORNO_ESTACAO VARCHAR(2), "
-                        "ESTORNO_MOTIVO VARCHAR(200), "
-                        "CONSTRAINT PK_QUITACOES PRIMARY KEY (CODQUITACAO)"
-                        ")")},
-        {Database::Central, QStringLiteral("QUITACAO_PEDIDOS"),
-         QStringLiteral("CREATE TABLE QUITACAO_PEDIDOS ("
-                        "CODQUITACAO INTEGER NOT NULL, "
-                        "ESTACAO VARCHAR(2) NOT NULL, "
-                        "NPEDIDO INTEGER NOT NULL, "
-                        "DATAPEDIDO DATE, "
-                        "NOME VARCHAR(40), "
-                        "VALOR NUMERIC(15,2), "
-                        "CODMOVCX INTEGER, "
-                        "CODMOVCX_ESTORNO INTEGER, "
-                        "PAGO_ANTES VARCHAR(1), "
-                        "DATAPAGAMENTO_ANTES DATE, "
-                        "PAGO VARCHAR(1), "
-                        "DATAPAGAMENTO DATE, "
-                        "CONSTRAINT PK_QUITACAO_PEDIDOS PRIMARY KEY (CODQUITACAO, ESTACAO, NPEDIDO)"
-                        ")")},
-        {Database::Central, QStringLiteral("QUITACAO_PAGPEDID"),
-         QStringLiteral("CREATE TABLE QUITACAO_PAGPEDID ("
-                        "CODQUITACAO INTEGER NOT NULL, "
-                        "ESTACAO VARCHAR(2) NOT NULL, "
-                        "NPEDIDO INTEGER NOT NULL, "
-                        "NPARCELA INTEGER NOT NULL, "
-                        "DATAPAGTO_ANTES DATE, "
-                        "VALORPAGO_ANTES NUMERIC(15,2), "
-                        "DATAPAGTO DATE, "
-                        "VALORPAGO NUMERIC(15,2), "
-                        "CONSTRAINT PK_QUITACAO_PAGPEDID PRIMARY KEY (CODQUITACAO, ESTACAO, NPEDIDO, NPARCELA)"
-                        ")")},
-        {Database::Central, QStringLiteral("QUITACAO_PARCELAS"),
-         QStringLiteral("CREATE TABLE QUITACAO_PARCELAS ("
-                        "CODQUITACAO INTEGER NOT NULL, "
-                        "CODIGOCPR INTEGER NOT NULL, "
-                        "NPARCELA INTEGER NOT NULL, "
-                        "ESTACAO VARCHAR(2), "
-                        "NPEDIDO INTEGER, "
-                        "DATAPAGTO_ANTES DATE, "
-                        "VALORPAGO_ANTES NUMERIC(15,2), "
-                        "DATAPAGTO DATE, "
-                        "VALORPAGO NUMERIC(15,2), "
-                        "CONSTRAINT PK_QUITACAO_PARCELAS PRIMARY KEY (CODQUITACAO, CODIGOCPR, NPARCELA)"
-                        ")")},
+    return {QStringLiteral("CREATE TABLE %1 (%2)").arg(table, columns), Done::TableExists, table, {}};
+}
+Statement addColumn(const QString &table, const QString &column, const QString &type)
+{
+    return {QStringLiteral("ALTER TABLE %1 ADD %2 %3").arg(table, column, type), Done::ColumnExists, table, column};
+}
+Statement dropConstraint(const QString &table, const QString &constraint)
+{
+    return {QStringLiteral("ALTER TABLE %1 DROP CONSTRAINT %2").arg(table, constraint), Done::ConstraintAbsent, table,
+            constraint};
+}
+// A statement that must run while `column` still exists (and that the step drops afterwards).
+Statement whileColumn(const QString &sql, const QString &table, const QString &column)
+{
+    return {sql, Done::ColumnAbsent, table, column};
+}
+
+}
+
+const QList<Step> &steps()
+{
+    static const QList<Step> list = {
+        {1, QStringLiteral("the record of the settlements"),
+         {createTable(QStringLiteral("QUITACOES"),
+                      QStringLiteral("CODQUITACAO INTEGER NOT NULL, COMANDO VARCHAR(10) NOT NULL, DATAHORA TIMESTAMP NOT "
+                                     "NULL, USUARIO VARCHAR(60), ESTACAO VARCHAR(2), CAIXA VARCHAR(20), SESSAO VARCHAR(20), "
+                                     "FORMAPAG VARCHAR(40), CONVENIO VARCHAR(40), DATAINICIAL DATE, DATAFINAL DATE, "
+                                     "DATAPAGAMENTO DATE, QTDEPEDIDOS INTEGER, VALORTOTAL NUMERIC(15,2), QTDEMOVIMENTOS "
+                                     "INTEGER, ESTORNO_DATAHORA TIMESTAMP, ESTORNO_USUARIO VARCHAR(60), ESTORNO_ESTACAO "
+                                     "VARCHAR(2), ESTORNO_MOTIVO VARCHAR(200), CONSTRAINT PK_QUITACOES PRIMARY KEY "
+                                     "(CODQUITACAO)")),
+          createTable(QStringLiteral("QUITACAO_PEDIDOS"),
+                      QStringLiteral("CODQUITACAO INTEGER NOT NULL, ESTACAO VARCHAR(2) NOT NULL, NPEDIDO INTEGER NOT NULL, "
+                                     "DATAPEDIDO DATE, NOME VARCHAR(40), VALOR NUMERIC(15,2), CODMOVCX INTEGER, "
+                                     "CODMOVCX_ESTORNO INTEGER, PAGO_ANTES VARCHAR(1), DATAPAGAMENTO_ANTES DATE, PAGO "
+                                     "VARCHAR(1), DATAPAGAMENTO DATE, CONSTRAINT PK_QUITACAO_PEDIDOS PRIMARY KEY "
+                                     "(CODQUITACAO, ESTACAO, NPEDIDO)")),
+          // Version 1 told an instalment from another by a number column that only one suite has;
+          // step 2 replaces it.
+          createTable(QStringLiteral("QUITACAO_PAGPEDID"),
+                      QStringLiteral("CODQUITACAO INTEGER NOT NULL, ESTACAO VARCHAR(2) NOT NULL, NPEDIDO INTEGER NOT NULL, "
+                                     "NPARCELA INTEGER NOT NULL, DATAPAGTO_ANTES DATE, VALORPAGO_ANTES NUMERIC(15,2), "
+                                     "DATAPAGTO DATE, VALORPAGO NUMERIC(15,2), CONSTRAINT PK_QUITACAO_PAGPEDID PRIMARY KEY "
+                                     "(CODQUITACAO, ESTACAO, NPEDIDO, NPARCELA)")),
+          createTable(QStringLiteral("QUITACAO_PARCELAS"),
+                      QStringLiteral("CODQUITACAO INTEGER NOT NULL, CODIGOCPR INTEGER NOT NULL, NPARCELA INTEGER NOT NULL, "
+                                     "ESTACAO VARCHAR(2), NPEDIDO INTEGER, DATAPAGTO_ANTES DATE, VALORPAGO_ANTES "
+                                     "NUMERIC(15,2), DATAPAGTO DATE, VALORPAGO NUMERIC(15,2), CONSTRAINT "
+                                     "PK_QUITACAO_PARCELAS PRIMARY KEY (CODQUITACAO, CODIGOCPR, NPARCELA)"))}},
+        // The copies of the instalments keep the database's own identity of the row (RDB$DB_KEY,
+        // taken inside the settlement's transaction) with the values that prove it is still the same
+        // row: the order key ESTACAO||NPEDIDO that the settlement's update names, or the account, and
+        // the instalment's amount. A copy that version 1 wrote keeps its order and amount.
+        {2, QStringLiteral("instalments told apart by the database's own row identity"),
+         {addColumn(QStringLiteral("QUITACAO_PAGPEDID"), QStringLiteral("CHAVE_LINHA"),
+                    QStringLiteral("CHAR(8) CHARACTER SET OCTETS")),
+          addColumn(QStringLiteral("QUITACAO_PAGPEDID"), QStringLiteral("PEDIDO"), QStringLiteral("VARCHAR(60)")),
+          addColumn(QStringLiteral("QUITACAO_PAGPEDID"), QStringLiteral("VALOR"), QStringLiteral("NUMERIC(15,2)")),
+          whileColumn(QStringLiteral("UPDATE QUITACAO_PAGPEDID SET PEDIDO = ESTACAO||NPEDIDO, VALOR = VALORPAGO WHERE "
+                                     "PEDIDO IS NULL"),
+                      QStringLiteral("QUITACAO_PAGPEDID"), QStringLiteral("NPARCELA")),
+          dropConstraint(QStringLiteral("QUITACAO_PAGPEDID"), QStringLiteral("PK_QUITACAO_PAGPEDID")),
+          whileColumn(QStringLiteral("ALTER TABLE QUITACAO_PAGPEDID DROP ESTACAO, DROP NPEDIDO, DROP NPARCELA"),
+                      QStringLiteral("QUITACAO_PAGPEDID"), QStringLiteral("NPARCELA")),
+          addColumn(QStringLiteral("QUITACAO_PARCELAS"), QStringLiteral("CHAVE_LINHA"),
+                    QStringLiteral("CHAR(8) CHARACTER SET OCTETS")),
+          addColumn(QStringLiteral("QUITACAO_PARCELAS"), QStringLiteral("VALORPARCELA"), QStringLiteral("NUMERIC(15,2)")),
+          whileColumn(QStringLiteral("UPDATE QUITACAO_PARCELAS SET VALORPARCELA = VALORPAGO WHERE VALORPARCELA IS NULL"),
+                      QStringLiteral("QUITACAO_PARCELAS"), QStringLiteral("NPARCELA")),
+          dropConstraint(QStringLiteral("QUITACAO_PARCELAS"), QStringLiteral("PK_QUITACAO_PARCELAS")),
+          // The account's code as the suite writes it, whatever its type there.
+          whileColumn(QStringLiteral("ALTER TABLE QUITACAO_PARCELAS ALTER CODIGOCPR TYPE VARCHAR(20)"),
+                      QStringLiteral("QUITACAO_PARCELAS"), QStringLiteral("NPARCELA")),
+          whileColumn(QStringLiteral("ALTER TABLE QUITACAO_PARCELAS DROP NPARCELA"), QStringLiteral("QUITACAO_PARCELAS"),
+                      QStringLiteral("NPARCELA"))}},
+        // One row per convênio that has been settled or reversed: a settlement and a reversal of the
+        // same convênio both update it first, so the second waits for the first to end and then
+        // reads what it left.
+        {3, QStringLiteral("one settlement or reversal of a convênio at a time"),
+         {createTable(QStringLiteral("QUITACAO_CONVENIOS"),
+                      QStringLiteral("CONVENIO VARCHAR(40) NOT NULL, DATAHORA TIMESTAMP, ESTACAO VARCHAR(2), CONSTRAINT "
+                                     "PK_QUITACAO_CONVENIOS PRIMARY KEY (CONVENIO)"))}},
     };
     return list;
+}
+
+int currentVersion() { return steps().last().version; }
+
+const QString &versionTable()
+{
+    static const QString name = QStringLiteral("CONVENIOS_VERSAO");
+    return name;
 }
 
 QString IndexNeed::createSql(const QString &indexName) const
@@ -202,18 +234,56 @@ QString inList(const QStringList &names)
     return quoted.join(QStringLiteral(", "));
 }
 
+// The module's own tables (central database), the version table first.
+QStringList moduleTables()
+{
+    QStringList out{versionTable()};
+    for (const Step &step : steps())
+        for (const Statement &st : step.statements)
+            if (!out.contains(st.table.toUpper()))
+                out << st.table.toUpper();
+    return out;
+}
+
 QStringList tablesOf(Database database)
 {
     QStringList out;
-    for (const TableNeed &t : tables())
-        if (t.database == database && !out.contains(t.name.toUpper()))
-            out << t.name.toUpper();
+    if (database == Database::Central)
+        out = moduleTables();
     for (const IndexNeed &i : indexes())
         if (i.database == database && !out.contains(i.table.toUpper()))
             out << i.table.toUpper();
     return out;
 }
 
+}
+
+bool Catalog::isDone(const Statement &st) const
+{
+    const QString table = st.table.toUpper();
+    const QString name = table + QLatin1Char('.') + st.name.toUpper();
+    switch (st.done) {
+    case Done::TableExists: return tables.contains(table);
+    case Done::ColumnExists: return columns.contains(name);
+    case Done::ColumnAbsent: return tables.contains(table) && !columns.contains(name);
+    case Done::ConstraintAbsent: return tables.contains(table) && !constraints.contains(name);
+    }
+    return false;
+}
+
+QString readVersionSql()
+{
+    // One call whether or not the table exists yet.
+    return QStringLiteral("execute block returns (VERSAO integer) as begin VERSAO = 0; if (exists(select 1 from "
+                          "RDB$RELATIONS where RDB$RELATION_NAME = '%1')) then execute statement 'select "
+                          "coalesce(max(VERSAO), 0) from %1' into :VERSAO; suspend; end")
+        .arg(versionTable());
+}
+
+int readVersion(Connection &connection)
+{
+    const RowSet rs = connection.query(readVersionSql());
+    return rs.rows.isEmpty() ? 0 : rs.rows[0].value(0).toInt();
 }
 
 Catalog readCatalog(Connection &connection, Database database)
@@ -226,45 +296,59 @@ Catalog readCatalog(Connection &connection, Database database)
     Catalog catalog;
     if (names.isEmpty())
         return catalog;
+    const QStringList own = database == Database::Central ? moduleTables() : QStringList();
     // The tables with their indexes and segments (a table without indexes gives one row of nulls),
-    // and the indexes elsewhere whose names a needed one would take.
+    // the indexes elsewhere whose names a needed one would take, and the columns and constraints of
+    // the module's own tables. The first column says which.
     const QString columns = QStringLiteral(
         "i.RDB$INDEX_NAME, i.RDB$INDEX_TYPE, i.RDB$INDEX_INACTIVE, cast(i.RDB$EXPRESSION_SOURCE as varchar(1000)), "
         "s.RDB$FIELD_NAME, s.RDB$FIELD_POSITION");
-    const QString sql =
-        QStringLiteral("select r.RDB$RELATION_NAME, %1 from RDB$RELATIONS r "
+    QString sql =
+        QStringLiteral("select 'I', r.RDB$RELATION_NAME, %1 from RDB$RELATIONS r "
                        "left join RDB$INDICES i on i.RDB$RELATION_NAME = r.RDB$RELATION_NAME "
                        "left join RDB$INDEX_SEGMENTS s on s.RDB$INDEX_NAME = i.RDB$INDEX_NAME "
                        "where r.RDB$RELATION_NAME in (%2) "
                        "union all "
-                       "select i.RDB$RELATION_NAME, %1 from RDB$INDICES i "
+                       "select 'I', i.RDB$RELATION_NAME, %1 from RDB$INDICES i "
                        "left join RDB$INDEX_SEGMENTS s on s.RDB$INDEX_NAME = i.RDB$INDEX_NAME "
                        "where i.RDB$RELATION_NAME not in (%2) and (%3)")
             .arg(columns, inList(names), prefixes.isEmpty() ? QStringLiteral("1 = 0") : prefixes.join(QStringLiteral(" or ")));
+    if (!own.isEmpty())
+        sql += QStringLiteral(" union all select 'C', f.RDB$RELATION_NAME, f.RDB$FIELD_NAME, null, null, null, null, null "
+                              "from RDB$RELATION_FIELDS f where f.RDB$RELATION_NAME in (%1) "
+                              "union all select 'K', c.RDB$RELATION_NAME, c.RDB$CONSTRAINT_NAME, null, null, null, null, "
+                              "null from RDB$RELATION_CONSTRAINTS c where c.RDB$RELATION_NAME in (%1)")
+                   .arg(inList(own));
     const RowSet rows = connection.query(sql);
 
     QHash<QString, int> byName;
     QHash<QString, QList<std::pair<int, QString>>> segments;
     for (const QVector<QVariant> &row : rows.rows) {
-        const QString table = row[0].toString().trimmed();
+        const QString kind = row[0].toString().trimmed();
+        const QString table = row[1].toString().trimmed();
+        if (kind == QLatin1String("C") || kind == QLatin1String("K")) {
+            (kind == QLatin1String("C") ? catalog.columns : catalog.constraints)
+                .insert(table + QLatin1Char('.') + row[2].toString().trimmed());
+            continue;
+        }
         if (names.contains(table))
             catalog.tables.insert(table);
-        if (row[1].isNull())
+        if (row[2].isNull())
             continue;
-        const QString name = row[1].toString().trimmed();
+        const QString name = row[2].toString().trimmed();
         if (!byName.contains(name)) {
             ExistingIndex index;
             index.name = name;
             index.table = table;
-            index.descending = row[2].toInt() == 1;
-            index.active = row[3].toInt() == 0;
-            index.expression = row[4].toString().trimmed();
+            index.descending = row[3].toInt() == 1;
+            index.active = row[4].toInt() == 0;
+            index.expression = row[5].toString().trimmed();
             byName.insert(name, int(catalog.indexes.size()));
             catalog.indexes << index;
             catalog.indexNames.insert(name);
         }
-        if (!row[5].isNull())
-            segments[name] << std::pair{row[6].toInt(), row[5].toString().trimmed()};
+        if (!row[6].isNull())
+            segments[name] << std::pair{row[7].toInt(), row[6].toString().trimmed()};
     }
     for (auto it = segments.begin(); it != segments.end(); ++it) {
         std::sort(it->begin(), it->end());
@@ -278,8 +362,8 @@ Catalog readCatalog(Connection &connection, Database database)
 QStringList Missing::names() const
 {
     QStringList out;
-    for (const TableNeed &t : tables)
-        out << t.name;
+    for (const Step &s : steps)
+        out << QStringLiteral("passo %1 (%2)").arg(s.version).arg(s.description);
     for (const IndexNeed &i : indexes)
         out << i.name;
     return out;
@@ -288,9 +372,11 @@ QStringList Missing::names() const
 Missing missing(const Catalog &catalog, Database database)
 {
     Missing out;
-    for (const TableNeed &t : tables())
-        if (t.database == database && !catalog.tables.contains(t.name.toUpper()))
-            out.tables << t;
+    if (database == Database::Central)
+        for (const Step &step : steps())
+            if (std::any_of(step.statements.begin(), step.statements.end(),
+                            [&](const Statement &st) { return !catalog.isDone(st); }))
+                out.steps << step;
     for (const IndexNeed &need : indexes()) {
         if (need.database != database)
             continue;
@@ -319,13 +405,75 @@ QString freeName(const Catalog &catalog, const QString &name)
 
 }
 
+namespace {
+
+// Runs the steps from the version found: the statements the catalogue does not show done, then
+// the step's version noted. False when the database refused a statement (the result says which).
+bool runSteps(Connection &connection, Catalog &catalog, UpgradeResult &result)
+{
+    auto run = [&](const QString &sql, const QString &what) {
+        try {
+            connection.execute(sql);
+            return true;
+        } catch (const DatabaseError &e) {
+            result.problems << QStringLiteral("%1: %2").arg(what, e.message().simplified());
+            return false;
+        }
+    };
+    if (!catalog.tables.contains(versionTable())) {
+        if (!run(QStringLiteral("CREATE TABLE %1 (VERSAO INTEGER NOT NULL, DATAHORA TIMESTAMP, DESCRICAO VARCHAR(100), "
+                                "CONSTRAINT PK_%1 PRIMARY KEY (VERSAO))")
+                     .arg(versionTable()),
+                 QStringLiteral("table %1 not added").arg(versionTable())))
+            return false;
+        result.done << QStringLiteral("table %1 added").arg(versionTable());
+    }
+    const int found = readVersion(connection);
+    for (const Step &step : steps()) {
+        bool ran = false;
+        for (const Statement &st : step.statements) {
+            if (catalog.isDone(st))
+                continue;
+            if (!run(st.sql, QStringLiteral("step %1 stopped at \"%2\"").arg(step.version).arg(st.sql)))
+                return false;
+            catalog = readCatalog(connection, Database::Central);
+            ran = true;
+        }
+        if (step.version > found) {
+            if (!run(QStringLiteral("UPDATE OR INSERT INTO %1 (VERSAO, DATAHORA, DESCRICAO) VALUES (%2, CURRENT_TIMESTAMP, "
+                                    "'%3') MATCHING (VERSAO)")
+                         .arg(versionTable())
+                         .arg(step.version)
+                         .arg(SqlText::quoted(step.description.left(100))),
+                     QStringLiteral("version %1 not noted").arg(step.version)))
+                return false;
+            ran = true;
+        }
+        if (ran)
+            result.done << QStringLiteral("step %1 applied: %2").arg(step.version).arg(step.description);
+    }
+    return true;
+}
+
+}
+
+UpgradeResult applySteps(Connection &connection)
+{
+    UpgradeResult result;
+    Catalog catalog = readCatalog(connection, Database::Central);
+    runSteps(connection, catalog, result);
+    return result;
+}
+
 UpgradeResult upgrade(Connection &connection, Database database)
 {
     UpgradeResult result;
     Catalog catalog = readCatalog(connection, database);
-    const Missing todo = missing(catalog, database);
-    // A statement the database refuses ends the run: what was added before stays, and the next run
+    // A statement the database refuses ends the run: what was done before stays, and the next run
     // goes on from there.
+    if (database == Database::Central && !runSteps(connection, catalog, result))
+        return result;
+    const Missing todo = missing(catalog, database);
     auto create = [&](const QString &sql, const QString &what) {
         try {
             connection.execute(sql);
@@ -335,12 +483,6 @@ UpgradeResult upgrade(Connection &connection, Database database)
             return false;
         }
     };
-    for (const TableNeed &t : todo.tables) {
-        if (!create(t.ddl, QStringLiteral("table ") + t.name))
-            return result;
-        catalog.tables.insert(t.name.toUpper());
-        result.done << QStringLiteral("table %1 added").arg(t.name);
-    }
     for (const IndexNeed &need : todo.indexes) {
         if (!catalog.tables.contains(need.table.toUpper())) {
             result.problems << QStringLiteral("table %1 not found: index %2 not added").arg(need.table, need.name);

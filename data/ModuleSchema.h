@@ -30,14 +30,30 @@ struct IndexNeed {
     QString describe() const;   // "IX_X on T (A, B)"
 };
 
-struct TableNeed {
-    Database database;
-    QString name;
-    QString ddl;           // the CREATE TABLE statement
+// A statement of a step, with how the catalogue shows it done: it runs only when not.
+enum class Done { TableExists, ColumnExists, ColumnAbsent, ConstraintAbsent };
+struct Statement {
+    QString sql;
+    Done done;
+    QString table;
+    QString name;   // the column or constraint the test is about
+};
+
+// A numbered step of the module's own tables (central database).
+struct Step {
+    int version;
+    QString description;
+    QList<Statement> statements;
 };
 
 const QList<IndexNeed> &indexes();
-const QList<TableNeed> &tables();
+const QList<Step> &steps();
+int currentVersion();
+// The table holding the versions reached, one row per step applied.
+const QString &versionTable();
+// The version of the module's tables in the database (0 when it has none), in one call.
+int readVersion(Connection &connection);
+QString readVersionSql();
 
 // An index as the database's catalogue describes it.
 struct ExistingIndex {
@@ -54,6 +70,10 @@ struct Catalog {
     QSet<QString> tables;         // those of the needs (the index tables and the module's tables) that exist
     QList<ExistingIndex> indexes; // every index of those tables, and any index carrying a needed name
     QSet<QString> indexNames;
+    QSet<QString> columns;        // "TABLE.COLUMN" of the module's tables
+    QSet<QString> constraints;    // "TABLE.CONSTRAINT" of the module's tables
+
+    bool isDone(const Statement &statement) const;
 };
 
 Catalog readCatalog(Connection &connection, Database database);
@@ -63,16 +83,16 @@ bool serves(const ExistingIndex &index, const IndexNeed &need);
 QString normalizedExpression(const QString &expression);
 
 struct Missing {
-    QList<TableNeed> tables;
+    QList<Step> steps;            // those with a statement still to run
     QList<IndexNeed> indexes;
-    bool isEmpty() const { return tables.isEmpty() && indexes.isEmpty(); }
-    QStringList names() const;   // tables first, then indexes
+    bool isEmpty() const { return steps.isEmpty() && indexes.isEmpty(); }
+    QStringList names() const;   // steps first, then indexes
 };
 
 Missing missing(const Catalog &catalog, Database database);
 
-// Creates what is missing, each object committed on its own, and returns one line per thing done
-// ("table X added", "index IX_X added") and one per thing that could not be done (an index whose
+// Runs the steps still to run, then creates the missing indexes, each statement committed on its
+// own, and returns one line per thing done ("step 2 applied: ...", "index IX_X added") and one per thing that could not be done (an index whose
 // table is not in the database; a statement the database refused, which ends the run). Never
 // alters or drops anything; what was created stays, and running it again goes on from there.
 // Raises when the catalogue cannot be read (the database cannot be opened).
@@ -81,5 +101,7 @@ struct UpgradeResult {
     QStringList problems;
 };
 UpgradeResult upgrade(Connection &connection, Database database);
+// The steps alone, none of the indexes.
+UpgradeResult applySteps(Connection &connection);
 
 }

@@ -15,9 +15,8 @@ namespace {
 
 // The settlement as the receipt's one-row connection, with the pharmacy of the workstation where
 // it was made (its first label and CNPJ).
-RowSet cabecalho(Connection &central, int codigo)
+RowSet cabecalho(Connection &central, const Registro::Quitacao &q)
 {
-    const Registro::Quitacao q = Registro::le(central, codigo);
     const RowSet estacao = central.query(
         QStringLiteral("select first 1 ROTULO1, CNPJ from ESTACOES where ESTACAO = '") + SqlText::quoted(q.estacao) +
         QLatin1Char('\''));
@@ -66,14 +65,39 @@ RowSet pedidos(Connection &central, int codigo)
     return central.query(Registro::Sql::pedidos(codigo));
 }
 
+// The orders of a settlement that kept no record, as the record's query would give them.
+RowSet pedidos(const QList<Registro::PedidoQuitado> &lista)
+{
+    RowSet rs;
+    for (const QString &n : {QStringLiteral("DATAPEDIDO"), QStringLiteral("ESTACAO"), QStringLiteral("NPEDIDO"),
+                             QStringLiteral("NOME"), QStringLiteral("VALOR"), QStringLiteral("CODMOVCX")})
+        rs.fields << Field{n};
+    for (const Registro::PedidoQuitado &p : lista)
+        rs.rows << QVector<QVariant>{p.data, p.estacao, p.npedido, p.nome, QVariant::fromValue(p.valor),
+                                     p.codmovcx != 0 ? QVariant(p.codmovcx) : QVariant()};
+    return rs;
+}
+
 }
 
 std::unique_ptr<ReportModule> modulo(Connection &central, int codigo)
 {
     auto rm = std::make_unique<ReportModule>(QStringLiteral(":/reports/rptQuitacao.rav"));
     Connection *db = &central;
-    rm->addConnection(QStringLiteral("rdsQuitacao"), [db, codigo] { return cabecalho(*db, codigo); });
+    rm->addConnection(QStringLiteral("rdsQuitacao"),
+                      [db, codigo] { return cabecalho(*db, Registro::le(*db, codigo)); });
     rm->addConnection(QStringLiteral("rdsPedidosQuitados"), [db, codigo] { return pedidos(*db, codigo); });
+    return rm;
+}
+
+std::unique_ptr<ReportModule> modulo(Connection &central, const MotorQuitacao::Resultado &feita)
+{
+    if (feita.codigo != 0)
+        return modulo(central, feita.codigo);
+    auto rm = std::make_unique<ReportModule>(QStringLiteral(":/reports/rptQuitacao.rav"));
+    Connection *db = &central;
+    rm->addConnection(QStringLiteral("rdsQuitacao"), [db, q = feita.quitacao] { return cabecalho(*db, q); });
+    rm->addConnection(QStringLiteral("rdsPedidosQuitados"), [lista = feita.pedidos] { return pedidos(lista); });
     return rm;
 }
 
@@ -86,5 +110,7 @@ ReportDocument gera(Connection &central, int codigo)
 }
 
 void mostra(Connection &central, int codigo) { modulo(central, codigo)->execute(Relatorio); }
+
+void mostra(Connection &central, const MotorQuitacao::Resultado &feita) { modulo(central, feita)->execute(Relatorio); }
 
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include "reports/ReportDocument.h"
+#include "settlement/SettlementEngine.h"
 
 #include <memory>
 
@@ -18,7 +19,11 @@ extern const QString Relatorio;   // "rptComprovanteQuitacao"
 std::unique_ptr<ReportModule> modulo(Connection &central, int codigo);
 // The receipt laid out on pages, as the preview shows it.
 ReportDocument gera(Connection &central, int codigo);
+// The receipt of a settlement just made: from its record, or, when it kept none, from what the
+// settlement itself knows.
+std::unique_ptr<ReportModule> modulo(Connection &central, const MotorQuitacao::Resultado &feita);
 // Runs the receipt to the preview, from which the user prints or saves it.
 void mostra(Connection &central, int codigo);
+void mostra(Connection &central, const MotorQuitacao::Resultado &feita);
 
 }

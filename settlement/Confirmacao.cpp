@@ -2,6 +2,7 @@
 
 #include "data/SqlText.h"
 #include "platform/Messages.h"
+#include "settlement/Comprovante.h"
 
 #include <QLocale>
 
@@ -25,9 +26,20 @@ QString texto(const Dados &d)
 
 bool pergunta(const Dados &dados) { return Messages::confirm(texto(dados)); }
 
-QString sucesso(const Registro::Quitacao &quitacao)
+QString sucesso(const MotorQuitacao::Resultado &feita)
 {
-    return QStringLiteral("Procedimento concluído com sucesso.\n") + quitacao.resumo();
+    QString s = QStringLiteral("Procedimento concluído com sucesso.\n") + feita.quitacao.resumo();
+    if (feita.codigo == 0)
+        s += QStringLiteral("\nNenhum registro desta quitação foi guardado: o banco central não tem as tabelas do "
+                            "registro das quitações. Elas são acrescentadas por praxolin-setup --suite <pasta da suíte> "
+                            "--upgrade.");
+    return s;
+}
+
+void concluido(Connection &central, const MotorQuitacao::Resultado &feita)
+{
+    if (Messages::showWithOption(sucesso(feita), QStringLiteral("&Comprovante")))
+        Comprovante::mostra(central, feita);
 }
 
 }

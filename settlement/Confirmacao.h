@@ -1,6 +1,9 @@
 #pragma once
 #include "settlement/Posting.h"
 #include "settlement/Registro.h"
+#include "settlement/SettlementEngine.h"
+
+class Connection;
 
 #include <QDate>
 #include <QString>
@@ -21,7 +24,10 @@ QString texto(const Dados &dados);
 // Asks; Enter confirms, Esc cancels. True when confirmed.
 bool pergunta(const Dados &dados);
 
-// "Procedimento concluído com sucesso." and a line with what was settled.
-QString sucesso(const Registro::Quitacao &quitacao);
+// "Procedimento concluído com sucesso." and a line with what was settled; when no record was
+// kept, a line that says so and names the upgrade that adds it.
+QString sucesso(const MotorQuitacao::Resultado &feita);
+// Shows the success message; from it the user may open the receipt.
+void concluido(Connection &central, const MotorQuitacao::Resultado &feita);
 
 }

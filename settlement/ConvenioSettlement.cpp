@@ -128,8 +128,8 @@ void Rastro::grava(const QString &linha)
         falha();
 }
 
-int QuitaConvenio(CentralData &dm, const ContextoQuitacao &c, const QDate &di, const QDate &df,
-                  const QDate &pagamento, const Progresso &progresso)
+MotorQuitacao::Resultado QuitaConvenio(CentralData &dm, const ContextoQuitacao &c, const QDate &di, const QDate &df,
+                                       const QDate &pagamento, const Progresso &progresso, bool registra)
 {
     const QString convenio = c.convenioAtual;
     const QString inicio = SqlText::dateMDY(di);
@@ -143,6 +143,7 @@ int QuitaConvenio(CentralData &dm, const ContextoQuitacao &c, const QDate &di, c
     r.comando = Registro::Comando::Convenio;
     r.inicio = di;
     r.fim = df;
+    r.registra = registra;
     return MotorQuitacao::executa(dm, c, pagamento, r, progresso);
 }
 

@@ -37,10 +37,10 @@ using MotorQuitacao::Progresso;
 // Runs the settlement of `convenio` between `di` and `df` (inclusive) paid on `pagamento`. The trace
 // file holds the last order's instalment statement, written before the group of statements holding
 // it is sent. Raises on any failure, after which nothing of the settlement is in the database and
-// the trace file holds the instalment statement of the order that failed. Returns the number of the
-// settlement's record.
-int QuitaConvenio(CentralData &dm, const ContextoQuitacao &c, const QDate &di, const QDate &df,
-                  const QDate &pagamento, const Progresso &progresso = {});
+// the trace file holds the instalment statement of the order that failed. Returns what it settled;
+// `registra` false settles without keeping a record (a suite without the record's tables).
+MotorQuitacao::Resultado QuitaConvenio(CentralData &dm, const ContextoQuitacao &c, const QDate &di, const QDate &df,
+                                       const QDate &pagamento, const Progresso &progresso = {}, bool registra = true);
 
 // The trace file, "C:\PRAXOLIN\QUITACONV.TXT" in the suite folder.
 QString arquivoRastro();

@@ -30,16 +30,31 @@ namespace Sql {
 QString marca(int codigo, const ContextoQuitacao &c, const QString &motivo);
 QString quitadoDeNovo(int codigo);
 QString pedidoAlterado(int codigo);
-QString pagamentoAlterado(int codigo);
-QString parcelaAlterada(int codigo);
 QString movimentoAlterado(int codigo);
 QString restauraPedidos(int codigo);
-QString restauraPagamentos(int codigo);
-QString restauraParcelas(int codigo);
 QString contraMovimentos(int codigo, const ContextoQuitacao &c);
+
+// How the record's copies of one of the suite's instalment tables meet its rows: each copy holds
+// the row's identity in the database (RDB$DB_KEY) and its owner, the order key ESTACAO||NPEDIDO
+// that the settlement's update names or the receivable account, with the instalment's amount.
+struct Copias {
+    QString copias;         // QUITACAO_PAGPEDID
+    QString tabela;         // PAGPEDID
+    QString dono;           // the copy's column naming the owner: PEDIDO
+    QString donoNaTabela;   // the same owner in the suite's table: ESTACAO||NPEDIDO
+    QString valor;          // the instalment's amount, the same name in both: VALOR
+    QString pedido;         // the order, as the copy names it, for the messages
+    static const Copias &pagamentos();
+    static const Copias &parcelas();
+};
+QString copiasComAtuais(const Copias &t, int codigo);
+QString atuaisDosDonos(const Copias &t, const QStringList &donos);
+QString restauraPelaIdentidade(const Copias &t, int codigo);
+QString restauraPeloConteudo(const Copias &t, const QString &dono, const QVariant &valor, const QVariant &data,
+                             const QVariant &pago);
 }
 
-// Reverses settlement `codigo` for the user, workstation and cash register of `c`. Raises Recusado
+// Reverses settlement `codigo` (under the claim on its convênio, see Registro::reivindica) for the user, workstation and cash register of `c`. Raises Recusado
 // when it was reversed already (also by another workstation at the same moment) or when anything it
 // changed has changed since; raises the database's error on any other failure. Either way nothing
 // of the reversal is in the database.

@@ -1,6 +1,7 @@
 #include "settlement/Registro.h"
 
 #include "data/Connection.h"
+#include "data/ModuleSchema.h"
 #include "data/SqlText.h"
 #include "settlement/Atomic.h"
 
@@ -86,34 +87,34 @@ QString guardaPedidos(int codigo, const QString &condicao, const QString &pagoDe
 
 QString guardaPagamentos(int codigo, const QStringList &pedidos, const QDate &pagamento)
 {
-    // The same rows as the updates' "where ESTACAO||NPEDIDO = ..."; an instalment met twice keeps
-    // the value it had first.
+    // The same rows as the updates' "where ESTACAO||NPEDIDO = ...", each known by the database's own
+    // identity of the row, taken in the settlement's transaction; a row met twice keeps the values
+    // it had first.
     const QString cod = QString::number(codigo);
     QStringList literais;
     literais.reserve(pedidos.size());
     for (const QString &pedido : pedidos)
         literais << literal(pedido);
-    return QStringLiteral("insert into QUITACAO_PAGPEDID (CODQUITACAO, ESTACAO, NPEDIDO, NPARCELA, DATAPAGTO_ANTES, "
+    return QStringLiteral("insert into QUITACAO_PAGPEDID (CODQUITACAO, CHAVE_LINHA, PEDIDO, VALOR, DATAPAGTO_ANTES, "
                           "VALORPAGO_ANTES, DATAPAGTO, VALORPAGO) select ") +
-           cod + QStringLiteral(", ESTACAO, NPEDIDO, NPARCELA, DATAPAGTO, VALORPAGO, ") + dataSql(pagamento) +
+           cod + QStringLiteral(", RDB$DB_KEY, ESTACAO||NPEDIDO, VALOR, DATAPAGTO, VALORPAGO, ") + dataSql(pagamento) +
            QStringLiteral(", VALOR from PAGPEDID where ESTACAO||NPEDIDO in (") + literais.join(QStringLiteral(", ")) +
            QLatin1Char(')') +
            QStringLiteral(" and not exists (select 1 from QUITACAO_PAGPEDID q where q.CODQUITACAO = ") + cod +
-           QStringLiteral(" and q.ESTACAO = PAGPEDID.ESTACAO and q.NPEDIDO = PAGPEDID.NPEDIDO and q.NPARCELA = "
-                          "PAGPEDID.NPARCELA)");
+           QStringLiteral(" and q.CHAVE_LINHA = PAGPEDID.RDB$DB_KEY)");
 }
 
 QString guardaParcelas(int codigo, const QString &codigoConta, const QString &estacao, const QString &npedido,
                        const QDate &pagamento)
 {
     const QString cod = QString::number(codigo);
-    return QStringLiteral("insert into QUITACAO_PARCELAS (CODQUITACAO, CODIGOCPR, NPARCELA, ESTACAO, NPEDIDO, "
-                          "DATAPAGTO_ANTES, VALORPAGO_ANTES, DATAPAGTO, VALORPAGO) select ") +
-           cod + QStringLiteral(", CODIGOCPR, NPARCELA, ") + literal(estacao.left(2)) + QStringLiteral(", ") +
-           numeroSql(npedido) + QStringLiteral(", DATAPAGTO, VALORPAGO, ") + dataSql(pagamento) +
+    return QStringLiteral("insert into QUITACAO_PARCELAS (CODQUITACAO, CHAVE_LINHA, CODIGOCPR, VALORPARCELA, ESTACAO, "
+                          "NPEDIDO, DATAPAGTO_ANTES, VALORPAGO_ANTES, DATAPAGTO, VALORPAGO) select ") +
+           cod + QStringLiteral(", RDB$DB_KEY, CODIGOCPR, VALORPARCELA, ") + literal(estacao.left(2)) +
+           QStringLiteral(", ") + numeroSql(npedido) + QStringLiteral(", DATAPAGTO, VALORPAGO, ") + dataSql(pagamento) +
            QStringLiteral(", VALORPARCELA from PARCELAS where CodigoCPR = ") + SqlPosting::codigoDaConta(codigoConta) +
            QStringLiteral(" and not exists (select 1 from QUITACAO_PARCELAS q where q.CODQUITACAO = ") + cod +
-           QStringLiteral(" and q.CODIGOCPR = PARCELAS.CODIGOCPR and q.NPARCELA = PARCELAS.NPARCELA)");
+           QStringLiteral(" and q.CHAVE_LINHA = PARCELAS.RDB$DB_KEY)");
 }
 
 QString anotaMovimentos(int codigo, const QList<Movimento> &movimentos)
@@ -129,6 +130,14 @@ QString anotaMovimentos(int codigo, const QList<Movimento> &movimentos)
     }
     return QStringLiteral("update QUITACAO_PEDIDOS set CODMOVCX = case") + casos.join(QString()) +
            QStringLiteral(" end where ") + pedidos.join(QStringLiteral(" or "));
+}
+
+QString reivindica(const QString &convenio, const ContextoQuitacao &c)
+{
+    return QStringLiteral("update or insert into QUITACAO_CONVENIOS (CONVENIO, DATAHORA, ESTACAO) values (") +
+           literal(convenio.left(40)) + QStringLiteral(", ") +
+           literal(c.agora().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))) + QStringLiteral(", ") +
+           literal(c.estacao.left(2)) + QStringLiteral(") matching (CONVENIO)");
 }
 
 QString totaliza(int codigo)
@@ -178,35 +187,48 @@ Previa previa(Connection &connection, const QString &condicao)
 
 // ---------------------------------------------------------------------------------------------
 
-namespace {
-
-// A suite not yet upgraded lacks the record's tables: its first statement on them is refused, and
-// the user is told what is missing and what creates it instead of the database's "Table unknown".
-RowSet consultaDoRegistro(Connection &connection, const QString &sql)
+QString mensagemSemRegistro()
 {
-    try {
-        return connection.query(sql);
-    } catch (const DatabaseError &) {
-        const RowSet tabelas = connection.query(QStringLiteral(
-            "select count(*) from RDB$RELATIONS where RDB$RELATION_NAME in ('QUITACOES', 'QUITACAO_PEDIDOS', "
-            "'QUITACAO_PAGPEDID', 'QUITACAO_PARCELAS')"));
-        if (!tabelas.rows.isEmpty() && tabelas.rows[0].value(0).toInt() < 4)
-            throw std::runtime_error(
-                QStringLiteral("O banco central não tem as tabelas do registro das quitações (QUITACOES, "
-                               "QUITACAO_PEDIDOS, QUITACAO_PAGPEDID, QUITACAO_PARCELAS). Elas são criadas pelo "
-                               "programa de instalação: praxolin-setup --suite <pasta da suíte> --upgrade")
-                    .toStdString());
-        throw;
-    }
+    return QStringLiteral("O banco central não guarda o registro das quitações: sem ele não há lista de quitações nem "
+                          "estorno. O registro é acrescentado pelo programa de instalação: praxolin-setup --suite "
+                          "<pasta da suíte> --upgrade");
 }
 
+bool disponivel(Connection &connection) { return ModuleSchema::readVersion(connection) >= ModuleSchema::currentVersion(); }
+
+namespace {
+
+// A suite without the record's tables: the user is told what is missing and what adds it instead
+// of the database's "Table unknown".
+RowSet consultaDoRegistro(Connection &connection, const QString &sql)
+{
+    if (!disponivel(connection))
+        throw std::runtime_error(mensagemSemRegistro().toStdString());
+    return connection.query(sql);
+}
+
+}
+
+void reivindica(Connection &connection, const QString &convenio, const ContextoQuitacao &c)
+{
+    for (int tentativa = 0;; ++tentativa) {
+        try {
+            connection.execute(Sql::reivindica(convenio, c));
+            return;
+        } catch (const DatabaseError &e) {
+            // Another workstation claimed the convênio for the first time at the same moment: once it
+            // has ended, the row is there and the claim updates it.
+            if (!Atomic::isKeyViolation(e.gdsCode()) || tentativa >= 5)
+                throw;
+        }
+    }
 }
 
 int abre(Connection &connection, Comando comando, const ContextoQuitacao &c, const QDate &di, const QDate &df,
          const QDate &pagamento)
 {
     for (int tentativa = 0;; ++tentativa) {
-        const RowSet rs = consultaDoRegistro(connection, Sql::proximoCodigo());
+        const RowSet rs = connection.query(Sql::proximoCodigo());
         const int codigo = rs.rows.isEmpty() ? 1 : rs.rows[0].value(0).toInt();
         try {
             connection.execute(Sql::insereCabecalho(codigo, comando, c, di, df, pagamento));
@@ -236,7 +258,7 @@ QString Quitacao::resumo() const
     if (movimentos > 0)
         s += movimentos == 1 ? QStringLiteral(", 1 movimento de caixa lançado")
                              : QStringLiteral(", %1 movimentos de caixa lançados").arg(movimentos);
-    return s + QStringLiteral(" (quitação nº %1).").arg(codigo);
+    return s + (codigo > 0 ? QStringLiteral(" (quitação nº %1).").arg(codigo) : QStringLiteral("."));
 }
 
 namespace {

@@ -55,10 +55,21 @@ struct Movimento {
 };
 QString anotaMovimentos(int codigo, const QList<Movimento> &movimentos);
 QString totaliza(int codigo);
+QString reivindica(const QString &convenio, const ContextoQuitacao &c);
 QString leResumo(int codigo);
 QString lista(const QString &convenio);
 QString pedidos(int codigo);
 }
+
+// True when the central database holds the record's tables at the version this program writes
+// (one call). Without them a settlement runs all the same and keeps no record.
+bool disponivel(Connection &connection);
+// What the user reads where the record is missing: nothing was recorded, and the command that adds it.
+QString mensagemSemRegistro();
+
+// Claims the convênio for the transaction under way: a settlement and a reversal of the same
+// convênio on other workstations wait here until this transaction ends, and then read what it left.
+void reivindica(Connection &connection, const QString &convenio, const ContextoQuitacao &c);
 
 // Takes the next settlement number and writes the settlement's header, inside the settlement's
 // transaction (the number of another workstation's settlement stored meanwhile is skipped).

@@ -6,6 +6,9 @@
 #include "settlement/ConvenioSettlement.h"
 
 #include <QHash>
+
+#include <algorithm>
+#include <tuple>
 #include <QSet>
 
 namespace MotorQuitacao {
@@ -16,7 +19,8 @@ QString lePedidos(const QString &condicao, bool contas, bool lancamentos)
 {
     // The first receivable account is the first row of the account look-up the order would run on
     // its own: the same conditions, so the same index and the same order of rows.
-    QString sql = QStringLiteral("select P.ESTACAO, P.NPEDIDO, P.VALORRESTANTE, P.LABORATORIO, P.PAGO, P.DATAPAGAMENTO");
+    QString sql = QStringLiteral("select P.ESTACAO, P.NPEDIDO, P.VALORRESTANTE, P.LABORATORIO, P.PAGO, P.DATAPAGAMENTO, "
+                                 "P.DATAPEDIDO, P.NOME");
     if (contas)
         sql += QStringLiteral(", (select first 1 C.CODIGOCPR from CONTASPR C where C.Natureza = 'R' and "
                               "(C.CodigoPedido = P.ESTACAO||P.NPEDIDO OR C.CodigoPedido = P.ESTACAO||'.'||P.NPEDIDO)) CONTA");
@@ -74,14 +78,20 @@ public:
     {
     }
 
-    int run()
+    Resultado run()
     {
-        // The record's number first: a workstation settling at the same moment holds it until it
-        // ends, so the orders are read only once its settlement is in the database.
-        m_codigo = Registro::abre(m_db, m_r.comando, m_c, m_r.inicio, m_r.fim, m_pagamento);
-        QHash<QString, PedidoQuitado> lidos = lePedidos();
-        m_db.executeGrouped(QStringList{Registro::Sql::guardaPedidos(m_codigo, m_r.condicao, m_r.pagoDepois, m_pagamento)} +
-                            m_r.antes);
+        // The convênio claimed and the record's number taken first: a workstation settling or
+        // reversing at the same moment holds them until it ends, so the orders are read only once
+        // its work is in the database.
+        if (m_r.registra) {
+            Registro::reivindica(m_db, m_c.convenioAtual, m_c);
+            m_codigo = Registro::abre(m_db, m_r.comando, m_c, m_r.inicio, m_r.fim, m_pagamento);
+        }
+        const QHash<QString, PedidoQuitado> lidos = lePedidos();
+        QStringList antes = m_r.antes;
+        if (m_r.registra)
+            antes.prepend(Registro::Sql::guardaPedidos(m_codigo, m_r.condicao, m_r.pagoDepois, m_pagamento));
+        m_db.executeGrouped(antes);
         m_pedidos = listaPedidos(lidos);
         guardaPagamentos();
         if (m_progresso.inicio)
@@ -98,8 +108,8 @@ public:
         for (int i = 0; i < m_pedidos.size(); ++i)
             settle(i);
         envia();
-        enviaEmGrupos(anotacoes() + fim());
-        return m_codigo;
+        enviaEmGrupos(m_r.registra ? anotacoes() + fim() : m_r.depois);
+        return resultado(lidos);
     }
 
 private:
@@ -118,7 +128,9 @@ private:
             p.laboratorio = row.value(3).toString();
             p.pagoAntes = row.value(4);
             p.dataPagamentoAntes = row.value(5);
-            int col = 6;
+            p.data = row.value(6).toDate();
+            p.nome = row.value(7).toString();
+            int col = 8;
             if (contas)
                 p.conta = SqlText::number(row.value(col++)).left(20);
             if (m_lanca)
@@ -224,7 +236,7 @@ private:
     // of them: a statement for each few hundred orders rather than one for each.
     void guardaPagamentos()
     {
-        if (m_r.parcelas != Roteiro::Parcelas::Pagamentos)
+        if (m_r.parcelas != Roteiro::Parcelas::Pagamentos || !m_r.registra)
             return;
         QStringList pedidos;
         for (const PedidoQuitado &p : std::as_const(m_pedidos))
@@ -274,10 +286,54 @@ private:
             rastro = QuitacaoConvenio::Sql::quitaPagamentos(SqlText::dateMDY(m_pagamento), pedido);
             return {rastro};
         }
-        if (!p.conta.isEmpty())
-            return {Registro::Sql::guardaParcelas(m_codigo, p.conta, p.estacao, p.npedido, m_pagamento),
-                    SqlPosting::quitaParcelas(m_pagamento, p.conta)};
-        return {};
+        if (p.conta.isEmpty())
+            return {};
+        if (!m_r.registra)
+            return {SqlPosting::quitaParcelas(m_pagamento, p.conta)};
+        return {Registro::Sql::guardaParcelas(m_codigo, p.conta, p.estacao, p.npedido, m_pagamento),
+                SqlPosting::quitaParcelas(m_pagamento, p.conta)};
+    }
+
+    // What the settlement did, as its record sums it up: the orders its condition selected before
+    // anything changed, with their remaining values and the movements posted for them.
+    Resultado resultado(const QHash<QString, PedidoQuitado> &lidos) const
+    {
+        QHash<QString, int> movimentos;
+        for (const PedidoQuitado &p : m_pedidos)
+            if (p.lancouValor())
+                movimentos.insert(chaveDeLeitura(p.estacao, p.npedido), p.movimento);
+        Resultado r;
+        r.codigo = m_codigo;
+        Registro::Quitacao &q = r.quitacao;
+        q.codigo = m_codigo;
+        q.comando = Registro::codigo(m_r.comando);
+        q.dataHora = m_agora;
+        q.usuario = m_c.usuario;
+        q.estacao = m_c.estacao;
+        q.caixa = m_c.caixaAtual;
+        q.sessao = m_c.sessaoCaixa;
+        q.formaPag = m_c.formaPagCaixa;
+        q.convenio = m_c.convenioAtual;
+        q.dataInicial = m_r.inicio;
+        q.dataFinal = m_r.fim;
+        q.pagamento = m_pagamento;
+        for (const PedidoQuitado &p : lidos) {
+            Registro::PedidoQuitado o;
+            o.data = p.data;
+            o.estacao = p.estacao;
+            o.npedido = p.npedido.toInt();
+            o.nome = p.nome;
+            o.valor = p.restante.rescaled(2);
+            o.codmovcx = movimentos.value(chaveDeLeitura(p.estacao, p.npedido), 0);
+            r.pedidos << o;
+            q.total = q.total + o.valor;
+            q.movimentos += o.codmovcx != 0 ? 1 : 0;
+        }
+        q.pedidos = int(r.pedidos.size());
+        std::sort(r.pedidos.begin(), r.pedidos.end(), [](const Registro::PedidoQuitado &a, const Registro::PedidoQuitado &b) {
+            return std::tie(a.data, a.estacao, a.npedido) < std::tie(b.data, b.estacao, b.npedido);
+        });
+        return r;
     }
 
     // What closes the settlement: the command's last statements and the record's totals.
@@ -415,17 +471,17 @@ private:
 
 }
 
-int executa(CentralData &dm, const ContextoQuitacao &c, const QDate &pagamento, const Roteiro &r,
-            const Progresso &progresso)
+Resultado executa(CentralData &dm, const ContextoQuitacao &c, const QDate &pagamento, const Roteiro &r,
+                  const Progresso &progresso)
 {
     std::unique_ptr<QuitacaoConvenio::Rastro> rastro;
     if (r.parcelas == Roteiro::Parcelas::Pagamentos)
         rastro = std::make_unique<QuitacaoConvenio::Rastro>(r.arquivoRastro);
-    int codigo = 0;
+    Resultado resultado;
     Atomic::run(dm.SQLConnection1, [&] {
-        codigo = Execucao(dm, c, pagamento, r, progresso, rastro.get()).run();
+        resultado = Execucao(dm, c, pagamento, r, progresso, rastro.get()).run();
     }, r.aposParcelas ? 1 : 5);
-    return codigo;
+    return resultado;
 }
 
 }

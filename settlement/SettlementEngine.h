@@ -27,6 +27,8 @@ struct PedidoQuitado {
     bool encontrado = false;     // found in PEDIDOS by the reads made for all orders
     Decimal restante;            // VALORRESTANTE (0 when null)
     QString laboratorio;
+    QDate data;                  // DATAPEDIDO and NOME, for the receipt
+    QString nome;
     QVariant pagoAntes;          // PAGO and DATAPAGAMENTO before the settlement
     QVariant dataPagamentoAntes;
     QString conta;               // CODIGOCPR of its first receivable account; empty when none (or not read)
@@ -72,12 +74,22 @@ struct Roteiro {
     Registro::Comando comando = Registro::Comando::Convenio;
     QDate inicio, fim;
     QString pagoDepois = QStringLiteral("'T'");
+    // False where the central database lacks the record's tables (Registro::disponivel): the
+    // settlement then runs exactly as without them and keeps no record.
+    bool registra = true;
+};
+
+// What a settlement did, as its record holds it (or would hold it, when it keeps none): the
+// success line and the receipt are made from it.
+struct Resultado {
+    int codigo = 0;   // the record's number; 0 when no record was kept
+    Registro::Quitacao quitacao;
+    QList<Registro::PedidoQuitado> pedidos;
 };
 
 // Runs the settlement `r` paid on `pagamento`. Raises on any failure, after which nothing of it is
 // in the database; the trace file then holds the instalment statement of the order that failed.
-// Returns the number of the settlement's record.
-int executa(CentralData &dm, const ContextoQuitacao &c, const QDate &pagamento, const Roteiro &r,
+Resultado executa(CentralData &dm, const ContextoQuitacao &c, const QDate &pagamento, const Roteiro &r,
                              const Progresso &progresso = {});
 
 // Statement texts of the reads made for all the orders of a settlement at once.

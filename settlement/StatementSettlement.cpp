@@ -67,8 +67,8 @@ QString marcaPedidosPagos(const QString &convenio, const QString &pagamento, con
 
 }
 
-int QuitaPedidoSelecionado(CentralData &dm, const ContextoQuitacao &c, const QDate &di, const QDate &df,
-                           const QDate &pagamento)
+MotorQuitacao::Resultado QuitaPedidoSelecionado(CentralData &dm, const ContextoQuitacao &c, const QDate &di,
+                                                const QDate &df, const QDate &pagamento, bool registra)
 {
     CachedTable &pedidos = dm.PEDIDOS;
     MotorQuitacao::Roteiro r;
@@ -84,10 +84,12 @@ int QuitaPedidoSelecionado(CentralData &dm, const ContextoQuitacao &c, const QDa
     r.comando = Registro::Comando::Pedido;
     r.inicio = di;
     r.fim = df;
+    r.registra = registra;
     return MotorQuitacao::executa(dm, c, pagamento, r);
 }
 
-int QuitaPeriodo(CentralData &dm, const ContextoQuitacao &c, const QDate &di, const QDate &df, const QDate &pagamento)
+MotorQuitacao::Resultado QuitaPeriodo(CentralData &dm, const ContextoQuitacao &c, const QDate &di, const QDate &df,
+                                      const QDate &pagamento, bool registra)
 {
     const QString inicio = SqlText::dateMDY(di);
     const QString fim = SqlText::dateMDY(df);
@@ -99,6 +101,7 @@ int QuitaPeriodo(CentralData &dm, const ContextoQuitacao &c, const QDate &di, co
     r.inicio = di;
     r.fim = df;
     r.pagoDepois = QStringLiteral("PAGO");   // the command writes the payment date only
+    r.registra = registra;
     return MotorQuitacao::executa(dm, c, pagamento, r);
 }
 

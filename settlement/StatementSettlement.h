@@ -1,5 +1,6 @@
 #pragma once
 #include "settlement/Posting.h"
+#include "settlement/SettlementEngine.h"
 
 #include <QDate>
 #include <QString>
@@ -32,12 +33,13 @@ QString condicaoDoPedido(const QString &estacao, const QString &npedido);
 // payment date and paid flag written back by the order's key (the cache is read again, so the order
 // leaves the list), and its cash movement. After a failure nothing is written; the cache is then
 // for its owner to read again. `di` and `df` are the statement's period, for the record. Each
-// command returns the number of the settlement's record.
-int QuitaPedidoSelecionado(CentralData &dm, const ContextoQuitacao &c, const QDate &di, const QDate &df,
-                           const QDate &pagamento);
+// command returns what it settled; `registra` false settles without keeping a record.
+MotorQuitacao::Resultado QuitaPedidoSelecionado(CentralData &dm, const ContextoQuitacao &c, const QDate &di,
+                                                const QDate &df, const QDate &pagamento, bool registra = true);
 
 // Settles every open real order of c.convenioAtual between `di` and `df` in date order:
 // instalments and cash movements order by order, then the orders' payment date.
-int QuitaPeriodo(CentralData &dm, const ContextoQuitacao &c, const QDate &di, const QDate &df, const QDate &pagamento);
+MotorQuitacao::Resultado QuitaPeriodo(CentralData &dm, const ContextoQuitacao &c, const QDate &di, const QDate &df,
+                                      const QDate &pagamento, bool registra = true);
 
 }

@@ -608,15 +608,16 @@ void StatementWindow::Quitaropedidoselecionado1Click()
     if (!confirma(QuitacaoExtrato::Sql::condicaoDoPedido(estacao, numero), pagamento,
                   numero + QStringLiteral(" da estação ") + estacao))
         return;
-    int codigo = 0;
+    MotorQuitacao::Resultado feita;
     try {
-        codigo = QuitacaoExtrato::QuitaPedidoSelecionado(m_dm, contextoQuitacaoAtual(), m_diLista, m_dfLista, pagamento);
+        feita = QuitacaoExtrato::QuitaPedidoSelecionado(m_dm, contextoQuitacaoAtual(), m_diLista, m_dfLista, pagamento,
+                                                        m_registra);
     } catch (...) {
         mostraFalhaDaQuitacao();
         return;
     }
     AtualizaExtrato();
-    concluido(codigo);
+    Confirmacao::concluido(m_dm.SQLConnection1, feita);
 }
 
 // Nothing of a failed settlement was written: the list and the total show the database again, and
@@ -649,36 +650,33 @@ void StatementWindow::QuitaroPERODOselecionado1Click()
         return;
     CachedTable &pedidos = m_dm.PEDIDOS;
     pedidos.close();
-    int codigo = 0;
+    MotorQuitacao::Resultado feita;
     try {
-        codigo = QuitacaoExtrato::QuitaPeriodo(m_dm, contextoQuitacaoAtual(), m_diLista, m_dfLista, pagamento);
+        feita = QuitacaoExtrato::QuitaPeriodo(m_dm, contextoQuitacaoAtual(), m_diLista, m_dfLista, pagamento, m_registra);
     } catch (...) {
         mostraFalhaDaQuitacao();
         return;
     }
     releLista();
     AtualizaExtrato();
-    concluido(codigo);
+    Confirmacao::concluido(m_dm.SQLConnection1, feita);
 }
 
 // What is about to be settled, for the user to confirm; cancelling changes nothing.
 bool StatementWindow::confirma(const QString &condicao, const QDate &pagamento, const QString &pedido)
 {
+    m_registra = Registro::disponivel(m_dm.SQLConnection1);
     Confirmacao::Dados dados{contextoQuitacaoAtual(), m_diLista, m_dfLista, pagamento, {}, pedido};
     dados.previa = Registro::previa(m_dm.SQLConnection1, condicao);
     return Confirmacao::pergunta(dados);
 }
 
-// The success message with what was settled; from it the user may open the receipt.
-void StatementWindow::concluido(int codigo)
-{
-    const Registro::Quitacao feita = Registro::le(m_dm.SQLConnection1, codigo);
-    if (Messages::showWithOption(Confirmacao::sucesso(feita), QStringLiteral("&Comprovante")))
-        Comprovante::mostra(m_dm.SQLConnection1, codigo);
-}
-
 void StatementWindow::Quitacoes1Click()
 {
+    if (!Registro::disponivel(m_dm.SQLConnection1)) {
+        Messages::show(Registro::mensagemSemRegistro());
+        return;
+    }
     QuitacoesWindow quitacoes(m_dm, Globais::ConvenioAtual, contextoQuitacaoAtual(), this);
     quitacoes.exec();
     // A reversal puts orders back in the list.

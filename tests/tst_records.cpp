@@ -285,19 +285,21 @@ private slots:
                                    "distinct from q.PAGO and p.DATAPAGAMENTO = q.DATAPAGAMENTO"))
                      .toInt(),
                  n);
-        QCOMPARE(rows(QStringLiteral("select ESTACAO || '/' || NPEDIDO || '/' || NPARCELA from QUITACAO_PAGPEDID order by 1"))
+        QCOMPARE(rows(QStringLiteral("select p.ESTACAO || '/' || p.NPEDIDO || '/' || p.NPARCELA from QUITACAO_PAGPEDID q join "
+                                 "PAGPEDID p on p.RDB$DB_KEY = q.CHAVE_LINHA order by 1"))
                      .split('\n').join(','),
                  instalments);
-        QCOMPARE(rows(QStringLiteral("select CODIGOCPR || '/' || NPARCELA from QUITACAO_PARCELAS order by 1")).split('\n').join(','),
+        QCOMPARE(rows(QStringLiteral("select p.CODIGOCPR || '/' || p.NPARCELA from QUITACAO_PARCELAS q join PARCELAS p on "
+                                 "p.RDB$DB_KEY = q.CHAVE_LINHA order by 1")).split('\n').join(','),
                  accounts);
         // Every recorded row holds what the table holds now, and what it held before the settlement.
-        QCOMPARE(suite->scalar(QStringLiteral("select count(*) from QUITACAO_PAGPEDID q join PAGPEDID p on p.ESTACAO = "
-                                              "q.ESTACAO and p.NPEDIDO = q.NPEDIDO and p.NPARCELA = q.NPARCELA and "
+        QCOMPARE(suite->scalar(QStringLiteral("select count(*) from QUITACAO_PAGPEDID q join PAGPEDID p on p.RDB$DB_KEY = "
+                                              "q.CHAVE_LINHA and p.ESTACAO || p.NPEDIDO = q.PEDIDO and p.VALOR = q.VALOR and "
                                               "p.DATAPAGTO = q.DATAPAGTO and p.VALORPAGO = q.VALORPAGO"))
                      .toInt(),
                  suite->count(QStringLiteral("QUITACAO_PAGPEDID")));
-        QCOMPARE(suite->scalar(QStringLiteral("select count(*) from QUITACAO_PARCELAS q join PARCELAS p on p.CODIGOCPR = "
-                                              "q.CODIGOCPR and p.NPARCELA = q.NPARCELA and p.DATAPAGTO = q.DATAPAGTO and "
+        QCOMPARE(suite->scalar(QStringLiteral("select count(*) from QUITACAO_PARCELAS q join PARCELAS p on p.RDB$DB_KEY = "
+                                              "q.CHAVE_LINHA and p.CODIGOCPR = q.CODIGOCPR and p.DATAPAGTO = q.DATAPAGTO and "
                                               "p.VALORPAGO = q.VALORPAGO"))
                      .toInt(),
                  suite->count(QStringLiteral("QUITACAO_PARCELAS")));

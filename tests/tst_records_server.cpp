@@ -56,7 +56,7 @@ private slots:
         {
             CentralData dm(TestSuite::testServer());
             codigo = QuitacaoConvenio::QuitaConvenio(dm, caixa(QStringLiteral("1")), QDate(2026, 11, 1),
-                                                     QDate(2026, 11, 30), QDate(2026, 12, 5));
+                                                     QDate(2026, 11, 30), QDate(2026, 12, 5)).codigo;
         }
         QCOMPARE(suite->count(QStringLiteral("MOVCAIXA")), 40);
 

@@ -3,7 +3,10 @@
 #include "app/CodificaSenha.h"
 #include "platform/SuitePaths.h"
 #include "platform/WinText.h"
+#include "data/Schema.h"
 #include "tools/setup/SuiteBuilder.h"
+
+#include <QRegularExpression>
 
 #include <QDir>
 #include <QFile>
@@ -26,6 +29,44 @@ QString templateRoot()
     return dir.path();
 }
 
+// The template of a foreign suite, built on first use.
+QString foreignTemplateRoot()
+{
+    static QTemporaryDir dir;
+    static bool built = false;
+    if (!built) {
+        SuiteBuilder::Options o;
+        o.overwrite = true;
+        SuiteBuilder::createEmptySuite(dir.path(), o);
+        for (const auto &[path, script] : {std::pair{SuiteBuilder::centralDatabasePath(dir.path()), TestSuite::foreignCentralScript()},
+                                           std::pair{SuiteBuilder::interfaceDatabasePath(dir.path()),
+                                                     TestSuite::foreignInterfaceScript()}}) {
+            QFile::remove(path);
+            Connection c(QStringLiteral("foreign-template"));
+            c.setDatabase(path);
+            c.createDatabase(8192, QStringLiteral("NONE"));
+            Schema::apply(c, script);
+            c.close();
+        }
+        built = true;
+    }
+    return dir.path();
+}
+
+// Every table gains a first column that no program of this module knows.
+QString withUnknownColumns(QString script)
+{
+    static const QRegularExpression create(QStringLiteral("CREATE TABLE (\\w+) \\("));
+    return script.replace(create, QStringLiteral("CREATE TABLE \\1 (\n  LEGADO_\\1 VARCHAR(10) DEFAULT 'legado',"));
+}
+
+void replaceOnce(QString &script, const QString &from, const QString &to)
+{
+    if (!script.contains(from))
+        throw std::runtime_error(QStringLiteral("foreign schema: \"%1\" not in the shipped script").arg(from).toStdString());
+    script.replace(from, to);
+}
+
 void copyFile(const QString &from, const QString &to)
 {
     QFile::remove(to);
@@ -37,9 +78,23 @@ void copyFile(const QString &from, const QString &to)
 
 TestSuite::TestSuite() : TestSuite(Options{}) {}
 
+QString TestSuite::foreignCentralScript()
+{
+    QString script = Schema::centralScript();
+    replaceOnce(script, QStringLiteral("  NPARCELA INTEGER NOT NULL,\n  FORMAPAGTO"), QStringLiteral("  PARC SMALLINT,\n  FORMAPAGTO"));
+    replaceOnce(script, QStringLiteral(",\n  CONSTRAINT PK_PAGPEDID PRIMARY KEY (ESTACAO, NPEDIDO, NPARCELA)"), QString());
+    replaceOnce(script, QStringLiteral("  NPARCELA INTEGER NOT NULL,\n  VENCIMENTO"),
+                QStringLiteral("  ID_PARCELA INTEGER NOT NULL,\n  NUM_PARCELA VARCHAR(3),\n  VENCIMENTO"));
+    replaceOnce(script, QStringLiteral("CONSTRAINT PK_PARCELAS PRIMARY KEY (CODIGOCPR, NPARCELA)"),
+                QStringLiteral("CONSTRAINT PK_PARCELAS PRIMARY KEY (ID_PARCELA)"));
+    return withUnknownColumns(script);
+}
+
+QString TestSuite::foreignInterfaceScript() { return withUnknownColumns(Schema::interfaceScript()); }
+
 TestSuite::TestSuite(const Options &options)
 {
-    const QString tpl = templateRoot();
+    const QString tpl = options.foreign ? foreignTemplateRoot() : templateRoot();
     QDir(root()).mkpath(QStringLiteral("dados"));
     QDir(root()).mkpath(QStringLiteral("interfac"));
     QDir(root()).mkpath(QStringLiteral("RPT"));

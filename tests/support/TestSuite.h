@@ -13,7 +13,16 @@ public:
     struct Options {
         QString serverAddress;       // written to PRAXOLIN.INI
         QString quitarSoNoCaixa;
+        // Databases made unlike the set-up tool's: see foreignCentralScript. Without the module's
+        // tables and indexes, as the suite's old programs leave them.
+        bool foreign = false;
     };
+    // The shipped suite made the way another pharmacy's grew: no character set; every table starts
+    // with a column the module does not know; PAGPEDID has no primary key and its instalment number
+    // is PARC (nullable, so empty or repeated); PARCELAS numbers its instalments in NUM_PARCELA (text)
+    // and is keyed by ID_PARCELA.
+    static QString foreignCentralScript();
+    static QString foreignInterfaceScript();
     TestSuite();
     explicit TestSuite(const Options &options);
     ~TestSuite();

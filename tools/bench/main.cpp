@@ -216,19 +216,13 @@ public:
             addRecordTables();
     }
 
-    // The settlement record's tables alone, none of the module's indexes: a settlement refuses to
-    // run without its record, and the old-style figure is about the indexes.
+    // The settlement record's tables alone, none of the module's indexes: the settlement then
+    // writes its record as it does after the upgrade, and the old-style figure is about the indexes.
     void addRecordTables()
     {
         Connection c(QStringLiteral("bench-records"));
         c.setDatabase(centralDatabase());
-        const ModuleSchema::Missing missing =
-            ModuleSchema::missing(ModuleSchema::readCatalog(c, ModuleSchema::Database::Central), ModuleSchema::Database::Central);
-        for (const ModuleSchema::TableNeed &table : missing.tables) {
-            Transaction t(c);
-            c.execute(table.ddl);
-            t.commit();
-        }
+        ModuleSchema::applySteps(c);
         c.close();
     }
 
