@@ -362,7 +362,8 @@ private:
 
 }
 
-void estorna(CentralData &dm, int codigo, const ContextoQuitacao &c, const QString &motivo)
+void estorna(CentralData &dm, int codigo, const ContextoQuitacao &c, const QString &motivo,
+             const std::function<void()> &verificada)
 {
     Connection &db = dm.SQLConnection1;
     Atomic::run(db, [&] {
@@ -395,6 +396,8 @@ void estorna(CentralData &dm, int codigo, const ContextoQuitacao &c, const QStri
             return QStringLiteral("o movimento de caixa %1 d").arg(r.value(2).toInt()) + oPedido(r) +
                    QStringLiteral(" foi alterado ou excluído depois dela.");
         });
+        if (verificada)
+            verificada();
         db.execute(Sql::restauraPedidos(codigo));
         pagamentos.restaura();
         parcelas.restaura();

@@ -2,6 +2,7 @@
 #include "settlement/Posting.h"
 
 #include <QString>
+#include <functional>
 #include <stdexcept>
 
 class CentralData;
@@ -58,6 +59,9 @@ QString restauraPeloConteudo(const Copias &t, const QString &dono, const QVarian
 // when it was reversed already (also by another workstation at the same moment) or when anything it
 // changed has changed since; raises the database's error on any other failure. Either way nothing
 // of the reversal is in the database.
-void estorna(CentralData &dm, int codigo, const ContextoQuitacao &c, const QString &motivo);
+// `verificada`, when given, runs once the checks passed and before anything is put back (tests hold
+// the reversal there).
+void estorna(CentralData &dm, int codigo, const ContextoQuitacao &c, const QString &motivo,
+             const std::function<void()> &verificada = {});
 
 }
