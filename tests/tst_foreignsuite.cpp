@@ -10,6 +10,7 @@
 #include "settlement/Registro.h"
 #include "settlement/StatementSettlement.h"
 #include "tests/support/TestSuite.h"
+#include "tools/setup/Compatibilidade.h"
 
 #include <QtTest>
 
@@ -254,6 +255,19 @@ private slots:
             QCOMPARE(suite->count(QStringLiteral("MOVCAIXA")), movimentos);
             QVERIFY(!Registro::le(dm->SQLConnection1, codigo).estornada());
         }
+    }
+
+    // Every statement of the module is accepted by the foreign suite, before the upgrade (the suite's
+    // own) and after it (the record's too).
+    void everyStatementPreparesOnTheForeignSuite()
+    {
+        QCOMPARE(Compatibilidade::verifica(suite->central(), suite->iface()).size(), 0);
+        upgrade();
+        const QList<Compatibilidade::Falha> falhas = Compatibilidade::verifica(suite->central(), suite->iface());
+        QStringList texto;
+        for (const auto &f : falhas)
+            texto << f.descricao + QStringLiteral(": ") + f.motivo;
+        QVERIFY2(falhas.isEmpty(), qPrintable(texto.join('\n')));
     }
 
     // A record written by the module's first version (instalments told apart by a number column) is

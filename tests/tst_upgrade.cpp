@@ -10,6 +10,7 @@
 #include "closing/ClosingFigures.h"
 #include "data/CentralData.h"
 #include "data/ModuleSchema.h"
+#include "tools/setup/Compatibilidade.h"
 #include "data/SqlText.h"
 #include "platform/ErrorReporter.h"
 #include "platform/Messages.h"
@@ -123,11 +124,11 @@ class TstUpgrade : public QObject {
     }
 
     // praxolin-setup --suite ROOT --upgrade: its output and exit code.
-    std::pair<QString, int> runUpgrade()
+    std::pair<QString, int> runUpgrade(const QString &mode = QStringLiteral("--upgrade"))
     {
         disconnect();
         QProcess p;
-        p.start(setupTool(), {QStringLiteral("--suite"), root(), QStringLiteral("--upgrade")});
+        p.start(setupTool(), {QStringLiteral("--suite"), root(), mode});
         if (!p.waitForFinished(300000))
             return {QStringLiteral("timed out"), -1};
         connect();
@@ -267,6 +268,8 @@ private slots:
 
         const auto [first, code] = runUpgrade();
         QVERIFY2(code == 0, qPrintable(first));
+        const QString checked = QStringLiteral("verificação: os %1 comandos do módulo são aceitos pelos bancos da suíte")
+                                    .arg(Compatibilidade::comandos(true).size());
         const QString dbCentral = SuiteBuilder::centralDatabasePath(root());
         const QString dbInterface = SuiteBuilder::interfaceDatabasePath(root());
         QCOMPARE(first.split(QLatin1Char('\n'), Qt::SkipEmptyParts),
@@ -286,13 +289,14 @@ private slots:
                               QStringLiteral("  index IX_QUITACAO_PAGPEDID_COD added"),
                               QStringLiteral("  index IX_QUITACAO_PARCELAS_COD added"),
                               QStringLiteral("interface database %1:").arg(dbInterface),
-                              QStringLiteral("  index IX_PEDIDOS_CONVENIO_DATA added")}));
+                              QStringLiteral("  index IX_PEDIDOS_CONVENIO_DATA added"),
+                              checked}));
         QCOMPARE(contents(*central), rowsBefore);
         QCOMPARE(otherIndexes(*central, added), indexesBefore);
 
         const auto [second, code2] = runUpgrade();
         QCOMPARE(code2, 0);
-        QCOMPARE(second, QStringLiteral("nothing to do\n"));
+        QCOMPARE(second, QStringLiteral("nothing to do\n") + checked + QLatin1Char('\n'));
         QCOMPARE(contents(*central), rowsBefore);
     }
 
@@ -301,6 +305,16 @@ private slots:
         QCOMPARE(scanning(), QStringList());
         // and the start-up finds nothing more to note
         QCOMPARE(mensagemEsquemaIncompleto(*central, root(), QString()), QString());
+    }
+
+    // A column that a Part names, gone from the suite (last: the suite is not whole afterwards).
+    void checkNamesTheColumnThatWouldFail()
+    {
+        central->execute(QStringLiteral("ALTER TABLE PAGPEDID DROP VALORPAGO"));
+        const auto [out, code] = runUpgrade(QStringLiteral("--check"));
+        QCOMPARE(code, 1);
+        QVERIFY2(out.contains(QStringLiteral("falharia: Quitar: parcelas do pedido: coluna desconhecida VALORPAGO")), qPrintable(out));
+        QVERIFY2(out.contains(QStringLiteral("comandos do módulo falhariam nestes bancos")), qPrintable(out));
     }
 
     // A suite the set-up tool makes has all of it: the new suite and the upgrade come from one list.

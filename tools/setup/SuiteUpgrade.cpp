@@ -3,6 +3,8 @@
 #include "data/CentralData.h"
 #include "data/Connection.h"
 #include "data/ModuleSchema.h"
+#include "settlement/Registro.h"
+#include "tools/setup/Compatibilidade.h"
 
 namespace SuiteUpgrade {
 
@@ -42,6 +44,34 @@ Report run(const QString &serverAddress)
     }
     if (!anything)
         report.lines << QStringLiteral("nothing to do");
+    const Report verificacao = check(serverAddress);
+    report.lines << verificacao.lines;
+    report.complete = report.complete && verificacao.complete;
+    return report;
+}
+
+Report check(const QString &serverAddress)
+{
+    auto abre = [&](Connection &c, const QString &windowsPath) {
+        const QString database = connectionStringFor(serverAddress, windowsPath);
+        c.setDatabase(database);
+        try {
+            c.open();
+        } catch (const DatabaseError &e) {
+            throw std::runtime_error(
+                QStringLiteral("não foi possível abrir %1: %2").arg(database, e.message().simplified()).toStdString());
+        }
+    };
+    Connection central(QStringLiteral("check-central"));
+    Connection interface(QStringLiteral("check-interface"));
+    abre(central, QStringLiteral("C:\\praxolin\\dados\\praxolin.bd"));
+    abre(interface, QStringLiteral("C:\\praxolin\\interfac\\praxolin.bd"));
+    const QList<Compatibilidade::Falha> falhas = Compatibilidade::verifica(central, interface);
+    Report report;
+    report.lines = Compatibilidade::relatorio(falhas, Registro::disponivel(central));
+    report.complete = falhas.isEmpty();
+    central.close();
+    interface.close();
     return report;
 }
 

@@ -17,4 +17,8 @@ struct Report {
 // cannot be opened or refuses a statement; what was added before stays.
 Report run(const QString &serverAddress);
 
+// Prepares every statement of the module on the suite's databases (nothing runs) and reports, in
+// Portuguese, each that would fail, naming the table or column at fault. The upgrade ends with it.
+Report check(const QString &serverAddress);
+
 }

@@ -1,6 +1,7 @@
 // praxolin-setup: creates a suite folder for the convênio module, or upgrades an existing one.
 //
 //   praxolin-setup --suite DIR [--force] [--empty] [--server ADDRESS] [--cash-only VALUE]
+//                  [--upgrade] [--check]
 //                  [--scale [--orders N] [--convenios N] [--movements N] [--old-style]]
 //   praxolin-setup --suite DIR --upgrade [--server ADDRESS]
 //
@@ -61,8 +62,12 @@ int main(int argc, char *argv[])
         QStringLiteral("upgrade"),
         QStringLiteral("Add to the databases of the existing suite in DIR (on the server of --server, if given) the "
                        "indexes and tables this module needs and they lack. Changes nothing else; safe to repeat."));
+    const QCommandLineOption checkOption(
+        QStringLiteral("check"),
+        QStringLiteral("Prepare every statement of this module on the databases of the existing suite in DIR (on the "
+                       "server of --server, if given) and report each that would fail. Changes nothing."));
     parser.addOptions({suiteOption, forceOption, emptyOption, serverOption, cashOnlyOption, scaleOption, ordersOption,
-                       conveniosOption, movementsOption, oldStyleOption, upgradeOption});
+                       conveniosOption, movementsOption, oldStyleOption, upgradeOption, checkOption});
     parser.process(app);
 
     QTextStream out(stdout);
@@ -77,11 +82,12 @@ int main(int argc, char *argv[])
     }
 
     const QString root = QDir(parser.value(suiteOption)).absolutePath();
-    if (parser.isSet(upgradeOption)) {
+    if (parser.isSet(upgradeOption) || parser.isSet(checkOption)) {
+        const QString mode = parser.isSet(upgradeOption) ? QStringLiteral("--upgrade") : QStringLiteral("--check");
         for (const QCommandLineOption *other : {&forceOption, &emptyOption, &cashOnlyOption, &scaleOption, &ordersOption,
                                                 &conveniosOption, &movementsOption, &oldStyleOption})
             if (parser.isSet(*other)) {
-                err << "praxolin-setup: --upgrade takes only --suite and --server, not --" << other->names().first()
+                err << "praxolin-setup: " << mode << " takes only --suite and --server, not --" << other->names().first()
                     << ".\n";
                 return 1;
             }
@@ -92,7 +98,9 @@ int main(int argc, char *argv[])
         // The databases are found under the suite folder (on the server, under its own suite folder).
         qputenv("PRAXOLIN_HOME", QFile::encodeName(root));
         try {
-            const SuiteUpgrade::Report report = SuiteUpgrade::run(parser.value(serverOption).trimmed());
+            const QString server = parser.value(serverOption).trimmed();
+            const SuiteUpgrade::Report report =
+                parser.isSet(upgradeOption) ? SuiteUpgrade::run(server) : SuiteUpgrade::check(server);
             for (const QString &line : report.lines)
                 out << line << "\n";
             return report.complete ? 0 : 1;
