@@ -1,6 +1,7 @@
 #include "app/VerificaEsquema.h"
 
 #include "data/ModuleSchema.h"
+#include "data/SuiteColumns.h"
 #include "platform/ErrorReporter.h"
 
 #include <QDir>
@@ -20,13 +21,27 @@ QString mensagemEsquemaIncompleto(Connection &central, const QString &suiteRoot,
         .arg(missing.names().join(QStringLiteral(", ")), command);
 }
 
+QString mensagemColunasAusentes(Connection &central, const QString &suiteRoot, const QString &serverAddress)
+{
+    const QStringList ausentes = SuiteColumns::missing(central);
+    if (ausentes.isEmpty())
+        return {};
+    QString command = QStringLiteral("praxolin-setup --suite \"%1\" --check").arg(QDir::toNativeSeparators(suiteRoot));
+    if (!serverAddress.trimmed().isEmpty())
+        command += QStringLiteral(" --server ") + serverAddress.trimmed();
+    return QStringLiteral("O banco central não tem colunas que o módulo de convênios usa: %1. Os comandos que as usam "
+                          "vão falhar; %2 diz quais.")
+        .arg(ausentes.join(QStringLiteral(", ")), command);
+}
+
 void verificaEsquema(Connection &central, const QString &suiteRoot, const QString &serverAddress)
 {
     // The check must never stand in the way: a database that cannot answer it has said so already.
     try {
-        const QString message = mensagemEsquemaIncompleto(central, suiteRoot, serverAddress);
-        if (!message.isEmpty())
-            ErrorReporter::log(message);
+        for (const QString &message : {mensagemEsquemaIncompleto(central, suiteRoot, serverAddress),
+                                       mensagemColunasAusentes(central, suiteRoot, serverAddress)})
+            if (!message.isEmpty())
+                ErrorReporter::log(message);
     } catch (const std::exception &) {
     }
 }

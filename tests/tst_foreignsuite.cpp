@@ -2,7 +2,9 @@
 // before the upgrade they change exactly what they change on any suite and keep no record; after it
 // they keep their record, and the reversal puts every instalment back, also where the suite's tables
 // give no way to tell one instalment from another. Embedded, and on the tests' server when it runs.
+#include "app/VerificaEsquema.h"
 #include "data/CentralData.h"
+#include "data/SuiteColumns.h"
 #include "data/ModuleSchema.h"
 #include "data/StatementLog.h"
 #include "settlement/ConvenioSettlement.h"
@@ -268,6 +270,18 @@ private slots:
         for (const auto &f : falhas)
             texto << f.descricao + QStringLiteral(": ") + f.motivo;
         QVERIFY2(falhas.isEmpty(), qPrintable(texto.join('\n')));
+    }
+
+    // At start-up the catalogue shows the columns the module uses; one gone is named in the log.
+    void startupNamesAColumnTheModuleUsesAndTheSuiteLacks()
+    {
+        QCOMPARE(SuiteColumns::missing(suite->central()), QStringList());
+        dm.reset();
+        suite->exec(QStringLiteral("ALTER TABLE PAGPEDID DROP VALORPAGO"));
+        QCOMPARE(SuiteColumns::missing(suite->central()), QStringList{QStringLiteral("PAGPEDID.VALORPAGO")});
+        const QString message = mensagemColunasAusentes(suite->central(), suite->root(), QString());
+        QVERIFY2(message.contains(QStringLiteral("PAGPEDID.VALORPAGO")) && message.contains(QStringLiteral("--check")),
+                 qPrintable(message));
     }
 
     // A record written by the module's first version (instalments told apart by a number column) is

@@ -1,9 +1,9 @@
 // praxolin-setup: creates a suite folder for the convênio module, or upgrades an existing one.
 //
 //   praxolin-setup --suite DIR [--force] [--empty] [--server ADDRESS] [--cash-only VALUE]
-//                  [--upgrade] [--check]
 //                  [--scale [--orders N] [--convenios N] [--movements N] [--old-style]]
 //   praxolin-setup --suite DIR --upgrade [--server ADDRESS]
+//   praxolin-setup --suite DIR --check [--server ADDRESS]
 //
 // DIR receives PRAXOLIN.INI, dados/praxolin.bd, interfac/praxolin.bd, RPT/, and the stand-ins
 // Rebatex.exe and Mirrorup.exe; the databases get the demo rows unless --empty is given, or the
