@@ -278,7 +278,9 @@ void FormConvenios::quitaConvenioAtual()
     const ContextoQuitacao contexto = contextoQuitacaoAtual();
     const QDate pagamento = PainelPeriodo3->dataPagamento();
 
-    // What is about to be settled, for the user to confirm; cancelling changes nothing.
+    // What is about to be settled, for the user to confirm; cancelling changes nothing. What would
+    // stop the settlement is checked first.
+    verificaRastro(arquivoRastro());
     const bool registra = Registro::disponivel(m_dm->SQLConnection1);
     Confirmacao::Dados confirmacao{contexto, di, df, pagamento, {}, {}};
     confirmacao.previa = Registro::previa(

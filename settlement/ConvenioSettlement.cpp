@@ -101,6 +101,15 @@ QString arquivoRastro() { return SuitePaths::map(QStringLiteral("C:\\PRAXOLIN\\Q
 
 void gravaRastro(const QString &linha) { gravaRastro(linha, arquivoRastro()); }
 
+void verificaRastro(const QString &arquivo)
+{
+    // Opened as the settlement opens it; an existing file keeps its content.
+    QFile f(arquivo);
+    if (!f.open(QIODevice::ReadWrite))
+        throw std::runtime_error(
+            QStringLiteral("Não foi possível gravar o arquivo %1: %2").arg(arquivo, f.errorString()).toStdString());
+}
+
 void gravaRastro(const QString &linha, const QString &arquivo) { Rastro(arquivo).grava(linha); }
 
 void Rastro::grava(const QString &linha)

@@ -44,6 +44,9 @@ MotorQuitacao::Resultado QuitaConvenio(CentralData &dm, const ContextoQuitacao &
 
 // The trace file, "C:\PRAXOLIN\QUITACONV.TXT" in the suite folder.
 QString arquivoRastro();
+// Raises, with the system's reason, when the trace file cannot be written: checked before the user
+// confirms a settlement that would stop on it.
+void verificaRastro(const QString &arquivo);
 void gravaRastro(const QString &linha);
 void gravaRastro(const QString &linha, const QString &arquivo);
 

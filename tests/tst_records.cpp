@@ -484,6 +484,53 @@ private slots:
         settle(QStringLiteral("CONVENIO"));
         QCOMPARE(shown, QStringLiteral("Report Preview"));
     }
+
+    void withoutTheRecordsTablesEachCommandSettlesAndSaysSo_data() { commands_data(); }
+
+    // A central database whose record is missing or of an older version: each command asks, settles
+    // the same rows and says that no record was kept; its receipt still shows; the list of
+    // settlements says what is missing.
+    void withoutTheRecordsTablesEachCommandSettlesAndSaysSo()
+    {
+        QFETCH(QString, command);
+        QFETCH(QString, orders);
+        suite->exec(QStringLiteral("delete from CONVENIOS_VERSAO where VERSAO > 1"));
+        start(cashRegister);
+        const QString before = tables();
+        messages->option = true;
+        QString shown;
+        onceShown<ReportPreviewDialog>([&](ReportPreviewDialog *preview) {
+            shown = preview->windowTitle();
+            preview->close();
+        });
+        settle(command);
+        QCOMPARE(messages->confirmations.size(), 1);
+        QVERIFY2(messages->messages.last().startsWith(QStringLiteral("Procedimento concluído com sucesso.\n%1 pedido")
+                                                          .arg(orders.count(',') + 1)),
+                 qPrintable(messages->messages.last()));
+        QVERIFY2(messages->messages.last().contains(QStringLiteral("Nenhum registro desta quitação foi guardado")),
+                 qPrintable(messages->messages.last()));
+        QVERIFY(!messages->messages.last().contains(QStringLiteral("quitação nº")));
+        QCOMPARE(shown, QStringLiteral("Report Preview"));
+        QVERIFY(tables() != before);
+        QCOMPARE(suite->count(QStringLiteral("QUITACOES")), 0);
+        QCOMPARE(suite->count(QStringLiteral("QUITACAO_PEDIDOS")), 0);
+
+        form().BotQuitacoes->click();
+        QCOMPARE(messages->messages.last(), Registro::mensagemSemRegistro());
+    }
+
+    // What stops a settlement is said before the user confirms it.
+    void unwritableTraceFileIsReportedBeforeTheConfirmation()
+    {
+        start(cashRegister);
+        QDir(suite->root()).mkdir(QStringLiteral("QUITACONV.TXT"));   // a folder where the file goes
+        const QString before = tables();
+        settle(QStringLiteral("CONVENIO"));
+        QCOMPARE(messages->confirmations.size(), 0);
+        QVERIFY2(messages->messages.last().contains(QStringLiteral("QUITACONV.TXT")), qPrintable(messages->messages.join('\n')));
+        QCOMPARE(tables(), before);
+    }
 };
 
 QTEST_MAIN(TstRecords)
