@@ -23,6 +23,8 @@
 #include "settlement/Atomic.h"
 #include "settlement/Comprovante.h"
 #include "settlement/Confirmacao.h"
+
+#include <QScopeGuard>
 #include "settlement/ConvenioSettlement.h"
 #include "settlement/QuitacoesWindow.h"
 #include "settlement/WaitPanel.h"
@@ -279,29 +281,31 @@ void FormConvenios::quitaConvenioAtual()
     const QDate pagamento = PainelPeriodo3->dataPagamento();
 
     // What is about to be settled, for the user to confirm; cancelling changes nothing. What would
-    // stop the settlement is checked first.
+    // stop the settlement is checked first, and the counter's orders again once confirmed.
     verificaRastro(arquivoRastro());
-    const bool registra = Registro::disponivel(m_dm->SQLConnection1);
-    Confirmacao::Dados confirmacao{contexto, di, df, pagamento, {}, {}};
-    confirmacao.previa = Registro::previa(
-        m_dm->SQLConnection1, Sql::condicaoDaLista(contexto.convenioAtual, SqlText::dateMDY(di), SqlText::dateMDY(df)));
-    if (!Confirmacao::pergunta(confirmacao))
-        return;
-
-    PainelAguarde->mostra();
-    MotorQuitacao::Resultado feita;
+    const QString condicao = Sql::condicaoDaLista(contexto.convenioAtual, SqlText::dateMDY(di), SqlText::dateMDY(df));
+    std::optional<MotorQuitacao::Resultado> feita;
     try {
-        feita = QuitaConvenio(*m_dm, contexto, di, df, pagamento,
-                              {[this](int total) { PainelAguarde->inicia(total); },
-                               [this](int n) { PainelAguarde->avanca(n); }},
-                              registra);
+        feita = Confirmacao::confirmaEExecuta(
+            {contexto, di, df, pagamento, {}, {}, {}}, m_dm->SQLConnection1, condicao,
+            [&](const MotorQuitacao::Opcoes &opcoes) {
+                const Abertos agora = verificaPedidosAbertos(*DM2, contexto.convenioAtual, PainelPeriodo3->DiSQL,
+                                                             PainelPeriodo3->DfSQL);
+                if (agora != Abertos::Nenhum)
+                    throw std::runtime_error(mensagemAbertos(agora).toStdString());
+                PainelAguarde->mostra();
+                const auto esconde = qScopeGuard([this] { PainelAguarde->esconde(); });
+                return QuitaConvenio(*m_dm, contexto, di, df, pagamento,
+                                     {[this](int total) { PainelAguarde->inicia(total); },
+                                      [this](int n) { PainelAguarde->avanca(n); }},
+                                     opcoes);
+            });
     } catch (...) {
-        PainelAguarde->esconde();
         ErrorReporter::report(Atomic::mensagemDeFalha(std::current_exception()));
         return;
     }
-    PainelAguarde->esconde();
-    Confirmacao::concluido(m_dm->SQLConnection1, feita);
+    if (feita)
+        Confirmacao::concluido(m_dm->SQLConnection1, *feita);
 }
 
 void FormConvenios::buildButtonBar()

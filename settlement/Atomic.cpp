@@ -23,8 +23,20 @@ bool isKeyViolation(long gdsCode)
 
 QString mensagemDeFalha(const std::exception_ptr &error)
 {
-    return ErrorReporter::messageOf(error) + QStringLiteral("\n\nNenhum pedido foi quitado: a quitação foi desfeita "
-                                                            "por inteiro.");
+    QString motivo = ErrorReporter::messageOf(error);
+    // Another workstation held the convênio's rows for longer than the command waits: said in
+    // Portuguese, with the database's own text beneath.
+    try {
+        if (error)
+            std::rethrow_exception(error);
+    } catch (const DatabaseError &e) {
+        if (isConflict(e.gdsCode()))
+            motivo = QStringLiteral("Outra estação está quitando ou estornando este convênio neste momento. Tente de "
+                                    "novo em instantes.\n\n") +
+                     motivo;
+    } catch (...) {
+    }
+    return motivo + QStringLiteral("\n\nNenhum pedido foi quitado: a quitação foi desfeita por inteiro.");
 }
 
 void run(Connection &connection, const std::function<void()> &body, int attempts)

@@ -11,13 +11,19 @@ namespace Confirmacao {
 QString texto(const Dados &d)
 {
     QStringList linhas;
+    if (!d.aviso.isEmpty())
+        linhas << d.aviso << QString();
     linhas << (d.pedido.isEmpty() ? QStringLiteral("Confirma a quitação?") : QStringLiteral("Confirma a quitação do pedido ") + d.pedido + QLatin1Char('?'));
     linhas << QString();
     linhas << QStringLiteral("Convênio: ") + d.contexto.convenioAtual;
     linhas << QStringLiteral("Período: ") + SqlText::dateDMY(d.di) + QStringLiteral(" a ") + SqlText::dateDMY(d.df);
     linhas << QStringLiteral("Data de pagamento: ") + SqlText::dateDMY(d.pagamento);
-    linhas << QStringLiteral("Pedidos: %1, valor restante total: ").arg(d.previa.pedidos) +
+    linhas << QStringLiteral("Pedidos: %1, valor restante total: R$ ").arg(d.previa.pedidos) +
                   d.previa.total.toDisplayText(QLocale(), 2);
+    if (d.previa.jaPagos > 0)
+        linhas << QStringLiteral("Dos quais já pagos antes, que só recebem a nova data de pagamento: %1, R$ %2")
+                      .arg(d.previa.jaPagos)
+                      .arg(d.previa.totalJaPagos.toDisplayText(QLocale(), 2));
     if (d.contexto.rodandoNoCaixa())
         linhas << QStringLiteral("Caixa: ") + d.contexto.caixaAtual + QStringLiteral(", sessão: ") +
                       d.contexto.sessaoCaixa + QStringLiteral(", forma de pagamento: ") + d.contexto.formaPagCaixa;
@@ -25,6 +31,31 @@ QString texto(const Dados &d)
 }
 
 bool pergunta(const Dados &dados) { return Messages::confirm(texto(dados)); }
+
+std::optional<MotorQuitacao::Resultado>
+confirmaEExecuta(Dados dados, Connection &central, const QString &condicao,
+                 const std::function<MotorQuitacao::Resultado(const MotorQuitacao::Opcoes &)> &executa)
+{
+    MotorQuitacao::Opcoes opcoes;
+    opcoes.registra = Registro::disponivel(central);
+    dados.previa = Registro::previa(central, condicao);
+    for (;;) {
+        if (dados.previa.pedidos == 0) {
+            Messages::show(QStringLiteral("Nenhum pedido no período."));
+            return std::nullopt;
+        }
+        if (!pergunta(dados))
+            return std::nullopt;
+        opcoes.confirmada = dados.previa;
+        try {
+            return executa(opcoes);
+        } catch (const MotorQuitacao::PreviaMudou &mudou) {
+            dados.previa = mudou.agora();
+            dados.aviso = QStringLiteral("Os pedidos mudaram depois da sua confirmação (outra estação os alterou) e "
+                                         "nada foi quitado. Confira os novos valores.");
+        }
+    }
+}
 
 QString sucesso(const MotorQuitacao::Resultado &feita)
 {

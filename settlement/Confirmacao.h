@@ -7,6 +7,8 @@ class Connection;
 
 #include <QDate>
 #include <QString>
+#include <functional>
+#include <optional>
 
 // What the user is shown before a settlement command writes anything, and after it succeeded.
 namespace Confirmacao {
@@ -16,6 +18,7 @@ struct Dados {
     QDate di, df, pagamento;
     Registro::Previa previa;      // the orders about to be settled and their remaining value
     QString pedido;               // the single order, "7 da estação 01"; empty for a whole period
+    QString aviso;                // said first, when the question is asked again
 };
 
 // "Confirma a quitação?" followed by the convênio, the period, the payment date, the orders and
@@ -23,6 +26,15 @@ struct Dados {
 QString texto(const Dados &dados);
 // Asks; Enter confirms, Esc cancels. True when confirmed.
 bool pergunta(const Dados &dados);
+
+// The flow of every settlement command: what `condicao` selects is read and shown, a settlement of
+// nothing is refused before asking ("Nenhum pedido no período."), and once confirmed `executa` runs
+// with what was confirmed and whether the record is kept. When the orders changed between the
+// question and the run, nothing was settled and the question is asked again with the new figures.
+// Returns nothing when the user cancelled; failures of `executa` reach the caller.
+std::optional<MotorQuitacao::Resultado>
+confirmaEExecuta(Dados dados, Connection &central, const QString &condicao,
+                 const std::function<MotorQuitacao::Resultado(const MotorQuitacao::Opcoes &)> &executa);
 
 // "Procedimento concluído com sucesso." and a line with what was settled; when no record was
 // kept, a line that says so and names the upgrade that adds it.

@@ -138,7 +138,7 @@ void Rastro::grava(const QString &linha)
 }
 
 MotorQuitacao::Resultado QuitaConvenio(CentralData &dm, const ContextoQuitacao &c, const QDate &di, const QDate &df,
-                                       const QDate &pagamento, const Progresso &progresso, bool registra)
+                                       const QDate &pagamento, const Progresso &progresso, const MotorQuitacao::Opcoes &opcoes)
 {
     const QString convenio = c.convenioAtual;
     const QString inicio = SqlText::dateMDY(di);
@@ -152,7 +152,7 @@ MotorQuitacao::Resultado QuitaConvenio(CentralData &dm, const ContextoQuitacao &
     r.comando = Registro::Comando::Convenio;
     r.inicio = di;
     r.fim = df;
-    r.registra = registra;
+    r.opcoes = opcoes;
     return MotorQuitacao::executa(dm, c, pagamento, r, progresso);
 }
 

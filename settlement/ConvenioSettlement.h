@@ -38,9 +38,9 @@ using MotorQuitacao::Progresso;
 // file holds the last order's instalment statement, written before the group of statements holding
 // it is sent. Raises on any failure, after which nothing of the settlement is in the database and
 // the trace file holds the instalment statement of the order that failed. Returns what it settled;
-// `registra` false settles without keeping a record (a suite without the record's tables).
+// `opcoes` say whether it keeps a record and what the user confirmed.
 MotorQuitacao::Resultado QuitaConvenio(CentralData &dm, const ContextoQuitacao &c, const QDate &di, const QDate &df,
-                                       const QDate &pagamento, const Progresso &progresso = {}, bool registra = true);
+                                       const QDate &pagamento, const Progresso &progresso = {}, const MotorQuitacao::Opcoes &opcoes = {});
 
 // The trace file, "C:\PRAXOLIN\QUITACONV.TXT" in the suite folder.
 QString arquivoRastro();

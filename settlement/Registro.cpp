@@ -58,7 +58,9 @@ QString proximoCodigo() { return QStringLiteral("select coalesce(max(CODQUITACAO
 
 QString previa(const QString &condicao)
 {
-    return QStringLiteral("select count(*), sum(VALORRESTANTE) from PEDIDOS where ") + condicao;
+    return QStringLiteral("select count(*), sum(VALORRESTANTE), count(DATAPAGAMENTO), sum(case when DATAPAGAMENTO is "
+                          "not null then VALORRESTANTE end) from PEDIDOS where ") +
+           condicao;
 }
 
 QString insereCabecalho(int codigo, Comando comando, const ContextoQuitacao &c, const QDate &di, const QDate &df,
@@ -153,7 +155,9 @@ namespace {
 const QString kColunas = QStringLiteral(
     "select CODQUITACAO, COMANDO, DATAHORA, USUARIO, ESTACAO, CAIXA, SESSAO, FORMAPAG, CONVENIO, DATAINICIAL, "
     "DATAFINAL, DATAPAGAMENTO, QTDEPEDIDOS, VALORTOTAL, QTDEMOVIMENTOS, ESTORNO_DATAHORA, ESTORNO_USUARIO, "
-    "ESTORNO_ESTACAO, ESTORNO_MOTIVO from QUITACOES");
+    "ESTORNO_ESTACAO, ESTORNO_MOTIVO, (select count(*) from QUITACAO_PEDIDOS p where p.CODQUITACAO = "
+    "QUITACOES.CODQUITACAO and p.DATAPAGAMENTO_ANTES is not null) JAPAGOS, (select sum(p.VALOR) from QUITACAO_PEDIDOS p "
+    "where p.CODQUITACAO = QUITACOES.CODQUITACAO and p.DATAPAGAMENTO_ANTES is not null) TOTALJAPAGOS from QUITACOES");
 }
 
 QString leResumo(int codigo) { return kColunas + QStringLiteral(" where CODQUITACAO = ") + QString::number(codigo); }
@@ -178,10 +182,13 @@ Previa previa(Connection &connection, const QString &condicao)
     Previa p;
     if (rs.rows.isEmpty())
         return p;
+    const auto soma = [](const QVariant &v) {
+        return v.isValid() && !v.isNull() ? Decimal::fromVariant(v).rescaled(2) : Decimal(0, 2);
+    };
     p.pedidos = rs.rows[0].value(0).toInt();
-    const QVariant soma = rs.rows[0].value(1);
-    if (soma.isValid() && !soma.isNull())
-        p.total = Decimal::fromVariant(soma).rescaled(2);
+    p.total = soma(rs.rows[0].value(1));
+    p.jaPagos = rs.rows[0].value(2).toInt();
+    p.totalJaPagos = soma(rs.rows[0].value(3));
     return p;
 }
 
@@ -254,10 +261,17 @@ QString Quitacao::situacao() const
 QString Quitacao::resumo() const
 {
     QString s = (pedidos == 1 ? QStringLiteral("1 pedido quitado") : QStringLiteral("%1 pedidos quitados").arg(pedidos)) +
-                QStringLiteral(", total de ") + total.toDisplayText(QLocale(), 2);
+                QStringLiteral(", total de R$ ") + total.toDisplayText(QLocale(), 2);
+    if (jaPagos > 0) {
+        const QString valor = totalJaPagos.toDisplayText(QLocale(), 2);
+        s += jaPagos == 1 ? QStringLiteral(" (1 já estava pago e recebeu a nova data: R$ %1)").arg(valor)
+                          : QStringLiteral(" (%1 já estavam pagos e receberam a nova data: R$ %2)").arg(jaPagos).arg(valor);
+    }
     if (movimentos > 0)
         s += movimentos == 1 ? QStringLiteral(", 1 movimento de caixa lançado")
                              : QStringLiteral(", %1 movimentos de caixa lançados").arg(movimentos);
+    else
+        s += QStringLiteral(", nenhum movimento de caixa lançado");
     return s + (codigo > 0 ? QStringLiteral(" (quitação nº %1).").arg(codigo) : QStringLiteral("."));
 }
 
@@ -282,6 +296,10 @@ Quitacao daLinha(const RowSet &rs, int r)
     if (total.isValid() && !total.isNull())
         q.total = Decimal::fromVariant(total).rescaled(2);
     q.movimentos = rs.value(r, QStringLiteral("QTDEMOVIMENTOS")).toInt();
+    q.jaPagos = rs.value(r, QStringLiteral("JAPAGOS")).toInt();
+    const QVariant jaPagos = rs.value(r, QStringLiteral("TOTALJAPAGOS"));
+    if (jaPagos.isValid() && !jaPagos.isNull())
+        q.totalJaPagos = Decimal::fromVariant(jaPagos).rescaled(2);
     q.estornoDataHora = dataHora(rs.value(r, QStringLiteral("ESTORNO_DATAHORA")));
     q.estornoUsuario = texto(rs.value(r, QStringLiteral("ESTORNO_USUARIO")));
     q.estornoEstacao = texto(rs.value(r, QStringLiteral("ESTORNO_ESTACAO")));

@@ -27,6 +27,10 @@ QString nome(const QString &codigoComando); // as shown: "Quitar", "Pedido do ex
 struct Previa {
     int pedidos = 0;
     Decimal total = Decimal(0, 2);
+    // Of them, the orders paid before, which the settlement only dates again (Quitar's orders).
+    int jaPagos = 0;
+    Decimal totalJaPagos = Decimal(0, 2);
+    friend bool operator==(const Previa &, const Previa &) = default;
 };
 // `condicao` selects the orders in PEDIDOS (the text after WHERE), as the command's own reads do.
 Previa previa(Connection &connection, const QString &condicao);
@@ -87,6 +91,8 @@ struct Quitacao {
     int pedidos = 0;
     Decimal total = Decimal(0, 2);
     int movimentos = 0;
+    int jaPagos = 0;                          // orders that were paid before and got the new date
+    Decimal totalJaPagos = Decimal(0, 2);
     QDateTime estornoDataHora;
     QString estornoUsuario, estornoEstacao, estornoMotivo;
 

@@ -83,13 +83,19 @@ public:
         // The convênio claimed and the record's number taken first: a workstation settling or
         // reversing at the same moment holds them until it ends, so the orders are read only once
         // its work is in the database.
-        if (m_r.registra) {
+        if (m_r.opcoes.registra)
             Registro::reivindica(m_db, m_c.convenioAtual, m_c);
-            m_codigo = Registro::abre(m_db, m_r.comando, m_c, m_r.inicio, m_r.fim, m_pagamento);
+        // The settlement settles what the user confirmed, or nothing.
+        if (m_r.opcoes.confirmada) {
+            const Registro::Previa agora = Registro::previa(m_db, m_r.condicao);
+            if (!(agora == *m_r.opcoes.confirmada))
+                throw PreviaMudou(agora);
         }
+        if (m_r.opcoes.registra)
+            m_codigo = Registro::abre(m_db, m_r.comando, m_c, m_r.inicio, m_r.fim, m_pagamento);
         const QHash<QString, PedidoQuitado> lidos = lePedidos();
         QStringList antes = m_r.antes;
-        if (m_r.registra)
+        if (m_r.opcoes.registra)
             antes.prepend(Registro::Sql::guardaPedidos(m_codigo, m_r.condicao, m_r.pagoDepois, m_pagamento));
         m_db.executeGrouped(antes);
         m_pedidos = listaPedidos(lidos);
@@ -108,7 +114,7 @@ public:
         for (int i = 0; i < m_pedidos.size(); ++i)
             settle(i);
         envia();
-        enviaEmGrupos(m_r.registra ? anotacoes() + fim() : m_r.depois);
+        enviaEmGrupos(m_r.opcoes.registra ? anotacoes() + fim() : m_r.depois);
         return resultado(lidos);
     }
 
@@ -236,7 +242,7 @@ private:
     // of them: a statement for each few hundred orders rather than one for each.
     void guardaPagamentos()
     {
-        if (m_r.parcelas != Roteiro::Parcelas::Pagamentos || !m_r.registra)
+        if (m_r.parcelas != Roteiro::Parcelas::Pagamentos || !m_r.opcoes.registra)
             return;
         QStringList pedidos;
         for (const PedidoQuitado &p : std::as_const(m_pedidos))
@@ -288,7 +294,7 @@ private:
         }
         if (p.conta.isEmpty())
             return {};
-        if (!m_r.registra)
+        if (!m_r.opcoes.registra)
             return {SqlPosting::quitaParcelas(m_pagamento, p.conta)};
         return {Registro::Sql::guardaParcelas(m_codigo, p.conta, p.estacao, p.npedido, m_pagamento),
                 SqlPosting::quitaParcelas(m_pagamento, p.conta)};
@@ -328,6 +334,10 @@ private:
             r.pedidos << o;
             q.total = q.total + o.valor;
             q.movimentos += o.codmovcx != 0 ? 1 : 0;
+            if (p.dataPagamentoAntes.isValid() && !p.dataPagamentoAntes.isNull()) {
+                ++q.jaPagos;
+                q.totalJaPagos = q.totalJaPagos + o.valor;
+            }
         }
         q.pedidos = int(r.pedidos.size());
         std::sort(r.pedidos.begin(), r.pedidos.end(), [](const Registro::PedidoQuitado &a, const Registro::PedidoQuitado &b) {

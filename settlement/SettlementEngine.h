@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <QVariant>
 #include <functional>
+#include <optional>
+#include <stdexcept>
 
 class CentralData;
 
@@ -46,6 +48,16 @@ struct Progresso {
     std::function<void(int n)> passo;        // orders up to n (from 1) are being settled
 };
 
+// How a command runs.
+struct Opcoes {
+    // False where the central database lacks the record's tables (Registro::disponivel): the
+    // settlement then runs exactly as without them and keeps no record.
+    bool registra = true;
+    // What the user confirmed: the settlement re-reads it in its transaction and, when the orders
+    // changed meanwhile, changes nothing and raises PreviaMudou.
+    std::optional<Registro::Previa> confirmada;
+};
+
 // What a command does.
 struct Roteiro {
     // Which orders: WHERE condition over PEDIDOS (unqualified columns) that selects them. The engine
@@ -74,9 +86,21 @@ struct Roteiro {
     Registro::Comando comando = Registro::Comando::Convenio;
     QDate inicio, fim;
     QString pagoDepois = QStringLiteral("'T'");
-    // False where the central database lacks the record's tables (Registro::disponivel): the
-    // settlement then runs exactly as without them and keeps no record.
-    bool registra = true;
+    Opcoes opcoes;
+};
+
+// The orders of a confirmed settlement changed before it ran (another workstation): nothing was
+// changed; `agora` is what the user would confirm now.
+class PreviaMudou : public std::runtime_error {
+public:
+    explicit PreviaMudou(const Registro::Previa &agora)
+        : std::runtime_error("the orders changed since the confirmation"), m_agora(agora)
+    {
+    }
+    Registro::Previa agora() const { return m_agora; }
+
+private:
+    Registro::Previa m_agora;
 };
 
 // What a settlement did, as its record holds it (or would hold it, when it keeps none): the

@@ -68,7 +68,7 @@ QString marcaPedidosPagos(const QString &convenio, const QString &pagamento, con
 }
 
 MotorQuitacao::Resultado QuitaPedidoSelecionado(CentralData &dm, const ContextoQuitacao &c, const QDate &di,
-                                                const QDate &df, const QDate &pagamento, bool registra)
+                                                const QDate &df, const QDate &pagamento, const MotorQuitacao::Opcoes &opcoes)
 {
     CachedTable &pedidos = dm.PEDIDOS;
     MotorQuitacao::Roteiro r;
@@ -84,12 +84,12 @@ MotorQuitacao::Resultado QuitaPedidoSelecionado(CentralData &dm, const ContextoQ
     r.comando = Registro::Comando::Pedido;
     r.inicio = di;
     r.fim = df;
-    r.registra = registra;
+    r.opcoes = opcoes;
     return MotorQuitacao::executa(dm, c, pagamento, r);
 }
 
 MotorQuitacao::Resultado QuitaPeriodo(CentralData &dm, const ContextoQuitacao &c, const QDate &di, const QDate &df,
-                                      const QDate &pagamento, bool registra)
+                                      const QDate &pagamento, const MotorQuitacao::Opcoes &opcoes)
 {
     const QString inicio = SqlText::dateMDY(di);
     const QString fim = SqlText::dateMDY(df);
@@ -101,7 +101,7 @@ MotorQuitacao::Resultado QuitaPeriodo(CentralData &dm, const ContextoQuitacao &c
     r.inicio = di;
     r.fim = df;
     r.pagoDepois = QStringLiteral("PAGO");   // the command writes the payment date only
-    r.registra = registra;
+    r.opcoes = opcoes;
     return MotorQuitacao::executa(dm, c, pagamento, r);
 }
 

@@ -605,19 +605,22 @@ void StatementWindow::Quitaropedidoselecionado1Click()
     CachedTable &pedidos = m_dm.PEDIDOS;
     const QString estacao = pedidos.text(QStringLiteral("ESTACAO"));
     const QString numero = SqlText::number(pedidos.value(QStringLiteral("NPEDIDO")));
-    if (!confirma(QuitacaoExtrato::Sql::condicaoDoPedido(estacao, numero), pagamento,
-                  numero + QStringLiteral(" da estação ") + estacao))
-        return;
-    MotorQuitacao::Resultado feita;
+    std::optional<MotorQuitacao::Resultado> feita;
     try {
-        feita = QuitacaoExtrato::QuitaPedidoSelecionado(m_dm, contextoQuitacaoAtual(), m_diLista, m_dfLista, pagamento,
-                                                        m_registra);
+        feita = Confirmacao::confirmaEExecuta(
+            dadosDaConfirmacao(pagamento, numero + QStringLiteral(" da estação ") + estacao), m_dm.SQLConnection1,
+            QuitacaoExtrato::Sql::condicaoDoPedido(estacao, numero), [&](const MotorQuitacao::Opcoes &opcoes) {
+                return QuitacaoExtrato::QuitaPedidoSelecionado(m_dm, contextoQuitacaoAtual(), m_diLista, m_dfLista,
+                                                               pagamento, opcoes);
+            });
     } catch (...) {
         mostraFalhaDaQuitacao();
         return;
     }
+    if (!feita)
+        return;
     AtualizaExtrato();
-    Confirmacao::concluido(m_dm.SQLConnection1, feita);
+    Confirmacao::concluido(m_dm.SQLConnection1, *feita);
 }
 
 // Nothing of a failed settlement was written: the list and the total show the database again, and
@@ -646,29 +649,34 @@ void StatementWindow::QuitaroPERODOselecionado1Click()
     Redefinindo = false;
     Label9->hide();
     Timer2->stop();
-    if (!confirma(QuitacaoExtrato::Sql::condicaoDaLista(Globais::ConvenioAtual, DiSQL, DfSQL), pagamento, QString()))
-        return;
-    CachedTable &pedidos = m_dm.PEDIDOS;
-    pedidos.close();
-    MotorQuitacao::Resultado feita;
+    std::optional<MotorQuitacao::Resultado> feita;
     try {
-        feita = QuitacaoExtrato::QuitaPeriodo(m_dm, contextoQuitacaoAtual(), m_diLista, m_dfLista, pagamento, m_registra);
+        feita = Confirmacao::confirmaEExecuta(
+            dadosDaConfirmacao(pagamento, QString()), m_dm.SQLConnection1,
+            QuitacaoExtrato::Sql::condicaoDaLista(Globais::ConvenioAtual, DiSQL, DfSQL),
+            [&](const MotorQuitacao::Opcoes &opcoes) {
+                m_dm.PEDIDOS.close();
+                return QuitacaoExtrato::QuitaPeriodo(m_dm, contextoQuitacaoAtual(), m_diLista, m_dfLista, pagamento,
+                                                     opcoes);
+            });
     } catch (...) {
         mostraFalhaDaQuitacao();
         return;
     }
+    if (!feita) {
+        if (!m_dm.PEDIDOS.isOpen())
+            releLista();
+        return;
+    }
     releLista();
     AtualizaExtrato();
-    Confirmacao::concluido(m_dm.SQLConnection1, feita);
+    Confirmacao::concluido(m_dm.SQLConnection1, *feita);
 }
 
-// What is about to be settled, for the user to confirm; cancelling changes nothing.
-bool StatementWindow::confirma(const QString &condicao, const QDate &pagamento, const QString &pedido)
+// What the confirmation shows besides the orders: the convênio, the list's period, the payment date.
+Confirmacao::Dados StatementWindow::dadosDaConfirmacao(const QDate &pagamento, const QString &pedido) const
 {
-    m_registra = Registro::disponivel(m_dm.SQLConnection1);
-    Confirmacao::Dados dados{contextoQuitacaoAtual(), m_diLista, m_dfLista, pagamento, {}, pedido};
-    dados.previa = Registro::previa(m_dm.SQLConnection1, condicao);
-    return Confirmacao::pergunta(dados);
+    return Confirmacao::Dados{contextoQuitacaoAtual(), m_diLista, m_dfLista, pagamento, {}, pedido, {}};
 }
 
 void StatementWindow::Quitacoes1Click()

@@ -1,4 +1,5 @@
 #pragma once
+#include "settlement/Confirmacao.h"
 #include "controls/Edit.h"
 
 #include <QDate>
@@ -96,14 +97,13 @@ private:
     bool regraDoCaixa(const QString &mensagem);
     QDate dataPagamento();
     void mostraFalhaDaQuitacao();
-    bool confirma(const QString &filtro, const QDate &pagamento, const QString &pedido);
+    Confirmacao::Dados dadosDaConfirmacao(const QDate &pagamento, const QString &pedido) const;
     void releLista();
     void FormClose();
 
     CentralData &m_dm;
     InterfaceData &m_dm2;
     QString m_sqlAtual;
-    bool m_registra = true;   // the settlement being confirmed keeps its record (the tables are there)
     QString m_diSqlLista, m_dfSqlLista;   // the period the list was read for ("mm/dd/yy")
     QString m_detalhesDe;   // the order whose details the panes show (its key filter)
     bool m_ativado = false;

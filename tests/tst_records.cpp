@@ -16,6 +16,8 @@
 #include "reports/ReportPreview.h"
 #include "settlement/Comprovante.h"
 #include "settlement/Confirmacao.h"
+#include "settlement/ConvenioSettlement.h"
+#include "settlement/Registro.h"
 #include "settlement/Estorno.h"
 #include "settlement/QuitacoesWindow.h"
 #include "statement/StatementWindow.h"
@@ -518,6 +520,76 @@ private slots:
 
         form().BotQuitacoes->click();
         QCOMPARE(messages->messages.last(), Registro::mensagemSemRegistro());
+    }
+
+    // The confirmation binds: when another workstation changes the orders between the question and
+    // the run, nothing is settled and the question comes again with the new figures.
+    void confirmationIsAskedAgainWhenTheOrdersChanged()
+    {
+        start(cashRegister);
+        Globais::ConvenioAtual = QStringLiteral("Beta & Cia");
+        const QDate di(2026, 11, 1), df(2026, 11, 30), pagamento(2026, 12, 5);
+        const QString condicao = QuitacaoConvenio::Sql::condicaoDaLista(QStringLiteral("Beta & Cia"), QStringLiteral("11/01/26"),
+                                                                        QStringLiteral("11/30/26"));
+        int runs = 0;
+        const auto feita = Confirmacao::confirmaEExecuta(
+            {contextoQuitacaoAtual(), di, df, pagamento, {}, {}, {}}, program->dm->SQLConnection1, condicao,
+            [&](const MotorQuitacao::Opcoes &opcoes) {
+                if (runs++ == 0) {   // after the first "yes"
+                    order(7, QDate(2026, 11, 20), QStringLiteral("110.00"));
+                    suite->exec(QStringLiteral("update PEDIDOS set VALORRESTANTE = 30 where NPEDIDO = 1"));
+                }
+                return QuitacaoConvenio::QuitaConvenio(*program->dm, contextoQuitacaoAtual(), di, df, pagamento, {}, opcoes);
+            });
+        QVERIFY(feita.has_value());
+        QCOMPARE(runs, 2);
+        QCOMPARE(messages->confirmations.size(), 2);
+        const auto reais = [](const char *v) { return QStringLiteral("R$ ") + Decimal::parse(QString::fromLatin1(v))->toDisplayText(QLocale(), 2); };
+        QVERIFY2(messages->confirmations[0].contains(QStringLiteral("Pedidos: 3, valor restante total: ") + reais("75.40")),
+                 qPrintable(messages->confirmations[0]));
+        QVERIFY2(messages->confirmations[1].startsWith(QStringLiteral("Os pedidos mudaram depois da sua confirmação")),
+                 qPrintable(messages->confirmations[1]));
+        QVERIFY2(messages->confirmations[1].contains(QStringLiteral("Pedidos: 4, valor restante total: ") + reais("190.40")),
+                 qPrintable(messages->confirmations[1]));
+        QCOMPARE(feita->quitacao.pedidos, 4);
+        QCOMPARE(feita->quitacao.total.toSqlText(), QStringLiteral("190.40"));
+        QCOMPARE(suite->count(QStringLiteral("QUITACOES")), 1);
+        QCOMPARE(suite->count(QStringLiteral("MOVCAIXA")), 4);
+    }
+
+    // Quitar dates again the orders of the period paid before: the question and the success line
+    // say which and how much, apart from what is received now, and whether cash was posted.
+    void ordersPaidBeforeAreToldApart()
+    {
+        start({});
+        Globais::ConvenioAtual = QStringLiteral("Beta & Cia");
+        QVERIFY(program->dm->Convenios.locate(QStringLiteral("Beta & Cia")));
+        settle(QStringLiteral("CONVENIO"));
+        QCOMPARE(messages->confirmations.size(), 1);
+        const auto reais = [](const char *v) { return QStringLiteral("R$ ") + Decimal::parse(QString::fromLatin1(v))->toDisplayText(QLocale(), 2); };
+        QVERIFY2(messages->confirmations[0].contains(
+                     QStringLiteral("Dos quais já pagos antes, que só recebem a nova data de pagamento: 1, ") + reais("9.90")),
+                 qPrintable(messages->confirmations[0]));
+        QVERIFY2(messages->messages.last().contains(QStringLiteral("3 pedidos quitados, total de %1 (1 já estava pago e "
+                                                                   "recebeu a nova data: %2), nenhum movimento de caixa "
+                                                                   "lançado")
+                                                        .arg(reais("75.40"), reais("9.90"))),
+                 qPrintable(messages->messages.last()));
+        // The record tells the same.
+        const Registro::Quitacao q = Registro::le(program->dm->SQLConnection1, lastSettlement());
+        QCOMPARE(q.jaPagos, 1);
+        QCOMPARE(q.totalJaPagos.toSqlText(), QStringLiteral("9.90"));
+    }
+
+    // A settlement of nothing is refused before the question.
+    void settlementOfNothingIsRefusedBeforeTheQuestion()
+    {
+        start(cashRegister);
+        form().BotQuitaConvenio->click();
+        confirmPeriod(QStringLiteral("01/01/26"), QStringLiteral("31/01/26"), QStringLiteral("05/12/26"));
+        QCOMPARE(messages->confirmations.size(), 0);
+        QCOMPARE(messages->messages.last(), QStringLiteral("Nenhum pedido no período."));
+        QCOMPARE(suite->count(QStringLiteral("QUITACOES")), 0);
     }
 
     // What stops a settlement is said before the user confirms it.
