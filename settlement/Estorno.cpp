@@ -29,6 +29,13 @@ QString oPedido(const QVector<QVariant> &row)
 
 QString mensagemJaEstornada() { return QStringLiteral("Esta quitação já foi estornada."); }
 
+QString mensagemSoNoCaixa(int movimentos)
+{
+    return (movimentos == 1 ? QStringLiteral("Esta quitação lançou 1 movimento de caixa")
+                            : QStringLiteral("Esta quitação lançou %1 movimentos de caixa").arg(movimentos)) +
+           QStringLiteral(": o estorno deve ser feito no Caixa, cuja sessão recebe os contramovimentos.");
+}
+
 namespace Sql {
 
 QString marca(int codigo, const ContextoQuitacao &c, const QString &motivo)
@@ -166,49 +173,48 @@ QString restauraPedidos(int codigo)
                           "q.PAGO_ANTES, DATAPAGAMENTO = q.DATAPAGAMENTO_ANTES");
 }
 
-// One block posts every counter-movement: codes follow the highest one, as the posting takes them;
-// when another workstation stores one of those codes first, the block is refused whole and run again.
-// The movements go to the cash-register session that reverses, or, outside the cash register, to
-// the session of the movement they undo.
+// One block posts every counter-movement, into the cash-register session that reverses: money
+// leaving the drawer as the suite's cash register reads it, a positive value marked "Saída", with
+// the original movement's order key and payment form, "Estorno" as its kind and mark, and a history
+// that names the settlement and the convênio, cut to the width the suite gave the column. Codes
+// follow the highest one, as the posting takes them; when another workstation stores one of those
+// codes first, the block is refused whole and run again.
 QString contraMovimentos(int codigo, const ContextoQuitacao &c)
 {
     const QString cod = QString::number(codigo);
     const QDateTime agora = c.agora();
-    const QString caixa = c.rodandoNoCaixa() ? literal(c.caixaAtual) : QStringLiteral(":CAIXA");
-    const QString sessao = c.rodandoNoCaixa() ? literal(c.sessaoCaixa) : QStringLiteral(":SESSAO");
+    const QString historico = QStringLiteral("Estorno quitação nº %1 Convênio %2").arg(cod, c.convenioAtual.left(8));
     return QStringLiteral(
                "execute block as\n"
                "declare variable CODIGO integer;\n"
+               "declare variable LARGURA integer;\n"
                "declare variable ESTACAO type of column QUITACAO_PEDIDOS.ESTACAO;\n"
                "declare variable NUMERO type of column QUITACAO_PEDIDOS.NPEDIDO;\n"
-               "declare variable CAIXA type of column MOVCAIXA.CAIXA;\n"
-               "declare variable SESSAO type of column MOVCAIXA.SESSAO;\n"
                "declare variable VALOR type of column MOVCAIXA.VALOR;\n"
                "declare variable FORMAPAG type of column MOVCAIXA.FORMAPAG;\n"
                "declare variable CHAVE type of column MOVCAIXA.NPEDIDO;\n"
-               "declare variable TIPOMOV type of column MOVCAIXA.TIPOMOV;\n"
-               "declare variable ENTRADASAIDA type of column MOVCAIXA.ENTRADASAIDA;\n"
                "declare variable LABORATORIO type of column MOVCAIXA.LABORATORIO;\n"
                "declare variable VALORORIGINAL type of column MOVCAIXA.VALORORIGINAL;\n"
                "begin\n"
                "  select coalesce(max(CODMOVCX), 0) from MOVCAIXA into :CODIGO;\n"
-               "  for select q.ESTACAO, q.NPEDIDO, m.CAIXA, m.SESSAO, m.VALOR, m.FORMAPAG, m.NPEDIDO, m.TIPOMOV, "
-               "m.ENTRADASAIDA, m.LABORATORIO, m.VALORORIGINAL from QUITACAO_PEDIDOS q join MOVCAIXA m on m.CODMOVCX = "
-               "q.CODMOVCX where q.CODQUITACAO = ") +
+               "  select coalesce(f.RDB$CHARACTER_LENGTH, 60) from RDB$RELATION_FIELDS r join RDB$FIELDS f on "
+               "f.RDB$FIELD_NAME = r.RDB$FIELD_SOURCE where r.RDB$RELATION_NAME = 'MOVCAIXA' and r.RDB$FIELD_NAME = "
+               "'HISTORICO' into :LARGURA;\n"
+               "  for select q.ESTACAO, q.NPEDIDO, m.VALOR, m.FORMAPAG, m.NPEDIDO, m.LABORATORIO, m.VALORORIGINAL from "
+               "QUITACAO_PEDIDOS q join MOVCAIXA m on m.CODMOVCX = q.CODMOVCX where q.CODQUITACAO = ") +
            cod +
            QStringLiteral(" and m.VALOR <> 0 order by q.CODMOVCX\n"
-                          "    into :ESTACAO, :NUMERO, :CAIXA, :SESSAO, :VALOR, :FORMAPAG, :CHAVE, :TIPOMOV, "
-                          ":ENTRADASAIDA, :LABORATORIO, :VALORORIGINAL\n"
+                          "    into :ESTACAO, :NUMERO, :VALOR, :FORMAPAG, :CHAVE, :LABORATORIO, :VALORORIGINAL\n"
                           "  do begin\n"
                           "    CODIGO = CODIGO + 1;\n"
                           "    insert into MOVCAIXA (CODMOVCX, CAIXA, SESSAO, DATAMOV, HORAMOV, VALOR, FORMAPAG, "
                           "HISTORICO, NPEDIDO, SINALQUITACAO, TIPOMOV, ENTRADASAIDA, NUMPARCELA, NUMDOCUMENTO, "
                           "NUMMOVIMENTO, LABORATORIO, VALORORIGINAL, DESCONTO) values (:CODIGO, ") +
-           caixa + QStringLiteral(", ") + sessao + QStringLiteral(", ") + literal(SqlText::dateMDY(agora.date())) +
-           QStringLiteral(", ") + literal(SqlText::time24(agora.time())) +
-           QStringLiteral(", -:VALOR, :FORMAPAG, ") + literal(QStringLiteral("Estorno da quitação nº ") + cod) +
-           QStringLiteral(", :CHAVE, 'Estorno', :TIPOMOV, :ENTRADASAIDA, 0, 0, 0, :LABORATORIO, -:VALORORIGINAL, "
-                          "0.00);\n"
+           literal(c.caixaAtual) + QStringLiteral(", ") + literal(c.sessaoCaixa) + QStringLiteral(", ") +
+           literal(SqlText::dateMDY(agora.date())) + QStringLiteral(", ") + literal(SqlText::time24(agora.time())) +
+           QStringLiteral(", :VALOR, :FORMAPAG, left(") + literal(historico) +
+           QStringLiteral(", :LARGURA), :CHAVE, 'Estorno', 'Estorno', ") + literal(SqlPosting::saida()) +
+           QStringLiteral(", 0, 0, 0, :LABORATORIO, :VALORORIGINAL, 0.00);\n"
                           "    update QUITACAO_PEDIDOS set CODMOVCX_ESTORNO = :CODIGO where CODQUITACAO = ") +
            cod +
            QStringLiteral(" and ESTACAO = :ESTACAO and NPEDIDO = :NUMERO;\n"
@@ -378,6 +384,14 @@ void estorna(CentralData &dm, int codigo, const ContextoQuitacao &c, const QStri
         // once the first is committed finds it reversed.
         if (db.execute(Sql::marca(codigo, c, motivo)) == 0)
             throw Recusado(mensagemJaEstornada());
+        // Its counter-movements go into a cash-register session: the one that reverses it.
+        const int movimentos = db.query(QStringLiteral("select QTDEMOVIMENTOS from QUITACOES where CODQUITACAO = ") +
+                                        QString::number(codigo))
+                                   .rows.value(0)
+                                   .value(0)
+                                   .toInt();
+        if (movimentos > 0 && !c.rodandoNoCaixa())
+            throw Recusado(mensagemSoNoCaixa(movimentos));
         recusaSe(db, Sql::quitadoDeNovo(codigo), [](const QVector<QVariant> &r) {
             return oPedido(r) + QStringLiteral(" foi quitado de novo depois dela, na quitação nº %1; estorne aquela "
                                                "primeiro.")

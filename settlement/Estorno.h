@@ -26,6 +26,8 @@ private:
 };
 
 QString mensagemJaEstornada();
+// A settlement that posted cash movements is reversed only at the cash register.
+QString mensagemSoNoCaixa(int movimentos);
 
 namespace Sql {
 QString marca(int codigo, const ContextoQuitacao &c, const QString &motivo);

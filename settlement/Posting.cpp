@@ -25,6 +25,19 @@ QString procuraMovimento(const QString &chavePedido)
            QLatin1Char('\'');
 }
 
+QString movimentosDoPedido(const QString &chavePedido)
+{
+    return QStringLiteral("Select NPEDIDO, DATAMOV, VALOR, ENTRADASAIDA from MOVCAIXA where NPEDIDO = '") +
+           quoted(chavePedido) + QStringLiteral("' and VALOR <> 0");
+}
+
+QString valorComSinal(const QString &alias)
+{
+    return QStringLiteral("case when %1ENTRADASAIDA = '%2' then -%1VALOR else %1VALOR end").arg(alias, saida());
+}
+
+QString saida() { return QStringLiteral("Saída"); }
+
 QString maiorCodigo() { return QStringLiteral("Select Max(CODMOVCX) MAIORCOD from MOVCAIXA"); }
 
 QString insereMovimento(int codigo, const ContextoQuitacao &c, const QDateTime &agora, const QString &valor,
@@ -69,13 +82,18 @@ bool jaLancadoPelos(const RowSet &movimentos)
 {
     // A reversed settlement leaves the order's movement and its counter-movement, which add up to
     // nothing: the order is open again, and is posted anew when it is settled again.
+    // A counter-movement is money leaving the drawer: a 'Saída', or (as the first reversals wrote
+    // it) a negative value.
     const int valor = movimentos.indexOf(QStringLiteral("VALOR"));
+    const int sentido = movimentos.indexOf(QStringLiteral("ENTRADASAIDA"));
     Decimal soma(0, 2);
     bool estorno = false;
     for (const auto &row : movimentos.rows) {
         const QVariant v = row.value(valor);
         if (v.isValid() && !v.isNull()) {
-            const Decimal d = Decimal::fromVariant(v);
+            Decimal d = Decimal::fromVariant(v);
+            if (sentido >= 0 && row.value(sentido).toString().trimmed() == SqlPosting::saida())
+                d = Decimal(-d.units(), d.scale());
             soma = soma + d;
             estorno = estorno || d < Decimal(0, 2);
         }

@@ -29,6 +29,11 @@ QString apagaMovimentosZerados();
 QString lePedido(const QString &estacao, const QString &npedido);
 QString procuraMovimento(const QString &chavePedido);
 QString maiorCodigo();
+// The order's movements with a value, and which way the money went: the duplicate test of the
+// settlements, which must tell a counter-movement.
+QString movimentosDoPedido(const QString &chavePedido);
+QString saida();                                  // ENTRADASAIDA of money leaving the drawer: "Saída"
+QString valorComSinal(const QString &alias);      // VALOR, negative for a "Saída" ("M." for alias M)
 QString insereMovimento(int codigo, const ContextoQuitacao &c, const QDateTime &agora, const QString &valor,
                         const QString &chavePedido, const QString &laboratorio);
 QString contaDoPedido(const QString &estacao, const QString &npedido);

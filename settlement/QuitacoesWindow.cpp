@@ -1,5 +1,6 @@
 #include "settlement/QuitacoesWindow.h"
 
+#include "app/Configuracao.h"
 #include "data/CentralData.h"
 #include "data/SqlText.h"
 #include "platform/ErrorReporter.h"
@@ -16,20 +17,46 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-EstornoDialog::EstornoDialog(const Registro::Quitacao &q, QWidget *parent) : QDialog(parent)
+QString EstornoDialog::pergunta(const Registro::Quitacao &q, const ContextoQuitacao &estorno)
+{
+    QStringList linhas;
+    linhas << QStringLiteral("Estornar a quitação nº %1 do convênio %2 (%3 a %4, pagamento em %5): %6, total de R$ %7?")
+                  .arg(q.codigo)
+                  .arg(q.convenio, SqlText::dateDMY(q.dataInicial), SqlText::dateDMY(q.dataFinal),
+                       SqlText::dateDMY(q.pagamento),
+                       q.pedidos == 1 ? QStringLiteral("1 pedido") : QStringLiteral("%1 pedidos").arg(q.pedidos))
+                  .arg(q.total.toDisplayText(QLocale(), 2));
+    const int abertos = q.pedidos - q.jaPagos;
+    if (q.jaPagos == 0)
+        linhas << (q.pedidos == 1 ? QStringLiteral("O pedido volta a ficar em aberto.")
+                                  : QStringLiteral("Os pedidos voltam a ficar em aberto."));
+    else if (abertos == 0)
+        linhas << QStringLiteral("Os pedidos, já pagos antes dela, voltam à data de pagamento que tinham.");
+    else
+        linhas << (abertos == 1 ? QStringLiteral("1 pedido volta a ficar em aberto; ")
+                                : QStringLiteral("%1 pedidos voltam a ficar em aberto; ").arg(abertos)) +
+                      (q.jaPagos == 1 ? QStringLiteral("1, já pago antes dela, volta à data de pagamento que tinha.")
+                                      : QStringLiteral("%1, já pagos antes dela, voltam à data de pagamento que tinham.")
+                                            .arg(q.jaPagos));
+    if (q.movimentos == 0)
+        linhas << QStringLiteral("Ela não lançou movimentos de caixa.");
+    else if (estorno.rodandoNoCaixa())
+        linhas << (q.movimentos == 1 ? QStringLiteral("O movimento de caixa que ela lançou recebe")
+                                     : QStringLiteral("Os %1 movimentos de caixa que ela lançou recebem").arg(q.movimentos)) +
+                      QStringLiteral(" um contramovimento de saída no caixa %1, sessão %2.").arg(estorno.caixaAtual, estorno.sessaoCaixa);
+    else
+        linhas << Estorno::mensagemSoNoCaixa(q.movimentos);
+    return linhas.join(QLatin1Char('\n'));
+}
+
+EstornoDialog::EstornoDialog(const Registro::Quitacao &q, const ContextoQuitacao &estorno, QWidget *parent)
+    : QDialog(parent)
 {
     setObjectName(QStringLiteral("EstornoDialog"));
     setWindowTitle(QStringLiteral("Estornar quitação"));
     setModal(true);
-    Pergunta = new QLabel(
-        QStringLiteral("Estornar a quitação nº %1 do convênio %2 (%3 a %4, pagamento em %5): %6 pedidos, total de %7?\n"
-                       "Os pedidos voltam a ficar em aberto e os movimentos de caixa recebem um estorno.\n\n"
-                       "Motivo do estorno:")
-            .arg(q.codigo)
-            .arg(q.convenio, SqlText::dateDMY(q.dataInicial), SqlText::dateDMY(q.dataFinal), SqlText::dateDMY(q.pagamento))
-            .arg(q.pedidos)
-            .arg(q.total.toDisplayText(QLocale(), 2)),
-        this);
+    const bool pode = q.movimentos == 0 || estorno.rodandoNoCaixa();
+    Pergunta = new QLabel(pergunta(q, estorno) + (pode ? QStringLiteral("\n\nMotivo do estorno:") : QString()), this);
     Pergunta->setWordWrap(true);
     EditMotivo = new QLineEdit(this);
     EditMotivo->setObjectName(QStringLiteral("EditMotivo"));
@@ -39,7 +66,8 @@ EstornoDialog::EstornoDialog(const Registro::Quitacao &q, QWidget *parent) : QDi
     BotEstornar->setEnabled(false);
     BotCancelar = new QPushButton(QStringLiteral("&Cancelar"), this);
     connect(EditMotivo, &QLineEdit::textChanged, this,
-            [this](const QString &t) { BotEstornar->setEnabled(!t.trimmed().isEmpty()); });
+            [this, pode](const QString &t) { BotEstornar->setEnabled(pode && !t.trimmed().isEmpty()); });
+    EditMotivo->setEnabled(pode);
     connect(BotEstornar, &QPushButton::clicked, this, &QDialog::accept);
     connect(BotCancelar, &QPushButton::clicked, this, &QDialog::reject);
 
@@ -167,7 +195,12 @@ void QuitacoesWindow::BotEstornarClick()
     if (!q)
         return;
     const Registro::Quitacao quitacao = *q;
-    EstornoDialog pergunta(quitacao, this);
+    // The rule that may reserve settlements to the cash register holds for their reversal too.
+    if (!m_estorno.rodandoNoCaixa() && Configuracao.quitarSoNoCaixa()) {
+        Messages::show(QStringLiteral("O estorno das quitações deve ser feito no Caixa."));
+        return;
+    }
+    EstornoDialog pergunta(quitacao, m_estorno, this);
     if (pergunta.exec() != QDialog::Accepted || pergunta.motivo().isEmpty())
         return;
     try {

@@ -14,7 +14,10 @@ class QTableWidget;
 class EstornoDialog : public QDialog {
     Q_OBJECT
 public:
-    EstornoDialog(const Registro::Quitacao &quitacao, QWidget *parent = nullptr);
+    // `estorno`: who reverses and where (the cash register whose session receives the counter-movements).
+    EstornoDialog(const Registro::Quitacao &quitacao, const ContextoQuitacao &estorno, QWidget *parent = nullptr);
+    // What the reversal will do, as the question says it.
+    static QString pergunta(const Registro::Quitacao &quitacao, const ContextoQuitacao &estorno);
     QString motivo() const;
 
     QLabel *Pergunta;

@@ -27,9 +27,10 @@ QString lePedidos(const QString &condicao, bool contas, bool lancamentos)
     // Movements of no value do not count: the posting clears them before it looks. Nor does a
     // posting undone by a reversal: the two add up to nothing.
     if (lancamentos)
-        sql += QStringLiteral(", (select case when count(*) = 0 or (min(M.VALOR) < 0 and sum(M.VALOR) = 0) then 0 "
+        sql += QStringLiteral(", (select case when count(*) = 0 or (min(%1) < 0 and sum(%1) = 0) then 0 "
                               "else 1 end from MOVCAIXA M where M.NPEDIDO = P.ESTACAO||P.NPEDIDO and M.VALOR <> 0) "
-                              "LANCADO");
+                              "LANCADO")
+                   .arg(SqlPosting::valorComSinal(QStringLiteral("M.")));
     return sql + QStringLiteral(" from PEDIDOS P where ") + condicao;
 }
 
@@ -197,7 +198,7 @@ private:
                 p.conta = SqlText::number(conta.rows[0].value(0)).left(20);
         }
         if (m_lanca) {
-            const RowSet movimentos = m_db.query(SqlPosting::procuraMovimento(p.chave()) + QStringLiteral(" and VALOR <> 0"));
+            const RowSet movimentos = m_db.query(SqlPosting::movimentosDoPedido(p.chave()));
             p.jaLancado = jaLancadoPelos(movimentos);
         }
         return p;

@@ -315,10 +315,12 @@ private slots:
         QCOMPARE(tables(), before);
         QCOMPARE(suite->count(QStringLiteral("MOVCAIXA")), 2 * movements);
         QCOMPARE(suite->scalar(QStringLiteral(
-                                   "select count(*) from MOVCAIXA e join MOVCAIXA m on m.NPEDIDO = e.NPEDIDO and m.VALOR = -e.VALOR "
-                                   "and m.VALORORIGINAL = -e.VALORORIGINAL and m.SINALQUITACAO = 'Quitação' "
-                                   "where e.SINALQUITACAO = 'Estorno' and e.VALOR < 0 and e.HISTORICO = 'Estorno da quitação nº %1' "
-                                   "and e.CAIXA = '4' and e.SESSAO = 'S7' and e.CODMOVCX > m.CODMOVCX")
+                                   "select count(*) from MOVCAIXA e join MOVCAIXA m on m.NPEDIDO = e.NPEDIDO and m.VALOR = e.VALOR "
+                                   "and m.VALORORIGINAL = e.VALORORIGINAL and m.FORMAPAG = e.FORMAPAG and m.SINALQUITACAO = "
+                                   "'Quitação' and m.ENTRADASAIDA = 'Entrada' where e.SINALQUITACAO = 'Estorno' and e.TIPOMOV "
+                                   "= 'Estorno' and e.ENTRADASAIDA = 'Saída' and e.VALOR > 0 and e.HISTORICO = 'Estorno "
+                                   "quitação nº %1 Convênio Beta & C' and e.CAIXA = '4' and e.SESSAO = 'S7' and e.CODMOVCX > "
+                                   "m.CODMOVCX")
                                    .arg(codigo))
                      .toInt(),
                  movements);
@@ -590,6 +592,68 @@ private slots:
         QCOMPARE(messages->confirmations.size(), 0);
         QCOMPARE(messages->messages.last(), QStringLiteral("Nenhum pedido no período."));
         QCOMPARE(suite->count(QStringLiteral("QUITACOES")), 0);
+    }
+
+    // A settlement that posted cash is reversed at the cash register, whose session receives the
+    // counter-movements; elsewhere the reversal is refused and changes nothing.
+    void reversalOfPostedCashOnlyAtTheCashRegister()
+    {
+        start(cashRegister);
+        settle(QStringLiteral("CONVENIO"));
+        const int codigo = lastSettlement();
+        const QString settled = tables();
+        ContextoQuitacao balcao = contextoQuitacaoAtual();
+        balcao.caixaAtual.clear();
+        balcao.sessaoCaixa.clear();
+        QVERIFY_THROWS_EXCEPTION(Estorno::Recusado, Estorno::estorna(*program->dm, codigo, balcao, QStringLiteral("x")));
+        try {
+            Estorno::estorna(*program->dm, codigo, balcao, QStringLiteral("x"));
+        } catch (const Estorno::Recusado &r) {
+            QCOMPARE(r.mensagem(), Estorno::mensagemSoNoCaixa(3));
+        }
+        QCOMPARE(tables(), settled);
+        QVERIFY(!Registro::le(program->dm->SQLConnection1, codigo).estornada());
+    }
+
+    // The reversal's question says what happens to these orders and movements, and where the cash goes.
+    void reversalQuestionSaysWhatHappens_data()
+    {
+        QTest::addColumn<int>("jaPagos");
+        QTest::addColumn<int>("movimentos");
+        QTest::addColumn<bool>("noCaixa");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("open again, cash to this session") << 0 << 3 << true
+            << "Os pedidos voltam a ficar em aberto.\nOs 3 movimentos de caixa que ela lançou recebem um contramovimento de "
+               "saída no caixa 4, sessão S7.";
+        QTest::newRow("back to their payment, no cash") << 3 << 0 << false
+            << "Os pedidos, já pagos antes dela, voltam à data de pagamento que tinham.\nEla não lançou movimentos de caixa.";
+        QTest::newRow("some of each, cash elsewhere") << 1 << 1 << false
+            << "2 pedidos voltam a ficar em aberto; 1, já pago antes dela, volta à data de pagamento que tinha.\nEsta "
+               "quitação lançou 1 movimento de caixa: o estorno deve ser feito no Caixa, cuja sessão recebe os "
+               "contramovimentos.";
+    }
+
+    void reversalQuestionSaysWhatHappens()
+    {
+        QFETCH(int, jaPagos);
+        QFETCH(int, movimentos);
+        QFETCH(bool, noCaixa);
+        QFETCH(QString, says);
+        Registro::Quitacao q;
+        q.codigo = 5;
+        q.convenio = QStringLiteral("Beta & Cia");
+        q.pedidos = 3;
+        q.jaPagos = jaPagos;
+        q.movimentos = movimentos;
+        ContextoQuitacao c;
+        if (noCaixa) {
+            c.caixaAtual = QStringLiteral("4");
+            c.sessaoCaixa = QStringLiteral("S7");
+        }
+        const QString text = EstornoDialog::pergunta(q, c);
+        QVERIFY2(text.endsWith(says), qPrintable(text));
+        EstornoDialog d(q, c);
+        QCOMPARE(d.EditMotivo->isEnabled(), movimentos == 0 || noCaixa);
     }
 
     // What stops a settlement is said before the user confirms it.
