@@ -8,7 +8,9 @@
 #include "settlement/Comprovante.h"
 #include "settlement/Estorno.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
+#include <QScopeGuard>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -204,10 +206,18 @@ void QuitacoesWindow::BotEstornarClick()
     if (pergunta.exec() != QDialog::Accepted || pergunta.motivo().isEmpty())
         return;
     try {
+        // A reversal may wait for another workstation's settlement of the convênio to end.
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const auto cursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
         Estorno::estorna(m_dm, quitacao.codigo, m_estorno, pergunta.motivo());
     } catch (const Estorno::Recusado &r) {
         Atualiza();
         Messages::show(r.mensagem());
+        return;
+    } catch (...) {
+        const QString motivo = ErrorReporter::messageOf(std::current_exception());
+        ErrorReporter::guard([this] { Atualiza(); });
+        ErrorReporter::report(motivo + QStringLiteral("\n\nNada foi estornado: o estorno foi desfeito por inteiro."));
         return;
     }
     Atualiza();

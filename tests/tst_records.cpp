@@ -656,6 +656,26 @@ private slots:
         QCOMPARE(d.EditMotivo->isEnabled(), movimentos == 0 || noCaixa);
     }
 
+    // A reversal the database refuses part-way leaves nothing of it, and says so.
+    void failedReversalSaysNothingWasReversed()
+    {
+        start(cashRegister);
+        settle(QStringLiteral("CONVENIO"));
+        const int codigo = lastSettlement();
+        const QString settled = tables();
+        const int movements = suite->count(QStringLiteral("MOVCAIXA"));
+        suite->exec(QStringLiteral("create exception SEM_ESTORNO 'o caixa está fechado'"));
+        suite->exec(QStringLiteral("create trigger T_SEM_ESTORNO for MOVCAIXA before insert as begin if (new.SINALQUITACAO = "
+                                   "'Estorno') then exception SEM_ESTORNO; end"));
+        reverseFromTheList(codigo, QStringLiteral("teste"));
+        QVERIFY2(messages->messages.last().contains(QStringLiteral("o caixa está fechado")), qPrintable(messages->messages.last()));
+        QVERIFY2(messages->messages.last().endsWith(QStringLiteral("Nada foi estornado: o estorno foi desfeito por inteiro.")),
+                 qPrintable(messages->messages.last()));
+        QCOMPARE(tables(), settled);
+        QCOMPARE(suite->count(QStringLiteral("MOVCAIXA")), movements);
+        QVERIFY(!Registro::le(program->dm->SQLConnection1, codigo).estornada());
+    }
+
     // What stops a settlement is said before the user confirms it.
     void unwritableTraceFileIsReportedBeforeTheConfirmation()
     {
