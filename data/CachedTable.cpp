@@ -813,6 +813,31 @@ void CachedTable::writeBack(int maxErrors)
     refresh();
 }
 
+bool CachedTable::resumeEditing()
+{
+    if (m_state != State::Browse || m_current < 0 || m_current >= m_rows.size())
+        return false;
+    Row &row = m_rows[m_current];
+    if (row.status == Row::Inserted) {
+        m_buffer = row.values;
+        m_insertRow = m_current;
+        m_modified = true;
+        setState(State::Insert);
+    } else if (row.status == Row::Modified) {
+        m_buffer = row.values;
+        row.values = row.original;
+        row.original.clear();
+        row.status = Row::Unchanged;
+        m_modified = true;
+        setState(State::Edit);
+    } else {
+        return false;
+    }
+    emit dataChanged(index(m_current, 0), index(m_current, std::max(0, int(m_fields.size()) - 1)));
+    setCurrent(m_current);
+    return true;
+}
+
 // ---------------------------------------------------------------------------------------------
 // Model
 

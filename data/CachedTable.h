@@ -91,6 +91,10 @@ public:
     QString lastApplyError() const { return m_lastApplyError; }
     // applyUpdates(maxErrors) and then refresh(); a failure is raised with the database's text.
     void writeBack(int maxErrors = 0);
+    // After the write-back of the current row was refused: the row goes back to being inserted or
+    // edited, with the values that were typed, instead of standing in the cache as if it were
+    // stored. Returns false when the current row had no pending change.
+    bool resumeEditing();
 
     // A calculated field: a column after the fetched ones whose value the program works out for each
     // row (shown, read and formatted like the others; never written back nor posted).

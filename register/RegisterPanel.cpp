@@ -12,6 +12,9 @@ const QString RegisterPanel::MensagemNomeChave = QStringLiteral(
     "O nome do convênio é um campo Chave e não pode ser alterado. Se for necessário mudar o nome do convênio, "
     "deve-se excluir o registro existente e incluir um novo registro");
 const QString RegisterPanel::MensagemCodigoRepetido = QStringLiteral("Já existe um convênio com este Código.");
+const QString RegisterPanel::MensagemNaoGravado =
+    QStringLiteral("\n\nO convênio não foi gravado: o que foi digitado continua na tela para ser corrigido e gravado, ou "
+                   "cancelado.");
 
 RegisterPanel::RegisterPanel(CentralData &dm, QWidget *parent) : QWidget(parent), m_dm(dm)
 {
@@ -154,10 +157,20 @@ void RegisterPanel::ConveniosBeforePost()
 
 void RegisterPanel::ConveniosAfterPost()
 {
-    // The fields are disabled even when the write-back fails: the row is no longer being edited, and
-    // a field left open would take typing that goes nowhere.
+    // A write-back the database refuses leaves nothing in the cache as if it were stored: the row is
+    // being inserted or edited again, with what was typed, for the user to put right or cancel.
+    CachedTable &c = m_dm.Convenios;
     try {
-        m_dm.Convenios.writeBack(0);
+        c.writeBack(0);
+    } catch (const DatabaseError &e) {
+        if (!c.resumeEditing()) {
+            DesabilitaCampos();
+            throw;
+        }
+        HabilitaCampos();
+        // The statement's refusal, or the commit's.
+        const QString motivo = c.lastApplyError().isEmpty() ? e.message() : c.lastApplyError();
+        throw std::runtime_error((motivo + MensagemNaoGravado).toStdString());
     } catch (...) {
         DesabilitaCampos();
         throw;

@@ -26,7 +26,8 @@ public:
     RegisterPanel(CentralData &dm, QWidget *parent = nullptr);
 
     static const QString MensagemNomeChave;      // the name-change guard's message
-    static const QString MensagemCodigoRepetido; // a code already in the table
+    static const QString MensagemCodigoRepetido;
+    static const QString MensagemNaoGravado;   // added to the database's reason when a write-back is refused // a code already in the table
 
     void HabilitaCampos();
     void DesabilitaCampos();

@@ -172,7 +172,7 @@ private slots:
         QCOMPARE(stored(QStringLiteral("PEDIDOS"), QStringLiteral("DATAPAGAMENTO = '2026-12-05'")), wholePeriod ? 3 : 1);
     }
 
-    // A refused write-back keeps the change pending; the row changed again is stored.
+    // A refused write-back keeps the change on the screen, being edited; the row changed again is stored.
     void registerWriteBackRefusedThenStored()
     {
         suite->writeLogon(QStringLiteral("ADMIN"));
@@ -190,7 +190,8 @@ private slots:
         QVERIFY2(messages->messages[0].contains(QStringLiteral("commit recusado")), qPrintable(messages->messages[0]));
         QCOMPARE(stored(QStringLiteral("CONVENIO"), QStringLiteral("CIDADE = 'RECUSA'")), 0);
 
-        QCOMPARE(DM->Convenios.text(QStringLiteral("CIDADE")), QStringLiteral("RECUSA"));   // still pending
+        QCOMPARE(DM->Convenios.text(QStringLiteral("CIDADE")), QStringLiteral("RECUSA"));   // still there
+        QCOMPARE(DM->Convenios.state(), CachedTable::State::Edit);
 
         QTest::mouseClick(form.DBNavigator6->button(Nav::Edit), Qt::LeftButton);
         reg.DBEditCidConv->setFocus();

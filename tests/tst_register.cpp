@@ -180,14 +180,28 @@ private slots:
         type(QStringLiteral("Gama"));
         click(Nav::Post);
 
-        // The database's refusal reaches the user; the typed convênio stays pending in the register.
+        // The database's refusal reaches the user; the typed convênio is being inserted again, not
+        // left in the register as if it were stored.
         QCOMPARE(messages->messages.size(), 1);
         QVERIFY2(messages->messages[0].contains(QStringLiteral("PK_CONVENIO")), qPrintable(messages->messages[0]));
+        QVERIFY2(messages->messages[0].endsWith(QStringLiteral("continua na tela para ser corrigido e gravado, ou cancelado.")),
+                 qPrintable(messages->messages[0]));
         QCOMPARE(stored(QStringLiteral("CONVENIO"), 8).toString(), QStringLiteral("Outra Estação"));
         QCOMPARE(suite->count(QStringLiteral("CONVENIO"), QStringLiteral("CONVENIO = 'Gama'")), 0);
-        QVERIFY(convenios().hasPendingUpdates());
-        QCOMPARE(current(), QStringLiteral("Gama"));
-        QVERIFY(!fieldsEnabled());
+        QCOMPARE(convenios().state(), CachedTable::State::Insert);
+        QCOMPARE(reg().DBEditConvenio->text(), QStringLiteral("Gama"));
+        QVERIFY(!convenios().hasPendingUpdates());
+
+        // Cancelled, it leaves nothing behind: the next insert takes the next free code and is stored.
+        click(Nav::Cancel);
+        QCOMPARE(convenios().state(), CachedTable::State::Browse);
+        click(Nav::Insert);
+        QCOMPARE(reg().DBEdit2->text(), QStringLiteral("9"));
+        type(QStringLiteral("Gama"));
+        click(Nav::Post);
+        QCOMPARE(messages->messages.size(), 1);
+        QCOMPARE(stored(QStringLiteral("CONVENIO"), 9).toString(), QStringLiteral("Gama"));
+        QCOMPARE(convenios().state(), CachedTable::State::Browse);
     }
 
     void codeAlreadyInTheRegisterIsRefusedAndTheRowStaysPending()
