@@ -42,6 +42,8 @@ void DBMaskEdit::bind(CachedTable *table, const QString &field)
     for (const auto &c : m_connections)
         disconnect(c);
     m_connections.clear();
+    if (m_table)
+        m_table->removeRecordUpdaters(this);
     m_table = table;
     m_field = field;
     if (table) {
@@ -51,7 +53,7 @@ void DBMaskEdit::bind(CachedTable *table, const QString &field)
         m_connections << connect(table, &CachedTable::stateChanged, this, [this] { refresh(true); });
         m_connections << connect(table, &QAbstractItemModel::modelReset, this, [this] { refresh(true); });
         m_connections << connect(table, &CachedTable::recordChanged, this, [this] { refresh(false); });
-        m_connections << connect(table, &CachedTable::updateRecordRequested, this, [this] { updateRecord(); });
+        table->addRecordUpdater(this, [this] { updateRecord(); });
     }
     refresh(true);
 }

@@ -67,7 +67,7 @@ DBEdit::DBEdit(CachedTable *table, const QString &field, QWidget *parent, Kind k
     connect(table, &CachedTable::currentChanged, this, &DBEdit::refresh);
     connect(table, &CachedTable::stateChanged, this, &DBEdit::refresh);
     connect(table, &QAbstractItemModel::dataChanged, this, &DBEdit::onDataChanged);
-    connect(table, &CachedTable::updateRecordRequested, this, [this] { updateRecord(); });
+    table->addRecordUpdater(this, [this] { updateRecord(); });
     connect(table, &QAbstractItemModel::modelReset, this, &DBEdit::refresh);
     connect(this, &QLineEdit::returnPressed, this, [this] { ErrorReporter::guard([this] { updateRecord(); }); });
     refresh();
@@ -143,7 +143,7 @@ DBComboBox::DBComboBox(CachedTable *table, const QString &field, QWidget *parent
     connect(table, &CachedTable::currentChanged, this, &DBComboBox::refresh);
     connect(table, &CachedTable::stateChanged, this, &DBComboBox::refresh);
     connect(table, &QAbstractItemModel::dataChanged, this, &DBComboBox::onDataChanged);
-    connect(table, &CachedTable::updateRecordRequested, this, [this] { updateRecord(); });
+    table->addRecordUpdater(this, [this] { updateRecord(); });
     connect(table, &QAbstractItemModel::modelReset, this, &DBComboBox::refresh);
     connect(this, &QComboBox::activated, this, [this] {
         // A choice made while the row is not being edited is not taken.
@@ -207,7 +207,7 @@ DBMemo::DBMemo(CachedTable *table, const QString &field, QWidget *parent) : QPla
     connect(table, &CachedTable::currentChanged, this, &DBMemo::refresh);
     connect(table, &CachedTable::stateChanged, this, &DBMemo::refresh);
     connect(table, &QAbstractItemModel::dataChanged, this, &DBMemo::onDataChanged);
-    connect(table, &CachedTable::updateRecordRequested, this, [this] { updateRecord(); });
+    table->addRecordUpdater(this, [this] { updateRecord(); });
     connect(table, &QAbstractItemModel::modelReset, this, &DBMemo::refresh);
     connect(this, &QPlainTextEdit::textChanged, this, [this] {
         const int size = m_link.size();

@@ -295,7 +295,7 @@ void CachedTable::setState(State s)
 void CachedTable::checkBrowseMode()
 {
     if (m_state == State::Edit || m_state == State::Insert) {
-        emit updateRecordRequested();
+        updateRecordFromControls();
         if (m_modified)
             post();
         else
@@ -427,7 +427,7 @@ void CachedTable::post()
 {
     if (m_state != State::Edit && m_state != State::Insert)
         return;
-    emit updateRecordRequested();
+    updateRecordFromControls();
     try {
         if (beforePost)
             beforePost();
@@ -811,6 +811,25 @@ void CachedTable::writeBack(int maxErrors)
         throw DatabaseError(m_lastApplyError + QStringLiteral("\n\nMust apply updates before refreshing data"));
     }
     refresh();
+}
+
+void CachedTable::addRecordUpdater(QObject *owner, const std::function<void()> &update)
+{
+    m_recordUpdaters.append({QPointer<QObject>(owner), update});
+}
+
+void CachedTable::removeRecordUpdaters(QObject *owner)
+{
+    m_recordUpdaters.removeIf([owner](const auto &u) { return u.first.isNull() || u.first.data() == owner; });
+}
+
+void CachedTable::updateRecordFromControls()
+{
+    m_recordUpdaters.removeIf([](const auto &u) { return u.first.isNull(); });
+    const auto updaters = m_recordUpdaters;   // an updater may bind or unbind controls
+    for (const auto &[owner, update] : updaters)
+        if (!owner.isNull())
+            update();
 }
 
 bool CachedTable::resumeEditing()

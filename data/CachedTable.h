@@ -1,4 +1,5 @@
 #pragma once
+#include <QPointer>
 #include "data/Connection.h"
 
 #include <QAbstractTableModel>
@@ -121,10 +122,14 @@ public:
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
 
+    // Bound controls put what the user typed into the row before a post and before leaving insert
+    // or edit. They are called directly, not through a signal, so that a value the row refuses
+    // reaches the caller of post() as an exception (an exception must not cross a Qt signal).
+    // An updater goes with its owner.
+    void addRecordUpdater(QObject *owner, const std::function<void()> &update);
+    void removeRecordUpdaters(QObject *owner);
+
 signals:
-    // Raised before a post and before leaving insert or edit: bound controls put what the user
-    // typed into the row.
-    void updateRecordRequested();
     void currentChanged(int row);   // the current row moved
     void stateChanged();            // browse / edit / insert / closed
     void recordChanged();           // a value of the current record changed
@@ -171,6 +176,8 @@ private:
     bool m_modified = false;
     int m_insertRow = -1;         // row index of the row being inserted
     QString m_lastApplyError;
+    QList<std::pair<QPointer<QObject>, std::function<void()>>> m_recordUpdaters;
+    void updateRecordFromControls();
     QHash<QString, QString> m_formats;
     QHash<QString, QString> m_titles;
 };

@@ -45,6 +45,23 @@ private slots:
         suite.reset();
     }
 
+    // A bound control that cannot put its value into the row stops the post, and the caller is told:
+    // the refusal travels as an ordinary exception, and a control that is gone is not called.
+    void controlRefusingItsValueStopsThePost()
+    {
+        QVERIFY(conv->locate(QStringLiteral("Beta")));
+        auto control = std::make_unique<QObject>();
+        conv->addRecordUpdater(control.get(), [this] { conv->setValue(QStringLiteral("CODIGOCONVENIO"), QStringLiteral("x")); });
+        conv->edit();
+        conv->setValue(QStringLiteral("CIDADE"), QStringLiteral("Sumaré"));
+        QVERIFY_THROWS_EXCEPTION(DatabaseError, conv->post());
+        QCOMPARE(conv->state(), CachedTable::State::Edit);
+        QCOMPARE(suite->count(QStringLiteral("CONVENIO"), QStringLiteral("CIDADE = 'Sumaré'")), 0);
+        control.reset();
+        conv->post();
+        QCOMPARE(suite->count(QStringLiteral("CONVENIO"), QStringLiteral("CIDADE = 'Sumaré'")), 1);
+    }
+
     void updatesOnlyChangedColumnsByKey()
     {
         QVERIFY(conv->locate(QStringLiteral("Beta")));
