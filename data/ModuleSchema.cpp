@@ -159,6 +159,13 @@ const QList<Step> &steps()
          {createTable(QStringLiteral("QUITACAO_CONVENIOS"),
                       QStringLiteral("CONVENIO VARCHAR(40) NOT NULL, DATAHORA TIMESTAMP, ESTACAO VARCHAR(2), CONSTRAINT "
                                      "PK_QUITACAO_CONVENIOS PRIMARY KEY (CONVENIO)"))}},
+        // The users who may authorise a reversal (kept by praxolin-setup --supervisor), and who
+        // authorised each one.
+        {4, QStringLiteral("reversals authorised by a supervisor"),
+         {createTable(QStringLiteral("CONVENIOS_SUPERVISORES"),
+                      QStringLiteral("USUARIO VARCHAR(60) NOT NULL, DATAHORA TIMESTAMP, CONSTRAINT PK_CONVENIOS_SUPERVISORES "
+                                     "PRIMARY KEY (USUARIO)")),
+          addColumn(QStringLiteral("QUITACOES"), QStringLiteral("ESTORNO_AUTORIZADO"), QStringLiteral("VARCHAR(60)"))}},
     };
     return list;
 }

@@ -38,12 +38,15 @@ QString mensagemSoNoCaixa(int movimentos)
 
 namespace Sql {
 
-QString marca(int codigo, const ContextoQuitacao &c, const QString &motivo)
+QString marca(int codigo, const ContextoQuitacao &c, const QString &motivo, const QString &autorizadoPor)
 {
     return QStringLiteral("update QUITACOES set ESTORNO_DATAHORA = ") +
            literal(c.agora().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))) + QStringLiteral(", ESTORNO_USUARIO = ") +
            literal(c.usuario.left(60)) + QStringLiteral(", ESTORNO_ESTACAO = ") + literal(c.estacao.left(2)) +
-           QStringLiteral(", ESTORNO_MOTIVO = ") + literal(motivo.left(200)) + QStringLiteral(" where CODQUITACAO = ") +
+           QStringLiteral(", ESTORNO_MOTIVO = ") + literal(motivo.left(200)) +
+           (autorizadoPor.isEmpty() ? QString()
+                                    : QStringLiteral(", ESTORNO_AUTORIZADO = ") + literal(autorizadoPor.left(60))) +
+           QStringLiteral(" where CODQUITACAO = ") +
            QString::number(codigo) + QStringLiteral(" and ESTORNO_DATAHORA is null");
 }
 
@@ -369,7 +372,7 @@ private:
 }
 
 void estorna(CentralData &dm, int codigo, const ContextoQuitacao &c, const QString &motivo,
-             const std::function<void()> &verificada)
+             const std::function<void()> &verificada, const QString &autorizadoPor)
 {
     Connection &db = dm.SQLConnection1;
     Atomic::run(db, [&] {
@@ -382,7 +385,7 @@ void estorna(CentralData &dm, int codigo, const ContextoQuitacao &c, const QStri
         Registro::reivindica(db, cabecalho.rows[0].value(0).toString(), c);
         // Marking the settlement holds its row: a second workstation reversing it waits here, and
         // once the first is committed finds it reversed.
-        if (db.execute(Sql::marca(codigo, c, motivo)) == 0)
+        if (db.execute(Sql::marca(codigo, c, motivo, autorizadoPor)) == 0)
             throw Recusado(mensagemJaEstornada());
         // Its counter-movements go into a cash-register session: the one that reverses it.
         const int movimentos = db.query(QStringLiteral("select QTDEMOVIMENTOS from QUITACOES where CODQUITACAO = ") +

@@ -30,7 +30,7 @@ QString mensagemJaEstornada();
 QString mensagemSoNoCaixa(int movimentos);
 
 namespace Sql {
-QString marca(int codigo, const ContextoQuitacao &c, const QString &motivo);
+QString marca(int codigo, const ContextoQuitacao &c, const QString &motivo, const QString &autorizadoPor = {});
 QString quitadoDeNovo(int codigo);
 QString pedidoAlterado(int codigo);
 QString movimentoAlterado(int codigo);
@@ -63,7 +63,8 @@ QString restauraPeloConteudo(const Copias &t, const QString &dono, const QVarian
 // of the reversal is in the database.
 // `verificada`, when given, runs once the checks passed and before anything is put back (tests hold
 // the reversal there).
+// `autorizadoPor`: the supervisor who authorised it, kept in the record beside who asked.
 void estorna(CentralData &dm, int codigo, const ContextoQuitacao &c, const QString &motivo,
-             const std::function<void()> &verificada = {});
+             const std::function<void()> &verificada = {}, const QString &autorizadoPor = {});
 
 }

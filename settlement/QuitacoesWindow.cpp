@@ -5,10 +5,13 @@
 #include "data/SqlText.h"
 #include "platform/ErrorReporter.h"
 #include "platform/Messages.h"
+#include "platform/WinText.h"
+#include "settlement/Autorizacao.h"
 #include "settlement/Comprovante.h"
 #include "settlement/Estorno.h"
 
 #include <QApplication>
+#include <QFormLayout>
 #include <QHBoxLayout>
 #include <QScopeGuard>
 #include <QHeaderView>
@@ -59,6 +62,13 @@ EstornoDialog::EstornoDialog(const Registro::Quitacao &q, const ContextoQuitacao
     setModal(true);
     const bool pode = q.movimentos == 0 || estorno.rodandoNoCaixa();
     Pergunta = new QLabel(pergunta(q, estorno) + (pode ? QStringLiteral("\n\nMotivo do estorno:") : QString()), this);
+    EditSupervisor = new QLineEdit(estorno.usuario, this);
+    EditSupervisor->setObjectName(QStringLiteral("EditSupervisor"));
+    EditSupervisor->setMaxLength(31);
+    EditSenha = new QLineEdit(this);
+    EditSenha->setObjectName(QStringLiteral("EditSenha"));
+    EditSenha->setEchoMode(QLineEdit::Password);
+    EditSenha->setMaxLength(31);
     Pergunta->setWordWrap(true);
     EditMotivo = new QLineEdit(this);
     EditMotivo->setObjectName(QStringLiteral("EditMotivo"));
@@ -70,22 +80,39 @@ EstornoDialog::EstornoDialog(const Registro::Quitacao &q, const ContextoQuitacao
     connect(EditMotivo, &QLineEdit::textChanged, this,
             [this, pode](const QString &t) { BotEstornar->setEnabled(pode && !t.trimmed().isEmpty()); });
     EditMotivo->setEnabled(pode);
-    connect(BotEstornar, &QPushButton::clicked, this, &QDialog::accept);
+    connect(BotEstornar, &QPushButton::clicked, this, [this] {
+        const QString recusa = confere ? confere(supervisor(), EditSenha->text()) : QString();
+        if (recusa.isEmpty()) {
+            accept();
+            return;
+        }
+        Messages::show(recusa);
+        EditSenha->clear();
+        EditSenha->setFocus();
+    });
     connect(BotCancelar, &QPushButton::clicked, this, &QDialog::reject);
 
     auto *botoes = new QHBoxLayout;
     botoes->addStretch();
     botoes->addWidget(BotEstornar);
     botoes->addWidget(BotCancelar);
+    auto *autorizacao = new QFormLayout;
+    autorizacao->addRow(QStringLiteral("&Supervisor:"), EditSupervisor);
+    autorizacao->addRow(QStringLiteral("Se&nha:"), EditSenha);
+    EditSupervisor->setEnabled(pode);
+    EditSenha->setEnabled(pode);
     auto *layout = new QVBoxLayout(this);
     layout->addWidget(Pergunta);
     layout->addWidget(EditMotivo);
+    layout->addLayout(autorizacao);
     layout->addLayout(botoes);
     resize(520, sizeHint().height());
     EditMotivo->setFocus();
 }
 
 QString EstornoDialog::motivo() const { return EditMotivo->text().trimmed(); }
+
+QString EstornoDialog::supervisor() const { return WinText::upperAscii(EditSupervisor->text().trimmed()); }
 
 // ---------------------------------------------------------------------------------------------
 
@@ -128,8 +155,13 @@ QuitacoesWindow::QuitacoesWindow(CentralData &dm, const QString &convenio, const
     botoes->addWidget(BotEstornar);
     botoes->addStretch();
     botoes->addWidget(BotFechar);
+    LabelSupervisores = new QLabel(this);
+    LabelSupervisores->setObjectName(QStringLiteral("LabelSupervisores"));
+    auto *lista = new QVBoxLayout;
+    lista->addWidget(Lista, 1);
+    lista->addWidget(LabelSupervisores);
     auto *layout = new QHBoxLayout(this);
-    layout->addWidget(Lista, 1);
+    layout->addLayout(lista, 1);
     layout->addLayout(botoes);
     resize(980, 420);
 
@@ -140,6 +172,10 @@ void QuitacoesWindow::Atualiza()
 {
     const int atualAntes = atual() ? atual()->codigo : 0;
     m_quitacoes = Registro::lista(m_dm.SQLConnection1, m_convenio);
+    const QStringList supervisores = Autorizacao::supervisores(m_dm.SQLConnection1);
+    LabelSupervisores->setText(supervisores.isEmpty()
+                                   ? Autorizacao::mensagemSemSupervisores()
+                                   : QStringLiteral("Estornos autorizados por: ") + supervisores.join(QStringLiteral(", ")));
     Lista->setRowCount(int(m_quitacoes.size()));
     const QLocale locale;
     int linhaAtual = 0;
@@ -203,13 +239,16 @@ void QuitacoesWindow::BotEstornarClick()
         return;
     }
     EstornoDialog pergunta(quitacao, m_estorno, this);
+    pergunta.confere = [this](const QString &supervisor, const QString &senha) {
+        return Autorizacao::confere(m_dm.SQLConnection1, supervisor, senha);
+    };
     if (pergunta.exec() != QDialog::Accepted || pergunta.motivo().isEmpty())
         return;
     try {
         // A reversal may wait for another workstation's settlement of the convênio to end.
         QApplication::setOverrideCursor(Qt::WaitCursor);
         const auto cursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
-        Estorno::estorna(m_dm, quitacao.codigo, m_estorno, pergunta.motivo());
+        Estorno::estorna(m_dm, quitacao.codigo, m_estorno, pergunta.motivo(), {}, pergunta.supervisor());
     } catch (const Estorno::Recusado &r) {
         Atualiza();
         Messages::show(r.mensagem());

@@ -3,6 +3,7 @@
 #include "settlement/Registro.h"
 
 #include <QDialog>
+#include <functional>
 
 class CentralData;
 class QLabel;
@@ -10,7 +11,8 @@ class QLineEdit;
 class QPushButton;
 class QTableWidget;
 
-// Asks for the reason of a reversal: Enter reverses once a reason is typed, Esc cancels.
+// Asks for the reason of a reversal and a supervisor's name and password: Enter reverses once they
+// are typed and the supervisor is confirmed, Esc cancels.
 class EstornoDialog : public QDialog {
     Q_OBJECT
 public:
@@ -19,9 +21,15 @@ public:
     // What the reversal will do, as the question says it.
     static QString pergunta(const Registro::Quitacao &quitacao, const ContextoQuitacao &estorno);
     QString motivo() const;
+    QString supervisor() const;
+    // Checks the supervisor's name and password when Estornar is pressed: an empty answer lets the
+    // dialog close, any other is shown and the dialog stays.
+    std::function<QString(const QString &supervisor, const QString &senha)> confere;
 
     QLabel *Pergunta;
     QLineEdit *EditMotivo;
+    QLineEdit *EditSupervisor;
+    QLineEdit *EditSenha;
     QPushButton *BotEstornar;
     QPushButton *BotCancelar;
 };
@@ -39,6 +47,7 @@ public:
     QPushButton *BotComprovante;
     QPushButton *BotEstornar;
     QPushButton *BotFechar;
+    QLabel *LabelSupervisores;
 
     void Atualiza();
     void BotComprovanteClick();

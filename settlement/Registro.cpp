@@ -155,7 +155,7 @@ namespace {
 const QString kColunas = QStringLiteral(
     "select CODQUITACAO, COMANDO, DATAHORA, USUARIO, ESTACAO, CAIXA, SESSAO, FORMAPAG, CONVENIO, DATAINICIAL, "
     "DATAFINAL, DATAPAGAMENTO, QTDEPEDIDOS, VALORTOTAL, QTDEMOVIMENTOS, ESTORNO_DATAHORA, ESTORNO_USUARIO, "
-    "ESTORNO_ESTACAO, ESTORNO_MOTIVO, (select count(*) from QUITACAO_PEDIDOS p where p.CODQUITACAO = "
+    "ESTORNO_ESTACAO, ESTORNO_MOTIVO, ESTORNO_AUTORIZADO, (select count(*) from QUITACAO_PEDIDOS p where p.CODQUITACAO = "
     "QUITACOES.CODQUITACAO and p.DATAPAGAMENTO_ANTES is not null) JAPAGOS, (select sum(p.VALOR) from QUITACAO_PEDIDOS p "
     "where p.CODQUITACAO = QUITACOES.CODQUITACAO and p.DATAPAGAMENTO_ANTES is not null) TOTALJAPAGOS from QUITACOES");
 }
@@ -254,8 +254,11 @@ QString Quitacao::situacao() const
 {
     if (!estornada())
         return QStringLiteral("Ativa");
-    return QStringLiteral("Estornada em ") + estornoDataHora.toString(QStringLiteral("dd/MM/yy HH:mm")) +
-           QStringLiteral(" por ") + estornoUsuario;
+    QString s = QStringLiteral("Estornada em ") + estornoDataHora.toString(QStringLiteral("dd/MM/yy HH:mm")) +
+                QStringLiteral(" por ") + estornoUsuario;
+    if (!estornoAutorizado.isEmpty() && estornoAutorizado != estornoUsuario)
+        s += QStringLiteral(", autorizada por ") + estornoAutorizado;
+    return s;
 }
 
 QString Quitacao::resumo() const
@@ -304,6 +307,7 @@ Quitacao daLinha(const RowSet &rs, int r)
     q.estornoUsuario = texto(rs.value(r, QStringLiteral("ESTORNO_USUARIO")));
     q.estornoEstacao = texto(rs.value(r, QStringLiteral("ESTORNO_ESTACAO")));
     q.estornoMotivo = texto(rs.value(r, QStringLiteral("ESTORNO_MOTIVO")));
+    q.estornoAutorizado = texto(rs.value(r, QStringLiteral("ESTORNO_AUTORIZADO")));
     return q;
 }
 }

@@ -94,7 +94,7 @@ struct Quitacao {
     int jaPagos = 0;                          // orders that were paid before and got the new date
     Decimal totalJaPagos = Decimal(0, 2);
     QDateTime estornoDataHora;
-    QString estornoUsuario, estornoEstacao, estornoMotivo;
+    QString estornoUsuario, estornoEstacao, estornoMotivo, estornoAutorizado;
 
     bool estornada() const { return estornoDataHora.isValid(); }
     QString situacao() const;   // "Ativa" or "Estornada em dd/mm/yy hh:mm por USUARIO"

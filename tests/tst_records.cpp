@@ -14,6 +14,7 @@
 #include "reports/ReportModule.h"
 #include "reports/ReportOutput.h"
 #include "reports/ReportPreview.h"
+#include "settlement/Autorizacao.h"
 #include "settlement/Comprovante.h"
 #include "settlement/Confirmacao.h"
 #include "settlement/ConvenioSettlement.h"
@@ -177,6 +178,7 @@ class TstRecords : public QObject, ProgramFixture {
             chosen = w->atual() ? w->atual()->codigo : -1;
             onceShown<EstornoDialog>([&](EstornoDialog *d) {
                 QTest::keyClicks(d->EditMotivo, reason);
+                QTest::keyClicks(d->EditSenha, QStringLiteral("123"));   // ADMIN's, a supervisor
                 QTest::keyClick(d->EditMotivo, Qt::Key_Return);
             });
             w->BotEstornar->click();
@@ -674,6 +676,55 @@ private slots:
         QCOMPARE(tables(), settled);
         QCOMPARE(suite->count(QStringLiteral("MOVCAIXA")), movements);
         QVERIFY(!Registro::le(program->dm->SQLConnection1, codigo).estornada());
+    }
+
+    // Only a supervisor, with their password, authorises a reversal; the record keeps who asked and
+    // who authorised.
+    void reversalIsAuthorisedBySupervisorsOnly_data()
+    {
+        QTest::addColumn<QString>("supervisor");
+        QTest::addColumn<QString>("senha");
+        QTest::addColumn<QString>("refusal");
+        QTest::newRow("supervisor") << "admin" << "123" << "";
+        QTest::newRow("wrong password") << "ADMIN" << "124" << "Senha incorreta. Tente novamente.";
+        QTest::newRow("not a supervisor") << "MARIA" << "ABC"
+                                          << "MARIA não é supervisor das quitações: o estorno precisa da senha de um "
+                                             "supervisor (ADMIN).";
+    }
+
+    void reversalIsAuthorisedBySupervisorsOnly()
+    {
+        QFETCH(QString, supervisor);
+        QFETCH(QString, senha);
+        QFETCH(QString, refusal);
+        start(cashRegister);
+        settle(QStringLiteral("CONVENIO"));
+        const int codigo = lastSettlement();
+        ContextoQuitacao maria = contextoQuitacaoAtual();
+        maria.usuario = QStringLiteral("MARIA");
+        const Registro::Quitacao q = Registro::le(program->dm->SQLConnection1, codigo);
+        EstornoDialog d(q, maria);
+        d.confere = [&](const QString &s, const QString &p) { return Autorizacao::confere(program->dm->SQLConnection1, s, p); };
+        QCOMPARE(d.EditSupervisor->text(), QStringLiteral("MARIA"));   // who asks, to start with
+        d.EditSupervisor->setText(supervisor);
+        QTest::keyClicks(d.EditMotivo, QStringLiteral("valor errado"));
+        QTest::keyClicks(d.EditSenha, senha);
+        const int shown = int(messages->messages.size());
+        d.BotEstornar->click();
+        if (refusal.isEmpty()) {
+            QCOMPARE(d.result(), int(QDialog::Accepted));
+            QCOMPARE(d.supervisor(), QStringLiteral("ADMIN"));
+            Estorno::estorna(*program->dm, codigo, maria, d.motivo(), {}, d.supervisor());
+            const Registro::Quitacao estornada = Registro::le(program->dm->SQLConnection1, codigo);
+            QCOMPARE(estornada.estornoUsuario, QStringLiteral("MARIA"));
+            QCOMPARE(estornada.estornoAutorizado, QStringLiteral("ADMIN"));
+            QVERIFY2(estornada.situacao().endsWith(QStringLiteral(" por MARIA, autorizada por ADMIN")), qPrintable(estornada.situacao()));
+        } else {
+            QCOMPARE(messages->messages.size(), shown + 1);
+            QCOMPARE(messages->messages.last(), refusal);
+            QVERIFY(d.result() != int(QDialog::Accepted));
+            QVERIFY(d.EditSenha->text().isEmpty());
+        }
     }
 
     // What stops a settlement is said before the user confirms it.

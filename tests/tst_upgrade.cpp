@@ -124,11 +124,11 @@ class TstUpgrade : public QObject {
     }
 
     // praxolin-setup --suite ROOT --upgrade: its output and exit code.
-    std::pair<QString, int> runUpgrade(const QString &mode = QStringLiteral("--upgrade"))
+    std::pair<QString, int> runUpgrade(const QStringList &mode = {QStringLiteral("--upgrade")})
     {
         disconnect();
         QProcess p;
-        p.start(setupTool(), {QStringLiteral("--suite"), root(), mode});
+        p.start(setupTool(), QStringList{QStringLiteral("--suite"), root()} + mode);
         if (!p.waitForFinished(300000))
             return {QStringLiteral("timed out"), -1};
         connect();
@@ -278,6 +278,7 @@ private slots:
                               QStringLiteral("  step 1 applied: the record of the settlements"),
                               QStringLiteral("  step 2 applied: instalments told apart by the database's own row identity"),
                               QStringLiteral("  step 3 applied: one settlement or reversal of a convênio at a time"),
+                              QStringLiteral("  step 4 applied: reversals authorised by a supervisor"),
                               QStringLiteral("  index IX_CONVENIO_CODIGO_DESC added"),
                               QStringLiteral("  index IX_ESTACOES_USUARIO added"),
                               QStringLiteral("  index IX_PEDIDOS_CONVENIO_DATA added"),
@@ -307,11 +308,22 @@ private slots:
         QCOMPARE(mensagemEsquemaIncompleto(*central, root(), QString()), QString());
     }
 
-    // A column that a Part names, gone from the suite (last: the suite is not whole afterwards).
+    // A user of the suite named as a supervisor; a name the suite does not know is refused.
+    void supervisorIsOneOfTheSuitesUsers()
+    {
+        const auto [added, code] = runUpgrade({QStringLiteral("--supervisor"), QStringLiteral("admin")});
+        QCOMPARE(code, 0);
+        QCOMPARE(added, QStringLiteral("supervisor ADMIN added; supervisors: ADMIN\n"));
+        const auto [refused, code2] = runUpgrade({QStringLiteral("--supervisor"), QStringLiteral("NINGUEM")});
+        QCOMPARE(code2, 1);
+        QVERIFY2(refused.contains(QStringLiteral("a suíte não tem o usuário NINGUEM")), qPrintable(refused));
+    }
+
+    // A column the module uses, gone from the suite (last: the suite is not whole afterwards).
     void checkNamesTheColumnThatWouldFail()
     {
         central->execute(QStringLiteral("ALTER TABLE PAGPEDID DROP VALORPAGO"));
-        const auto [out, code] = runUpgrade(QStringLiteral("--check"));
+        const auto [out, code] = runUpgrade({QStringLiteral("--check")});
         QCOMPARE(code, 1);
         QVERIFY2(out.contains(QStringLiteral("falharia: Quitar: parcelas do pedido: coluna desconhecida VALORPAGO")), qPrintable(out));
         QVERIFY2(out.contains(QStringLiteral("comandos do módulo falhariam nestes bancos")), qPrintable(out));
@@ -343,6 +355,7 @@ private slots:
                                       QStringLiteral("step 1 applied: the record of the settlements"),
                                       QStringLiteral("step 2 applied: instalments told apart by the database's own row identity"),
                                       QStringLiteral("step 3 applied: one settlement or reversal of a convênio at a time"),
+                                      QStringLiteral("step 4 applied: reversals authorised by a supervisor"),
                                       QStringLiteral("index IX_MOVCAIXA_CODMOVCX_DESC added"),
                                       QStringLiteral("index IX_MOVCAIXA_NPEDIDO added"),
                                       QStringLiteral("index IX_MOVCAIXA_VALOR added"),

@@ -219,6 +219,11 @@ void TestSuite::seedRegister()
         c.execute(QStringLiteral("insert into USUARIOS (USUARIO, SENHA, ACESSO) values (?, ?, ?)"),
                   {CodificaSenha(u.name), CodificaSenha(u.pass), rightsFor(u.name[0], u.granted)});
     c.execute(QStringLiteral("insert into ESTACOES (ESTACAO, DATBASNAM, USUARIO) values ('01', 'Balcao 1', 'ADMIN')"));
+    // ADMIN authorises reversals, where the module's tables are there.
+    if (c.query(QStringLiteral("select count(*) from RDB$RELATIONS where RDB$RELATION_NAME = 'CONVENIOS_SUPERVISORES'"))
+            .rows[0][0]
+            .toInt() > 0)
+        c.execute(QStringLiteral("insert into CONVENIOS_SUPERVISORES (USUARIO) values ('ADMIN')"));
     c.execute(QStringLiteral("insert into ESTACOES (ESTACAO, DATBASNAM, USUARIO) values ('02', 'Caixa', 'maria')"));
 }
 

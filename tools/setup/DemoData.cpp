@@ -468,6 +468,9 @@ void preencheCadastros(Connection &db)
                  textOrNull(l.workstation), QStringLiteral("S"), 0});
     }
 
+    // ADMIN authorises the reversal of settlements.
+    db.execute(QStringLiteral("insert into CONVENIOS_SUPERVISORES (USUARIO, DATAHORA) values ('ADMIN', CURRENT_TIMESTAMP)"));
+
     Inserter estacao(db, QStringLiteral("ESTACOES"),
                      QStringLiteral("ESTACAO, DATBASNAM, TIPO, ESVAZIAR, EMUSO, CAMINHOREQUISICAO, CAMINHOOM, "
                                     "CAMINHOECF, ROTULO1, USUARIO, CNPJ")

@@ -3,6 +3,7 @@
 #include "data/CentralData.h"
 #include "data/Connection.h"
 #include "data/ModuleSchema.h"
+#include "settlement/Autorizacao.h"
 #include "settlement/Registro.h"
 #include "tools/setup/Compatibilidade.h"
 
@@ -72,6 +73,24 @@ Report check(const QString &serverAddress)
     report.complete = falhas.isEmpty();
     central.close();
     interface.close();
+    return report;
+}
+
+}
+
+namespace SuiteUpgrade {
+
+Report supervisor(const QString &serverAddress, const QString &usuario)
+{
+    Connection central(QStringLiteral("supervisor"));
+    central.setDatabase(connectionStringFor(serverAddress, QStringLiteral("C:\\praxolin\\dados\\praxolin.bd")));
+    if (!Registro::disponivel(central))
+        throw std::runtime_error("the central database lacks the module's tables: run --upgrade first");
+    Autorizacao::acrescenta(central, usuario);
+    Report report;
+    report.lines << QStringLiteral("supervisor %1 added; supervisors: %2")
+                        .arg(usuario.trimmed().toUpper(), Autorizacao::supervisores(central).join(QStringLiteral(", ")));
+    central.close();
     return report;
 }
 

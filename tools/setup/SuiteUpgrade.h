@@ -21,4 +21,8 @@ Report run(const QString &serverAddress);
 // Portuguese, each that would fail, naming the table or column at fault. The upgrade ends with it.
 Report check(const QString &serverAddress);
 
+// Names a user of the suite as a supervisor who may authorise reversals. Raises when the suite has no
+// such user or lacks the module's tables (run the upgrade first).
+Report supervisor(const QString &serverAddress, const QString &usuario);
+
 }

@@ -4,6 +4,7 @@
 //                  [--scale [--orders N] [--convenios N] [--movements N] [--old-style]]
 //   praxolin-setup --suite DIR --upgrade [--server ADDRESS]
 //   praxolin-setup --suite DIR --check [--server ADDRESS]
+//   praxolin-setup --suite DIR --supervisor NAME [--server ADDRESS]
 //
 // DIR receives PRAXOLIN.INI, dados/praxolin.bd, interfac/praxolin.bd, RPT/, and the stand-ins
 // Rebatex.exe and Mirrorup.exe; the databases get the demo rows unless --empty is given, or the
@@ -66,8 +67,13 @@ int main(int argc, char *argv[])
         QStringLiteral("check"),
         QStringLiteral("Prepare every statement of this module on the databases of the existing suite in DIR (on the "
                        "server of --server, if given) and report each that would fail. Changes nothing."));
+    const QCommandLineOption supervisorOption(
+        QStringLiteral("supervisor"),
+        QStringLiteral("Name the suite's user NAME as a supervisor who may authorise the reversal of settlements, in "
+                       "the existing suite in DIR (on the server of --server, if given)."),
+        QStringLiteral("NAME"));
     parser.addOptions({suiteOption, forceOption, emptyOption, serverOption, cashOnlyOption, scaleOption, ordersOption,
-                       conveniosOption, movementsOption, oldStyleOption, upgradeOption, checkOption});
+                       conveniosOption, movementsOption, oldStyleOption, upgradeOption, checkOption, supervisorOption});
     parser.process(app);
 
     QTextStream out(stdout);
@@ -82,8 +88,10 @@ int main(int argc, char *argv[])
     }
 
     const QString root = QDir(parser.value(suiteOption)).absolutePath();
-    if (parser.isSet(upgradeOption) || parser.isSet(checkOption)) {
-        const QString mode = parser.isSet(upgradeOption) ? QStringLiteral("--upgrade") : QStringLiteral("--check");
+    if (parser.isSet(upgradeOption) || parser.isSet(checkOption) || parser.isSet(supervisorOption)) {
+        const QString mode = parser.isSet(upgradeOption) ? QStringLiteral("--upgrade")
+                             : parser.isSet(checkOption) ? QStringLiteral("--check")
+                                                         : QStringLiteral("--supervisor");
         for (const QCommandLineOption *other : {&forceOption, &emptyOption, &cashOnlyOption, &scaleOption, &ordersOption,
                                                 &conveniosOption, &movementsOption, &oldStyleOption})
             if (parser.isSet(*other)) {
@@ -100,7 +108,9 @@ int main(int argc, char *argv[])
         try {
             const QString server = parser.value(serverOption).trimmed();
             const SuiteUpgrade::Report report =
-                parser.isSet(upgradeOption) ? SuiteUpgrade::run(server) : SuiteUpgrade::check(server);
+                parser.isSet(upgradeOption) ? SuiteUpgrade::run(server)
+                : parser.isSet(checkOption) ? SuiteUpgrade::check(server)
+                                            : SuiteUpgrade::supervisor(server, parser.value(supervisorOption));
             for (const QString &line : report.lines)
                 out << line << "\n";
             return report.complete ? 0 : 1;
