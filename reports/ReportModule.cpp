@@ -44,11 +44,13 @@ std::optional<ReportDocument> ReportModule::generate(const QString &reportName)
         [this](int page) { status(settings.statusGenerating, page); });
 }
 
-bool ReportModule::execute(const QString &reportName)
+bool ReportModule::execute(const QString &reportName, const QString &documentName)
 {
-    const std::optional<ReportDocument> doc = generate(reportName);
+    std::optional<ReportDocument> doc = generate(reportName);
     if (!doc)
         return false;
+    if (!documentName.isEmpty())
+        doc->name = documentName;
     preview(*doc);
     return true;
 }

@@ -63,7 +63,8 @@ public:
     // Runs a report: selects it by name, produces its pages (the status window counting them) and
     // hands them to the preview. Returns false, doing nothing, when the project holds no report of
     // that name. Returns when the preview is closed.
-    bool execute(const QString &reportName);
+    // `documentName`, when given, names the document (the file name the preview's Save proposes).
+    bool execute(const QString &reportName, const QString &documentName = {});
     // Runs a report the program lays out itself (no project needed): `build` produces its pages,
     // telling each page's number to the status window, and the preview shows them.
     void run(const std::function<ReportDocument(const std::function<void(int)> &onPage)> &build);

@@ -6,6 +6,7 @@
 #include "settlement/Registro.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 
 namespace Comprovante {
 
@@ -17,9 +18,14 @@ namespace {
 // it was made (its first label and CNPJ).
 RowSet cabecalho(Connection &central, const Registro::Quitacao &q)
 {
-    const RowSet estacao = central.query(
-        QStringLiteral("select first 1 ROTULO1, CNPJ from ESTACOES where ESTACAO = '") + SqlText::quoted(q.estacao) +
-        QLatin1Char('\''));
+    // The workstation where it was made, or, where the run knew none (a stored logon), the
+    // workstation of the user who made it.
+    const RowSet estacao =
+        q.estacao.trimmed().isEmpty()
+            ? central.query(QStringLiteral("select first 1 ROTULO1, CNPJ from ESTACOES where upper(USUARIO) = '") +
+                            SqlText::quoted(q.usuario.toUpper()) + QStringLiteral("' order by ESTACAO"))
+            : central.query(QStringLiteral("select first 1 ROTULO1, CNPJ from ESTACOES where ESTACAO = '") +
+                            SqlText::quoted(q.estacao) + QLatin1Char('\''));
     const QString farmacia = estacao.rows.isEmpty() ? QString() : estacao.rows[0].value(0).toString().trimmed();
     const QString cnpj = estacao.rows.isEmpty() ? QString() : estacao.rows[0].value(1).toString().trimmed();
 
@@ -29,7 +35,8 @@ RowSet cabecalho(Connection &central, const Registro::Quitacao &q)
                              .arg(cnpj.left(2), cnpj.mid(2, 3), cnpj.mid(5, 3), cnpj.mid(8, 4), cnpj.mid(12, 2));
     else if (!cnpj.isEmpty())
         identificacao << QStringLiteral("CNPJ ") + cnpj;
-    identificacao << QStringLiteral("Estação ") + q.estacao;
+    if (!q.estacao.trimmed().isEmpty())
+        identificacao << QStringLiteral("Estação ") + q.estacao;
 
     RowSet rs;
     const QStringList nomes = {QStringLiteral("CODQUITACAO"), QStringLiteral("FARMACIA"), QStringLiteral("IDENTIFICACAO"),
@@ -109,8 +116,23 @@ ReportDocument gera(Connection &central, int codigo)
     return *doc;
 }
 
-void mostra(Connection &central, int codigo) { modulo(central, codigo)->execute(Relatorio); }
+QString nomeDoArquivo(const Registro::Quitacao &q)
+{
+    QString convenio = q.convenio.trimmed();
+    static const QRegularExpression proibidos(QStringLiteral("[\\\\/:*?\"<>|\\s]+"));
+    convenio.replace(proibidos, QStringLiteral("-"));
+    const QString qual = q.codigo > 0 ? QString::number(q.codigo) : q.dataHora.toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    return QStringLiteral("comprovante-%1-%2").arg(qual, convenio);
+}
 
-void mostra(Connection &central, const MotorQuitacao::Resultado &feita) { modulo(central, feita)->execute(Relatorio); }
+void mostra(Connection &central, int codigo)
+{
+    modulo(central, codigo)->execute(Relatorio, nomeDoArquivo(Registro::le(central, codigo)));
+}
+
+void mostra(Connection &central, const MotorQuitacao::Resultado &feita)
+{
+    modulo(central, feita)->execute(Relatorio, nomeDoArquivo(feita.quitacao));
+}
 
 }

@@ -22,6 +22,9 @@ ReportDocument gera(Connection &central, int codigo);
 // The receipt of a settlement just made: from its record, or, when it kept none, from what the
 // settlement itself knows.
 std::unique_ptr<ReportModule> modulo(Connection &central, const MotorQuitacao::Resultado &feita);
+// The file name the preview's Save proposes: "comprovante-<nº>-<convênio>", each settlement its
+// own (a settlement without a record is named by its date and time).
+QString nomeDoArquivo(const Registro::Quitacao &quitacao);
 // Runs the receipt to the preview, from which the user prints or saves it.
 void mostra(Connection &central, int codigo);
 void mostra(Connection &central, const MotorQuitacao::Resultado &feita);

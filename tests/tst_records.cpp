@@ -727,6 +727,27 @@ private slots:
         }
     }
 
+    // Each receipt proposes a file of its own; the issuer is found also when the run knew no
+    // workstation (a stored logon), by the user who settled.
+    void receiptNamesItsFileAndFindsTheIssuer()
+    {
+        start({});
+        MotorQuitacao::Resultado feita;
+        feita.quitacao.codigo = 12;
+        feita.quitacao.convenio = QStringLiteral("Beta & Cia / Filial: Sul");
+        feita.quitacao.usuario = QStringLiteral("ADMIN");
+        QCOMPARE(Comprovante::nomeDoArquivo(feita.quitacao), QStringLiteral("comprovante-12-Beta-&-Cia-Filial-Sul"));
+        feita.codigo = 0;   // no record: the header comes from what the settlement knows
+        feita.quitacao.codigo = 0;
+        feita.quitacao.dataHora = QDateTime(QDate(2026, 12, 5), QTime(14, 7, 9));
+        QCOMPARE(Comprovante::nomeDoArquivo(feita.quitacao),
+                 QStringLiteral("comprovante-20261205-140709-Beta-&-Cia-Filial-Sul"));
+        const RowSet cabecalho = Comprovante::modulo(program->dm->SQLConnection1, feita)->rowsOf(QStringLiteral("rdsQuitacao"));
+        QCOMPARE(cabecalho.value(0, QStringLiteral("FARMACIA")).toString(), QStringLiteral("Farmácia Modelo"));
+        QVERIFY2(cabecalho.value(0, QStringLiteral("IDENTIFICACAO")).toString().startsWith(QStringLiteral("CNPJ 12.345.678/0001-90")),
+                 qPrintable(cabecalho.value(0, QStringLiteral("IDENTIFICACAO")).toString()));
+    }
+
     // What stops a settlement is said before the user confirms it.
     void unwritableTraceFileIsReportedBeforeTheConfirmation()
     {

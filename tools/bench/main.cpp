@@ -31,6 +31,8 @@
 #include "register/RegisterPanel.h"
 #include "register/SearchPanels.h"
 #include "reports/ReportModule.h"
+#include "settlement/ConvenioSettlement.h"
+#include "settlement/Estorno.h"
 #include "statement/StatementWindow.h"
 #include "tools/bench/Floor.h"
 #include "tools/bench/SuiteFiles.h"
@@ -326,6 +328,40 @@ public:
         if (moves)
             add(QStringLiteral("statement move to the next order"), move,
                 QStringLiteral("key and detail panes %1 ms, the rest painting").arg(median(input), 0, 'f', 2));
+    }
+
+    // The reversal of a Quitar with cash posting (as the list of settlements runs it, without its
+    // windows): from the call to the commit. No floor: its statements need the settlement before them.
+    void reversal(int size, int runs)
+    {
+        const ScaleData::Set set = settlementSet(size);
+        Samples samples;
+        for (int r = 0; r < runs; ++r) {
+            restore();
+            CentralData dm(m_server);
+            ContextoQuitacao c;
+            c.convenioAtual = set.convenio;
+            c.caixaAtual = QStringLiteral("1");
+            c.sessaoCaixa = QStringLiteral("S1");
+            c.formaPagCaixa = QStringLiteral("Dinheiro");
+            c.usuario = QStringLiteral("ADMIN");
+            c.estacao = QStringLiteral("01");
+            const int codigo = QuitacaoConvenio::QuitaConvenio(dm, c, set.first, set.last, QDate::currentDate()).codigo;
+            if (codigo == 0)
+                fail(QStringLiteral("reversal: the settlement kept no record"));
+            StatementLog::clear();
+            QElapsedTimer t;
+            t.start();
+            const Trips trips;
+            Estorno::estorna(dm, codigo, c, QStringLiteral("benchmark"));
+            const double ms = msSince(t);
+            Sql sql;
+            sql.trips = trips.since();
+            for (const StatementLog::Entry &e : StatementLog::entries())
+                sql.data += std::max(0.0, e.ms);
+            samples.add(ms, sql);
+        }
+        addPerOrder(QStringLiteral("reversal of Quitar with cash, %1 orders").arg(size), samples, size);
     }
 
     // Quitar of a settlement convênio's orders (settle() below).
@@ -904,6 +940,10 @@ int main(int argc, char **argv)
         }
         if (wanted("period"))
             bench.periodSettlement(1000);
+        if (wanted("reversal")) {
+            bench.reversal(1000, runs);
+            bench.reversal(5000, runs);
+        }
         if (wanted("posting"))
             bench.posting();
         if (wanted("closing"))
