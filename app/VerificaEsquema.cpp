@@ -6,6 +6,18 @@
 
 #include <QDir>
 
+namespace {
+// The set-up tool's command that deals with it, for this suite and server.
+QString comandoDoSetup(const QString &opcao, const QString &suiteRoot, const QString &serverAddress)
+{
+    QString command =
+        QStringLiteral("praxolin-setup --suite \"%1\" %2").arg(QDir::toNativeSeparators(suiteRoot), opcao);
+    if (!serverAddress.trimmed().isEmpty())
+        command += QStringLiteral(" --server ") + serverAddress.trimmed();
+    return command;
+}
+}
+
 QString mensagemEsquemaIncompleto(Connection &central, const QString &suiteRoot, const QString &serverAddress)
 {
     using ModuleSchema::Database;
@@ -13,9 +25,7 @@ QString mensagemEsquemaIncompleto(Connection &central, const QString &suiteRoot,
                                                                 Database::Central);
     if (missing.isEmpty())
         return {};
-    QString command = QStringLiteral("praxolin-setup --suite \"%1\" --upgrade").arg(QDir::toNativeSeparators(suiteRoot));
-    if (!serverAddress.trimmed().isEmpty())
-        command += QStringLiteral(" --server ") + serverAddress.trimmed();
+    const QString command = comandoDoSetup(QStringLiteral("--upgrade"), suiteRoot, serverAddress);
     return QStringLiteral("O banco central não tem os índices e tabelas de que o módulo de convênios precisa: %1. "
                           "As operações ficam lentas até que sejam criados com: %2")
         .arg(missing.names().join(QStringLiteral(", ")), command);
@@ -26,9 +36,7 @@ QString mensagemColunasAusentes(Connection &central, const QString &suiteRoot, c
     const QStringList ausentes = SuiteColumns::missing(central);
     if (ausentes.isEmpty())
         return {};
-    QString command = QStringLiteral("praxolin-setup --suite \"%1\" --check").arg(QDir::toNativeSeparators(suiteRoot));
-    if (!serverAddress.trimmed().isEmpty())
-        command += QStringLiteral(" --server ") + serverAddress.trimmed();
+    const QString command = comandoDoSetup(QStringLiteral("--check"), suiteRoot, serverAddress);
     return QStringLiteral("O banco central não tem colunas que o módulo de convênios usa: %1. Os comandos que as usam "
                           "vão falhar; %2 diz quais.")
         .arg(ausentes.join(QStringLiteral(", ")), command);

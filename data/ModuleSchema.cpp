@@ -416,17 +416,21 @@ namespace {
 
 // Runs the steps from the version found: the statements the catalogue does not show done, then
 // the step's version noted. False when the database refused a statement (the result says which).
+// Runs one statement; a refusal is noted as "<what>: <the database's text>".
+bool runNoted(Connection &connection, UpgradeResult &result, const QString &sql, const QString &what)
+{
+    try {
+        connection.execute(sql);
+        return true;
+    } catch (const DatabaseError &e) {
+        result.problems << QStringLiteral("%1: %2").arg(what, e.message().simplified());
+        return false;
+    }
+}
+
 bool runSteps(Connection &connection, Catalog &catalog, UpgradeResult &result)
 {
-    auto run = [&](const QString &sql, const QString &what) {
-        try {
-            connection.execute(sql);
-            return true;
-        } catch (const DatabaseError &e) {
-            result.problems << QStringLiteral("%1: %2").arg(what, e.message().simplified());
-            return false;
-        }
-    };
+    auto run = [&](const QString &sql, const QString &what) { return runNoted(connection, result, sql, what); };
     if (!catalog.tables.contains(versionTable())) {
         if (!run(QStringLiteral("CREATE TABLE %1 (VERSAO INTEGER NOT NULL, DATAHORA TIMESTAMP, DESCRICAO VARCHAR(100), "
                                 "CONSTRAINT PK_%1 PRIMARY KEY (VERSAO))")
@@ -482,13 +486,7 @@ UpgradeResult upgrade(Connection &connection, Database database)
         return result;
     const Missing todo = missing(catalog, database);
     auto create = [&](const QString &sql, const QString &what) {
-        try {
-            connection.execute(sql);
-            return true;
-        } catch (const DatabaseError &e) {
-            result.problems << QStringLiteral("%1 not added: %2").arg(what, e.message().simplified());
-            return false;
-        }
+        return runNoted(connection, result, sql, what + QStringLiteral(" not added"));
     };
     for (const IndexNeed &need : todo.indexes) {
         if (!catalog.tables.contains(need.table.toUpper())) {

@@ -112,9 +112,9 @@ class TstForeignSuite : public QObject {
     {
         switch (command) {
         case Convenio:
-            return QuitacaoConvenio::QuitaConvenio(*dm, contexto(noCaixa), di, df, pagamento, {}, {registra});
+            return QuitacaoConvenio::QuitaConvenio(*dm, contexto(noCaixa), di, df, pagamento, {}, {registra, std::nullopt});
         case Periodo:
-            return QuitacaoExtrato::QuitaPeriodo(*dm, contexto(noCaixa), di, df, pagamento, {registra});
+            return QuitacaoExtrato::QuitaPeriodo(*dm, contexto(noCaixa), di, df, pagamento, {registra, std::nullopt});
         case Pedido:
             // The statement's list, on its first order (order 1).
             dm->PEDIDOS.setCommandText(QuitacaoExtrato::Sql::pedidosDoPeriodo(
@@ -122,7 +122,7 @@ class TstForeignSuite : public QObject {
                 QStringLiteral("11/01/26"), QStringLiteral("11/30/26")));
             dm->PEDIDOS.open();
             dm->PEDIDOS.first();
-            return QuitacaoExtrato::QuitaPedidoSelecionado(*dm, contexto(noCaixa), di, df, pagamento, {registra});
+            return QuitacaoExtrato::QuitaPedidoSelecionado(*dm, contexto(noCaixa), di, df, pagamento, {registra, std::nullopt});
         }
         return {};
     }

@@ -8,6 +8,8 @@
 
 #include <QRegularExpression>
 
+#include <functional>
+
 #include <QDir>
 #include <QFile>
 #include <QDate>
@@ -15,31 +17,32 @@
 #include <QTime>
 
 namespace {
-// The template suite of this test program, built on first use.
-QString templateRoot()
+// A template suite of this test program, built on first use; `replace`, when given, makes its
+// databases anew.
+QString buildTemplate(QTemporaryDir &dir, const std::function<void(const QString &root)> &replace = {})
 {
-    static QTemporaryDir dir;
-    static bool built = false;
-    if (!built) {
-        SuiteBuilder::Options o;
-        o.overwrite = true;
-        SuiteBuilder::createEmptySuite(dir.path(), o);
-        built = true;
-    }
+    SuiteBuilder::Options o;
+    o.overwrite = true;
+    SuiteBuilder::createEmptySuite(dir.path(), o);
+    if (replace)
+        replace(dir.path());
     return dir.path();
 }
 
-// The template of a foreign suite, built on first use.
+QString templateRoot()
+{
+    static QTemporaryDir dir;
+    static const QString root = buildTemplate(dir);
+    return root;
+}
+
+// The template of a foreign suite.
 QString foreignTemplateRoot()
 {
     static QTemporaryDir dir;
-    static bool built = false;
-    if (!built) {
-        SuiteBuilder::Options o;
-        o.overwrite = true;
-        SuiteBuilder::createEmptySuite(dir.path(), o);
-        for (const auto &[path, script] : {std::pair{SuiteBuilder::centralDatabasePath(dir.path()), TestSuite::foreignCentralScript()},
-                                           std::pair{SuiteBuilder::interfaceDatabasePath(dir.path()),
+    static const QString root = buildTemplate(dir, [](const QString &root) {
+        for (const auto &[path, script] : {std::pair{SuiteBuilder::centralDatabasePath(root), TestSuite::foreignCentralScript()},
+                                           std::pair{SuiteBuilder::interfaceDatabasePath(root),
                                                      TestSuite::foreignInterfaceScript()}}) {
             QFile::remove(path);
             Connection c(QStringLiteral("foreign-template"));
@@ -48,9 +51,8 @@ QString foreignTemplateRoot()
             Schema::apply(c, script);
             c.close();
         }
-        built = true;
-    }
-    return dir.path();
+    });
+    return root;
 }
 
 // Every table gains a first column that no program of this module knows.
