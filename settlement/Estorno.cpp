@@ -80,10 +80,7 @@ QString movimentoAlterado(int codigo)
 const Copias &Copias::pagamentos()
 {
     static const Copias c{QStringLiteral("QUITACAO_PAGPEDID"), QStringLiteral("PAGPEDID"), QStringLiteral("PEDIDO"),
-                          QStringLiteral("ESTACAO||NPEDIDO"), QStringLiteral("VALOR"),
-                          QStringLiteral("coalesce((select first 1 'pedido ' || o.NPEDIDO || ' da estação ' || o.ESTACAO "
-                                         "from QUITACAO_PEDIDOS o where o.CODQUITACAO = q.CODQUITACAO and "
-                                         "o.ESTACAO||o.NPEDIDO = q.PEDIDO), 'pedido ' || q.PEDIDO)")};
+                          QStringLiteral("ESTACAO||NPEDIDO"), QStringLiteral("VALOR"), QString()};
     return c;
 }
 
@@ -91,7 +88,7 @@ const Copias &Copias::parcelas()
 {
     static const Copias c{QStringLiteral("QUITACAO_PARCELAS"), QStringLiteral("PARCELAS"), QStringLiteral("CODIGOCPR"),
                           QStringLiteral("CODIGOCPR"), QStringLiteral("VALORPARCELA"),
-                          QStringLiteral("'pedido ' || q.NPEDIDO || ' da estação ' || q.ESTACAO")};
+                          QStringLiteral("'o pedido ' || q.NPEDIDO || ' da estação ' || q.ESTACAO")};
     return c;
 }
 
@@ -118,7 +115,7 @@ QString copiasComAtuais(const Copias &t, int codigo)
                "    suspend;\n"
                "  end\n"
                "end")
-        .arg(t.copias, t.tabela, t.valor, t.dono, t.donoNaTabela, t.pedido)
+        .arg(t.copias, t.tabela, t.valor, t.dono, t.donoNaTabela, t.pedido.isEmpty() ? QStringLiteral("null") : t.pedido)
         .arg(codigo);
 }
 
@@ -301,7 +298,7 @@ public:
             }
             for (const Copia &c : *it)
                 if (!iguais(c.dataAtual, c.data) || !iguais(c.pagoAtual, c.pago)) {
-                    recusas << alterada(c.pedido);
+                    recusas << alterada(nome(c));
                     break;
                 }
         }
@@ -316,11 +313,27 @@ public:
     }
 
 private:
+    // The order as the messages name it: the copy's own naming, or, for an order key, the order the
+    // record holds under that key (read once, when a message needs it).
+    QString nome(const Copia &c)
+    {
+        if (!c.pedido.isEmpty())
+            return c.pedido;
+        if (m_nomes.isEmpty())
+            for (const auto &row : m_db.query(QStringLiteral("select ESTACAO||NPEDIDO, NPEDIDO, ESTACAO from "
+                                                             "QUITACAO_PEDIDOS where CODQUITACAO = ") +
+                                              QString::number(m_codigo))
+                                       .rows)
+                m_nomes.insert(row.value(0).toString().trimmed(), QStringLiteral("o pedido %1 da estação %2")
+                                                                      .arg(row.value(1).toString(), row.value(2).toString()));
+        return m_nomes.value(c.dono, QStringLiteral("o pedido ") + c.dono);
+    }
+
     QString alterada(const QString &pedido) const
     {
         return m_t.tabela == QLatin1String("PAGPEDID")
-                   ? QStringLiteral("os pagamentos do %1 foram alterados depois dela").arg(pedido)
-                   : QStringLiteral("as parcelas da conta do %1 foram alteradas depois dela").arg(pedido);
+                   ? QStringLiteral("os pagamentos d%1 foram alterados depois dela").arg(pedido)
+                   : QStringLiteral("as parcelas da conta d%1 foram alteradas depois dela").arg(pedido);
     }
 
     void confereConteudo(const QMap<QString, QList<Copia>> &porDono, const QStringList &donos, QStringList &recusas)
@@ -347,12 +360,12 @@ private:
                     return iguais(l.first, primeira.data) && iguais(l.second, primeira.pago);
                 });
                 if (linhas.size() != it->size() || !comoDeixou)
-                    recusa = alterada(primeira.pedido);
+                    recusa = alterada(nome(primeira));
                 else if (!mesmosAntes)
-                    recusa = QStringLiteral("as parcelas do %1 não podem mais ser reconhecidas uma a uma (o "
+                    recusa = QStringLiteral("as parcelas d%1 não podem mais ser reconhecidas uma a uma (o "
                                             "banco foi restaurado de uma cópia depois da quitação?) e não tinham todas os "
                                             "mesmos valores antes dela")
-                                 .arg(primeira.pedido);
+                                 .arg(nome(primeira));
                 else
                     comandos << Sql::restauraPeloConteudo(m_t, dono, primeira.valor, primeira.dataAntes, primeira.pagoAntes);
             }
@@ -367,6 +380,7 @@ private:
     const Sql::Copias &m_t;
     const int m_codigo;
     QStringList m_peloConteudo;
+    QHash<QString, QString> m_nomes;
 };
 
 }

@@ -357,8 +357,14 @@ public:
             const double ms = msSince(t);
             Sql sql;
             sql.trips = trips.since();
-            for (const StatementLog::Entry &e : StatementLog::entries())
+            auto entries = StatementLog::entries();
+            for (const StatementLog::Entry &e : entries)
                 sql.data += std::max(0.0, e.ms);
+            if (m_listStatements && r == 0) {
+                std::sort(entries.begin(), entries.end(), [](const auto &a, const auto &b) { return a.ms > b.ms; });
+                for (const StatementLog::Entry &e : entries.mid(0, 6))
+                    out() << QStringLiteral("  %1 ms  %2\n").arg(e.ms, 9, 'f', 2).arg(e.sql.simplified().left(160));
+            }
             samples.add(ms, sql);
         }
         addPerOrder(QStringLiteral("reversal of Quitar with cash, %1 orders").arg(size), samples, size);
