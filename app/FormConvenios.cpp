@@ -591,12 +591,23 @@ void FormConvenios::BotCancSenhaClick()
 
 void FormConvenios::SairDoCadastro()
 {
-    // A failed post ends this step silently: the window closes all the same, and the change is lost.
+    // A change the database refuses is not lost on the way out: the user is told why (or was told,
+    // by the register's own message) and the window stays open with the change on the screen. The
+    // close box still discards it.
+    CachedTable &convenios = m_dm->Convenios;
+    const bool pendente = convenios.isOpen() && (convenios.state() == CachedTable::State::Edit ||
+                                                 convenios.state() == CachedTable::State::Insert);
     try {
-        m_dm->Convenios.post();
-        m_dm->Convenios.close();
+        convenios.post();
+        convenios.close();
     } catch (const SilentAbort &) {
+        if (pendente)
+            return;
     } catch (const std::exception &) {
+        if (pendente) {
+            ErrorReporter::report(ErrorReporter::messageOf(std::current_exception()));
+            return;
+        }
     }
     close();
 }

@@ -16,6 +16,8 @@
 
 #include <QMessageBox>
 #include <QProcess>
+#include "data/CachedTable.h"
+
 #include <QtTest>
 
 class TstStartup : public QObject, ProgramFixture {
@@ -207,6 +209,30 @@ private slots:
         DM->Convenios.setValue(QStringLiteral("CONVENIO"), QStringLiteral("Perdido"));
         form().close();
         QCOMPARE(suite->count(QStringLiteral("CONVENIO"), QStringLiteral("CONVENIO = 'Perdido'")), 0);
+    }
+
+    // Leaving with a change the database refuses: the user is told why, and the window stays with
+    // the change on the screen; once put right, leaving stores it.
+    void leavingWithARefusedChangeSaysWhyAndStays()
+    {
+        suite->writeLogon(QStringLiteral("ADMIN"));
+        suite->exec(QStringLiteral("create exception SEM_CIDADE 'cidade recusada'"));
+        suite->exec(QStringLiteral("create trigger T_SEM_CIDADE for CONVENIO before update as begin if (new.CIDADE = "
+                                   "'Atlantis') then exception SEM_CIDADE; end"));
+        start();
+        DM->Convenios.edit();
+        DM->Convenios.setValue(QStringLiteral("CIDADE"), QStringLiteral("Atlantis"));
+        QTest::keyClick(&form(), Qt::Key_Escape);
+        QVERIFY(form().isVisible());
+        QVERIFY2(!messages->messages.isEmpty() && messages->messages.last().contains(QStringLiteral("cidade recusada")),
+                 qPrintable(messages->messages.join('\n')));
+        QCOMPARE(DM->Convenios.state(), CachedTable::State::Edit);
+        QCOMPARE(DM->Convenios.text(QStringLiteral("CIDADE")), QStringLiteral("Atlantis"));
+
+        DM->Convenios.setValue(QStringLiteral("CIDADE"), QStringLiteral("Campinas do Sul"));
+        QTest::keyClick(&form(), Qt::Key_Escape);
+        QVERIFY(!form().isVisible());
+        QCOMPARE(suite->count(QStringLiteral("CONVENIO"), QStringLiteral("CIDADE = 'Campinas do Sul'")), 1);
     }
 
     void escapeIsTheCancelButton()
