@@ -52,9 +52,12 @@ const QList<IndexNeed> &indexes()
         central(QStringLiteral("IX_QUITACOES_CONVENIO"), QStringLiteral("QUITACOES"), {QStringLiteral("CONVENIO")}),
         central(QStringLiteral("IX_QUITACAO_PEDIDOS_PEDIDO"), QStringLiteral("QUITACAO_PEDIDOS"),
                 {QStringLiteral("ESTACAO"), QStringLiteral("NPEDIDO")}),
-        // A settlement's copies of the instalments, read by the reversal.
-        central(QStringLiteral("IX_QUITACAO_PAGPEDID_COD"), QStringLiteral("QUITACAO_PAGPEDID"), {QStringLiteral("CODQUITACAO")}),
-        central(QStringLiteral("IX_QUITACAO_PARCELAS_COD"), QStringLiteral("QUITACAO_PARCELAS"), {QStringLiteral("CODQUITACAO")}),
+        // A settlement's copies of the instalments, by row: the settlement looks each row up before
+        // copying it (a row is copied once), and the reversal reads them all.
+        central(QStringLiteral("IX_QUITACAO_PAGPEDID_LINHA"), QStringLiteral("QUITACAO_PAGPEDID"),
+                {QStringLiteral("CODQUITACAO"), QStringLiteral("CHAVE_LINHA")}),
+        central(QStringLiteral("IX_QUITACAO_PARCELAS_LINHA"), QStringLiteral("QUITACAO_PARCELAS"),
+                {QStringLiteral("CODQUITACAO"), QStringLiteral("CHAVE_LINHA")}),
         // The check for a convênio's orders still open at the counter.
         {Database::Interface, QStringLiteral("IX_PEDIDOS_CONVENIO_DATA"), QStringLiteral("PEDIDOS"),
          {QStringLiteral("CONVENIO"), QStringLiteral("DATAPEDIDO")}, {}, false},

@@ -287,8 +287,8 @@ private slots:
                               QStringLiteral("  index IX_MOVCAIXA_VALOR_2 added (IX_MOVCAIXA_VALOR names another index)"),
                               QStringLiteral("  index IX_QUITACOES_CONVENIO added"),
                               QStringLiteral("  index IX_QUITACAO_PEDIDOS_PEDIDO added"),
-                              QStringLiteral("  index IX_QUITACAO_PAGPEDID_COD added"),
-                              QStringLiteral("  index IX_QUITACAO_PARCELAS_COD added"),
+                              QStringLiteral("  index IX_QUITACAO_PAGPEDID_LINHA added"),
+                              QStringLiteral("  index IX_QUITACAO_PARCELAS_LINHA added"),
                               QStringLiteral("interface database %1:").arg(dbInterface),
                               QStringLiteral("  index IX_PEDIDOS_CONVENIO_DATA added"),
                               checked}));
@@ -361,8 +361,8 @@ private slots:
                                       QStringLiteral("index IX_MOVCAIXA_VALOR added"),
                                       QStringLiteral("index IX_QUITACOES_CONVENIO added"),
                                       QStringLiteral("index IX_QUITACAO_PEDIDOS_PEDIDO added"),
-                                      QStringLiteral("index IX_QUITACAO_PAGPEDID_COD added"),
-                                      QStringLiteral("index IX_QUITACAO_PARCELAS_COD added")}));
+                                      QStringLiteral("index IX_QUITACAO_PAGPEDID_LINHA added"),
+                                      QStringLiteral("index IX_QUITACAO_PARCELAS_LINHA added")}));
         QVERIFY(r.problems.contains(QStringLiteral("table PEDIDOS not found: index IX_PEDIDOS_CONVENIO_DATA not added")));
         QCOMPARE(c.query(QStringLiteral("select count(*) from RDB$RELATIONS where RDB$RELATION_NAME = 'PEDIDOS'")).rows[0][0].toInt(), 0);
         c.close();
