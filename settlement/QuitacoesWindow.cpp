@@ -11,6 +11,8 @@
 #include "settlement/Estorno.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QDateEdit>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QScopeGuard>
@@ -117,7 +119,10 @@ QString EstornoDialog::supervisor() const { return WinText::upperAscii(EditSuper
 // ---------------------------------------------------------------------------------------------
 
 namespace {
-enum Coluna { Numero, DataHora, Comando, Periodo, Pagamento, Pedidos, Total, Caixa, Usuario, Situacao, Colunas };
+enum Coluna {
+    Numero, DataHora, Comando, Periodo, Pagamento, Pedidos, Total, Caixa, Usuario, Situacao,
+    Convenio, Estacao, EstornoPor, EstornoAutorizado, EstornoMotivo, Colunas
+};
 }
 
 QuitacoesWindow::QuitacoesWindow(CentralData &dm, const QString &convenio, const ContextoQuitacao &estorno,
@@ -133,7 +138,9 @@ QuitacoesWindow::QuitacoesWindow(CentralData &dm, const QString &convenio, const
     Lista->setHorizontalHeaderLabels({QStringLiteral("Nº"), QStringLiteral("Data e hora"), QStringLiteral("Comando"),
                                       QStringLiteral("Período"), QStringLiteral("Pagamento"), QStringLiteral("Pedidos"),
                                       QStringLiteral("Total"), QStringLiteral("Caixa / sessão"), QStringLiteral("Usuário"),
-                                      QStringLiteral("Situação")});
+                                      QStringLiteral("Situação"), QStringLiteral("Convênio"), QStringLiteral("Estação"),
+                                      QStringLiteral("Estornada por"), QStringLiteral("Autorizada por"),
+                                      QStringLiteral("Motivo do estorno")});
     Lista->setSelectionBehavior(QAbstractItemView::SelectRows);
     Lista->setSelectionMode(QAbstractItemView::SingleSelection);
     Lista->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -157,8 +164,47 @@ QuitacoesWindow::QuitacoesWindow(CentralData &dm, const QString &convenio, const
     botoes->addWidget(BotFechar);
     LabelSupervisores = new QLabel(this);
     LabelSupervisores->setObjectName(QStringLiteral("LabelSupervisores"));
+    LabelTotais = new QLabel(this);
+    LabelTotais->setObjectName(QStringLiteral("LabelTotais"));
+
+    // Which settlements: this convênio's or all, between two days (the first day of the calendar
+    // means no limit), and a text that the shown rows contain.
+    CheckTodos = new QCheckBox(QStringLiteral("&Todos os convênios"), this);
+    CheckTodos->setObjectName(QStringLiteral("CheckTodos"));
+    CheckTodos->setChecked(convenio.isEmpty());
+    CheckTodos->setEnabled(!convenio.isEmpty());
+    auto dia = [this](const QString &nome) {
+        auto *e = new QDateEdit(this);
+        e->setObjectName(nome);
+        e->setCalendarPopup(true);
+        e->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
+        e->setMinimumDate(SemLimite);
+        e->setSpecialValueText(QStringLiteral("sem limite"));
+        e->setDate(SemLimite);
+        return e;
+    };
+    EditDe = dia(QStringLiteral("EditDe"));
+    EditAte = dia(QStringLiteral("EditAte"));
+    EditBusca = new QLineEdit(this);
+    EditBusca->setObjectName(QStringLiteral("EditBusca"));
+    EditBusca->setPlaceholderText(QStringLiteral("Procurar"));
+    EditBusca->setClearButtonEnabled(true);
+    for (QDateEdit *e : {EditDe, EditAte})
+        connect(e, &QDateEdit::dateChanged, this, [this] { ErrorReporter::guard([this] { Atualiza(); }); });
+    connect(CheckTodos, &QCheckBox::toggled, this, [this] { ErrorReporter::guard([this] { Atualiza(); }); });
+    connect(EditBusca, &QLineEdit::textChanged, this, [this] { filtra(); });
+    auto *filtros = new QHBoxLayout;
+    filtros->addWidget(CheckTodos);
+    filtros->addWidget(new QLabel(QStringLiteral("De:"), this));
+    filtros->addWidget(EditDe);
+    filtros->addWidget(new QLabel(QStringLiteral("Até:"), this));
+    filtros->addWidget(EditAte);
+    filtros->addWidget(EditBusca, 1);
+
     auto *lista = new QVBoxLayout;
+    lista->addLayout(filtros);
     lista->addWidget(Lista, 1);
+    lista->addWidget(LabelTotais);
     lista->addWidget(LabelSupervisores);
     auto *layout = new QHBoxLayout(this);
     layout->addLayout(lista, 1);
@@ -171,7 +217,9 @@ QuitacoesWindow::QuitacoesWindow(CentralData &dm, const QString &convenio, const
 void QuitacoesWindow::Atualiza()
 {
     const int atualAntes = atual() ? atual()->codigo : 0;
-    m_quitacoes = Registro::lista(m_dm.SQLConnection1, m_convenio);
+    const QDate de = EditDe->date() == SemLimite ? QDate() : EditDe->date();
+    const QDate ate = EditAte->date() == SemLimite ? QDate() : EditAte->date();
+    m_quitacoes = Registro::lista(m_dm.SQLConnection1, CheckTodos->isChecked() ? QString() : m_convenio, de, ate);
     const QStringList supervisores = Autorizacao::supervisores(m_dm.SQLConnection1);
     LabelSupervisores->setText(supervisores.isEmpty()
                                    ? Autorizacao::mensagemSemSupervisores()
@@ -189,13 +237,22 @@ void QuitacoesWindow::Atualiza()
             SqlText::dateDMY(q.pagamento),
             QString::number(q.pedidos),
             q.total.toDisplayText(locale, 2),
-            q.caixa.isEmpty() ? QString() : q.caixa + QStringLiteral(" / ") + q.sessao,
+            q.caixa.isEmpty() || q.movimentos == 0 ? QString() : q.caixa + QStringLiteral(" / ") + q.sessao,
             q.usuario,
-            q.situacao() + (q.estornada() ? QStringLiteral(": ") + q.estornoMotivo : QString())};
+            q.estornada() ? QStringLiteral("Estornada em ") + q.estornoDataHora.toString(QStringLiteral("dd/MM/yy HH:mm"))
+                          : q.situacao(),
+            q.convenio,
+            q.estacao,
+            q.estornoUsuario,
+            q.estornoAutorizado,
+            q.estornoMotivo};
         for (int c = 0; c < Colunas; ++c) {
             auto *item = new QTableWidgetItem(celulas[c]);
             if (c == Numero || c == Pedidos || c == Total)
                 item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
+            if (q.estornada())
+                item->setToolTip(q.situacao() + QStringLiteral(" na estação ") + q.estornoEstacao +
+                                 QStringLiteral(".\nMotivo: ") + q.estornoMotivo);
             Lista->setItem(r, c, item);
         }
         if (q.codigo == atualAntes)
@@ -204,8 +261,43 @@ void QuitacoesWindow::Atualiza()
     Lista->resizeColumnsToContents();
     if (!m_quitacoes.isEmpty())
         Lista->setCurrentCell(linhaAtual, 0);
+    filtra();
+    mostraTotais();
     habilita();
     Lista->setFocus();
+}
+
+// Hides the rows that do not contain the text looked for (any column, case and accents as typed).
+void QuitacoesWindow::filtra()
+{
+    const QString busca = EditBusca->text().trimmed();
+    for (int r = 0; r < Lista->rowCount(); ++r) {
+        bool mostra = busca.isEmpty();
+        for (int c = 0; c < Colunas && !mostra; ++c)
+            mostra = Lista->item(r, c) && Lista->item(r, c)->text().contains(busca, Qt::CaseInsensitive);
+        Lista->setRowHidden(r, !mostra);
+    }
+}
+
+void QuitacoesWindow::mostraTotais()
+{
+    int ativas = 0, estornadas = 0;
+    Decimal totalAtivas(0, 2), totalEstornadas(0, 2);
+    for (const Registro::Quitacao &q : std::as_const(m_quitacoes)) {
+        if (q.estornada()) {
+            ++estornadas;
+            totalEstornadas = totalEstornadas + q.total;
+        } else {
+            ++ativas;
+            totalAtivas = totalAtivas + q.total;
+        }
+    }
+    const QLocale locale;
+    LabelTotais->setText(QStringLiteral("%1 ativas, R$ %2; %3 estornadas, R$ %4")
+                             .arg(ativas)
+                             .arg(totalAtivas.toDisplayText(locale, 2))
+                             .arg(estornadas)
+                             .arg(totalEstornadas.toDisplayText(locale, 2)));
 }
 
 const Registro::Quitacao *QuitacoesWindow::atual() const

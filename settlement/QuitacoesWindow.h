@@ -2,10 +2,13 @@
 #include "settlement/Posting.h"
 #include "settlement/Registro.h"
 
+#include <QDate>
 #include <QDialog>
 #include <functional>
 
 class CentralData;
+class QCheckBox;
+class QDateEdit;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -48,6 +51,12 @@ public:
     QPushButton *BotEstornar;
     QPushButton *BotFechar;
     QLabel *LabelSupervisores;
+    QLabel *LabelTotais;
+    QCheckBox *CheckTodos;
+    QDateEdit *EditDe;
+    QDateEdit *EditAte;
+    QLineEdit *EditBusca;
+    static inline const QDate SemLimite{2000, 1, 1};   // a day field at it sets no limit
 
     void Atualiza();
     void BotComprovanteClick();
@@ -57,6 +66,8 @@ public:
 
 private:
     void habilita();
+    void filtra();
+    void mostraTotais();
 
     CentralData &m_dm;
     QString m_convenio;

@@ -167,6 +167,19 @@ QString lista(const QString &convenio)
     return kColunas + QStringLiteral(" where CONVENIO = ") + literal(convenio) + QStringLiteral(" order by CODQUITACAO desc");
 }
 
+QString lista(const QString &convenio, const QDate &de, const QDate &ate)
+{
+    QStringList condicoes;
+    if (!convenio.isEmpty())
+        condicoes << QStringLiteral("CONVENIO = ") + literal(convenio);
+    if (de.isValid())
+        condicoes << QStringLiteral("DATAHORA >= ") + literal(de.toString(QStringLiteral("yyyy-MM-dd")));
+    if (ate.isValid())
+        condicoes << QStringLiteral("DATAHORA < ") + literal(ate.addDays(1).toString(QStringLiteral("yyyy-MM-dd")));
+    return kColunas + (condicoes.isEmpty() ? QString() : QStringLiteral(" where ") + condicoes.join(QStringLiteral(" and "))) +
+           QStringLiteral(" order by CODQUITACAO desc");
+}
+
 QString pedidos(int codigo)
 {
     return QStringLiteral("select DATAPEDIDO, ESTACAO, NPEDIDO, NOME, VALOR, CODMOVCX from QUITACAO_PEDIDOS where "
@@ -320,9 +333,9 @@ Quitacao le(Connection &connection, int codigo)
     return daLinha(rs, 0);
 }
 
-QList<Quitacao> lista(Connection &connection, const QString &convenio)
+QList<Quitacao> lista(Connection &connection, const QString &convenio, const QDate &de, const QDate &ate)
 {
-    const RowSet rs = consultaDoRegistro(connection, Sql::lista(convenio));
+    const RowSet rs = consultaDoRegistro(connection, Sql::lista(convenio, de, ate));
     QList<Quitacao> out;
     for (int r = 0; r < rs.rowCount(); ++r)
         out << daLinha(rs, r);

@@ -62,6 +62,9 @@ QString totaliza(int codigo);
 QString reivindica(const QString &convenio, const ContextoQuitacao &c);
 QString leResumo(int codigo);
 QString lista(const QString &convenio);
+// Of one convênio, or of all when `convenio` is empty, made between the two days (either may be
+// null: no limit).
+QString lista(const QString &convenio, const QDate &de, const QDate &ate);
 QString pedidos(int codigo);
 }
 
@@ -103,7 +106,8 @@ struct Quitacao {
 };
 
 Quitacao le(Connection &connection, int codigo);
-QList<Quitacao> lista(Connection &connection, const QString &convenio);   // newest first
+QList<Quitacao> lista(Connection &connection, const QString &convenio, const QDate &de = {},
+                      const QDate &ate = {});   // newest first; all convênios when `convenio` is empty
 
 // The orders of a settlement: date, station, number, customer name, value, in date order.
 struct PedidoQuitado {

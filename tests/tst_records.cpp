@@ -24,6 +24,8 @@
 #include "statement/StatementWindow.h"
 #include "tests/support/ProgramFixture.h"
 
+#include <QCheckBox>
+#include <QDateEdit>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QProcess>
@@ -746,6 +748,44 @@ private slots:
         QCOMPARE(cabecalho.value(0, QStringLiteral("FARMACIA")).toString(), QStringLiteral("Farmácia Modelo"));
         QVERIFY2(cabecalho.value(0, QStringLiteral("IDENTIFICACAO")).toString().startsWith(QStringLiteral("CNPJ 12.345.678/0001-90")),
                  qPrintable(cabecalho.value(0, QStringLiteral("IDENTIFICACAO")).toString()));
+    }
+
+    // The list of settlements: one convênio's or all, between two days, a text looked for, and its
+    // totals; caixa and sessão only where cash was posted; the reversal's details in columns.
+    void listOfSettlementsFiltersAndTotals()
+    {
+        start(cashRegister);
+        settle(QStringLiteral("CONVENIO"));   // Beta & Cia, with cash
+        Globais::ConvenioAtual = QStringLiteral("Alfa Ltda");
+        ContextoQuitacao semCaixa = contextoQuitacaoAtual();
+        semCaixa.convenioAtual = QStringLiteral("Alfa Ltda");
+        semCaixa.caixaAtual.clear();
+        semCaixa.sessaoCaixa.clear();
+        const int alfa = QuitacaoConvenio::QuitaConvenio(*program->dm, semCaixa, QDate(2026, 11, 1), QDate(2026, 11, 30),
+                                                         QDate(2026, 12, 5)).codigo;
+        Estorno::estorna(*program->dm, alfa, semCaixa, QStringLiteral("engano"), {}, QStringLiteral("ADMIN"));
+
+        QuitacoesWindow w(*program->dm, QStringLiteral("Beta & Cia"), contextoQuitacaoAtual());
+        QCOMPARE(w.Lista->rowCount(), 1);
+        QVERIFY(!w.Lista->item(0, 7)->text().isEmpty());   // posted to the cash register
+        w.CheckTodos->setChecked(true);
+        QCOMPARE(w.Lista->rowCount(), 2);
+        QCOMPARE(w.Lista->item(0, 10)->text(), QStringLiteral("Alfa Ltda"));
+        QCOMPARE(w.Lista->item(0, 7)->text(), QString());   // nothing posted
+        QCOMPARE(w.Lista->item(0, 12)->text(), QStringLiteral("ADMIN"));
+        QCOMPARE(w.Lista->item(0, 14)->text(), QStringLiteral("engano"));
+        QVERIFY(w.Lista->item(0, 9)->toolTip().contains(QStringLiteral("Motivo: engano")));
+        const QLocale l;
+        QCOMPARE(w.LabelTotais->text(), QStringLiteral("1 ativas, R$ %1; 1 estornadas, R$ %2")
+                                            .arg(Decimal(7540, 2).toDisplayText(l, 2), Decimal(800, 2).toDisplayText(l, 2)));
+        w.EditBusca->setText(QStringLiteral("alfa"));
+        QVERIFY(w.Lista->isRowHidden(1) && !w.Lista->isRowHidden(0));
+        w.EditBusca->clear();
+        w.EditDe->setDate(QDate::currentDate().addDays(1));   // none made from tomorrow on
+        QCOMPARE(w.Lista->rowCount(), 0);
+        w.EditDe->setDate(QuitacoesWindow::SemLimite);
+        w.EditAte->setDate(QDate::currentDate());
+        QCOMPARE(w.Lista->rowCount(), 2);
     }
 
     // What stops a settlement is said before the user confirms it.
