@@ -12,6 +12,9 @@ const QString RegisterPanel::MensagemNomeChave = QStringLiteral(
     "O nome do convênio é um campo Chave e não pode ser alterado. Se for necessário mudar o nome do convênio, "
     "deve-se excluir o registro existente e incluir um novo registro");
 const QString RegisterPanel::MensagemCodigoRepetido = QStringLiteral("Já existe um convênio com este Código.");
+const QString RegisterPanel::MensagemNomeRepetido = QStringLiteral(
+    "Já existe um convênio com este nome. Os pedidos se ligam ao convênio pelo nome: dê a este um nome que nenhum "
+    "outro tenha.");
 const QString RegisterPanel::MensagemNaoGravado =
     QStringLiteral("\n\nO convênio não foi gravado: o que foi digitado continua na tela para ser corrigido e gravado, ou "
                    "cancelado.");
@@ -151,6 +154,18 @@ void RegisterPanel::ConveniosBeforePost()
     if (c.state() == CachedTable::State::Edit && !m_nomeGravado.isEmpty() &&
         c.text(QStringLiteral("CONVENIO")) != m_nomeGravado) {
         recusaMudancaDeNome();
+        throw SilentAbort();
+    }
+    // Orders are linked to their convênio by its name: two convênios of one name would count each
+    // other's orders. The database is asked, so names stored by other workstations count.
+    const QString nome = c.text(QStringLiteral("CONVENIO"));
+    if (c.state() == CachedTable::State::Insert && !nome.isEmpty() &&
+        m_dm.SQLConnection1
+                .query(QStringLiteral("select count(*) from CONVENIO where CONVENIO = ?"), {nome})
+                .rows.value(0)
+                .value(0)
+                .toInt() > 0) {
+        Messages::show(MensagemNomeRepetido);
         throw SilentAbort();
     }
 }

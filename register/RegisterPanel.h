@@ -27,6 +27,7 @@ public:
 
     static const QString MensagemNomeChave;      // the name-change guard's message
     static const QString MensagemCodigoRepetido;
+    static const QString MensagemNomeRepetido;   // a new convênio with another's name
     static const QString MensagemNaoGravado;   // added to the database's reason when a write-back is refused // a code already in the table
 
     void HabilitaCampos();

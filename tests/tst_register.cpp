@@ -171,6 +171,24 @@ private slots:
         QVERIFY(!fieldsEnabled());
     }
 
+    // A new convênio with the name of another is refused: orders are linked by name, so the closing
+    // totals would count each other's orders.
+    void nameOfAnotherConvenioIsRefused()
+    {
+        start();
+        suite->exec(QStringLiteral("insert into CONVENIO (CODIGOCONVENIO, CONVENIO) values (50, 'Gama Outra Estação')"));
+        for (const QString &nome : {QStringLiteral("Beta & Cia"), QStringLiteral("Gama Outra Estação")}) {
+            click(Nav::Insert);
+            type(nome);
+            click(Nav::Post);
+            QCOMPARE(messages->messages.last(), RegisterPanel::MensagemNomeRepetido);
+            QCOMPARE(convenios().state(), CachedTable::State::Insert);
+            QCOMPARE(suite->count(QStringLiteral("CONVENIO"), QStringLiteral("CONVENIO = '%1'").arg(nome)), 1);
+            click(Nav::Cancel);
+        }
+        QCOMPARE(suite->count(QStringLiteral("CONVENIO")), 4);
+    }
+
     void codeTakenByAnotherWorkstationBeforeThePost()
     {
         start();
