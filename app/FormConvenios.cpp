@@ -23,8 +23,6 @@
 #include "settlement/Atomic.h"
 #include "settlement/Comprovante.h"
 #include "settlement/Confirmacao.h"
-
-#include <QScopeGuard>
 #include "settlement/ConvenioSettlement.h"
 #include "settlement/QuitacoesWindow.h"
 #include "settlement/WaitPanel.h"
@@ -38,6 +36,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QStyle>
 #include <QWindow>
@@ -252,12 +251,7 @@ void FormConvenios::BotQuitacoesClick()
     ErrorReporter::guard([this] {
         CachedTable &convenios = m_dm->Convenios;
         const QString convenio = convenios.isOpen() ? convenios.text(QStringLiteral("CONVENIO")) : QString();
-        if (!Registro::disponivel(m_dm->SQLConnection1)) {
-            Messages::show(Registro::mensagemSemRegistro());
-            return;
-        }
-        QuitacoesWindow quitacoes(*m_dm, convenio, contextoQuitacaoAtual(), this);
-        quitacoes.exec();
+        QuitacoesWindow::mostra(*m_dm, convenio, contextoQuitacaoAtual(), this);
     });
 }
 

@@ -18,11 +18,10 @@ QString comandoDoSetup(const QString &opcao, const QString &suiteRoot, const QSt
 }
 }
 
-QString mensagemEsquemaIncompleto(Connection &central, const QString &suiteRoot, const QString &serverAddress)
+QString mensagemEsquemaIncompleto(const ModuleSchema::Catalog &catalogo, const QString &suiteRoot,
+                                  const QString &serverAddress)
 {
-    using ModuleSchema::Database;
-    const ModuleSchema::Missing missing = ModuleSchema::missing(ModuleSchema::readCatalog(central, Database::Central),
-                                                                Database::Central);
+    const ModuleSchema::Missing missing = ModuleSchema::missing(catalogo, ModuleSchema::Database::Central);
     if (missing.isEmpty())
         return {};
     const QString command = comandoDoSetup(QStringLiteral("--upgrade"), suiteRoot, serverAddress);
@@ -31,9 +30,10 @@ QString mensagemEsquemaIncompleto(Connection &central, const QString &suiteRoot,
         .arg(missing.names().join(QStringLiteral(", ")), command);
 }
 
-QString mensagemColunasAusentes(Connection &central, const QString &suiteRoot, const QString &serverAddress)
+QString mensagemColunasAusentes(const ModuleSchema::Catalog &catalogo, const QString &suiteRoot,
+                                const QString &serverAddress)
 {
-    const QStringList ausentes = SuiteColumns::missing(central);
+    const QStringList ausentes = SuiteColumns::missing(catalogo.columns);
     if (ausentes.isEmpty())
         return {};
     const QString command = comandoDoSetup(QStringLiteral("--check"), suiteRoot, serverAddress);
@@ -42,12 +42,26 @@ QString mensagemColunasAusentes(Connection &central, const QString &suiteRoot, c
         .arg(ausentes.join(QStringLiteral(", ")), command);
 }
 
+QString mensagemEsquemaIncompleto(Connection &central, const QString &suiteRoot, const QString &serverAddress)
+{
+    return mensagemEsquemaIncompleto(ModuleSchema::readCatalog(central, ModuleSchema::Database::Central), suiteRoot,
+                                     serverAddress);
+}
+
+QString mensagemColunasAusentes(Connection &central, const QString &suiteRoot, const QString &serverAddress)
+{
+    return mensagemColunasAusentes(ModuleSchema::readCatalog(central, ModuleSchema::Database::Central), suiteRoot,
+                                   serverAddress);
+}
+
 void verificaEsquema(Connection &central, const QString &suiteRoot, const QString &serverAddress)
 {
     // The check must never stand in the way: a database that cannot answer it has said so already.
+    // One query of the catalogue serves both lines.
     try {
-        for (const QString &message : {mensagemEsquemaIncompleto(central, suiteRoot, serverAddress),
-                                       mensagemColunasAusentes(central, suiteRoot, serverAddress)})
+        const ModuleSchema::Catalog catalogo = ModuleSchema::readCatalog(central, ModuleSchema::Database::Central);
+        for (const QString &message : {mensagemEsquemaIncompleto(catalogo, suiteRoot, serverAddress),
+                                       mensagemColunasAusentes(catalogo, suiteRoot, serverAddress)})
             if (!message.isEmpty())
                 ErrorReporter::log(message);
     } catch (const std::exception &) {

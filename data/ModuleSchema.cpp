@@ -1,6 +1,7 @@
 #include "data/ModuleSchema.h"
 
 #include "data/SqlText.h"
+#include "data/SuiteColumns.h"
 
 #include <QHash>
 
@@ -281,6 +282,7 @@ bool Catalog::isDone(const Statement &st) const
     return false;
 }
 
+namespace {
 QString readVersionSql()
 {
     // One call whether or not the table exists yet.
@@ -288,6 +290,7 @@ QString readVersionSql()
                           "RDB$RELATIONS where RDB$RELATION_NAME = '%1')) then execute statement 'select "
                           "coalesce(max(VERSAO), 0) from %1' into :VERSAO; suspend; end")
         .arg(versionTable());
+}
 }
 
 int readVersion(Connection &connection)
@@ -306,7 +309,14 @@ Catalog readCatalog(Connection &connection, Database database)
     Catalog catalog;
     if (names.isEmpty())
         return catalog;
-    const QStringList own = database == Database::Central ? moduleTables() : QStringList();
+    // Columns: of the module's own tables (its steps), and of the suite's tables it uses (SuiteColumns).
+    QStringList own;
+    if (database == Database::Central) {
+        own = moduleTables();
+        for (const QString &t : SuiteColumns::central().keys())
+            if (!own.contains(t))
+                own << t;
+    }
     // The tables with their indexes and segments (a table without indexes gives one row of nulls),
     // the indexes elsewhere whose names a needed one would take, and the columns and constraints of
     // the module's own tables. The first column says which.

@@ -53,7 +53,6 @@ int currentVersion();
 const QString &versionTable();
 // The version of the module's tables in the database (0 when it has none), in one call.
 int readVersion(Connection &connection);
-QString readVersionSql();
 
 // An index as the database's catalogue describes it.
 struct ExistingIndex {
@@ -65,12 +64,13 @@ struct ExistingIndex {
     bool active = true;
 };
 
-// The part of a database's catalogue the needs concern, read with one query.
+// The part of a database's catalogue the needs concern, and the columns of the suite's tables
+// that the module uses (data/SuiteColumns.h), read with one query.
 struct Catalog {
     QSet<QString> tables;         // those of the needs (the index tables and the module's tables) that exist
     QList<ExistingIndex> indexes; // every index of those tables, and any index carrying a needed name
     QSet<QString> indexNames;
-    QSet<QString> columns;        // "TABLE.COLUMN" of the module's tables
+    QSet<QString> columns;        // "TABLE.COLUMN" of the module's tables and of the suite's it uses
     QSet<QString> constraints;    // "TABLE.CONSTRAINT" of the module's tables
 
     bool isDone(const Statement &statement) const;

@@ -2,10 +2,9 @@
 
 #include "data/CentralData.h"
 #include "data/Connection.h"
-#include "data/SqlText.h"
+#include "data/ModuleSchema.h"
 
 #include <QRegularExpression>
-#include <QSet>
 
 namespace SuiteColumns {
 
@@ -55,21 +54,12 @@ QMap<QString, QStringList> central()
     return out;
 }
 
-QStringList missing(Connection &connection)
+QStringList missing(const QSet<QString> &presentColumns)
 {
+    QSet<QString> presentTables;
+    for (const QString &c : presentColumns)
+        presentTables.insert(c.section(QLatin1Char('.'), 0, 0));
     const QMap<QString, QStringList> needed = central();
-    QStringList tables;
-    for (const QString &t : needed.keys())
-        tables << QLatin1Char('\'') + SqlText::quoted(t) + QLatin1Char('\'');
-    const RowSet rs = connection.query(QStringLiteral("select RDB$RELATION_NAME, RDB$FIELD_NAME from RDB$RELATION_FIELDS "
-                                                      "where RDB$RELATION_NAME in (%1)")
-                                           .arg(tables.join(QStringLiteral(", "))));
-    QSet<QString> present, presentTables;
-    for (const auto &row : rs.rows) {
-        const QString table = row.value(0).toString().trimmed();
-        presentTables.insert(table);
-        present.insert(table + QLatin1Char('.') + row.value(1).toString().trimmed());
-    }
     QStringList out;
     for (auto it = needed.cbegin(); it != needed.cend(); ++it) {
         if (!presentTables.contains(it.key())) {
@@ -77,10 +67,15 @@ QStringList missing(Connection &connection)
             continue;
         }
         for (const QString &c : *it)
-            if (!present.contains(it.key() + QLatin1Char('.') + c))
+            if (!presentColumns.contains(it.key() + QLatin1Char('.') + c))
                 out << it.key() + QLatin1Char('.') + c;
     }
     return out;
+}
+
+QStringList missing(Connection &connection)
+{
+    return missing(ModuleSchema::readCatalog(connection, ModuleSchema::Database::Central).columns);
 }
 
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <QMap>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -12,8 +13,10 @@ namespace SuiteColumns {
 
 QMap<QString, QStringList> central();   // table -> columns, upper case
 
-// The columns of that list missing from the database ("PAGPEDID.VALORPAGO"), from one query of
-// its catalogue. A table missing whole is named as "TABLE.*".
+// The columns of that list missing from the database ("PAGPEDID.VALORPAGO"), from the
+// catalogue the start-up reads once (ModuleSchema::readCatalog). A table missing whole is named as
+// "TABLE.*".
+QStringList missing(const QSet<QString> &presentColumns);
 QStringList missing(Connection &connection);
 
 }

@@ -21,6 +21,19 @@ bool isKeyViolation(long gdsCode)
            || gdsCode == 335544349;  // attempt to store duplicate value
 }
 
+void retryOnKeyViolation(int attempts, const std::function<void()> &store)
+{
+    for (int attempt = 1;; ++attempt) {
+        try {
+            store();
+            return;
+        } catch (const DatabaseError &e) {
+            if (!isKeyViolation(e.gdsCode()) || attempt >= attempts)
+                throw;
+        }
+    }
+}
+
 QString mensagemDeFalha(const std::exception_ptr &error)
 {
     QString motivo = ErrorReporter::messageOf(error);

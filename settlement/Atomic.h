@@ -18,6 +18,11 @@ bool isConflict(long gdsCode);
 // True for a primary or unique key violation.
 bool isKeyViolation(long gdsCode);
 
+// Runs `store` again, up to `attempts` times in all, while it is refused for a key another
+// workstation stored first (a code taken as the highest plus one, a claim made at the same moment);
+// `store` takes the next free key each time. Any other failure, or the last refusal, is raised.
+void retryOnKeyViolation(int attempts, const std::function<void()> &store);
+
 // What the user reads when a settlement failed: the reason, and that none of it was kept.
 QString mensagemDeFalha(const std::exception_ptr &error);
 

@@ -101,34 +101,34 @@ QString arquivoRastro() { return SuitePaths::map(QStringLiteral("C:\\PRAXOLIN\\Q
 
 void gravaRastro(const QString &linha) { gravaRastro(linha, arquivoRastro()); }
 
-void verificaRastro(const QString &arquivo)
-{
-    // Opened as the settlement opens it; an existing file keeps its content.
-    QFile f(arquivo);
-    if (!f.open(QIODevice::ReadWrite))
-        throw std::runtime_error(
-            QStringLiteral("Não foi possível gravar o arquivo %1: %2").arg(arquivo, f.errorString()).toStdString());
-}
+void verificaRastro(const QString &arquivo) { Rastro(arquivo).abre(); }
 
 void gravaRastro(const QString &linha, const QString &arquivo) { Rastro(arquivo).grava(linha); }
+
+void Rastro::falha()
+{
+    // A step that failed without a reason of its own (a seek on a device) gives the system's.
+    const int sistema = errno;
+    const QString erro = m_file.error() != QFileDevice::NoError
+                             ? m_file.errorString()
+                             : QString::fromStdString(std::generic_category().message(sistema));
+    m_file.close();
+    throw std::runtime_error(
+        QStringLiteral("Não foi possível gravar o arquivo %1: %2").arg(m_file.fileName(), erro).toStdString());
+}
+
+void Rastro::abre()
+{
+    if (!m_file.isOpen() && !m_file.open(QIODevice::ReadWrite))
+        falha();
+}
 
 void Rastro::grava(const QString &linha)
 {
     // The line is written over the old one and the file then cut to its length: the same content as
     // emptying the file first, without freeing and allocating its block again for every order (on a
     // disk mounted with discard, each freed block is a wait for the disk).
-    auto falha = [this] {
-        // A step that failed without a reason of its own (a seek on a device) gives the system's.
-        const int sistema = errno;
-        const QString erro = m_file.error() != QFileDevice::NoError
-                                 ? m_file.errorString()
-                                 : QString::fromStdString(std::generic_category().message(sistema));
-        m_file.close();
-        throw std::runtime_error(
-            QStringLiteral("Não foi possível gravar o arquivo %1: %2").arg(m_file.fileName(), erro).toStdString());
-    };
-    if (!m_file.isOpen() && !m_file.open(QIODevice::ReadWrite))
-        falha();
+    abre();
     const QByteArray bytes = WinText::encode(linha) + "\r\n";
     const bool sobra = m_file.size() > bytes.size();
     // A device (a named pipe, a full test device) has no start to go back to: the line is written on.

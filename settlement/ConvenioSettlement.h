@@ -55,9 +55,13 @@ void gravaRastro(const QString &linha, const QString &arquivo);
 class Rastro {
 public:
     explicit Rastro(const QString &arquivo) : m_file(arquivo) {}
+    // Opens the file as a settlement writes it (an existing file keeps its content until the first
+    // line); raises with the system's reason when it cannot.
+    void abre();
     void grava(const QString &linha);
 
 private:
+    [[noreturn]] void falha();
     QFile m_file;
 };
 

@@ -80,7 +80,7 @@ QString movimentoAlterado(int codigo)
 const Copias &Copias::pagamentos()
 {
     static const Copias c{QStringLiteral("QUITACAO_PAGPEDID"), QStringLiteral("PAGPEDID"), QStringLiteral("PEDIDO"),
-                          QStringLiteral("ESTACAO||NPEDIDO"), QStringLiteral("VALOR"), QString()};
+                          QStringLiteral("ESTACAO||NPEDIDO"), QStringLiteral("VALOR"), QStringLiteral("q.PEDIDO")};
     return c;
 }
 
@@ -88,7 +88,7 @@ const Copias &Copias::parcelas()
 {
     static const Copias c{QStringLiteral("QUITACAO_PARCELAS"), QStringLiteral("PARCELAS"), QStringLiteral("CODIGOCPR"),
                           QStringLiteral("CODIGOCPR"), QStringLiteral("VALORPARCELA"),
-                          QStringLiteral("'o pedido ' || q.NPEDIDO || ' da estação ' || q.ESTACAO")};
+                          QStringLiteral("q.ESTACAO||q.NPEDIDO")};
     return c;
 }
 
@@ -115,7 +115,7 @@ QString copiasComAtuais(const Copias &t, int codigo)
                "    suspend;\n"
                "  end\n"
                "end")
-        .arg(t.copias, t.tabela, t.valor, t.dono, t.donoNaTabela, t.pedido.isEmpty() ? QStringLiteral("null") : t.pedido)
+        .arg(t.copias, t.tabela, t.valor, t.dono, t.donoNaTabela, t.pedido)
         .arg(codigo);
 }
 
@@ -236,20 +236,9 @@ void recusaSe(Connection &db, const QString &sql, const std::function<QString(co
 
 void postaContraMovimentos(Connection &db, int codigo, const ContextoQuitacao &c)
 {
-    for (int tentativa = 0;; ++tentativa) {
-        try {
-            db.execute(Sql::contraMovimentos(codigo, c));
-            return;
-        } catch (const DatabaseError &e) {
-            if (!Atomic::isKeyViolation(e.gdsCode()) || tentativa >= 50)
-                throw;
-        }
-    }
+    Atomic::retryOnKeyViolation(51, [&] { db.execute(Sql::contraMovimentos(codigo, c)); });
 }
 
-}
-
-namespace {
 
 // One instalment as the record copied it, and its row now.
 struct Copia {
@@ -313,20 +302,17 @@ public:
     }
 
 private:
-    // The order as the messages name it: the copy's own naming, or, for an order key, the order the
-    // record holds under that key (read once, when a message needs it).
+    // The order as the messages name it: the settled order under the copy's order key (the record's
+    // orders read once, when a message needs them).
     QString nome(const Copia &c)
     {
-        if (!c.pedido.isEmpty())
-            return c.pedido;
         if (m_nomes.isEmpty())
-            for (const auto &row : m_db.query(QStringLiteral("select ESTACAO||NPEDIDO, NPEDIDO, ESTACAO from "
+            for (const auto &row : m_db.query(QStringLiteral("select ESTACAO, NPEDIDO, ESTACAO||NPEDIDO from "
                                                              "QUITACAO_PEDIDOS where CODQUITACAO = ") +
                                               QString::number(m_codigo))
                                        .rows)
-                m_nomes.insert(row.value(0).toString().trimmed(), QStringLiteral("o pedido %1 da estação %2")
-                                                                      .arg(row.value(1).toString(), row.value(2).toString()));
-        return m_nomes.value(c.dono, QStringLiteral("o pedido ") + c.dono);
+                m_nomes.insert(row.value(2).toString().trimmed(), oPedido(row));
+        return m_nomes.value(c.pedido, QStringLiteral("o pedido ") + c.pedido);
     }
 
     QString alterada(const QString &pedido) const
@@ -390,8 +376,9 @@ void estorna(CentralData &dm, int codigo, const ContextoQuitacao &c, const QStri
 {
     Connection &db = dm.SQLConnection1;
     Atomic::run(db, [&] {
-        const RowSet cabecalho =
-            db.query(QStringLiteral("select CONVENIO from QUITACOES where CODQUITACAO = ") + QString::number(codigo));
+        const RowSet cabecalho = db.query(QStringLiteral("select CONVENIO, QTDEMOVIMENTOS from QUITACOES where "
+                                                         "CODQUITACAO = ") +
+                                          QString::number(codigo));
         if (cabecalho.rows.isEmpty())
             throw Recusado(QStringLiteral("A quitação nº %1 não foi encontrada.").arg(codigo));
         // A settlement of the same convênio on another workstation waits until this reversal ends,
@@ -402,11 +389,7 @@ void estorna(CentralData &dm, int codigo, const ContextoQuitacao &c, const QStri
         if (db.execute(Sql::marca(codigo, c, motivo, autorizadoPor)) == 0)
             throw Recusado(mensagemJaEstornada());
         // Its counter-movements go into a cash-register session: the one that reverses it.
-        const int movimentos = db.query(QStringLiteral("select QTDEMOVIMENTOS from QUITACOES where CODQUITACAO = ") +
-                                        QString::number(codigo))
-                                   .rows.value(0)
-                                   .value(0)
-                                   .toInt();
+        const int movimentos = cabecalho.rows[0].value(1).toInt();
         if (movimentos > 0 && !c.rodandoNoCaixa())
             throw Recusado(mensagemSoNoCaixa(movimentos));
         recusaSe(db, Sql::quitadoDeNovo(codigo), [](const QVector<QVariant> &r) {

@@ -46,7 +46,7 @@ struct Copias {
     QString dono;           // the copy's column naming the owner: PEDIDO
     QString donoNaTabela;   // the same owner in the suite's table: ESTACAO||NPEDIDO
     QString valor;          // the instalment's amount, the same name in both: VALOR
-    QString pedido;         // the order, as the copy names it, for the messages
+    QString pedido;         // the copy's order key ESTACAO||NPEDIDO, for the messages
     static const Copias &pagamentos();
     static const Copias &parcelas();
 };

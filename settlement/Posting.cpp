@@ -123,7 +123,8 @@ void LancaMovCaixa(CentralData &dm, const QString &estacao, const QString &npedi
 
     const QString valor = restante.toSqlText(2);
     const QDateTime agora = c.agora();
-    for (int tentativa = 0;; ++tentativa) {
+    // Another workstation stored the code first: take the next free one.
+    Atomic::retryOnKeyViolation(51, [&] {
         int codigo = 0;
         FreeQuery &q4 = dm.SQLQuery4;
         try {
@@ -135,15 +136,8 @@ void LancaMovCaixa(CentralData &dm, const QString &estacao, const QString &npedi
         } catch (const DatabaseError &) {
             q4.close();   // the code stays 0, as the suite does
         }
-        try {
-            dm.SQLConnection1.execute(SqlPosting::insereMovimento(codigo, c, agora, valor, chave, laboratorio));
-            return;
-        } catch (const DatabaseError &e) {
-            // Another workstation stored this code first: take the next free one.
-            if (!Atomic::isKeyViolation(e.gdsCode()) || tentativa >= 50)
-                throw;
-        }
-    }
+        dm.SQLConnection1.execute(SqlPosting::insereMovimento(codigo, c, agora, valor, chave, laboratorio));
+    });
 }
 
 void QuitaParcelas(CentralData &dm, const QString &estacao, const QString &npedido, const QDate &pagamento)

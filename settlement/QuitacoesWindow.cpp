@@ -211,7 +211,21 @@ QuitacoesWindow::QuitacoesWindow(CentralData &dm, const QString &convenio, const
     layout->addLayout(botoes);
     resize(980, 420);
 
+    const QStringList supervisores = Autorizacao::supervisores(m_dm.SQLConnection1);
+    LabelSupervisores->setText(supervisores.isEmpty()
+                                   ? Autorizacao::mensagemSemSupervisores()
+                                   : QStringLiteral("Estornos autorizados por: ") + supervisores.join(QStringLiteral(", ")));
     Atualiza();
+}
+
+void QuitacoesWindow::mostra(CentralData &dm, const QString &convenio, const ContextoQuitacao &estorno, QWidget *parent)
+{
+    if (!Registro::disponivel(dm.SQLConnection1)) {
+        Messages::show(Registro::mensagemSemRegistro());
+        return;
+    }
+    QuitacoesWindow quitacoes(dm, convenio, estorno, parent);
+    quitacoes.exec();
 }
 
 void QuitacoesWindow::Atualiza()
@@ -220,10 +234,6 @@ void QuitacoesWindow::Atualiza()
     const QDate de = EditDe->date() == SemLimite ? QDate() : EditDe->date();
     const QDate ate = EditAte->date() == SemLimite ? QDate() : EditAte->date();
     m_quitacoes = Registro::lista(m_dm.SQLConnection1, CheckTodos->isChecked() ? QString() : m_convenio, de, ate);
-    const QStringList supervisores = Autorizacao::supervisores(m_dm.SQLConnection1);
-    LabelSupervisores->setText(supervisores.isEmpty()
-                                   ? Autorizacao::mensagemSemSupervisores()
-                                   : QStringLiteral("Estornos autorizados por: ") + supervisores.join(QStringLiteral(", ")));
     Lista->setRowCount(int(m_quitacoes.size()));
     const QLocale locale;
     int linhaAtual = 0;

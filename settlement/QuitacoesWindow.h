@@ -45,6 +45,8 @@ public:
     // `estorno` is who reverses, on which workstation and cash register.
     QuitacoesWindow(CentralData &dm, const QString &convenio, const ContextoQuitacao &estorno,
                     QWidget *parent = nullptr);
+    // Shows the list of a convênio's settlements, or says that the central database keeps no record.
+    static void mostra(CentralData &dm, const QString &convenio, const ContextoQuitacao &estorno, QWidget *parent);
 
     QTableWidget *Lista;
     QPushButton *BotComprovante;

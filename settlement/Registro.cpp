@@ -162,10 +162,7 @@ const QString kColunas = QStringLiteral(
 
 QString leResumo(int codigo) { return kColunas + QStringLiteral(" where CODQUITACAO = ") + QString::number(codigo); }
 
-QString lista(const QString &convenio)
-{
-    return kColunas + QStringLiteral(" where CONVENIO = ") + literal(convenio) + QStringLiteral(" order by CODQUITACAO desc");
-}
+QString lista(const QString &convenio) { return lista(convenio, {}, {}); }
 
 QString lista(const QString &convenio, const QDate &de, const QDate &ate)
 {
@@ -218,47 +215,39 @@ bool disponivel(Connection &connection) { return ModuleSchema::readVersion(conne
 
 namespace {
 
-// A suite without the record's tables: the user is told what is missing and what adds it instead
-// of the database's "Table unknown".
+// A suite without the record's tables: its first statement on them is refused, and the user is
+// told what is missing and what adds it instead of the database's "Table unknown".
 RowSet consultaDoRegistro(Connection &connection, const QString &sql)
 {
-    if (!disponivel(connection))
-        throw std::runtime_error(mensagemSemRegistro().toStdString());
-    return connection.query(sql);
+    try {
+        return connection.query(sql);
+    } catch (const DatabaseError &) {
+        if (!disponivel(connection))
+            throw std::runtime_error(mensagemSemRegistro().toStdString());
+        throw;
+    }
 }
 
 }
 
 void reivindica(Connection &connection, const QString &convenio, const ContextoQuitacao &c)
 {
-    for (int tentativa = 0;; ++tentativa) {
-        try {
-            connection.execute(Sql::reivindica(convenio, c));
-            return;
-        } catch (const DatabaseError &e) {
-            // Another workstation claimed the convênio for the first time at the same moment: once it
-            // has ended, the row is there and the claim updates it.
-            if (!Atomic::isKeyViolation(e.gdsCode()) || tentativa >= 5)
-                throw;
-        }
-    }
+    // Another workstation claimed the convênio for the first time at the same moment: once it has
+    // ended, the row is there and the claim updates it.
+    Atomic::retryOnKeyViolation(6, [&] { connection.execute(Sql::reivindica(convenio, c)); });
 }
 
 int abre(Connection &connection, Comando comando, const ContextoQuitacao &c, const QDate &di, const QDate &df,
          const QDate &pagamento)
 {
-    for (int tentativa = 0;; ++tentativa) {
+    // Another workstation stored this number first: take the next free one.
+    int codigo = 0;
+    Atomic::retryOnKeyViolation(51, [&] {
         const RowSet rs = connection.query(Sql::proximoCodigo());
-        const int codigo = rs.rows.isEmpty() ? 1 : rs.rows[0].value(0).toInt();
-        try {
-            connection.execute(Sql::insereCabecalho(codigo, comando, c, di, df, pagamento));
-            return codigo;
-        } catch (const DatabaseError &e) {
-            // Another workstation stored this number first: take the next free one.
-            if (!Atomic::isKeyViolation(e.gdsCode()) || tentativa >= 50)
-                throw;
-        }
-    }
+        codigo = rs.rows.isEmpty() ? 1 : rs.rows[0].value(0).toInt();
+        connection.execute(Sql::insereCabecalho(codigo, comando, c, di, df, pagamento));
+    });
+    return codigo;
 }
 
 // ---------------------------------------------------------------------------------------------

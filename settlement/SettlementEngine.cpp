@@ -6,10 +6,10 @@
 #include "settlement/ConvenioSettlement.h"
 
 #include <QHash>
+#include <QSet>
 
 #include <algorithm>
 #include <tuple>
-#include <QSet>
 
 namespace MotorQuitacao {
 
@@ -39,6 +39,27 @@ QString lePedidos(const QString &condicao, bool contas, bool lancamentos)
 namespace {
 
 QString chaveDeLeitura(const QString &estacao, const QString &npedido) { return estacao + QLatin1Char('|') + npedido; }
+
+bool preenchido(const QVariant &v) { return v.isValid() && !v.isNull(); }
+
+// What the confirmation showed (Registro::previa), worked out from the orders as the settlement
+// read them in its transaction.
+Registro::Previa previaDe(const QHash<QString, PedidoQuitado> &lidos)
+{
+    Registro::Previa p;
+    Decimal total(0, 2), jaPagos(0, 2);
+    for (const PedidoQuitado &o : lidos) {
+        ++p.pedidos;
+        total = total + o.restante;
+        if (preenchido(o.dataPagamentoAntes)) {
+            ++p.jaPagos;
+            jaPagos = jaPagos + o.restante;
+        }
+    }
+    p.total = total.rescaled(2);
+    p.totalJaPagos = jaPagos.rescaled(2);
+    return p;
+}
 
 // What the settlement knows of MOVCAIXA as its statements run one after the other: the highest code
 // of a movement with a value, and the orders that have one. A movement of no value is cleared by the
@@ -84,17 +105,17 @@ public:
         // The convênio claimed and the record's number taken first: a workstation settling or
         // reversing at the same moment holds them until it ends, so the orders are read only once
         // its work is in the database.
-        if (m_r.opcoes.registra)
+        if (m_r.opcoes.registra) {
             Registro::reivindica(m_db, m_c.convenioAtual, m_c);
+            m_codigo = Registro::abre(m_db, m_r.comando, m_c, m_r.inicio, m_r.fim, m_pagamento);
+        }
+        const QHash<QString, PedidoQuitado> lidos = lePedidos();
         // The settlement settles what the user confirmed, or nothing.
         if (m_r.opcoes.confirmada) {
-            const Registro::Previa agora = Registro::previa(m_db, m_r.condicao);
+            const Registro::Previa agora = previaDe(lidos);
             if (!(agora == *m_r.opcoes.confirmada))
                 throw PreviaMudou(agora);
         }
-        if (m_r.opcoes.registra)
-            m_codigo = Registro::abre(m_db, m_r.comando, m_c, m_r.inicio, m_r.fim, m_pagamento);
-        const QHash<QString, PedidoQuitado> lidos = lePedidos();
         QStringList antes = m_r.antes;
         if (m_r.opcoes.registra)
             antes.prepend(Registro::Sql::guardaPedidos(m_codigo, m_r.condicao, m_r.pagoDepois, m_pagamento));
@@ -335,7 +356,7 @@ private:
             r.pedidos << o;
             q.total = q.total + o.valor;
             q.movimentos += o.codmovcx != 0 ? 1 : 0;
-            if (p.dataPagamentoAntes.isValid() && !p.dataPagamentoAntes.isNull()) {
+            if (preenchido(p.dataPagamentoAntes)) {
                 ++q.jaPagos;
                 q.totalJaPagos = q.totalJaPagos + o.valor;
             }

@@ -53,8 +53,8 @@ struct Opcoes {
     // False where the central database lacks the record's tables (Registro::disponivel): the
     // settlement then runs exactly as without them and keeps no record.
     bool registra = true;
-    // What the user confirmed: the settlement re-reads it in its transaction and, when the orders
-    // changed meanwhile, changes nothing and raises PreviaMudou.
+    // What the user confirmed: the settlement compares it with the orders it reads in its
+    // transaction and, when they changed meanwhile, changes nothing and raises PreviaMudou.
     std::optional<Registro::Previa> confirmada;
 };
 

@@ -681,12 +681,7 @@ Confirmacao::Dados StatementWindow::dadosDaConfirmacao(const QDate &pagamento, c
 
 void StatementWindow::Quitacoes1Click()
 {
-    if (!Registro::disponivel(m_dm.SQLConnection1)) {
-        Messages::show(Registro::mensagemSemRegistro());
-        return;
-    }
-    QuitacoesWindow quitacoes(m_dm, Globais::ConvenioAtual, contextoQuitacaoAtual(), this);
-    quitacoes.exec();
+    QuitacoesWindow::mostra(m_dm, Globais::ConvenioAtual, contextoQuitacaoAtual(), this);
     // A reversal puts orders back in the list.
     releLista();
     AtualizaExtrato();
