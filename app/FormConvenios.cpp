@@ -1,13 +1,13 @@
 #include "app/FormConvenios.h"
 
-#include "app/Configuracao.h"
-#include "app/Estacao.h"
-#include "app/Globais.h"
+#include "session/Configuracao.h"
+#include "session/Estacao.h"
+#include "session/Sessao.h"
 #include "app/Login.h"
 #include "app/ProgramasIrmaos.h"
 #include "app/LoginPanel.h"
-#include "app/SessaoGravada.h"
-#include "app/SessaoQuitacao.h"
+#include "session/SessaoGravada.h"
+#include "settlement/ContextoDaSessao.h"
 #include "closing/ClosingPanel.h"
 #include "closing/PeriodDialog.h"
 #include "controls/DBNavigator.h"
@@ -44,7 +44,6 @@
 #include <algorithm>
 #include <optional>
 
-FormConvenios *FormConveniosInstance = nullptr;
 
 namespace {
 const QString kCaption = QStringLiteral(" QUB SISTEMAS  -  Cadastro  de  Convênios");
@@ -83,9 +82,8 @@ QToolButton *speedButton(QWidget *parent, const QString &caption, QStyle::Standa
 }
 }
 
-FormConvenios::FormConvenios(QWidget *parent) : QWidget(parent)
+FormConvenios::FormConvenios(Sessao &sessao, QWidget *parent) : QWidget(parent), m_sessao(sessao)
 {
-    FormConveniosInstance = this;
     setObjectName(QStringLiteral("FormConvenios"));
     setWindowTitle(kCaption);
     QFont f(QStringLiteral("MS Sans Serif"), 8);
@@ -96,8 +94,6 @@ FormConvenios::FormConvenios(QWidget *parent) : QWidget(parent)
 
 FormConvenios::~FormConvenios()
 {
-    if (FormConveniosInstance == this)
-        FormConveniosInstance = nullptr;
 }
 
 bool FormConvenios::FormCreate()
@@ -105,7 +101,7 @@ bool FormConvenios::FormCreate()
     resize(806, 600);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
-    return CarregaConfiguracao();
+    return CarregaConfiguracao(m_sessao.configuracao);
 }
 
 void FormConvenios::attach(CentralData &dm)
@@ -126,7 +122,7 @@ void FormConvenios::attach(CentralData &dm)
 void FormConvenios::wireLogin()
 {
     connect(PainelLogin->BotCancSenha, &QPushButton::clicked, this, &FormConvenios::BotCancSenhaClick);
-    login = new Login(*PainelLogin, *m_dm, this);
+    login = new Login(*PainelLogin, *m_dm, m_sessao, this);
     login->logado = [this] { usuarioLogado(); };
     connect(BitBtn1, &QPushButton::clicked, this, &FormConvenios::BitBtn1Click);
 }
@@ -141,9 +137,9 @@ void FormConvenios::usuarioLogado()
     // The register takes the focus from the hidden password box, where Enter would log in again.
     registro->DBEdit2->setFocus(Qt::OtherFocusReason);
     // From here Esc means "Sair" (keyPressEvent follows the login panel's visibility).
-    PainelLogin->EditNome->setText(Globais::UsuarioLogado);
+    PainelLogin->EditNome->setText(m_sessao.usuarioLogado);
     EfeitosEstacao efeitos;
-    const QString area = VerificaEstacao(*m_dm, efeitos);
+    const QString area = VerificaEstacao(*m_dm, m_sessao, efeitos);
     if (area.isEmpty()) {
         Messages::show(QStringLiteral("Não foi identificada uma área de trabalho para o usuáro ") +
                        WinText::upperAscii(PainelLogin->EditNome->text()));
@@ -159,7 +155,7 @@ void FormConvenios::BitBtn1Click()
 {
     ErrorReporter::guard([this] {
         const QString convenio = m_dm->Convenios.isOpen() ? m_dm->Convenios.text(QStringLiteral("CONVENIO")) : QString();
-        ProgramasIrmaos::abreRebatex(Configuracao.PastaPrograma, convenio);
+        ProgramasIrmaos::abreRebatex(m_sessao.configuracao.PastaPrograma, convenio);
     });
 }
 
@@ -176,15 +172,16 @@ void FormConvenios::wireRegister()
 
 void FormConvenios::wirePeriod()
 {
-    PainelPeriodo3 = new PeriodDialog(*m_dm, PainelConvenios);
-    Painel_Total_Debito = new ClosingPanel(*m_dm, PainelConvenios);
+    PainelPeriodo3 = new PeriodDialog(*m_dm, m_sessao, PainelConvenios);
+    Painel_Total_Debito = new ClosingPanel(*m_dm, m_sessao, PainelConvenios);
     connect(BotTotalizaDeb, &QPushButton::clicked, this, &FormConvenios::BotTotalizaDebClick);
     connect(BotQuitaConvenio, &QPushButton::clicked, this, &FormConvenios::BotQuitaConvenioClick);
     connect(btnQuitar, &QToolButton::clicked, this, &FormConvenios::act_QuitarExecute);
     connect(BitBtn2, &QPushButton::clicked, this, &FormConvenios::BitBtn2Click);
     connect(btnExtrato, &QToolButton::clicked, this, &FormConvenios::act_ExtratoExecute);
-    connect(PainelPeriodo3, &PeriodDialog::totalizar, this,
-            [this] { ErrorReporter::guard([this] { Painel_Total_Debito->Totaliza(); }); });
+    connect(PainelPeriodo3, &PeriodDialog::totalizar, this, [this](const QString &convenio) {
+        ErrorReporter::guard([this, convenio] { Painel_Total_Debito->Totaliza(convenio); });
+    });
     connect(PainelPeriodo3, &PeriodDialog::encerrado, this, &FormConvenios::HabilitaBotoes);
     connect(Painel_Total_Debito, &ClosingPanel::voltou, this, &FormConvenios::HabilitaBotoes);
 }
@@ -206,7 +203,7 @@ void FormConvenios::BotQuitaConvenioClick()
 void FormConvenios::act_QuitarExecute()
 {
     // Settling may be reserved to the cash register.
-    if (!Globais::rodandoNoCaixa() && Configuracao.quitarSoNoCaixa()) {
+    if (!m_sessao.rodandoNoCaixa() && m_sessao.configuracao.quitarSoNoCaixa()) {
         Messages::show(QStringLiteral("A quitação dos convênios deve ser feita no Caixa."));
         return;
     }
@@ -228,20 +225,20 @@ void FormConvenios::act_ExtratoExecute()
 
 void FormConvenios::wireStatement()
 {
-    PainelPeriodo3->onExtrato = [this] { abreExtrato(); };
+    PainelPeriodo3->onExtrato = [this](const PeriodDialog::Escolha &escolha) { abreExtrato(escolha.convenio); };
 }
 
 // A new statement window per statement, shown modally and destroyed when it closes.
-void FormConvenios::abreExtrato()
+void FormConvenios::abreExtrato(const QString &convenio)
 {
-    StatementWindow extrato(*m_dm, *DM2, this);
+    StatementWindow extrato(m_sessao, convenio, this);
     extrato.exec();
 }
 
 void FormConvenios::wireSettlement()
 {
     PainelAguarde = new WaitPanel(PainelConvenios);
-    PainelPeriodo3->onQuitar = [this] { quitaConvenioAtual(); };
+    PainelPeriodo3->onQuitar = [this](const PeriodDialog::Escolha &escolha) { quitaConvenio(escolha); };
     connect(BotQuitacoes, &QPushButton::clicked, this, &FormConvenios::BotQuitacoesClick);
 }
 
@@ -251,45 +248,39 @@ void FormConvenios::BotQuitacoesClick()
     ErrorReporter::guard([this] {
         CachedTable &convenios = m_dm->Convenios;
         const QString convenio = convenios.isOpen() ? convenios.text(QStringLiteral("CONVENIO")) : QString();
-        QuitacoesWindow::mostra(*m_dm, convenio, contextoQuitacaoAtual(), this);
+        QuitacoesWindow::mostra(m_sessao, convenio, this);
     });
 }
 
 // The open-order check on the shared interface database, then the settlement with the wait panel.
 // A failure hides the panel and is reported; the settlement then left nothing in the database.
-void FormConvenios::quitaConvenioAtual()
+void FormConvenios::quitaConvenio(const PeriodDialog::Escolha &escolha)
 {
     using namespace QuitacaoConvenio;
-    const Abertos abertos =
-        verificaPedidosAbertos(*DM2, Globais::ConvenioAtual, PainelPeriodo3->DiSQL, PainelPeriodo3->DfSQL);
+    InterfaceData &dm2 = *m_sessao.interfaceData;
+    const Periodo &periodo = escolha.periodo;
+    const Abertos abertos = verificaPedidosAbertos(dm2, escolha.convenio, periodo.inicioSql(), periodo.fimSql());
     if (abertos != Abertos::Nenhum) {
         Messages::show(mensagemAbertos(abertos));
         return;
     }
-    CachedTable &periodo = DM2->Periodo;
-    periodo.open();
-    const QDate di = periodo.value(QStringLiteral("DATAINICIAL")).toDate();
-    const QDate df = periodo.value(QStringLiteral("DATAFINAL")).toDate();
-    periodo.close();
-    const ContextoQuitacao contexto = contextoQuitacaoAtual();
-    const QDate pagamento = PainelPeriodo3->dataPagamento();
+    const ContextoQuitacao contexto = contextoDaSessao(m_sessao, escolha.convenio);
 
     // What is about to be settled, for the user to confirm; cancelling changes nothing. What would
     // stop the settlement is checked first, and the counter's orders again once confirmed.
     verificaRastro(arquivoRastro());
-    const QString condicao = Sql::condicaoDaLista(contexto.convenioAtual, SqlText::dateMDY(di), SqlText::dateMDY(df));
+    const QString condicao = Sql::condicaoDaLista(contexto.convenioAtual, periodo.inicioSql(), periodo.fimSql());
     std::optional<MotorQuitacao::Resultado> feita;
     try {
         feita = Confirmacao::confirmaEExecuta(
-            {contexto, di, df, pagamento, {}, {}, {}}, m_dm->SQLConnection1, condicao,
+            {contexto, periodo.inicio, periodo.fim, escolha.pagamento, {}, {}, {}}, m_dm->SQLConnection1, condicao,
             [&](const MotorQuitacao::Opcoes &opcoes) {
-                const Abertos agora = verificaPedidosAbertos(*DM2, contexto.convenioAtual, PainelPeriodo3->DiSQL,
-                                                             PainelPeriodo3->DfSQL);
+                const Abertos agora = verificaPedidosAbertos(dm2, contexto.convenioAtual, periodo.inicioSql(), periodo.fimSql());
                 if (agora != Abertos::Nenhum)
                     throw std::runtime_error(mensagemAbertos(agora).toStdString());
                 PainelAguarde->mostra();
                 const auto esconde = qScopeGuard([this] { PainelAguarde->esconde(); });
-                return QuitaConvenio(*m_dm, contexto, di, df, pagamento,
+                return QuitaConvenio(*m_dm, contexto, periodo.inicio, periodo.fim, escolha.pagamento,
                                      {[this](int total) { PainelAguarde->inicia(total); },
                                       [this](int n) { PainelAguarde->avanca(n); }},
                                      opcoes);
@@ -375,13 +366,13 @@ void FormConvenios::buildStatusLine()
 // payment form, so the user sees that settlements are posted to it.
 void FormConvenios::mostraStatus()
 {
-    QStringList partes{QStringLiteral("Usuário: ") + Globais::NomeUsuario};
-    if (!Globais::EstacaoAtual.isEmpty())
-        partes << QStringLiteral("Estação: ") + Globais::EstacaoAtual +
+    QStringList partes{QStringLiteral("Usuário: ") + m_sessao.nomeUsuario};
+    if (!m_sessao.estacaoAtual.isEmpty())
+        partes << QStringLiteral("Estação: ") + m_sessao.estacaoAtual +
                       (m_areaDeTrabalho.isEmpty() ? QString() : QStringLiteral(" - ") + m_areaDeTrabalho);
-    if (Globais::rodandoNoCaixa())
-        partes << QStringLiteral("Caixa: ") + Globais::CaixaAtual << QStringLiteral("Sessão: ") + Globais::SessaoCaixa
-               << QStringLiteral("Forma de pagamento: ") + Globais::FormaPagCaixa;
+    if (m_sessao.rodandoNoCaixa())
+        partes << QStringLiteral("Caixa: ") + m_sessao.caixaAtual << QStringLiteral("Sessão: ") + m_sessao.sessaoCaixa
+               << QStringLiteral("Forma de pagamento: ") + m_sessao.formaPagCaixa;
     BarraDeStatus->setText(partes.join(QStringLiteral("     ")));
     BarraDeStatus->show();
     posicionaPaineis();
@@ -439,14 +430,14 @@ void FormConvenios::focoMudou(QWindow *window)
 
 void FormConvenios::leLinhaDeComando()
 {
-    Globais::CaixaAtual.clear();
-    Globais::SessaoCaixa.clear();
-    Globais::FormaPagCaixa.clear();
+    m_sessao.caixaAtual.clear();
+    m_sessao.sessaoCaixa.clear();
+    m_sessao.formaPagCaixa.clear();
     if (m_args.isEmpty())
         return;
-    Globais::CaixaAtual = m_args.value(1).left(20);
-    Globais::SessaoCaixa = m_args.value(2).left(20);
-    Globais::FormaPagCaixa = m_args.value(3).left(40);
+    m_sessao.caixaAtual = m_args.value(1).left(20);
+    m_sessao.sessaoCaixa = m_args.value(2).left(20);
+    m_sessao.formaPagCaixa = m_args.value(3).left(40);
 }
 
 void FormConvenios::FormShow()
@@ -461,7 +452,7 @@ void FormConvenios::FormShow()
 
     if (!aberto) {
         // The database could not be reached: its message was shown; nothing else can be read.
-    } else if (m_args.size() == 1 || !Globais::CaixaAtual.isEmpty()) {
+    } else if (m_args.size() == 1 || !m_sessao.caixaAtual.isEmpty()) {
         ErrorReporter::guard([&] {
             if (!dm.Convenios.locate(argumento1))
                 Messages::show(QStringLiteral("Convênio \"") + argumento1 + QStringLiteral("\" não encontrado."));
@@ -476,7 +467,7 @@ void FormConvenios::FormShow()
         });
     }
 
-    DBNavigator6->setEnabled(!(Globais::rodandoNoCaixa()));
+    DBNavigator6->setEnabled(!(m_sessao.rodandoNoCaixa()));
     aplicaCorDeFundo();
     PainelConvenios->show();
     pnlBotoes->show();
@@ -492,7 +483,7 @@ void FormConvenios::FormShow()
 
 void FormConvenios::aplicaCorDeFundo()
 {
-    const QColor cor = corWindows(Configuracao.CorFundoTelas, palette());
+    const QColor cor = corWindows(m_sessao.configuracao.CorFundoTelas, palette());
     for (QWidget *w : {static_cast<QWidget *>(this), static_cast<QWidget *>(PainelConvenios)}) {
         QPalette p = w->palette();
         p.setColor(QPalette::Window, cor);
@@ -528,10 +519,10 @@ bool FormConvenios::sessaoGravadaAceita()
         ErrorReporter::report(logon.erro);
         return false;
     }
-    Globais::UsuarioLogado = logon.usuario;
-    Globais::NomeUsuario = logon.nome.trimmed().left(60);   // line 1 holds the coded key
+    m_sessao.usuarioLogado = logon.usuario;
+    m_sessao.nomeUsuario = logon.nome.trimmed().left(60);   // line 1 holds the coded key
     QString acesso;
-    ErrorReporter::guard([&] { acesso = VerificaSessaoGravada(*m_dm, logon.usuario, logon.nome); });
+    ErrorReporter::guard([&] { acesso = VerificaSessaoGravada(*m_dm, m_sessao, logon.usuario, logon.nome); });
     return !acesso.isEmpty();
 }
 
@@ -540,9 +531,9 @@ void FormConvenios::mostraLogin()
     BarraDeStatus->hide();
     pnlBotoes->hide();
     PainelConvenios->hide();
-    Globais::UsuarioLogado = UserName::current();
-    Globais::NomeUsuario = Globais::UsuarioLogado;
-    PainelLogin->EditNome->setText(Globais::UsuarioLogado);
+    m_sessao.usuarioLogado = UserName::current();
+    m_sessao.nomeUsuario = m_sessao.usuarioLogado;
+    PainelLogin->EditNome->setText(m_sessao.usuarioLogado);
     PainelLogin->setGeometry(212, 178, 331, 130);
     PainelLogin->show();
     PainelLogin->raise();

@@ -1,4 +1,6 @@
 #pragma once
+#include "closing/PeriodDialog.h"
+
 #include <QFrame>
 #include <QPushButton>
 #include <QStringList>
@@ -10,7 +12,6 @@ class QWindow;
 
 class CentralData;
 class ClosingPanel;
-class PeriodDialog;
 class DBNavigator;
 class Login;
 class LoginPanel;
@@ -19,6 +20,7 @@ class RegisterPanel;
 class ConvenioSearch;
 class SearchNamePanel;
 class SearchListPanel;
+struct Sessao;
 
 // The main window: the button bar with the navigator and the four speed buttons, the register panel
 // with its fields and its command column, and the login panel. It owns the panels that the other
@@ -26,7 +28,7 @@ class SearchListPanel;
 class FormConvenios : public QWidget {
     Q_OBJECT
 public:
-    explicit FormConvenios(QWidget *parent = nullptr);
+    explicit FormConvenios(Sessao &sessao, QWidget *parent = nullptr);
     ~FormConvenios() override;
 
     // Loads the configuration; false when PRAXOLIN.INI is missing (the program must then end).
@@ -108,9 +110,9 @@ private:
     void wireRegister();    // register rules and search panels
     void wirePeriod();      // period dialog, closing list, report printing
     void wireStatement();   // statement window
-    void abreExtrato();
+    void abreExtrato(const QString &convenio);
     void wireSettlement();  // convênio settlement
-    void quitaConvenioAtual();
+    void quitaConvenio(const PeriodDialog::Escolha &escolha);
     void habilitaComandos(bool on);
     void buildStatusLine();
     void posicionaPaineis();
@@ -128,6 +130,7 @@ private:
     void FormClose();
     void focoMudou(QWindow *window);
 
+    Sessao &m_sessao;
     CentralData *m_dm = nullptr;
     QString m_areaDeTrabalho;  // the workstation's work area, when the workstation check ran
     QStringList m_args;
@@ -142,4 +145,3 @@ private:
     bool m_focoForaDoPrograma = false;
 };
 
-extern FormConvenios *FormConveniosInstance;

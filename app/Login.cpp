@@ -1,7 +1,7 @@
 #include "app/Login.h"
 
-#include "app/CodificaSenha.h"
-#include "app/Globais.h"
+#include "session/CodificaSenha.h"
+#include "session/Sessao.h"
 #include "app/LoginPanel.h"
 #include "data/CentralData.h"
 #include "platform/ErrorReporter.h"
@@ -11,7 +11,8 @@
 #include <QEvent>
 #include <QKeyEvent>
 
-Login::Login(LoginPanel &panel, CentralData &dm, QObject *parent) : QObject(parent), m_panel(panel), m_dm(dm)
+Login::Login(LoginPanel &panel, CentralData &dm, Sessao &sessao, QObject *parent)
+    : QObject(parent), m_panel(panel), m_dm(dm), m_sessao(sessao)
 {
     m_panel.EditNome->installEventFilter(this);
     m_panel.EditSenhaU->installEventFilter(this);
@@ -92,7 +93,7 @@ bool Login::tentativa()
         m_panel.EditSenhaU->takeFocus();
         return false;
     }
-    Globais::AcessoUsuario = m_dm.Usuarios.text(QStringLiteral("ACESSO")).left(50);
+    m_sessao.acessoUsuario = m_dm.Usuarios.text(QStringLiteral("ACESSO")).left(50);
     const QString acesso = m_dm.Usuarios.text(QStringLiteral("ACESSO"));
     m_dm.Usuarios.close();
     const QByteArray direitos = WinText::encode(acesso);
@@ -104,7 +105,7 @@ bool Login::tentativa()
         m_panel.EditNome->takeFocus();
         return false;
     }
-    Globais::UsuarioLogado = nome;
-    Globais::NomeUsuario = nome;
+    m_sessao.usuarioLogado = nome;
+    m_sessao.nomeUsuario = nome;
     return true;
 }

@@ -4,13 +4,14 @@
 
 class CentralData;
 class LoginPanel;
+struct Sessao;
 
 // The login of the suite's users: the name and password typed on the login panel are coded as the
 // suite stores them, looked up in USUARIOS, and the user's right to this module is checked.
 class Login : public QObject {
     Q_OBJECT
 public:
-    Login(LoginPanel &panel, CentralData &dm, QObject *parent = nullptr);
+    Login(LoginPanel &panel, CentralData &dm, Sessao &sessao, QObject *parent = nullptr);
 
     // One attempt. On success runs `logado` (which shows the register and checks the workstation).
     void EfetuaLogin();
@@ -32,4 +33,5 @@ private:
     bool tentativa();
     LoginPanel &m_panel;
     CentralData &m_dm;
+    Sessao &m_sessao;
 };

@@ -1,9 +1,9 @@
 #include "app/ProgramEntry.h"
 
 #include "app/Application.h"
-#include "app/Configuracao.h"
+#include "session/Configuracao.h"
 #include "app/FormConvenios.h"
-#include "app/Globais.h"
+#include "session/Sessao.h"
 #include "app/VerificaEsquema.h"
 #include "data/CentralData.h"
 #include "data/InterfaceData.h"
@@ -30,7 +30,7 @@ Program::~Program()
 // under the first one. Over a server, several instances are the server's business.
 bool Program::firstOnThisComputer()
 {
-    if (!Configuracao.IpServidorCentral.trimmed().isEmpty())
+    if (!sessao.configuracao.IpServidorCentral.trimmed().isEmpty())
         return true;
     m_instance = std::make_unique<QLockFile>(SuitePaths::suiteRoot() + QStringLiteral("/Convenios.lck"));
     // A folder where the lock cannot be written says nothing of other instances: the program goes on.
@@ -43,17 +43,17 @@ bool Program::firstOnThisComputer()
 
 bool Program::create(const QStringList &args)
 {
-    form = std::make_unique<FormConvenios>();
+    form = std::make_unique<FormConvenios>(sessao);
     if (!form->FormCreate() || !firstOnThisComputer())
         return false;
-    dm = std::make_unique<CentralData>(Configuracao.IpServidorCentral);
-    DM = dm.get();
+    dm = std::make_unique<CentralData>(sessao.configuracao.IpServidorCentral);
+    sessao.central = dm.get();
     if (!dm->creationError().isEmpty())
         ErrorReporter::report(dm->creationError());
     form->attach(*dm);
     form->setCommandLine(args);
-    dm2 = std::make_unique<InterfaceData>(Configuracao.IpServidorCentral, Globais::EstacaoAtual);
-    DM2 = dm2.get();
+    dm2 = std::make_unique<InterfaceData>(sessao.configuracao.IpServidorCentral, sessao.estacaoAtual);
+    sessao.interfaceData = dm2.get();
     if (!dm2->creationError().isEmpty())
         ErrorReporter::report(dm2->creationError());
     return true;
@@ -64,7 +64,7 @@ void Program::show()
     form->show();
     // Showing opened the register; without that connection there is nothing to check.
     if (dm->SQLConnection1.isOpen())
-        verificaEsquema(dm->SQLConnection1, SuitePaths::suiteRoot(), Configuracao.IpServidorCentral);
+        verificaEsquema(dm->SQLConnection1, SuitePaths::suiteRoot(), sessao.configuracao.IpServidorCentral);
 }
 
 void Program::endBySignal()

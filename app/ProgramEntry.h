@@ -1,4 +1,6 @@
 #pragma once
+#include "session/Sessao.h"
+
 #include <QStringList>
 #include <functional>
 #include <memory>
@@ -22,6 +24,7 @@ public:
     // The session ends the program (a signal): it closes as its close box closes it.
     void endBySignal();
 
+    Sessao sessao;
     std::unique_ptr<FormConvenios> form;
     std::unique_ptr<CentralData> dm;
     std::unique_ptr<InterfaceData> dm2;

@@ -2,7 +2,7 @@
 
 #include "closing/ClosingFigures.h"
 
-#include "app/Globais.h"
+#include "session/Sessao.h"
 #include "controls/DBGrid.h"
 #include "controls/DataControls.h"
 #include "data/CentralData.h"
@@ -30,12 +30,12 @@ QFont negritoAzul(QLabel *l)
 }
 
 // The period record as one row, whether or not the record is open at the moment.
-RowSet periodoComoLinhas()
+RowSet periodoComoLinhas(InterfaceData *interfaceData)
 {
     RowSet out;
-    if (!DM2)
+    if (!interfaceData)
         return out;
-    CachedTable &p = DM2->Periodo;
+    CachedTable &p = interfaceData->Periodo;
     const bool aberto = p.isOpen();
     if (!aberto)
         p.open();
@@ -53,7 +53,8 @@ RowSet periodoComoLinhas()
 
 } // namespace
 
-ClosingPanel::ClosingPanel(CentralData &dm, QWidget *parent) : QFrame(parent), m_dm(dm)
+ClosingPanel::ClosingPanel(CentralData &dm, Sessao &sessao, QWidget *parent)
+    : QFrame(parent), m_dm(dm), m_sessao(sessao)
 {
     setObjectName(QStringLiteral("Painel_Total_Debito"));
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -126,16 +127,17 @@ void ClosingPanel::resizeEvent(QResizeEvent *e)
 
 void ClosingPanel::ligaPeriodo()
 {
-    if (DBText1 || !DM2)
+    InterfaceData *dm2 = m_sessao.interfaceData;
+    if (DBText1 || !dm2)
         return;
     const int y = LabelPeriodo->y();
     const int h = LabelPeriodo->height();
-    DBText1 = new DBText(&DM2->Periodo, QStringLiteral("DATAINICIAL"), this);
+    DBText1 = new DBText(&dm2->Periodo, QStringLiteral("DATAINICIAL"), this);
     DBText1->setObjectName(QStringLiteral("DBText1"));
     DBText1->setFont(negritoAzul(DBText1));
     DBText1->setAlignment(Qt::AlignCenter);
     DBText1->setGeometry(LabelPeriodo->geometry().right() + 4, y, 68, h);
-    DBText2 = new DBText(&DM2->Periodo, QStringLiteral("DATAFINAL"), this);
+    DBText2 = new DBText(&dm2->Periodo, QStringLiteral("DATAFINAL"), this);
     DBText2->setObjectName(QStringLiteral("DBText2"));
     DBText2->setFont(negritoAzul(DBText2));
     DBText2->setAlignment(Qt::AlignCenter);
@@ -199,16 +201,15 @@ void ClosingPanel::somaTotais()
 
 QHash<QString, OpenOrders> ClosingPanel::figurasDoPeriodo() const
 {
-    const RowSet periodo = periodoComoLinhas();
+    const RowSet periodo = periodoComoLinhas(m_sessao.interfaceData);
     const QDate inicio = periodo.rows.isEmpty() ? QDate() : periodo.value(0, QStringLiteral("DATAINICIAL")).toDate();
     const QDate fim = periodo.rows.isEmpty() ? QDate() : periodo.value(0, QStringLiteral("DATAFINAL")).toDate();
     return ClosingFigures::openOrdersByConvenio(m_dm.SQLConnection1, inicio, fim);
 }
 
-void ClosingPanel::Totaliza()
+void ClosingPanel::Totaliza(const QString &atual)
 {
     ligaPeriodo();
-    const QString atual = Globais::ConvenioAtual;
     *m_figuras = figurasDoPeriodo();
 
     CachedTable &registro = m_dm.Convenios;
@@ -232,15 +233,15 @@ void ClosingPanel::Totaliza()
     show();
     raise();
     DBGrid1->setFocus();
-    if (DM2)
-        DM2->Periodo.open();
+    if (m_sessao.interfaceData)
+        m_sessao.interfaceData->Periodo.open();
 }
 
 void ClosingPanel::BotVoltarDebClick()
 {
-    ErrorReporter::guard([] {
-        if (DM2)
-            DM2->Periodo.close();
+    ErrorReporter::guard([this] {
+        if (m_sessao.interfaceData)
+            m_sessao.interfaceData->Periodo.close();
     });
     emit voltou();
     hide();
@@ -259,7 +260,7 @@ ReportModule &ClosingPanel::RM()
                 dm->qryConvenios.open();
             return ClosingFigures::withFigures(dm->qryConvenios.rows(), *figuras);
         });
-        m_rm->addConnection(QStringLiteral("rdsPeriodo"), [] { return periodoComoLinhas(); });
+        m_rm->addConnection(QStringLiteral("rdsPeriodo"), [this] { return periodoComoLinhas(m_sessao.interfaceData); });
     }
     return *m_rm;
 }

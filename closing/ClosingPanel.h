@@ -11,18 +11,19 @@ class DBText;
 class QLabel;
 class QPushButton;
 class ReportModule;
+struct Sessao;
 
 // The closing list "Fechamento no Período": every convênio with its amount to pay and its due day,
 // the period it was confirmed for, and the commands to print the closing and to go back.
 class ClosingPanel : public QFrame {
     Q_OBJECT
 public:
-    ClosingPanel(CentralData &dm, QWidget *parent = nullptr);
+    ClosingPanel(CentralData &dm, Sessao &sessao, QWidget *parent = nullptr);
     ~ClosingPanel() override;
 
     // Shows the list after the period dialog was confirmed in Totalizar mode, positioned on
-    // ConvenioAtual.
-    void Totaliza();
+    // `convenio`.
+    void Totaliza(const QString &convenio);
 
     // The report module, created at its first use with the data connections of the closing.
     ReportModule &RM();
@@ -61,6 +62,7 @@ private:
     QHash<QString, OpenOrders> figurasDoPeriodo() const;
 
     CentralData &m_dm;
+    Sessao &m_sessao;
     std::unique_ptr<ReportModule> m_rm;
     // Of the period the list was opened for (or printed for).
     std::shared_ptr<QHash<QString, OpenOrders>> m_figuras = std::make_shared<QHash<QString, OpenOrders>>();

@@ -1,6 +1,6 @@
 #include "closing/PeriodDialog.h"
 
-#include "app/Globais.h"
+#include "session/Sessao.h"
 #include "controls/DBMaskEdit.h"
 #include "data/CentralData.h"
 #include "data/InterfaceData.h"
@@ -25,7 +25,8 @@ QLabel *label(const QString &caption, QWidget *parent, int x, int y)
 
 } // namespace
 
-PeriodDialog::PeriodDialog(CentralData &dm, QWidget *parent) : QFrame(parent), m_dm(dm)
+PeriodDialog::PeriodDialog(CentralData &dm, Sessao &sessao, QWidget *parent)
+    : QFrame(parent), m_dm(dm), m_sessao(sessao)
 {
     setObjectName(QStringLiteral("PainelPeriodo3"));
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -100,9 +101,9 @@ CachedTable &PeriodDialog::periodo()
 {
     // The interface data module comes to life after the main window: the date boxes are bound to
     // the period record when the dialog is first used.
-    if (!DM2)
+    if (!m_sessao.interfaceData)
         throw std::runtime_error("The interface data module does not exist");
-    CachedTable &p = DM2->Periodo;
+    CachedTable &p = m_sessao.interfaceData->Periodo;
     if (DBEdit16->table() != &p) {
         DBEdit16->bind(&p, QStringLiteral("DATAINICIAL"));
         DBEdit84->bind(&p, QStringLiteral("DATAFINAL"));
@@ -190,12 +191,12 @@ void PeriodDialog::BotTotaliza3Click()
         }
         gravaPeriodo();
         CachedTable &p = periodo();
-        DiSQL = SqlText::dateMDY(p.value(QStringLiteral("DATAINICIAL")).toDate());
-        DfSQL = SqlText::dateMDY(p.value(QStringLiteral("DATAFINAL")).toDate());
+        m_escolha.periodo = {p.value(QStringLiteral("DATAINICIAL")).toDate(), p.value(QStringLiteral("DATAFINAL")).toDate()};
+        m_escolha.pagamento = dataPagamento();
         p.close();
         hide();
         const CachedTable &conv = m_dm.Convenios;
-        Globais::ConvenioAtual =
+        m_escolha.convenio =
             conv.isOpen() && conv.recNo() >= 0 ? conv.text(QStringLiteral("CONVENIO")).left(40) : QString();
     });
     if (!confirmado)
@@ -203,16 +204,16 @@ void PeriodDialog::BotTotaliza3Click()
 
     switch (Tag) {
     case Totalizar:
-        emit totalizar();
+        emit totalizar(m_escolha.convenio);
         break;
     case Quitar:
         if (onQuitar)
-            ErrorReporter::guard(onQuitar);
+            ErrorReporter::guard([this] { onQuitar(m_escolha); });
         emit encerrado();
         break;
     case Extrato:
         if (onExtrato)
-            ErrorReporter::guard(onExtrato);
+            ErrorReporter::guard([this] { onExtrato(m_escolha); });
         emit encerrado();
         break;
     default:

@@ -1,4 +1,6 @@
 #pragma once
+#include "data/Periodo.h"
+
 #include <QDate>
 #include <QFrame>
 #include <QPoint>
@@ -10,16 +12,17 @@ class DBMaskEdit;
 class MaskEdit;
 class QLabel;
 class QPushButton;
+struct Sessao;
 
 // The period dialog shared by Totalizar, Quitar and Extrato: the initial and final dates of the
-// stored period record and, for Quitar, the payment date. Confirming stores the period, takes the
-// current convênio into ConvenioAtual and hands over to the mode's work.
+// stored period record and, for Quitar, the payment date. Confirming stores the period and hands
+// what was chosen (the register's current convênio, the period, the payment date) to the mode's work.
 class PeriodDialog : public QFrame {
     Q_OBJECT
 public:
     enum Modo { Totalizar = 1, Quitar = 2, Extrato = 3 };
 
-    PeriodDialog(CentralData &dm, QWidget *parent = nullptr);
+    PeriodDialog(CentralData &dm, Sessao &sessao, QWidget *parent = nullptr);
 
     // Opens the dialog in a mode at a position (within the register panel). `okCaption` replaces the
     // OK button's caption; a null text keeps the caption of the previous opening.
@@ -38,19 +41,24 @@ public:
     QPushButton *BotTotaliza3;    // OK
     QPushButton *BotCancTotConv;  // Cancelar
 
-    // The stored period as "mm/dd/yy" texts, taken when the dialog was last confirmed.
-    QString DiSQL;
-    QString DfSQL;
+    // What the dialog was last confirmed with.
+    struct Escolha {
+        QString convenio;   // the register's current convênio (40); empty when none
+        Periodo periodo;    // the stored period
+        QDate pagamento;    // the payment date typed in Quitar mode
+    };
+    const Escolha &escolha() const { return m_escolha; }
     // The payment date typed in Quitar mode.
     QDate dataPagamento() const;
 
     // The work of modes 2 and 3, run after the period is stored; when unset, the mode just ends.
-    std::function<void()> onQuitar;
-    std::function<void()> onExtrato;
+    std::function<void(const Escolha &)> onQuitar;
+    std::function<void(const Escolha &)> onExtrato;
 
 signals:
-    // Mode 1 was confirmed: the closing list takes over (the register commands stay disabled).
-    void totalizar();
+    // Mode 1 was confirmed on `convenio`: the closing list takes over (the register commands stay
+    // disabled).
+    void totalizar(const QString &convenio);
     // The dialog's work ended (Cancelar, or the end of modes 2 and 3): the register commands come back.
     void encerrado();
 
@@ -68,4 +76,6 @@ private:
     bool gravaPeriodo();
 
     CentralData &m_dm;
+    Sessao &m_sessao;
+    Escolha m_escolha;
 };

@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QFileInfo>
 
-CentralData *DM = nullptr;
 
 const QString CentralData::ConveniosCommand = QStringLiteral(
     "select CODIGOCONVENIO, CONVENIO, TIPO, ENDERECO, BAIRRO, CIDADE, ESTADO, CEP, TELEFONE, CONTATO, DESCONTO, "
@@ -157,8 +156,6 @@ CentralData::CentralData(const QString &serverAddress)
 
 CentralData::~CentralData()
 {
-    if (DM == this)
-        DM = nullptr;
 }
 
 void CentralData::DataModuleCreate(const QString &serverAddress)

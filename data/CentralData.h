@@ -71,5 +71,3 @@ private:
     QString m_creationError;
 };
 
-// The single central data module of the program.
-extern CentralData *DM;

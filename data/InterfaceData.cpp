@@ -3,7 +3,6 @@
 #include "data/CentralData.h"
 #include "platform/SuitePaths.h"
 
-InterfaceData *DM2 = nullptr;
 
 InterfaceData::InterfaceData(const QString &serverAddress, const QString &estacaoAtual)
     : Periodo(SQLConnection1, QStringLiteral("Periodo"),
@@ -28,8 +27,6 @@ InterfaceData::InterfaceData(const QString &serverAddress, const QString &estaca
 
 InterfaceData::~InterfaceData()
 {
-    if (DM2 == this)
-        DM2 = nullptr;
 }
 
 void InterfaceData::DataModuleCreate(const QString &serverAddress, const QString &estacaoAtual)

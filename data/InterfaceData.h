@@ -26,4 +26,3 @@ private:
     QString m_param1, m_param2, m_creationError;
 };
 
-extern InterfaceData *DM2;

@@ -1,6 +1,6 @@
 #include "settlement/Autorizacao.h"
 
-#include "app/CodificaSenha.h"
+#include "session/CodificaSenha.h"
 #include "data/Connection.h"
 #include "platform/WinText.h"
 

@@ -1,6 +1,6 @@
 #include "settlement/QuitacoesWindow.h"
 
-#include "app/Configuracao.h"
+#include "settlement/ContextoDaSessao.h"
 #include "data/CentralData.h"
 #include "data/SqlText.h"
 #include "platform/ErrorReporter.h"
@@ -125,9 +125,9 @@ enum Coluna {
 };
 }
 
-QuitacoesWindow::QuitacoesWindow(CentralData &dm, const QString &convenio, const ContextoQuitacao &estorno,
-                                 QWidget *parent)
-    : QDialog(parent), m_dm(dm), m_convenio(convenio), m_estorno(estorno)
+QuitacoesWindow::QuitacoesWindow(Sessao &sessao, const QString &convenio, QWidget *parent)
+    : QDialog(parent), m_dm(*sessao.central), m_convenio(convenio), m_estorno(contextoDaSessao(sessao, convenio)),
+      m_soNoCaixa(sessao.configuracao.quitarSoNoCaixa())
 {
     setObjectName(QStringLiteral("QuitacoesWindow"));
     setWindowTitle(QStringLiteral("Quitações do convênio ") + convenio);
@@ -218,13 +218,13 @@ QuitacoesWindow::QuitacoesWindow(CentralData &dm, const QString &convenio, const
     Atualiza();
 }
 
-void QuitacoesWindow::mostra(CentralData &dm, const QString &convenio, const ContextoQuitacao &estorno, QWidget *parent)
+void QuitacoesWindow::mostra(Sessao &sessao, const QString &convenio, QWidget *parent)
 {
-    if (!Registro::disponivel(dm.SQLConnection1)) {
+    if (!Registro::disponivel(sessao.central->SQLConnection1)) {
         Messages::show(Registro::mensagemSemRegistro());
         return;
     }
-    QuitacoesWindow quitacoes(dm, convenio, estorno, parent);
+    QuitacoesWindow quitacoes(sessao, convenio, parent);
     quitacoes.exec();
 }
 
@@ -336,7 +336,7 @@ void QuitacoesWindow::BotEstornarClick()
         return;
     const Registro::Quitacao quitacao = *q;
     // The rule that may reserve settlements to the cash register holds for their reversal too.
-    if (!m_estorno.rodandoNoCaixa() && Configuracao.quitarSoNoCaixa()) {
+    if (!m_estorno.rodandoNoCaixa() && m_soNoCaixa) {
         Messages::show(QStringLiteral("O estorno das quitações deve ser feito no Caixa."));
         return;
     }

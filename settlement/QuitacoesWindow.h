@@ -7,6 +7,7 @@
 #include <functional>
 
 class CentralData;
+struct Sessao;
 class QCheckBox;
 class QDateEdit;
 class QLabel;
@@ -42,11 +43,10 @@ public:
 class QuitacoesWindow : public QDialog {
     Q_OBJECT
 public:
-    // `estorno` is who reverses, on which workstation and cash register.
-    QuitacoesWindow(CentralData &dm, const QString &convenio, const ContextoQuitacao &estorno,
-                    QWidget *parent = nullptr);
+    // The session says who reverses, on which workstation and cash register.
+    QuitacoesWindow(Sessao &sessao, const QString &convenio, QWidget *parent = nullptr);
     // Shows the list of a convênio's settlements, or says that the central database keeps no record.
-    static void mostra(CentralData &dm, const QString &convenio, const ContextoQuitacao &estorno, QWidget *parent);
+    static void mostra(Sessao &sessao, const QString &convenio, QWidget *parent);
 
     QTableWidget *Lista;
     QPushButton *BotComprovante;
@@ -73,6 +73,7 @@ private:
 
     CentralData &m_dm;
     QString m_convenio;
-    ContextoQuitacao m_estorno;
+    ContextoQuitacao m_estorno;   // who reverses, where
+    bool m_soNoCaixa;             // reversals, as settlements, only at the cash register
     QList<Registro::Quitacao> m_quitacoes;
 };

@@ -1,8 +1,8 @@
 #include "statement/StatementWindow.h"
 
-#include "app/Configuracao.h"
-#include "app/Globais.h"
-#include "app/SessaoQuitacao.h"
+#include "session/Configuracao.h"
+#include "session/Sessao.h"
+#include "settlement/ContextoDaSessao.h"
 #include "controls/DBGrid.h"
 #include "controls/Edit.h"
 #include "data/CentralData.h"
@@ -81,8 +81,8 @@ QLabel *caixaBranca(QWidget *parent, int x, int y, int w)
 
 }
 
-StatementWindow::StatementWindow(CentralData &dm, InterfaceData &dm2, QWidget *parent)
-    : QDialog(parent), m_dm(dm), m_dm2(dm2)
+StatementWindow::StatementWindow(Sessao &sessao, const QString &convenio, QWidget *parent)
+    : QDialog(parent), m_sessao(sessao), m_convenio(convenio), m_dm(*sessao.central), m_dm2(*sessao.interfaceData)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral(" Extrato do Convênio "));
@@ -114,12 +114,12 @@ void StatementWindow::BotImprimirClick()
         if (!m_dm.PEDIDOS.isOpen() || m_dm.PEDIDOS.isEmpty())
             return;
         StatementDocument::Request pedido;
-        pedido.convenio = Globais::ConvenioAtual;
+        pedido.convenio = m_convenio;
         pedido.inicio = SqlText::parseDMY(DiTexto);
         pedido.fim = SqlText::parseDMY(DfTexto);
         pedido.listaInicio = m_diSqlLista;
         pedido.listaFim = m_dfSqlLista;
-        pedido.usuario = Globais::UsuarioLogado;
+        pedido.usuario = m_sessao.usuarioLogado;
         pedido.emissao = QDateTime::currentDateTime();
         const StatementData dados = StatementDocument::load(m_dm.SQLConnection1, m_dm.PEDIDOS, pedido);
         RM().run([&dados](const std::function<void(int)> &onPage) { return buildStatementReport(dados, onPage); });
@@ -313,7 +313,7 @@ void StatementWindow::mostraPeriodo()
 {
     LabelDi->setText(DiTexto);
     LabelDf->setText(DfTexto);
-    setWindowTitle(QStringLiteral("Extrato de pagamentos em aberto do convênio ") + Globais::ConvenioAtual +
+    setWindowTitle(QStringLiteral("Extrato de pagamentos em aberto do convênio ") + m_convenio +
                    QStringLiteral(" de ") + DiTexto + QStringLiteral(" a ") + DfTexto);
     Label6->setText(QStringLiteral("Lista de pagamentos em aberto no período de ") + DiTexto + QStringLiteral(" a ") +
                     DfTexto);
@@ -323,12 +323,12 @@ QString StatementWindow::sqlPedidos(Variante v) const
 {
     using QuitacaoExtrato::Sql::Ordem;
     const Ordem ordem = v == Variante::Abertura ? Ordem::Abertura : (v == Variante::PorNome ? Ordem::PorNome : Ordem::PorData);
-    return QuitacaoExtrato::Sql::pedidosDoPeriodo(CentralData::PedidosColumns, ordem, Globais::ConvenioAtual, DiSQL, DfSQL);
+    return QuitacaoExtrato::Sql::pedidosDoPeriodo(CentralData::PedidosColumns, ordem, m_convenio, DiSQL, DfSQL);
 }
 
 QString StatementWindow::sqlTotal() const
 {
-    return QuitacaoExtrato::Sql::totalDoPeriodo(Globais::ConvenioAtual, DiSQL, DfSQL);
+    return QuitacaoExtrato::Sql::totalDoPeriodo(m_convenio, DiSQL, DfSQL);
 }
 
 // Each sort button lies over its column's title, shown only while that title is in view.
@@ -372,7 +372,7 @@ void StatementWindow::FormActivate()
     Redefinindo = false;
     Label9->hide();
     Timer2->stop();
-    Label1->setText(Globais::ConvenioAtual);
+    Label1->setText(m_convenio);
     MaskEdit1->setText(SqlText::dateDMY(QDate::currentDate()));
     lePeriodo();
     mostraPeriodo();
@@ -382,7 +382,7 @@ void StatementWindow::FormActivate()
         DBGrid1->setFocus();
         return;
     }
-    Messages::show(QStringLiteral("Não há pagamentos em aberto para o convênio \"") + Globais::ConvenioAtual +
+    Messages::show(QStringLiteral("Não há pagamentos em aberto para o convênio \"") + m_convenio +
                    QStringLiteral("\"") + QChar(13) + QStringLiteral("no período de ") + DiTexto + QStringLiteral(" e ") +
                    DfTexto + QStringLiteral("."));
     Timer1->start();
@@ -575,7 +575,7 @@ void StatementWindow::Timer2Timer() { Label9->repaint(); }
 
 bool StatementWindow::regraDoCaixa(const QString &mensagem)
 {
-    if ((Globais::SessaoCaixa.isEmpty() || Globais::CaixaAtual.isEmpty()) && Configuracao.quitarSoNoCaixa()) {
+    if (!m_sessao.rodandoNoCaixa() && m_sessao.configuracao.quitarSoNoCaixa()) {
         Messages::show(mensagem);
         return false;
     }
@@ -610,7 +610,7 @@ void StatementWindow::Quitaropedidoselecionado1Click()
         feita = Confirmacao::confirmaEExecuta(
             dadosDaConfirmacao(pagamento, numero + QStringLiteral(" da estação ") + estacao), m_dm.SQLConnection1,
             QuitacaoExtrato::Sql::condicaoDoPedido(estacao, numero), [&](const MotorQuitacao::Opcoes &opcoes) {
-                return QuitacaoExtrato::QuitaPedidoSelecionado(m_dm, contextoQuitacaoAtual(), m_diLista, m_dfLista,
+                return QuitacaoExtrato::QuitaPedidoSelecionado(m_dm, contextoDaSessao(m_sessao, m_convenio), m_diLista, m_dfLista,
                                                                pagamento, opcoes);
             });
     } catch (...) {
@@ -653,10 +653,10 @@ void StatementWindow::QuitaroPERODOselecionado1Click()
     try {
         feita = Confirmacao::confirmaEExecuta(
             dadosDaConfirmacao(pagamento, QString()), m_dm.SQLConnection1,
-            QuitacaoExtrato::Sql::condicaoDaLista(Globais::ConvenioAtual, DiSQL, DfSQL),
+            QuitacaoExtrato::Sql::condicaoDaLista(m_convenio, DiSQL, DfSQL),
             [&](const MotorQuitacao::Opcoes &opcoes) {
                 m_dm.PEDIDOS.close();
-                return QuitacaoExtrato::QuitaPeriodo(m_dm, contextoQuitacaoAtual(), m_diLista, m_dfLista, pagamento,
+                return QuitacaoExtrato::QuitaPeriodo(m_dm, contextoDaSessao(m_sessao, m_convenio), m_diLista, m_dfLista, pagamento,
                                                      opcoes);
             });
     } catch (...) {
@@ -676,12 +676,12 @@ void StatementWindow::QuitaroPERODOselecionado1Click()
 // What the confirmation shows besides the orders: the convênio, the list's period, the payment date.
 Confirmacao::Dados StatementWindow::dadosDaConfirmacao(const QDate &pagamento, const QString &pedido) const
 {
-    return Confirmacao::Dados{contextoQuitacaoAtual(), m_diLista, m_dfLista, pagamento, {}, pedido, {}};
+    return Confirmacao::Dados{contextoDaSessao(m_sessao, m_convenio), m_diLista, m_dfLista, pagamento, {}, pedido, {}};
 }
 
 void StatementWindow::Quitacoes1Click()
 {
-    QuitacoesWindow::mostra(m_dm, Globais::ConvenioAtual, contextoQuitacaoAtual(), this);
+    QuitacoesWindow::mostra(m_sessao, m_convenio, this);
     // A reversal puts orders back in the list.
     releLista();
     AtualizaExtrato();

@@ -16,6 +16,7 @@ class CentralData;
 class InterfaceData;
 class DBGrid;
 class ReportModule;
+struct Sessao;
 
 // The statement of a convênio: its open orders of the stored period with the total still owed, the
 // payment date for settling, and what the selected order is made of. Created modally for one
@@ -24,7 +25,7 @@ class ReportModule;
 class StatementWindow : public QDialog {
     Q_OBJECT
 public:
-    StatementWindow(CentralData &dm, InterfaceData &dm2, QWidget *parent = nullptr);
+    StatementWindow(Sessao &sessao, const QString &convenio, QWidget *parent = nullptr);
     ~StatementWindow() override;
 
     // Statement state.
@@ -101,6 +102,8 @@ private:
     void releLista();
     void FormClose();
 
+    Sessao &m_sessao;
+    const QString m_convenio;
     CentralData &m_dm;
     InterfaceData &m_dm2;
     QString m_sqlAtual;

@@ -1,4 +1,4 @@
-#include "app/Configuracao.h"
+#include "session/Configuracao.h"
 #include "platform/Messages.h"
 #include "platform/SuitePaths.h"
 #include "platform/WinText.h"
@@ -72,6 +72,7 @@ class TstConfiguracao : public QObject {
 
 private:
     std::unique_ptr<QTemporaryDir> m_dir;
+    TConfiguracao m_config;   // what the program would load
 
     QString caminhoIni() const { return m_dir->filePath(QStringLiteral("PRAXOLIN.INI")); }
     void grava(const QByteArray &conteudo, const QString &nome = QStringLiteral("PRAXOLIN.INI"))
@@ -98,7 +99,7 @@ private slots:
     void cleanup()
     {
         SuitePaths::setSuiteRootForTests(QString());
-        Configuracao = TConfiguracao{};
+        m_config = TConfiguracao{};
         m_dir.reset();
     }
 
@@ -398,13 +399,13 @@ private slots:
 
     void arquivoAusente()
     {
-        Configuracao.IpServidorCentral = QStringLiteral("de antes");
-        Configuracao.CorFundoTelas = 5;
+        m_config.IpServidorCentral = QStringLiteral("de antes");
+        m_config.CorFundoTelas = 5;
         Messages::Recorder mensagens;
-        QVERIFY(!CarregaConfiguracao());
+        QVERIFY(!CarregaConfiguracao(m_config));
         QCOMPARE(mensagens.messages, QStringList{kMensagemAusente});
-        QCOMPARE(Configuracao.IpServidorCentral, QString());
-        QCOMPARE(Configuracao.CorFundoTelas, 0);
+        QCOMPARE(m_config.IpServidorCentral, QString());
+        QCOMPARE(m_config.CorFundoTelas, 0);
 
         TConfiguracao c;
         const ResultadoCarga r = carregaArquivoConfiguracao(caminhoIni(), c);
@@ -425,13 +426,13 @@ private slots:
         QFETCH(QString, nome);
         grava(texto({linha(kServidor, "servidor/3050"), linha(kCor, "$00C0C0C0"), linha(kQuitar, "Sim")}), nome);
         Messages::Recorder mensagens;
-        QVERIFY(CarregaConfiguracao());
+        QVERIFY(CarregaConfiguracao(m_config));
         QCOMPARE(mensagens.messages, QStringList());
-        QCOMPARE(Configuracao.PastaPrograma, SuitePaths::programFolder());
-        QCOMPARE(QDir(Configuracao.PastaPrograma).canonicalPath(), QDir(m_dir->path()).canonicalPath());
-        QCOMPARE(Configuracao.IpServidorCentral, QStringLiteral("servidor/3050"));
-        QCOMPARE(Configuracao.CorFundoTelas, 0xC0C0C0);
-        QVERIFY(Configuracao.quitarSoNoCaixa());
+        QCOMPARE(m_config.PastaPrograma, SuitePaths::programFolder());
+        QCOMPARE(QDir(m_config.PastaPrograma).canonicalPath(), QDir(m_dir->path()).canonicalPath());
+        QCOMPARE(m_config.IpServidorCentral, QStringLiteral("servidor/3050"));
+        QCOMPARE(m_config.CorFundoTelas, 0xC0C0C0);
+        QVERIFY(m_config.quitarSoNoCaixa());
     }
 
     // A failure during the load is shown once through the error report; start-up goes on with what
@@ -441,23 +442,23 @@ private slots:
         grava(texto({linha(kServidor, "servidor"), linha(kCor, "azul"), linha(kQuitar, "S")}));
         {
             Messages::Recorder mensagens;
-            QVERIFY(CarregaConfiguracao());
+            QVERIFY(CarregaConfiguracao(m_config));
             QCOMPARE(mensagens.messages.size(), 1);
             QVERIFY2(mensagens.messages[0].contains(QStringLiteral("'azul'")), qPrintable(mensagens.messages[0]));
             QVERIFY2(mensagens.messages[0].contains(QStringLiteral("linha 2")), qPrintable(mensagens.messages[0]));
-            QCOMPARE(Configuracao.IpServidorCentral, QStringLiteral("servidor"));
-            QVERIFY(!Configuracao.quitarSoNoCaixa());
+            QCOMPARE(m_config.IpServidorCentral, QStringLiteral("servidor"));
+            QVERIFY(!m_config.quitarSoNoCaixa());
         }
 
         // A PRAXOLIN.INI that cannot be opened is reported, not taken for a missing file.
         QVERIFY(QFile::remove(caminhoIni()));
         QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("PRAXOLIN.INI")));
         Messages::Recorder mensagens;
-        QVERIFY(CarregaConfiguracao());
+        QVERIFY(CarregaConfiguracao(m_config));
         QCOMPARE(mensagens.messages.size(), 1);
         QVERIFY(mensagens.messages[0] != kMensagemAusente);
         QVERIFY2(mensagens.messages[0].contains(QStringLiteral("PRAXOLIN.INI")), qPrintable(mensagens.messages[0]));
-        QCOMPARE(Configuracao.IpServidorCentral, QString());
+        QCOMPARE(m_config.IpServidorCentral, QString());
     }
 };
 

@@ -3,7 +3,7 @@
 // text selected on entering a box, one command at a time, the statement's panes and sort buttons,
 // the settlement's progress text, the status line and the navigator's keys.
 #include "app/FormConvenios.h"
-#include "app/Globais.h"
+#include "session/Sessao.h"
 #include "app/LoginPanel.h"
 #include "closing/ClosingPanel.h"
 #include "closing/PeriodDialog.h"
@@ -30,7 +30,7 @@ class TstDesktop : public QObject, ProgramFixture {
     Q_OBJECT
 
     FormConvenios &form() { return *program->form; }
-    CachedTable &convenios() { return DM->Convenios; }
+    CachedTable &convenios() { return program->dm->Convenios; }
     QWidget *focused() { return QApplication::focusWidget(); }
 
     // The program on the seeded register, its window active; with `logon` the stored logon of ADMIN.
@@ -78,8 +78,7 @@ class TstDesktop : public QObject, ProgramFixture {
     // The statement of "Beta & Cia" for the stored period, loaded.
     std::unique_ptr<StatementWindow> openStatement()
     {
-        Globais::ConvenioAtual = QStringLiteral("Beta & Cia");
-        auto w = std::make_unique<StatementWindow>(*DM, *DM2);
+        auto w = std::make_unique<StatementWindow>(program->sessao, QStringLiteral("Beta & Cia"));
         w->show();
         if (!QTest::qWaitFor([&] { return w->Label6->text().startsWith(QStringLiteral("Lista")); }))
             qWarning("the statement did not load");
@@ -152,7 +151,7 @@ private slots:
 
         const auto w = openStatement();
         QCOMPARE(w->Label8->text(), total);
-        QCOMPARE(DM->PEDIDOS.displayText(0, DM->PEDIDOS.fieldIndex(QStringLiteral("PRECOFINAL"))), price);
+        QCOMPARE(program->dm->PEDIDOS.displayText(0, program->dm->PEDIDOS.fieldIndex(QStringLiteral("PRECOFINAL"))), price);
     }
 
     // -----------------------------------------------------------------------------------------
@@ -212,7 +211,7 @@ private slots:
         QTest::keyClicks(focused(), QStringLiteral("abc"));   // replaces the wrong password
         QTest::keyClick(focused(), Qt::Key_Return);
         QVERIFY(!p->isVisible());
-        QCOMPARE(Globais::UsuarioLogado, QStringLiteral("MARIA"));
+        QCOMPARE(program->sessao.usuarioLogado, QStringLiteral("MARIA"));
         // The status line shows who works where.
         QVERIFY(form().BarraDeStatus->isVisible());
         QCOMPARE(form().BarraDeStatus->text(), QStringLiteral("Usuário: MARIA     Estação: 02 - Caixa"));
@@ -337,14 +336,14 @@ private slots:
             QVERIFY2(messages->messages[0].startsWith(QStringLiteral("Procedimento concluído com sucesso.")),
                      qPrintable(messages->messages.join('|')));
             messages->messages.clear();
-            const QString shown = step.current ? DM->PEDIDOS.value(QStringLiteral("NPEDIDO")).toString() : QString();
+            const QString shown = step.current ? program->dm->PEDIDOS.value(QStringLiteral("NPEDIDO")).toString() : QString();
             QCOMPARE(shown, step.current ? QString::number(step.current) : QString());
             QCOMPARE(w.DBGrid2->isVisible(), step.items);
             QCOMPARE(w.DBGrid3->isVisible(), step.formulas);
             QCOMPARE(w.DBGrid4->isVisible(), step.formulas);
             QCOMPARE(w.Label5->isVisible(), step.items || step.formulas);
             if (step.formulas)
-                QCOMPARE(DM->PEDIFORM.value(QStringLiteral("NPEDIDO")).toString(), QString::number(step.current));
+                QCOMPARE(program->dm->PEDIFORM.value(QStringLiteral("NPEDIDO")).toString(), QString::number(step.current));
         }
     }
 
@@ -358,7 +357,7 @@ private slots:
             QHeaderView *h = w.DBGrid1->horizontalHeader();
             for (const auto &[button, field] : {std::pair{w.BitBtn4, QStringLiteral("DATAPEDIDO")},
                                                 std::pair{w.BitBtn3, QStringLiteral("NOME")}}) {
-                const int col = DM->PEDIDOS.fieldIndex(field);
+                const int col = program->dm->PEDIDOS.fieldIndex(field);
                 const QRect title(h->viewport()->mapTo(&w, QPoint(h->sectionViewportPosition(col), 0)),
                                   QSize(h->sectionSize(col), h->height()));
                 QVERIFY2(button->isVisible(), qPrintable(QStringLiteral("statement %1: %2").arg(statement).arg(button->text())));

@@ -2,7 +2,7 @@
 // dialog, the open-order check, the wait panel and the success message; Extrato opening the
 // statement window modally and giving the buttons back when it closes.
 #include "app/FormConvenios.h"
-#include "app/Globais.h"
+#include "session/Sessao.h"
 #include "app/ProgramEntry.h"
 #include "closing/PeriodDialog.h"
 #include "controls/DBMaskEdit.h"
@@ -78,7 +78,7 @@ private slots:
         QCOMPARE(messages->messages.size(), 1);
         QCOMPARE(messages->messages[0].section('\n', 0, 0), QStringLiteral("Procedimento concluído com sucesso."));
         QCOMPARE(messages->confirmations.size(), 1);
-        QCOMPARE(Globais::ConvenioAtual, QStringLiteral("Beta & Cia"));
+        QCOMPARE(form().PainelPeriodo3->escolha().convenio, QStringLiteral("Beta & Cia"));
         QCOMPARE(suite->count(QStringLiteral("PEDIDOS"), QStringLiteral("PAGO = 'T' and DATAPAGAMENTO = '2026-12-05'")), 3);
         QCOMPARE(suite->count(QStringLiteral("PAGPEDID"), QStringLiteral("VALORPAGO = 25")), 3);
         QCOMPARE(suite->count(QStringLiteral("MOVCAIXA"), QStringLiteral("CAIXA = '4' and SESSAO = 'S7' and FORMAPAG = 'Dinheiro'")), 3);
@@ -147,7 +147,7 @@ private slots:
             QTRY_VERIFY(qobject_cast<StatementWindow *>(QApplication::activeModalWidget()));
             auto *w = qobject_cast<StatementWindow *>(QApplication::activeModalWidget());
             QTRY_VERIFY(w->Label6->text().startsWith(QStringLiteral("Lista")));
-            listed = DM->PEDIDOS.recordCount();
+            listed = program->dm->PEDIDOS.recordCount();
             buttonsWhileOpen = commandsEnabled();
             w->BitBtn1->click();
         });
@@ -156,7 +156,7 @@ private slots:
         QCOMPARE(listed, 3);
         QVERIFY(!buttonsWhileOpen);
         QVERIFY(commandsEnabled());
-        QVERIFY(!DM->PEDIDOS.isOpen());
+        QVERIFY(!program->dm->PEDIDOS.isOpen());
         QVERIFY(messages->messages.isEmpty());
     }
 };

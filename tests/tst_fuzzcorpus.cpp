@@ -1,8 +1,8 @@
 // Files written by other programs, read back by this one: every input of the fuzz corpus
 // (tests/fuzz-corpus/<reader>/, crash cases under crashes/ included) through the fuzz targets' own
 // checks, and hostile files built here that are too large to keep in the corpus.
-#include "app/Configuracao.h"
-#include "app/SessaoGravada.h"
+#include "session/Configuracao.h"
+#include "session/SessaoGravada.h"
 #include "data/CentralData.h"
 #include "tools/fuzz/FuzzEntries.h"
 

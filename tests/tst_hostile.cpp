@@ -1,8 +1,8 @@
 // Hostile text in every place where text reaches SQL: each string is stored, found or refused
 // literally, and no statement does anything its text was not written to do.
-#include "app/Estacao.h"
+#include "session/Estacao.h"
 #include "app/FormConvenios.h"
-#include "app/Globais.h"
+#include "session/Sessao.h"
 #include "app/ProgramEntry.h"
 #include "data/CentralData.h"
 #include "data/InterfaceData.h"
@@ -54,7 +54,6 @@ class TstHostile : public QObject {
 private slots:
     void init()
     {
-        Globais::limpa();
         suite = std::make_unique<TestSuite>();
         suite->seedRegister();
         addOrder(1, QStringLiteral("Alfa Ltda"));
@@ -71,7 +70,6 @@ private slots:
         dm2.reset();
         dm.reset();
         suite.reset();
-        Globais::limpa();
     }
 
     void convenioNameInTheRegister_data() { hostileStrings(); }
@@ -121,8 +119,8 @@ private slots:
             Program program;
             QVERIFY(program.create({text, text, text, text}));
             program.show();
-            QCOMPARE(Globais::CaixaAtual, text.left(20));
-            QCOMPARE(Globais::FormaPagCaixa, text.left(40));
+            QCOMPARE(program.sessao.caixaAtual, text.left(20));
+            QCOMPARE(program.sessao.formaPagCaixa, text.left(40));
         }
         QCOMPARE(pedidos(), 2);
     }
@@ -180,8 +178,10 @@ private slots:
         QCOMPARE(suite->count(QStringLiteral("PEDIDOS"), QStringLiteral("NPEDIDO in (1, 2) and PAGO is null")), 2);
 
         suite->exec(QStringLiteral("update PEDIDOS set PAGO = null, DATAPAGAMENTO = null"));
-        Globais::ConvenioAtual = text.left(40);
-        StatementWindow w(*dm, *dm2);
+        Sessao sessao;
+        sessao.central = dm.get();
+        sessao.interfaceData = dm2.get();
+        StatementWindow w(sessao, text.left(40));
         w.show();
         QTRY_VERIFY(!w.Label6->text().startsWith(QStringLiteral("Pagamentos")) || !messages->messages.isEmpty());
         if (!refused)
@@ -194,16 +194,17 @@ private slots:
     {
         QFETCH(QString, text);
         QFETCH(bool, refused);
-        Globais::UsuarioLogado = text;
+        Sessao sessao;
+        sessao.usuarioLogado = text;
         EfeitosEstacao efeitos;
         try {
-            QCOMPARE(VerificaEstacao(*dm, efeitos), QString());
+            QCOMPARE(VerificaEstacao(*dm, sessao, efeitos), QString());
             QVERIFY(!refused);
             QCOMPARE(messages->messages.size(), 1);   // "no workstation" for this user, nobody else's
         } catch (const DatabaseError &e) {
             QVERIFY2(refused, qPrintable(e.message()));
         }
-        QVERIFY(Globais::EstacaoAtual.isEmpty());
+        QVERIFY(sessao.estacaoAtual.isEmpty());
         QCOMPARE(suite->count(QStringLiteral("ESTACOES")), 2);
     }
 };

@@ -1,10 +1,10 @@
 // The login panel, the workstation check and the "Desc./Classe" start, driven offscreen against
 // fixture users whose names and passwords are coded as the suite stores them.
-#include "app/CodificaSenha.h"
-#include "app/Configuracao.h"
-#include "app/Estacao.h"
+#include "session/CodificaSenha.h"
+#include "session/Configuracao.h"
+#include "session/Estacao.h"
 #include "app/FormConvenios.h"
-#include "app/Globais.h"
+#include "session/Sessao.h"
 #include "app/LoginPanel.h"
 #include "app/ProgramEntry.h"
 #include "app/ProgramasIrmaos.h"
@@ -105,14 +105,14 @@ private slots:
         start();
         type(name, password);
         QTest::keyClick(panel().EditSenhaU, Qt::Key_Return);
-        QVERIFY(!DM->Usuarios.isOpen());
+        QVERIFY(!program->dm->Usuarios.isOpen());
         if (message.isEmpty()) {
             QVERIFY2(messages->messages.isEmpty(), qPrintable(messages->messages.join('|')));
             QVERIFY(!panel().isVisible());
             QVERIFY(form().PainelConvenios->isVisible());
             QVERIFY(form().pnlBotoes->isVisible());
-            QCOMPARE(Globais::UsuarioLogado, name.toUpper());
-            QVERIFY(!Globais::AcessoUsuario.isEmpty());
+            QCOMPARE(program->sessao.usuarioLogado, name.toUpper());
+            QVERIFY(!program->sessao.acessoUsuario.isEmpty());
             QCOMPARE(panel().EditSenhaU->text(), QString());
         } else {
             QCOMPARE(messages->messages, QStringList{message});
@@ -159,7 +159,7 @@ private slots:
         type(QStringLiteral("ANA"), QString());
         panel().BotOkSenha->click();
         QVERIFY2(messages->messages.isEmpty(), qPrintable(messages->messages.join('|')));
-        QCOMPARE(Globais::EstacaoAtual, QStringLiteral("05"));
+        QCOMPARE(program->sessao.estacaoAtual, QStringLiteral("05"));
     }
 
     void nameIsUpperCasedWhenTheBoxIsLeft()
@@ -201,10 +201,10 @@ private slots:
         start();
         type(QStringLiteral("paulo"), QStringLiteral("9"));
         QTest::keyClick(panel().EditSenhaU, Qt::Key_Return);
-        QCOMPARE(Globais::EstacaoAtual, estacao);
+        QCOMPARE(program->sessao.estacaoAtual, estacao);
         QCOMPARE(form().windowTitle(),
                  QStringLiteral("  CAD. DE CONVENIOS  -  Usuário: \"PAULO\"   Estação: ") + estacao);
-        QVERIFY(!DM->Estacoes.isOpen());
+        QVERIFY(!program->dm->Estacoes.isOpen());
         QVERIFY(StatementLog::texts().contains(selectEstacoesDoUsuario(QStringLiteral("PAULO"))));
         QVERIFY(StatementLog::texts().contains(
             QStringLiteral("Select ESTACAO, DATBASNAM, TIPO, ATCAIXA, ESVAZIAR, EMUSO, CAMINHOREQUISICAO, CAMINHOOM, "
@@ -230,7 +230,7 @@ private slots:
                      cr + QStringLiteral("  --> Favor contactar o suporte técnico da QUB SISTEMAS <--"));
         QCOMPARE(messages->messages[1], QStringLiteral("Não foi identificada uma área de trabalho para o usuáro PEDRO"));
         QVERIFY(!form().isVisible());
-        QVERIFY(Globais::EstacaoAtual.isEmpty());
+        QVERIFY(program->sessao.estacaoAtual.isEmpty());
     }
 
     void apostropheInTheUserNameDoesNotBreakTheWorkstationSelect()
@@ -241,7 +241,7 @@ private slots:
         type(QStringLiteral("d'avila"), QStringLiteral("1"));
         QTest::keyClick(panel().EditSenhaU, Qt::Key_Return);
         QVERIFY2(messages->messages.isEmpty(), qPrintable(messages->messages.join('|')));
-        QCOMPARE(Globais::EstacaoAtual, QStringLiteral("09"));
+        QCOMPARE(program->sessao.estacaoAtual, QStringLiteral("09"));
     }
 
     void escapeCancelsTheLoginAndThenMeansSair()
@@ -288,7 +288,7 @@ private slots:
         QVERIFY(program->create({QStringLiteral("Drogaria São José")}));
         program->show();
         if (!folder.isEmpty())
-            Configuracao.PastaPrograma = QFileInfo(rebatex).absolutePath() + QLatin1Char('/');
+            program->sessao.configuracao.PastaPrograma = QFileInfo(rebatex).absolutePath() + QLatin1Char('/');
         form().BitBtn1->click();
         auto arguments = [&] {
             QFile f(received);

@@ -2,7 +2,7 @@
 // offscreen through the real program on a fresh suite: key presses and clicks, then the interface
 // database read back.
 #include "app/FormConvenios.h"
-#include "app/Globais.h"
+#include "session/Sessao.h"
 #include "app/ProgramEntry.h"
 #include "closing/ClosingPanel.h"
 #include "closing/PeriodDialog.h"
@@ -106,7 +106,6 @@ class TstPeriod : public QObject {
 private slots:
     void init()
     {
-        Globais::limpa();
         messages = std::make_unique<Messages::Recorder>();
         QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
     }
@@ -116,7 +115,6 @@ private slots:
         program.reset();
         messages.reset();
         suite.reset();
-        Globais::limpa();
         QLocale::setDefault(QLocale::c());
     }
 
@@ -128,7 +126,7 @@ private slots:
         QVERIFY(dialog().isVisible());
         QVERIFY(!commandsEnabled());
         QVERIFY(dialog().DBEdit16->hasFocus());
-        QCOMPARE(DM2->Periodo.state(), CachedTable::State::Insert);
+        QCOMPARE(program->dm2->Periodo.state(), CachedTable::State::Insert);
 
         // All by keyboard: Enter moves from date to date and presses OK.
         type(dialog().DBEdit16, QStringLiteral("010326"));
@@ -145,8 +143,8 @@ private slots:
         QCOMPARE(rows.size(), 1);
         QCOMPARE(rows[0][0].toDate(), QDate(2026, 3, 1));
         QCOMPARE(rows[0][1].toDate(), QDate(2026, 3, 31));
-        QCOMPARE(dialog().DiSQL, QStringLiteral("03/01/26"));
-        QCOMPARE(dialog().DfSQL, QStringLiteral("03/31/26"));
+        QCOMPARE(dialog().escolha().periodo.inicioSql(), QStringLiteral("03/01/26"));
+        QCOMPARE(dialog().escolha().periodo.fimSql(), QStringLiteral("03/31/26"));
 
         // Another program fills the carried columns; the next opening edits the same record.
         QTest::mouseClick(closing().BitBtn3, Qt::LeftButton);
@@ -154,7 +152,7 @@ private slots:
         suite->iface().execute(
             QStringLiteral("update PERIODO set HORAINICIAL = '08:30:00', CHAVE = 'X', NPEDIDO = 42, VALORTOTAL = 1.5"));
         command(QStringLiteral("act_Extrato"));
-        QCOMPARE(DM2->Periodo.state(), CachedTable::State::Edit);
+        QCOMPARE(program->dm2->Periodo.state(), CachedTable::State::Edit);
         QCOMPARE(dialog().DBEdit16->text(), QStringLiteral("01/03/26"));
         QCOMPARE(dialog().DBEdit84->text(), QStringLiteral("31/03/26"));
         type(dialog().DBEdit84, QStringLiteral("150426"));
@@ -167,7 +165,7 @@ private slots:
                                               "NPEDIDO, NFORMULA, VALORTOTAL, VALORTOTAL2 from PERIODO");
         QStringList sent;
         for (const StatementLog::Entry &e : StatementLog::entries())
-            if (e.connection == DM2->SQLConnection1.name())
+            if (e.connection == program->dm2->SQLConnection1.name())
                 sent << e.sql;
         QCOMPARE(sent.mid(sent.indexOf(QRegularExpression(QStringLiteral("^UPDATE.*")))),
                  (QStringList{QStringLiteral("UPDATE PERIODO SET DATAFINAL = ? WHERE DATAINICIAL = ? AND DATAFINAL = ? "
@@ -175,7 +173,7 @@ private slots:
                                              "AND NPEDIDO = ? AND NFORMULA IS NULL AND VALORTOTAL = ? AND VALORTOTAL2 IS NULL"),
                               select}));
         QVERIFY(commandsEnabled());
-        QVERIFY(!DM2->Periodo.isOpen());
+        QVERIFY(!program->dm2->Periodo.isOpen());
 
         rows = periodRows();
         QCOMPARE(rows.size(), 1);
@@ -185,7 +183,7 @@ private slots:
         QCOMPARE(rows[0][3].toString(), QStringLiteral("X"));
         QCOMPARE(rows[0][4].toInt(), 42);
         QCOMPARE(rows[0][5].value<Decimal>().toSqlText(8), QStringLiteral("1.50000000"));
-        QCOMPARE(Globais::ConvenioAtual, QStringLiteral("Beta & Cia"));
+        QCOMPARE(dialog().escolha().convenio, QStringLiteral("Beta & Cia"));
     }
 
     void cancelarKeepsTheStoredPeriod()
@@ -199,13 +197,13 @@ private slots:
         QTest::mouseClick(dialog().BotCancTotConv, Qt::LeftButton);
         QVERIFY(!dialog().isVisible());
         QVERIFY(commandsEnabled());
-        QVERIFY(!DM2->Periodo.isOpen());
+        QVERIFY(!program->dm2->Periodo.isOpen());
         QVERIFY(messages->messages.isEmpty());
         const auto rows = periodRows();
         QCOMPARE(rows.size(), 1);
         QCOMPARE(rows[0][0].toDate(), QDate(2026, 3, 1));
         QCOMPARE(rows[0][1].toDate(), QDate(2026, 3, 31));
-        QVERIFY(Globais::ConvenioAtual.isEmpty());
+        QVERIFY(dialog().escolha().convenio.isEmpty());
 
         // The dialog shows the stored dates again.
         command(QStringLiteral("Extrato"));
@@ -236,7 +234,7 @@ private slots:
         QCOMPARE(rows.size(), 1);
         QVERIFY(rows[0][0].isNull() && rows[0][1].isNull());
         QCOMPARE(rows[0][3].toString(), stored ? QStringLiteral("X") : QString());
-        QVERIFY(dialog().DiSQL.isEmpty() && dialog().DfSQL.isEmpty());
+        QVERIFY(dialog().escolha().periodo.inicioSql().isEmpty() && dialog().escolha().periodo.fimSql().isEmpty());
     }
 
     void openingCommands_data()
@@ -303,9 +301,9 @@ private slots:
         start();
         int settled = 0;
         QDate paidOn;
-        dialog().onQuitar = [&] {
+        dialog().onQuitar = [&](const PeriodDialog::Escolha &escolha) {
             ++settled;
-            paidOn = dialog().dataPagamento();
+            paidOn = escolha.pagamento;
         };
         command(QStringLiteral("Quitar"));
         type(dialog().DBEdit16, QStringLiteral("010326"));
@@ -315,18 +313,18 @@ private slots:
         if (!accepted) {
             QCOMPARE(messages->messages, QStringList{QStringLiteral("Data de Pagamento inválida!")});
             QVERIFY(dialog().isVisible());
-            QCOMPARE(DM2->Periodo.state(), CachedTable::State::Insert);
+            QCOMPARE(program->dm2->Periodo.state(), CachedTable::State::Insert);
             QVERIFY(periodRows().isEmpty());
             QCOMPARE(settled, 0);
             QVERIFY(!commandsEnabled());
-            QVERIFY(Globais::ConvenioAtual.isEmpty());
+            QVERIFY(dialog().escolha().convenio.isEmpty());
             return;
         }
         QVERIFY(messages->messages.isEmpty());
         QVERIFY(!dialog().isVisible());
         QCOMPARE(settled, 1);
         QCOMPARE(paidOn, QDate(2026, 4, 15));
-        QCOMPARE(Globais::ConvenioAtual, QStringLiteral("Beta & Cia"));
+        QCOMPARE(dialog().escolha().convenio, QStringLiteral("Beta & Cia"));
         QCOMPARE(periodRows().size(), 1);
         QVERIFY(commandsEnabled());
     }
@@ -401,7 +399,7 @@ private slots:
                      qPrintable(messages->messages.last()));
             QVERIFY(dialog().isVisible());
             QVERIFY(!closing().isVisible());
-            QVERIFY(Globais::ConvenioAtual.isEmpty());
+            QVERIFY(dialog().escolha().convenio.isEmpty());
         }
         QCOMPARE(periodRows()[0][0].toDate(), QDate(2026, 5, 1));
 
@@ -465,13 +463,13 @@ private slots:
         command(QStringLiteral("Totalizar"));
         QTest::mouseClick(dialog().BotTotaliza3, Qt::LeftButton);
         QVERIFY(messages->messages.isEmpty());
-        QCOMPARE(Globais::ConvenioAtual, QStringLiteral("Beta & Cia"));
+        QCOMPARE(dialog().escolha().convenio, QStringLiteral("Beta & Cia"));
 
         QVERIFY(closing().isVisible());
         QCOMPARE(closing().geometry(), QRect(125, 4, ClosingPanel::ListWidth + 24, 449));
         QVERIFY(closing().DBGrid1->hasFocus());
         QVERIFY(!commandsEnabled());
-        CachedTable &list = DM->cds_qryConv;
+        CachedTable &list = program->dm->cds_qryConv;
         QCOMPARE(list.recordCount(), 3);
         QCOMPARE(list.text(QStringLiteral("CONVENIO")), current);
         QCOMPARE(closing().DBGrid1->currentIndex().row(), list.recNo());
@@ -496,7 +494,7 @@ private slots:
         QTest::mouseClick(closing().BitBtn3, Qt::LeftButton);
         QVERIFY(!closing().isVisible());
         QVERIFY(commandsEnabled());
-        QVERIFY(!DM2->Periodo.isOpen());
+        QVERIFY(!program->dm2->Periodo.isOpen());
     }
 
     // Beside the stored amount, each convênio's open orders of the dialog's period and what they
@@ -533,7 +531,7 @@ private slots:
             QStringLiteral("select CONVENIO, count(*), sum(VALORRESTANTE) from PEDIDOS where TIPOPEDIDO = 'Pedido' and "
                            "DATAPEDIDO between ? and ? and DATAPAGAMENTO is null group by CONVENIO"),
             {QDate(2026, 3, 1), QDate(2026, 3, 31)});
-        CachedTable &list = DM->cds_qryConv;
+        CachedTable &list = program->dm->cds_qryConv;
         const int pedidos = list.fieldIndex(QStringLiteral("PEDIDOSABERTOS"));
         const int aberto = list.fieldIndex(QStringLiteral("VALORABERTO"));
         QStringList shown;
@@ -590,21 +588,21 @@ private slots:
         bool listOpenDuringRun = false;
         closing().RM().setPreviewRunner([&](ReportModule &rm, const ReportDocument &doc) {
             ++runs;
-            listOpenDuringRun = DM->qryConvenios.isOpen();
+            listOpenDuringRun = program->dm->qryConvenios.isOpen();
             QCOMPARE(doc.name, QStringLiteral("rptFechPeriodo"));
             rm.save(doc, out.filePath(QStringLiteral("fechamento.pdf")), QStringLiteral("Adobe Acrobat (PDF)"));
             rm.save(doc, out.filePath(QStringLiteral("fechamento.rtf")), QStringLiteral("Rich Text Format (RTF)"));
         });
 
         // The list left open by an earlier step is read again: a convênio stored since then is printed.
-        DM->qryConvenios.open();
+        program->dm->qryConvenios.open();
         suite->exec(QStringLiteral("insert into CONVENIO (CODIGOCONVENIO, CONVENIO, VENCIMENTO, VALORAPAGAR) "
                                    "values (9, 'Zeta Serviços', 15, 1000.00)"));
         QTest::mouseClick(closing().btn1, Qt::LeftButton);
         QVERIFY2(messages->messages.isEmpty(), qPrintable(messages->messages.join('\n')));
         QCOMPARE(runs, 1);
         QVERIFY(listOpenDuringRun);
-        QVERIFY(!DM->qryConvenios.isOpen());
+        QVERIFY(!program->dm->qryConvenios.isOpen());
         QVERIFY(closing().isVisible());
 
         QProcess pdftotext;
@@ -652,7 +650,7 @@ private slots:
         QCOMPARE(messages->messages.size(), 1);
         const QString path = QFileInfo(suite->path(QStringLiteral("RPT/rptConvenio.rav"))).absoluteFilePath();
         QVERIFY2(messages->messages[0].contains(path), qPrintable(messages->messages[0]));
-        QVERIFY(!DM->qryConvenios.isOpen());
+        QVERIFY(!program->dm->qryConvenios.isOpen());
         QVERIFY(closing().isVisible());
 
         // Once the file is there, the next print loads it.

@@ -2,9 +2,9 @@
 // before each command, the record each one writes beside the suite's tables, the receipt, and the
 // reversal from the list of settlements.
 #include "app/FormConvenios.h"
-#include "app/Globais.h"
+#include "session/Sessao.h"
 #include "app/ProgramEntry.h"
-#include "app/SessaoQuitacao.h"
+#include "settlement/ContextoDaSessao.h"
 #include "closing/PeriodDialog.h"
 #include "controls/DBMaskEdit.h"
 #include "controls/DBGrid.h"
@@ -47,7 +47,7 @@ class TstRecords : public QObject, ProgramFixture {
         program = std::make_unique<Program>();
         QVERIFY(program->create(args));
         program->show();
-        Globais::EstacaoAtual = QStringLiteral("01");
+        program->sessao.estacaoAtual = QStringLiteral("01");
     }
 
     void order(int n, const QDate &date, const QVariant &restante, const QVariant &pago = {},
@@ -122,12 +122,17 @@ class TstRecords : public QObject, ProgramFixture {
         d->BotTotaliza3->click();
     }
 
+    // What a command of this run on `convenio` settles or reverses with.
+    ContextoQuitacao contexto(const QString &convenio = QStringLiteral("Beta & Cia"))
+    {
+        return contextoDaSessao(program->sessao, convenio);
+    }
+
     // The statement window of November with the payment date of 5 December.
     std::unique_ptr<StatementWindow> statement()
     {
-        Globais::ConvenioAtual = QStringLiteral("Beta & Cia");
         storePeriod(QDate(2026, 11, 1), QDate(2026, 11, 30));
-        auto w = std::make_unique<StatementWindow>(*program->dm, *program->dm2);
+        auto w = std::make_unique<StatementWindow>(program->sessao, QStringLiteral("Beta & Cia"));
         w->show();
         [&] { QTRY_VERIFY(w->Label6->text().startsWith(QStringLiteral("Lista"))); }();
         w->MaskEdit1->setText(QStringLiteral("05/12/26"));
@@ -386,10 +391,10 @@ private slots:
     {
         start(cashRegister);
         settle(QStringLiteral("PERIODO"));
-        Estorno::estorna(*program->dm, 1, contextoQuitacaoAtual(), QStringLiteral("primeiro"));
+        Estorno::estorna(*program->dm, 1, contexto(), QStringLiteral("primeiro"));
         const QString movements = rows(QStringLiteral("select * from MOVCAIXA order by 1"));
         try {
-            Estorno::estorna(*program->dm, 1, contextoQuitacaoAtual(), QStringLiteral("segundo"));
+            Estorno::estorna(*program->dm, 1, contexto(), QStringLiteral("segundo"));
             QFAIL("a settlement is reversed once");
         } catch (const Estorno::Recusado &r) {
             QCOMPARE(r.mensagem(), Estorno::mensagemJaEstornada());
@@ -407,7 +412,7 @@ private slots:
         QVERIFY(!messages->confirmations.first().contains(QStringLiteral("Caixa")));
         QCOMPARE(suite->count(QStringLiteral("MOVCAIXA")), 0);
         QCOMPARE(suite->count(QStringLiteral("QUITACAO_PEDIDOS"), QStringLiteral("CODMOVCX is null")), 2);
-        Estorno::estorna(*program->dm, lastSettlement(), contextoQuitacaoAtual(), QStringLiteral("teste"));
+        Estorno::estorna(*program->dm, lastSettlement(), contexto(), QStringLiteral("teste"));
         QCOMPARE(suite->count(QStringLiteral("MOVCAIXA")), 0);
         QCOMPARE(suite->count(QStringLiteral("PEDIDOS"), QStringLiteral("DATAPAGAMENTO is null")), 5);
     }
@@ -456,7 +461,7 @@ private slots:
         // The signature lines follow the table in the word processor's file as well.
         const QByteArray rtf = ReportOutput::toRtf(doc);
         QVERIFY(rtf.indexOf("Assinatura e carimbo da empresa") > rtf.lastIndexOf("\\row"));
-        Estorno::estorna(*program->dm, 1, contextoQuitacaoAtual(), QStringLiteral("engano"));
+        Estorno::estorna(*program->dm, 1, contexto(), QStringLiteral("engano"));
         QVERIFY(Comprovante::gera(program->dm->SQLConnection1, 1).plainText().contains(QStringLiteral("ESTORNADA em")));
     }
 
@@ -467,8 +472,8 @@ private slots:
         start(cashRegister);
         settle(QStringLiteral("PEDIDO"));
         settle(QStringLiteral("PERIODO"));
-        Estorno::estorna(*program->dm, 2, contextoQuitacaoAtual(), QStringLiteral("engano"));
-        QuitacoesWindow w(*program->dm, QStringLiteral("Beta & Cia"), contextoQuitacaoAtual());
+        Estorno::estorna(*program->dm, 2, contexto(), QStringLiteral("engano"));
+        QuitacoesWindow w(program->sessao, QStringLiteral("Beta & Cia"));
         QCOMPARE(w.Lista->rowCount(), 2);
         QCOMPARE(w.Lista->item(0, 0)->text(), QStringLiteral("2"));
         QVERIFY(w.Lista->item(0, 9)->text().startsWith(QStringLiteral("Estornada em")));
@@ -533,19 +538,18 @@ private slots:
     void confirmationIsAskedAgainWhenTheOrdersChanged()
     {
         start(cashRegister);
-        Globais::ConvenioAtual = QStringLiteral("Beta & Cia");
         const QDate di(2026, 11, 1), df(2026, 11, 30), pagamento(2026, 12, 5);
         const QString condicao = QuitacaoConvenio::Sql::condicaoDaLista(QStringLiteral("Beta & Cia"), QStringLiteral("11/01/26"),
                                                                         QStringLiteral("11/30/26"));
         int runs = 0;
         const auto feita = Confirmacao::confirmaEExecuta(
-            {contextoQuitacaoAtual(), di, df, pagamento, {}, {}, {}}, program->dm->SQLConnection1, condicao,
+            {contexto(), di, df, pagamento, {}, {}, {}}, program->dm->SQLConnection1, condicao,
             [&](const MotorQuitacao::Opcoes &opcoes) {
                 if (runs++ == 0) {   // after the first "yes"
                     order(7, QDate(2026, 11, 20), QStringLiteral("110.00"));
                     suite->exec(QStringLiteral("update PEDIDOS set VALORRESTANTE = 30 where NPEDIDO = 1"));
                 }
-                return QuitacaoConvenio::QuitaConvenio(*program->dm, contextoQuitacaoAtual(), di, df, pagamento, {}, opcoes);
+                return QuitacaoConvenio::QuitaConvenio(*program->dm, contexto(), di, df, pagamento, {}, opcoes);
             });
         QVERIFY(feita.has_value());
         QCOMPARE(runs, 2);
@@ -568,7 +572,6 @@ private slots:
     void ordersPaidBeforeAreToldApart()
     {
         start({});
-        Globais::ConvenioAtual = QStringLiteral("Beta & Cia");
         QVERIFY(program->dm->Convenios.locate(QStringLiteral("Beta & Cia")));
         settle(QStringLiteral("CONVENIO"));
         QCOMPARE(messages->confirmations.size(), 1);
@@ -606,7 +609,7 @@ private slots:
         settle(QStringLiteral("CONVENIO"));
         const int codigo = lastSettlement();
         const QString settled = tables();
-        ContextoQuitacao balcao = contextoQuitacaoAtual();
+        ContextoQuitacao balcao = contexto();
         balcao.caixaAtual.clear();
         balcao.sessaoCaixa.clear();
         QVERIFY_THROWS_EXCEPTION(Estorno::Recusado, Estorno::estorna(*program->dm, codigo, balcao, QStringLiteral("x")));
@@ -702,7 +705,7 @@ private slots:
         start(cashRegister);
         settle(QStringLiteral("CONVENIO"));
         const int codigo = lastSettlement();
-        ContextoQuitacao maria = contextoQuitacaoAtual();
+        ContextoQuitacao maria = contexto();
         maria.usuario = QStringLiteral("MARIA");
         const Registro::Quitacao q = Registro::le(program->dm->SQLConnection1, codigo);
         EstornoDialog d(q, maria);
@@ -756,8 +759,7 @@ private slots:
     {
         start(cashRegister);
         settle(QStringLiteral("CONVENIO"));   // Beta & Cia, with cash
-        Globais::ConvenioAtual = QStringLiteral("Alfa Ltda");
-        ContextoQuitacao semCaixa = contextoQuitacaoAtual();
+        ContextoQuitacao semCaixa = contexto(QStringLiteral("Alfa Ltda"));
         semCaixa.convenioAtual = QStringLiteral("Alfa Ltda");
         semCaixa.caixaAtual.clear();
         semCaixa.sessaoCaixa.clear();
@@ -765,7 +767,7 @@ private slots:
                                                          QDate(2026, 12, 5)).codigo;
         Estorno::estorna(*program->dm, alfa, semCaixa, QStringLiteral("engano"), {}, QStringLiteral("ADMIN"));
 
-        QuitacoesWindow w(*program->dm, QStringLiteral("Beta & Cia"), contextoQuitacaoAtual());
+        QuitacoesWindow w(program->sessao, QStringLiteral("Beta & Cia"));
         QCOMPARE(w.Lista->rowCount(), 1);
         QVERIFY(!w.Lista->item(0, 7)->text().isEmpty());   // posted to the cash register
         w.CheckTodos->setChecked(true);

@@ -3,7 +3,7 @@
 // is stored on its own. The refusal comes from a commit trigger of the database, as a suite's own
 // rule would refuse it; what is stored is read from a second connection.
 #include "app/FormConvenios.h"
-#include "app/Globais.h"
+#include "session/Sessao.h"
 #include "controls/DBNavigator.h"
 #include "data/CentralData.h"
 #include "data/InterfaceData.h"
@@ -145,10 +145,12 @@ private slots:
     {
         QFETCH(bool, wholePeriod);
         addOrders();
-        Globais::ConvenioAtual = QStringLiteral("Beta & Cia");
         CentralData dm{QString()};
         InterfaceData dm2{QString(), QString()};
-        StatementWindow w(dm, dm2);
+        Sessao sessao;
+        sessao.central = &dm;
+        sessao.interfaceData = &dm2;
+        StatementWindow w(sessao, QStringLiteral("Beta & Cia"));
         w.show();
         QTRY_COMPARE(listed(dm).size(), 3);
         QAction *command = wholePeriod ? w.QuitaroPERODOselecionado1 : w.Quitaropedidoselecionado1;
@@ -190,8 +192,8 @@ private slots:
         QVERIFY2(messages->messages[0].contains(QStringLiteral("commit recusado")), qPrintable(messages->messages[0]));
         QCOMPARE(stored(QStringLiteral("CONVENIO"), QStringLiteral("CIDADE = 'RECUSA'")), 0);
 
-        QCOMPARE(DM->Convenios.text(QStringLiteral("CIDADE")), QStringLiteral("RECUSA"));   // still there
-        QCOMPARE(DM->Convenios.state(), CachedTable::State::Edit);
+        QCOMPARE(program->dm->Convenios.text(QStringLiteral("CIDADE")), QStringLiteral("RECUSA"));   // still there
+        QCOMPARE(program->dm->Convenios.state(), CachedTable::State::Edit);
 
         QTest::mouseClick(form.DBNavigator6->button(Nav::Edit), Qt::LeftButton);
         reg.DBEditCidConv->setFocus();

@@ -2,7 +2,7 @@
 // clicks, typing, Enter, focus changes; the database is read afterwards through a separate
 // connection.
 #include "app/FormConvenios.h"
-#include "app/Globais.h"
+#include "session/Sessao.h"
 #include "app/ProgramEntry.h"
 #include "controls/DBGrid.h"
 #include "controls/DBNavigator.h"
@@ -27,7 +27,7 @@ class TstRegister : public QObject, ProgramFixture {
     RegisterPanel &reg() { return *program->form->registro; }
     SearchNamePanel &namePanel() { return *program->form->PainelPesqNomeConv; }
     SearchListPanel &listPanel() { return *program->form->PainelPesqConv; }
-    CachedTable &convenios() { return DM->Convenios; }
+    CachedTable &convenios() { return program->dm->Convenios; }
     QString current() { return convenios().text(QStringLiteral("CONVENIO")); }
 
     // The program started on the seeded register with the stored logon, its window active.

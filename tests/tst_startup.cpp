@@ -1,8 +1,8 @@
 // Start-up and the main window, driven offscreen on a fresh fixture suite: the command line, the
 // stored logon, the lists, closing, the client-library and database-path rules.
-#include "app/Configuracao.h"
+#include "session/Configuracao.h"
 #include "app/FormConvenios.h"
-#include "app/Globais.h"
+#include "session/Sessao.h"
 #include "app/LoginPanel.h"
 #include "app/ProgramEntry.h"
 #include "controls/DBNavigator.h"
@@ -34,7 +34,7 @@ class TstStartup : public QObject, ProgramFixture {
         program->show();
     }
 
-    QString current() { return DM->Convenios.text(QStringLiteral("CONVENIO")); }
+    QString current() { return program->dm->Convenios.text(QStringLiteral("CONVENIO")); }
 
 private slots:
     void init()
@@ -89,9 +89,9 @@ private slots:
                      QStringLiteral("Particular"));
         }
         if (args.size() == 4) {
-            QCOMPARE(Globais::CaixaAtual, QStringLiteral("3"));
-            QCOMPARE(Globais::SessaoCaixa, QStringLiteral("S12"));
-            QCOMPARE(Globais::FormaPagCaixa, QStringLiteral("Dinheiro"));
+            QCOMPARE(program->sessao.caixaAtual, QStringLiteral("3"));
+            QCOMPARE(program->sessao.sessaoCaixa, QStringLiteral("S12"));
+            QCOMPARE(program->sessao.formaPagCaixa, QStringLiteral("Dinheiro"));
         }
     }
 
@@ -102,9 +102,9 @@ private slots:
         start({longName, QString(25, QLatin1Char('C')), QString(25, QLatin1Char('S')), QString(45, QLatin1Char('F'))});
         // Only the first 60 characters are looked up: a 60-character name cannot equal a stored one.
         QCOMPARE(messages->messages.value(0), QStringLiteral("Convênio \"%1\" não encontrado.").arg(QString(60, 'N')));
-        QCOMPARE(Globais::CaixaAtual.size(), 20);
-        QCOMPARE(Globais::SessaoCaixa.size(), 20);
-        QCOMPARE(Globais::FormaPagCaixa.size(), 40);
+        QCOMPARE(program->sessao.caixaAtual.size(), 20);
+        QCOMPARE(program->sessao.sessaoCaixa.size(), 20);
+        QCOMPARE(program->sessao.formaPagCaixa.size(), 40);
     }
 
     void listsAreFilledFromTheDatabase()
@@ -198,15 +198,15 @@ private slots:
     {
         suite->writeLogon(QStringLiteral("ADMIN"));
         start();
-        DM->Convenios.append();
-        DM->Convenios.setValue(QStringLiteral("CONVENIO"), QStringLiteral("Novo pela Saída"));
+        program->dm->Convenios.append();
+        program->dm->Convenios.setValue(QStringLiteral("CONVENIO"), QStringLiteral("Novo pela Saída"));
         form().SairDoCadastro();
         QCOMPARE(suite->count(QStringLiteral("CONVENIO"), QStringLiteral("CONVENIO = 'Novo pela Saída'")), 1);
         program.reset();
 
         start();
-        DM->Convenios.append();
-        DM->Convenios.setValue(QStringLiteral("CONVENIO"), QStringLiteral("Perdido"));
+        program->dm->Convenios.append();
+        program->dm->Convenios.setValue(QStringLiteral("CONVENIO"), QStringLiteral("Perdido"));
         form().close();
         QCOMPARE(suite->count(QStringLiteral("CONVENIO"), QStringLiteral("CONVENIO = 'Perdido'")), 0);
     }
@@ -220,16 +220,16 @@ private slots:
         suite->exec(QStringLiteral("create trigger T_SEM_CIDADE for CONVENIO before update as begin if (new.CIDADE = "
                                    "'Atlantis') then exception SEM_CIDADE; end"));
         start();
-        DM->Convenios.edit();
-        DM->Convenios.setValue(QStringLiteral("CIDADE"), QStringLiteral("Atlantis"));
+        program->dm->Convenios.edit();
+        program->dm->Convenios.setValue(QStringLiteral("CIDADE"), QStringLiteral("Atlantis"));
         QTest::keyClick(&form(), Qt::Key_Escape);
         QVERIFY(form().isVisible());
         QVERIFY2(!messages->messages.isEmpty() && messages->messages.last().contains(QStringLiteral("cidade recusada")),
                  qPrintable(messages->messages.join('\n')));
-        QCOMPARE(DM->Convenios.state(), CachedTable::State::Edit);
-        QCOMPARE(DM->Convenios.text(QStringLiteral("CIDADE")), QStringLiteral("Atlantis"));
+        QCOMPARE(program->dm->Convenios.state(), CachedTable::State::Edit);
+        QCOMPARE(program->dm->Convenios.text(QStringLiteral("CIDADE")), QStringLiteral("Atlantis"));
 
-        DM->Convenios.setValue(QStringLiteral("CIDADE"), QStringLiteral("Campinas do Sul"));
+        program->dm->Convenios.setValue(QStringLiteral("CIDADE"), QStringLiteral("Campinas do Sul"));
         QTest::keyClick(&form(), Qt::Key_Escape);
         QVERIFY(!form().isVisible());
         QCOMPARE(suite->count(QStringLiteral("CONVENIO"), QStringLiteral("CIDADE = 'Campinas do Sul'")), 1);

@@ -1,7 +1,7 @@
 // Start-up over a Firebird server: the address of PRAXOLIN.INI takes the program to the server, the
 // register opens on the central database there and the period table answers on the interface one.
 #include "app/FormConvenios.h"
-#include "app/Globais.h"
+#include "session/Sessao.h"
 #include "app/ProgramEntry.h"
 #include "data/CentralData.h"
 #include "data/InterfaceData.h"
@@ -23,7 +23,6 @@ private slots:
 
     void registerOpensOnTheServer()
     {
-        Globais::limpa();
         TestSuite suite({TestSuite::testServer(), QString()});
         suite.seedRegister();
         suite.writeLogon(QStringLiteral("ADMIN"));
@@ -32,24 +31,23 @@ private slots:
         QVERIFY(program.create({QStringLiteral("Beta & Cia")}));
         program.show();
         QVERIFY2(messages.messages.isEmpty(), qPrintable(messages.messages.join('\n')));
-        QCOMPARE(DM->SQLConnection1.database(), TestSuite::testServer() + QLatin1Char(':') + suite.centralPath());
+        QCOMPARE(program.dm->SQLConnection1.database(), TestSuite::testServer() + QLatin1Char(':') + suite.centralPath());
         QVERIFY(program.form->PainelConvenios->isVisible());
         QCOMPARE(program.form->registro->DBEditConvenio->text(), QStringLiteral("Beta & Cia"));
 
         // A change made here is on the server for every other workstation.
-        DM->Convenios.edit();
-        DM->Convenios.setValue(QStringLiteral("CIDADE"), QStringLiteral("Valinhos"));
-        DM->Convenios.post();
+        program.dm->Convenios.edit();
+        program.dm->Convenios.setValue(QStringLiteral("CIDADE"), QStringLiteral("Valinhos"));
+        program.dm->Convenios.post();
         QCOMPARE(suite.scalar(QStringLiteral("select CIDADE from CONVENIO where CODIGOCONVENIO = 2")).toString(),
                  QStringLiteral("Valinhos"));
-        DM2->Periodo.open();
-        QCOMPARE(DM2->Periodo.recordCount(), 0);
-        DM2->Periodo.close();
+        program.dm2->Periodo.open();
+        QCOMPARE(program.dm2->Periodo.recordCount(), 0);
+        program.dm2->Periodo.close();
     }
 
     void unreachableServerIsReported()
     {
-        Globais::limpa();
         TestSuite suite({QStringLiteral("127.0.0.1/1"), QString()});
         Messages::Recorder messages;
         Program program;

@@ -1,7 +1,7 @@
 // The statement window on fixture orders: what it lists and totals, its SQL texts, the detail
 // panes, the period redefinition from the keyboard and the settlements from its list.
-#include "app/Configuracao.h"
-#include "app/Globais.h"
+#include "session/Configuracao.h"
+#include "session/Sessao.h"
 #include "controls/DBGrid.h"
 #include "data/CentralData.h"
 #include "data/InterfaceData.h"
@@ -21,6 +21,7 @@ class TstStatement : public QObject {
     std::unique_ptr<TestSuite> suite;
     std::unique_ptr<CentralData> dm;
     std::unique_ptr<InterfaceData> dm2;
+    Sessao sessao;   // the run the statement belongs to
     std::unique_ptr<Messages::Recorder> messages;
     std::unique_ptr<StatementWindow> w;
 
@@ -48,8 +49,9 @@ class TstStatement : public QObject {
 
     void open(const QString &convenio = QStringLiteral("Beta & Cia"))
     {
-        Globais::ConvenioAtual = convenio;
-        w = std::make_unique<StatementWindow>(*dm, *dm2);
+        sessao.central = dm.get();
+        sessao.interfaceData = dm2.get();
+        w = std::make_unique<StatementWindow>(sessao, convenio);
         w->show();
         QTRY_VERIFY(!w->Label6->text().startsWith(QStringLiteral("Pagamentos")));
     }
@@ -65,7 +67,6 @@ class TstStatement : public QObject {
 private slots:
     void init()
     {
-        Globais::limpa();
         suite = std::make_unique<TestSuite>();
         suite->seedRegister();
         // November 2026 for "Beta & Cia": first and last day, a null remaining value, and rows that never show.
@@ -102,8 +103,7 @@ private slots:
         dm2.reset();
         dm.reset();
         suite.reset();
-        Globais::limpa();
-        Configuracao = TConfiguracao();
+        sessao = Sessao{};
     }
 
     void listsTheOpenOrdersOfThePeriod()
@@ -197,7 +197,7 @@ private slots:
                                  {longItem.left(70)});
         suite->exec(QStringLiteral("update PEDIFORM set QDECAPSULAS = 60, VOLUMETOTAL = 30, UNIDADE = 'g' where NPEDIDO = 2 and NFORMULA = 1"));
         suite->exec(QStringLiteral("update ESTACOES set CNPJ = '12345678000190' where ESTACAO = '01'"));
-        Globais::UsuarioLogado = QStringLiteral("admin");
+        sessao.usuarioLogado = QStringLiteral("admin");
         open();
         w->BitBtn3->click();   // the list by name: 2, 3, 4, 5, 1
 
@@ -378,8 +378,8 @@ private slots:
 
     void settleTheSelectedOrder()
     {
-        Globais::CaixaAtual = QStringLiteral("2");
-        Globais::SessaoCaixa = QStringLiteral("77");
+        sessao.caixaAtual = QStringLiteral("2");
+        sessao.sessaoCaixa = QStringLiteral("77");
         suite->exec(QStringLiteral("insert into CONTASPR (CODIGOCPR, CODIGOPEDIDO, NATUREZA) values (1, '01.4', 'R')"));
         suite->exec(QStringLiteral("insert into PARCELAS (CODIGOCPR, NPARCELA, VALORPARCELA) values (1, 1, 100.00)"));
         open();
@@ -400,8 +400,8 @@ private slots:
 
     void settleTheWholePeriod()
     {
-        Globais::CaixaAtual = QStringLiteral("2");
-        Globais::SessaoCaixa = QStringLiteral("77");
+        sessao.caixaAtual = QStringLiteral("2");
+        sessao.sessaoCaixa = QStringLiteral("77");
         open();
         w->MaskEdit1->setText(QStringLiteral("03/12/26"));
         w->QuitaroPERODOselecionado1->trigger();
@@ -439,7 +439,7 @@ private slots:
         QFETCH(QString, payment);
         QFETCH(bool, period);
         QFETCH(QString, message);
-        Configuracao.QuitarSoNoCaixa = cashOnly;
+        sessao.configuracao.QuitarSoNoCaixa = cashOnly;
         open();
         w->MaskEdit1->setText(payment);
         (period ? w->QuitaroPERODOselecionado1 : w->Quitaropedidoselecionado1)->trigger();

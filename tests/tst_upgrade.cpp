@@ -2,9 +2,9 @@
 // suite's keys and a few indexes of its own under its own names. The upgrade adds what the
 // module's queries need and nothing else, every query then has an index, a second run finds
 // nothing to do, and the program's start-up notes in the error log what is missing.
-#include "app/Estacao.h"
+#include "session/Estacao.h"
 #include "app/FormConvenios.h"
-#include "app/Globais.h"
+#include "session/Sessao.h"
 #include "app/ProgramEntry.h"
 #include "app/VerificaEsquema.h"
 #include "closing/ClosingFigures.h"
@@ -234,13 +234,11 @@ private slots:
         Messages::Recorder messages;
         ProcessStart::setRecorder([](const QString &, const QStringList &) {});
         {
-            Globais::limpa();
             Program program;
             QVERIFY(program.create({}));
             program.show();
             QVERIFY(program.form->isVisible());
         }
-        Globais::limpa();
         ProcessStart::setRecorder(nullptr);
         QCOMPARE(messages.messages, QStringList());
         QFile log(ErrorReporter::logFilePath());

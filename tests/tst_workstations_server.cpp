@@ -3,7 +3,7 @@
 // on connections of their own (settlements run on threads, so they truly overlap).
 #include "data/CentralData.h"
 #include "data/InterfaceData.h"
-#include "app/Globais.h"
+#include "session/Sessao.h"
 #include "platform/Messages.h"
 #include "settlement/ConvenioSettlement.h"
 #include "statement/StatementWindow.h"
@@ -147,11 +147,12 @@ private slots:
         CentralData dm(TestSuite::testServer());
         InterfaceData dm2(TestSuite::testServer(), QString());
         Messages::Recorder messages;
-        Globais::limpa();
-        Globais::ConvenioAtual = QStringLiteral("Beta & Cia");
-        Globais::CaixaAtual = QStringLiteral("5");
-        Globais::SessaoCaixa = QStringLiteral("S5");
-        StatementWindow w(dm, dm2);
+        Sessao sessao;
+        sessao.central = &dm;
+        sessao.interfaceData = &dm2;
+        sessao.caixaAtual = QStringLiteral("5");
+        sessao.sessaoCaixa = QStringLiteral("S5");
+        StatementWindow w(sessao, QStringLiteral("Beta & Cia"));
         w.show();
         QTRY_VERIFY(w.Label6->text().startsWith(QStringLiteral("Lista")));
         QCOMPARE(dm.PEDIDOS.recordCount(), 8);
@@ -166,7 +167,6 @@ private slots:
         QCOMPARE(suite->count(QStringLiteral("PEDIDOS"), QStringLiteral("PAGO = 'T'")), 1);
         QCOMPARE(suite->count(QStringLiteral("PARCELAS"), QStringLiteral("DATAPAGTO = '2026-12-06'")), 8);
         QCOMPARE(suite->count(QStringLiteral("MOVCAIXA"), QStringLiteral("CAIXA = '5'")), 8);
-        Globais::limpa();
     }
 
     void convenioInsertedAtTheSameMoment()

@@ -1,5 +1,5 @@
 #pragma once
-#include "app/Globais.h"
+#include "session/Sessao.h"
 #include "app/ProgramEntry.h"
 #include "platform/Messages.h"
 #include "tests/support/TestSuite.h"
@@ -15,7 +15,6 @@ struct ProgramFixture {
 
     void setUpProgram()
     {
-        Globais::limpa();
         suite = std::make_unique<TestSuite>();
         suite->seedRegister();
         messages = std::make_unique<Messages::Recorder>();
@@ -26,6 +25,5 @@ struct ProgramFixture {
         program.reset();
         messages.reset();
         suite.reset();
-        Globais::limpa();
     }
 };

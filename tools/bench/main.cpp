@@ -15,7 +15,6 @@
 // document are measured on the upgraded one too). Runs offscreen.
 #include "app/Application.h"
 #include "app/FormConvenios.h"
-#include "app/Globais.h"
 #include "app/ProgramEntry.h"
 #include "closing/ClosingPanel.h"
 #include "closing/PeriodDialog.h"
@@ -267,7 +266,7 @@ public:
             if (!p->dm->Convenios.locate(set.convenio))
                 fail(QStringLiteral("convênio %1 not in the suite").arg(set.convenio));
             p->form->BitBtn2->click();
-            setPeriod(set.first, set.last);
+            setPeriod(*p, set.first, set.last);
             QList<StatementLog::Entry> openStatements, moveStatements;
             double openMs = -1, moveMs = -1, moveInput = 0, openTrips = 0, moveTrips = 0;
             QElapsedTimer t;
@@ -424,7 +423,7 @@ public:
             restore();
             auto p = start({set.convenio, QStringLiteral("1"), QStringLiteral("S1"), QStringLiteral("Dinheiro")});
             p->form->BitBtn2->click();
-            setPeriod(set.first, set.last);
+            setPeriod(*p, set.first, set.last);
             double ms = -1, calls = 0;
             QList<StatementLog::Entry> statements;
             Poll poll([&] {
@@ -556,7 +555,7 @@ public:
             if (!p->dm->Convenios.locate(set.convenio))
                 fail(QStringLiteral("convênio %1 not in the suite").arg(set.convenio));
             p->form->BitBtn2->click();
-            setPeriod(set.first, set.last);
+            setPeriod(*p, set.first, set.last);
             double ms = -1, calls = 0;
             int pages = 0;
             QList<StatementLog::Entry> statements;
@@ -682,7 +681,7 @@ private:
             if (p->dm->Convenios.text(QStringLiteral("CONVENIO")) != set.convenio)
                 fail(QStringLiteral("convênio %1 not current").arg(set.convenio));
             p->form->BotQuitaConvenio->click();
-            setPeriod(set.first, set.last);
+            setPeriod(*p, set.first, set.last);
             m_messages.clear();
             StatementLog::clear();
             QElapsedTimer t;
@@ -709,7 +708,6 @@ private:
 
     std::unique_ptr<Program> start(const QStringList &args)
     {
-        Globais::limpa();
         m_messages.clear();
         auto p = std::make_unique<Program>();
         if (!p->create(args))
@@ -725,9 +723,9 @@ private:
     }
 
     // Fills the period dialog (open in its mode) with the period.
-    void setPeriod(const QDate &first, const QDate &last)
+    void setPeriod(Program &program, const QDate &first, const QDate &last)
     {
-        CachedTable &periodo = DM2->Periodo;
+        CachedTable &periodo = program.dm2->Periodo;
         periodo.setValue(QStringLiteral("DATAINICIAL"), first);
         periodo.setValue(QStringLiteral("DATAFINAL"), last);
     }

@@ -1,8 +1,8 @@
 #include "tools/fuzz/FuzzEntries.h"
 
-#include "app/CodificaSenha.h"
-#include "app/Configuracao.h"
-#include "app/SessaoGravada.h"
+#include "session/CodificaSenha.h"
+#include "session/Configuracao.h"
+#include "session/SessaoGravada.h"
 #include "data/CentralData.h"
 #include "platform/WinText.h"
 

@@ -1,4 +1,4 @@
-#include "app/CodificaSenha.h"
+#include "session/CodificaSenha.h"
 
 #include "platform/WinText.h"
 

@@ -1,4 +1,4 @@
-#include "app/Configuracao.h"
+#include "session/Configuracao.h"
 
 #include "platform/ErrorReporter.h"
 #include "platform/Messages.h"
@@ -10,7 +10,6 @@
 #include <QFileInfo>
 #include <QIODevice>
 
-TConfiguracao Configuracao;
 
 namespace {
 
@@ -381,13 +380,13 @@ ResultadoCarga carregaArquivoConfiguracao(const QString &iniPath, TConfiguracao 
     return leConfiguracao(arquivo, config);
 }
 
-bool CarregaConfiguracao()
+bool CarregaConfiguracao(TConfiguracao &config)
 {
-    Configuracao = TConfiguracao{};
-    Configuracao.PastaPrograma = SuitePaths::programFolder();
-    const QString caminho = localizaArquivo(Configuracao.PastaPrograma);
+    config = TConfiguracao{};
+    config.PastaPrograma = SuitePaths::programFolder();
+    const QString caminho = localizaArquivo(config.PastaPrograma);
     const ResultadoCarga resultado =
-        caminho.isEmpty() ? ResultadoCarga{false, {}} : carregaArquivoConfiguracao(caminho, Configuracao);
+        caminho.isEmpty() ? ResultadoCarga{false, {}} : carregaArquivoConfiguracao(caminho, config);
     if (!resultado.arquivoEncontrado) {
         Messages::show(QStringLiteral("Arquivo PRAXOLIN.INI não encontrado. Execute o programa Initora.exe para criá-lo."));
         return false;

@@ -1,6 +1,6 @@
-#include "app/Estacao.h"
+#include "session/Estacao.h"
 
-#include "app/Globais.h"
+#include "session/Sessao.h"
 #include "data/CentralData.h"
 #include "data/SqlText.h"
 #include "platform/Messages.h"
@@ -27,14 +27,14 @@ QString mensagemSemEstacao(const QString &usuario)
            cr + QStringLiteral("  --> Favor contactar o suporte técnico da QUB SISTEMAS <--");
 }
 
-QString VerificaEstacao(CentralData &dm, EfeitosEstacao &efeitos)
+QString VerificaEstacao(CentralData &dm, Sessao &sessao, EfeitosEstacao &efeitos)
 {
-    Globais::EstacaoAtual.clear();
+    sessao.estacaoAtual.clear();
     efeitos = {};
     QString resultado;
     CachedTable &estacoes = dm.Estacoes;
     estacoes.close();
-    estacoes.setCommandText(selectEstacoesDoUsuario(Globais::UsuarioLogado));
+    estacoes.setCommandText(selectEstacoesDoUsuario(sessao.usuarioLogado));
     struct Fecha {
         CachedTable &t;
         ~Fecha() { t.close(); }
@@ -42,13 +42,13 @@ QString VerificaEstacao(CentralData &dm, EfeitosEstacao &efeitos)
     estacoes.open();
     const QString usuarioDaLinha =
         estacoes.isEmpty() ? QString() : WinText::upperAscii(estacoes.valueAt(0, QStringLiteral("USUARIO")).toString());
-    if (estacoes.isEmpty() || usuarioDaLinha != WinText::upperAscii(Globais::UsuarioLogado)) {
-        Messages::show(mensagemSemEstacao(Globais::UsuarioLogado));
+    if (estacoes.isEmpty() || usuarioDaLinha != WinText::upperAscii(sessao.usuarioLogado)) {
+        Messages::show(mensagemSemEstacao(sessao.usuarioLogado));
         return {};
     }
-    Globais::EstacaoAtual = estacoes.valueAt(0, QStringLiteral("ESTACAO")).toString().left(2);
+    sessao.estacaoAtual = estacoes.valueAt(0, QStringLiteral("ESTACAO")).toString().left(2);
     resultado = estacoes.valueAt(0, QStringLiteral("DATBASNAM")).toString();
-    efeitos.legenda = QStringLiteral("  CAD. DE CONVENIOS  -  Usuário: \"") + Globais::UsuarioLogado +
-                      QStringLiteral("\"   Estação: ") + Globais::EstacaoAtual;
+    efeitos.legenda = QStringLiteral("  CAD. DE CONVENIOS  -  Usuário: \"") + sessao.usuarioLogado +
+                      QStringLiteral("\"   Estação: ") + sessao.estacaoAtual;
     return resultado;
 }

@@ -4,6 +4,7 @@
 #include <QTime>
 
 class CentralData;
+struct Sessao;
 class QIODevice;
 
 // The stored logon "c:\praxolin\LOGON.LLF", written by the suite when a user logs on: line 1 the
@@ -31,5 +32,5 @@ QTime converteHora(const QString &text);
 
 // Accepts the stored logon when the user exists and the 7th character of its rights, lowered by 8,
 // is the upper-cased first character of `nome`. Returns the user's rights (AcessoUsuario) or empty.
-// Sets Globais::AcessoUsuario when the user is found. Leaves DM.Usuarios closed.
-QString VerificaSessaoGravada(CentralData &dm, const QString &usuario, const QString &nome);
+// Sets the session's acessoUsuario when the user is found. Leaves DM.Usuarios closed.
+QString VerificaSessaoGravada(CentralData &dm, Sessao &sessao, const QString &usuario, const QString &nome);

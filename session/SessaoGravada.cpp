@@ -1,6 +1,6 @@
-#include "app/SessaoGravada.h"
+#include "session/SessaoGravada.h"
 
-#include "app/Globais.h"
+#include "session/Sessao.h"
 #include "data/CentralData.h"
 #include "platform/TextLine.h"
 #include "platform/WinText.h"
@@ -81,7 +81,7 @@ LogonGravado leLogonGravado(QIODevice &in)
     return l;
 }
 
-QString VerificaSessaoGravada(CentralData &dm, const QString &usuario, const QString &nome)
+QString VerificaSessaoGravada(CentralData &dm, Sessao &sessao, const QString &usuario, const QString &nome)
 {
     if (usuario.isEmpty())
         return {};
@@ -93,12 +93,12 @@ QString VerificaSessaoGravada(CentralData &dm, const QString &usuario, const QSt
     const QString inicial = WinText::upperAscii(nome).left(1);
     if (!dm.Usuarios.locate(usuario))
         return {};
-    Globais::AcessoUsuario = dm.Usuarios.text(QStringLiteral("ACESSO")).left(50);
-    if (inicial.isEmpty() || Globais::AcessoUsuario.size() < 7)
+    sessao.acessoUsuario = dm.Usuarios.text(QStringLiteral("ACESSO")).left(50);
+    if (inicial.isEmpty() || sessao.acessoUsuario.size() < 7)
         return {};
-    const QByteArray acesso = WinText::encode(Globais::AcessoUsuario);
+    const QByteArray acesso = WinText::encode(sessao.acessoUsuario);
     const unsigned char code = static_cast<unsigned char>(acesso[6]) - 8;
     if (WinText::decode(QByteArray(1, char(code))) != inicial)
         return {};
-    return Globais::AcessoUsuario;
+    return sessao.acessoUsuario;
 }

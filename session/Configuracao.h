@@ -19,8 +19,6 @@ struct TConfiguracao {
     bool quitarSoNoCaixa() const;
 };
 
-extern TConfiguracao Configuracao;
-
 // The 132 recognised keys, each exactly 48 characters, and the width each value is cut to
 // (-1: not cut; 0 for a text that is no recognised key).
 const QStringList &chavesReconhecidas();
@@ -40,10 +38,10 @@ ResultadoCarga carregaArquivoConfiguracao(const QString &iniPath, TConfiguracao 
 // The same, reading the lines from an open device (the file, or a test's stand-in for it).
 ResultadoCarga leConfiguracao(QIODevice &in, TConfiguracao &config);
 
-// Fills the global record from <program folder>/PRAXOLIN.INI. A missing file shows its message and
+// Fills `config` from <program folder>/PRAXOLIN.INI. A missing file shows its message and
 // returns false: the caller then ends the process at once with exit code 0. A failure during the
 // load is reported through the error reporter and start-up goes on (true).
-bool CarregaConfiguracao();
+bool CarregaConfiguracao(TConfiguracao &config);
 
 // Converts the colour text as the suite does: decimal with an optional sign, or hexadecimal after
 // "$". Returns false for anything else, the empty text included.
