@@ -16,7 +16,7 @@ bool Application::notify(QObject *receiver, QEvent *event)
     } catch (const SilentAbort &) {
         return false;
     } catch (...) {
-        ErrorReporter::report(ErrorReporter::messageOf(std::current_exception()));
+        ErrorReporter::report(Failure::messageOf(std::current_exception()));
         return false;
     }
 }

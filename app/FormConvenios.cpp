@@ -7,7 +7,7 @@
 #include "app/ProgramasIrmaos.h"
 #include "app/LoginPanel.h"
 #include "session/SessaoGravada.h"
-#include "settlement/ContextoDaSessao.h"
+#include "settlement/windows/ContextoDaSessao.h"
 #include "closing/ClosingPanel.h"
 #include "closing/PeriodDialog.h"
 #include "controls/DBNavigator.h"
@@ -21,11 +21,11 @@
 #include "platform/WinText.h"
 #include "register/RegisterPanel.h"
 #include "settlement/Atomic.h"
-#include "settlement/Comprovante.h"
-#include "settlement/Confirmacao.h"
+#include "settlement/windows/Comprovante.h"
+#include "settlement/windows/Confirmacao.h"
 #include "settlement/ConvenioSettlement.h"
-#include "settlement/QuitacoesWindow.h"
-#include "settlement/WaitPanel.h"
+#include "settlement/windows/QuitacoesWindow.h"
+#include "settlement/windows/WaitPanel.h"
 #include "statement/StatementWindow.h"
 #include "data/InterfaceData.h"
 #include "register/SearchPanels.h"
@@ -259,7 +259,8 @@ void FormConvenios::quitaConvenio(const PeriodDialog::Escolha &escolha)
     using namespace QuitacaoConvenio;
     InterfaceData &dm2 = *m_sessao.interfaceData;
     const Periodo &periodo = escolha.periodo;
-    const Abertos abertos = verificaPedidosAbertos(dm2, escolha.convenio, periodo.inicioSql(), periodo.fimSql());
+    const auto avisa = [](const QString &aviso) { Messages::show(aviso); };
+    const Abertos abertos = verificaPedidosAbertos(dm2, escolha.convenio, periodo.inicioSql(), periodo.fimSql(), avisa);
     if (abertos != Abertos::Nenhum) {
         Messages::show(mensagemAbertos(abertos));
         return;
@@ -270,27 +271,20 @@ void FormConvenios::quitaConvenio(const PeriodDialog::Escolha &escolha)
     // stop the settlement is checked first, and the counter's orders again once confirmed.
     verificaRastro(arquivoRastro());
     const QString condicao = Sql::condicaoDaLista(contexto.convenioAtual, periodo.inicioSql(), periodo.fimSql());
-    std::optional<MotorQuitacao::Resultado> feita;
-    try {
-        feita = Confirmacao::confirmaEExecuta(
-            {contexto, periodo.inicio, periodo.fim, escolha.pagamento, {}, {}, {}}, m_dm->SQLConnection1, condicao,
-            [&](const MotorQuitacao::Opcoes &opcoes) {
-                const Abertos agora = verificaPedidosAbertos(dm2, contexto.convenioAtual, periodo.inicioSql(), periodo.fimSql());
-                if (agora != Abertos::Nenhum)
-                    throw std::runtime_error(mensagemAbertos(agora).toStdString());
-                PainelAguarde->mostra();
-                const auto esconde = qScopeGuard([this] { PainelAguarde->esconde(); });
-                return QuitaConvenio(*m_dm, contexto, periodo.inicio, periodo.fim, escolha.pagamento,
-                                     {[this](int total) { PainelAguarde->inicia(total); },
-                                      [this](int n) { PainelAguarde->avanca(n); }},
-                                     opcoes);
-            });
-    } catch (...) {
-        ErrorReporter::report(Atomic::mensagemDeFalha(std::current_exception()));
-        return;
-    }
-    if (feita)
-        Confirmacao::concluido(m_dm->SQLConnection1, *feita);
+    Confirmacao::quita(
+        {contexto, periodo.inicio, periodo.fim, escolha.pagamento, {}, {}, {}}, m_dm->SQLConnection1, condicao,
+        [&](const MotorQuitacao::Opcoes &opcoes) {
+            const Abertos agora =
+                verificaPedidosAbertos(dm2, contexto.convenioAtual, periodo.inicioSql(), periodo.fimSql(), avisa);
+            if (agora != Abertos::Nenhum)
+                throw std::runtime_error(mensagemAbertos(agora).toStdString());
+            PainelAguarde->mostra();
+            const auto esconde = qScopeGuard([this] { PainelAguarde->esconde(); });
+            return QuitaConvenio(*m_dm, contexto, periodo.inicio, periodo.fim, escolha.pagamento,
+                                 {[this](int total) { PainelAguarde->inicia(total); },
+                                  [this](int n) { PainelAguarde->avanca(n); }},
+                                 opcoes);
+        });
 }
 
 void FormConvenios::buildButtonBar()
@@ -590,7 +584,7 @@ void FormConvenios::SairDoCadastro()
             return;
     } catch (const std::exception &) {
         if (pendente) {
-            ErrorReporter::report(ErrorReporter::messageOf(std::current_exception()));
+            ErrorReporter::report(Failure::messageOf(std::current_exception()));
             return;
         }
     }

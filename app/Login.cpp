@@ -1,6 +1,6 @@
 #include "app/Login.h"
 
-#include "session/CodificaSenha.h"
+#include "data/CodificaSenha.h"
 #include "session/Sessao.h"
 #include "app/LoginPanel.h"
 #include "data/CentralData.h"

@@ -1,7 +1,7 @@
 #include "data/CachedTable.h"
 
 #include "data/SqlText.h"
-#include "platform/ErrorReporter.h"
+#include "platform/Failure.h"
 #include "platform/WinText.h"
 
 #include <QDate>

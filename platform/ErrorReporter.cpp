@@ -28,17 +28,6 @@ void report(const QString &message)
     Messages::show(message);
 }
 
-QString messageOf(const std::exception_ptr &error)
-{
-    try {
-        std::rethrow_exception(error);
-    } catch (const std::exception &e) {
-        return QString::fromUtf8(e.what());
-    } catch (...) {
-        return QStringLiteral("Erro desconhecido.");
-    }
-}
-
 bool guard(const std::function<void()> &body)
 {
     try {
@@ -47,7 +36,7 @@ bool guard(const std::function<void()> &body)
     } catch (const SilentAbort &) {
         return false;
     } catch (...) {
-        report(messageOf(std::current_exception()));
+        report(Failure::messageOf(std::current_exception()));
         return false;
     }
 }
@@ -61,7 +50,7 @@ bool guardRepeated(QString &lastFailure, const std::function<void()> &body)
     } catch (const SilentAbort &) {
         return false;
     } catch (...) {
-        const QString message = messageOf(std::current_exception());
+        const QString message = Failure::messageOf(std::current_exception());
         if (message == lastFailure) {
             log(message);
         } else {

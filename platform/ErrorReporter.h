@@ -1,4 +1,6 @@
 #pragma once
+#include "platform/Failure.h"
+
 #include <QString>
 #include <exception>
 #include <functional>
@@ -12,12 +14,6 @@ void report(const QString &message);
 // Only logs it.
 void log(const QString &message);
 
-// Only appends the message to the log, for what must not stop the user.
-void log(const QString &message);
-
-// The message of any exception, as shown to the user.
-QString messageOf(const std::exception_ptr &error);
-
 // Runs a handler body; a failure ends only that body and is reported. Returns false on failure.
 bool guard(const std::function<void()> &body);
 
@@ -30,8 +26,3 @@ bool guardRepeated(QString &lastFailure, const std::function<void()> &body);
 QString logFilePath();
 
 }
-
-// Raised to end a handler silently, like the suite's "abort" exception: never reported.
-struct SilentAbort : std::exception {
-    const char *what() const noexcept override { return "abort"; }
-};

@@ -197,7 +197,7 @@ void RegisterPanel::ConveniosBeforeScroll() { NomeAoEntrar.clear(); }
 
 bool RegisterPanel::ConveniosPostError(const std::exception_ptr &error)
 {
-    const QString message = ErrorReporter::messageOf(error);
+    const QString message = Failure::messageOf(error);
     if (WinText::upperAscii(message.left(13)) != QStringLiteral("KEY VIOLATION"))
         return false;
     Messages::show(MensagemCodigoRepetido);

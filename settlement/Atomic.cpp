@@ -1,7 +1,7 @@
 #include "settlement/Atomic.h"
 
 #include "data/Connection.h"
-#include "platform/ErrorReporter.h"
+#include "platform/Failure.h"
 
 #include <QThread>
 
@@ -36,7 +36,7 @@ void retryOnKeyViolation(int attempts, const std::function<void()> &store)
 
 QString mensagemDeFalha(const std::exception_ptr &error)
 {
-    QString motivo = ErrorReporter::messageOf(error);
+    QString motivo = Failure::messageOf(error);
     // Another workstation held the convênio's rows for longer than the command waits: said in
     // Portuguese, with the database's own text beneath.
     try {

@@ -1,6 +1,6 @@
 #include "settlement/Autorizacao.h"
 
-#include "session/CodificaSenha.h"
+#include "data/CodificaSenha.h"
 #include "data/Connection.h"
 #include "platform/WinText.h"
 

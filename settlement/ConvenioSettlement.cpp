@@ -3,7 +3,6 @@
 #include "data/CentralData.h"
 #include "data/InterfaceData.h"
 #include "data/SqlText.h"
-#include "platform/Messages.h"
 #include "platform/SuitePaths.h"
 #include "platform/WinText.h"
 
@@ -65,7 +64,8 @@ QString quitaPagamentos(const QString &pagamento, const QString &pedido)
 
 }
 
-Abertos verificaPedidosAbertos(InterfaceData &dm2, const QString &convenio, const QString &di, const QString &df)
+Abertos verificaPedidosAbertos(InterfaceData &dm2, const QString &convenio, const QString &di, const QString &df,
+                               const std::function<void(const QString &)> &avisa)
 {
     FreeQuery &q = dm2.SQLQuery1;
     const QString sql = Sql::pedidosAbertos(convenio, di, df);
@@ -74,7 +74,7 @@ Abertos verificaPedidosAbertos(InterfaceData &dm2, const QString &convenio, cons
     try {
         q.open();
     } catch (const DatabaseError &) {
-        Messages::show(QStringLiteral("Erro tentando executar o seguinte comando: ") + QChar(13) + sql);
+        avisa(QStringLiteral("Erro tentando executar o seguinte comando: ") + QChar(13) + sql);
     }
     q.close();
     // The count is taken by the database with the same conditions.

@@ -27,9 +27,10 @@ QString quitaPagamentos(const QString &pagamento, const QString &pedido);
 enum class Abertos { Nenhum, Um, Varios };
 
 // Counts the convênio's orders of the period still open in the shared interface database. A
-// failing select shows "Erro tentando executar o seguinte comando: " and the statement; the count
-// still decides, and its own failure is raised. Dates are "mm/dd/yy".
-Abertos verificaPedidosAbertos(InterfaceData &dm2, const QString &convenio, const QString &di, const QString &df);
+// failing select is told to `avisa` as "Erro tentando executar o seguinte comando: " and the
+// statement; the count still decides, and its own failure is raised. Dates are "mm/dd/yy".
+Abertos verificaPedidosAbertos(InterfaceData &dm2, const QString &convenio, const QString &di, const QString &df,
+                               const std::function<void(const QString &)> &avisa);
 QString mensagemAbertos(Abertos abertos);   // empty for Nenhum
 
 using MotorQuitacao::Progresso;

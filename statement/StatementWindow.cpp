@@ -2,7 +2,7 @@
 
 #include "session/Configuracao.h"
 #include "session/Sessao.h"
-#include "settlement/ContextoDaSessao.h"
+#include "settlement/windows/ContextoDaSessao.h"
 #include "controls/DBGrid.h"
 #include "controls/Edit.h"
 #include "data/CentralData.h"
@@ -13,9 +13,9 @@
 #include "reports/ReportModule.h"
 #include "reports/StatementReport.h"
 #include "settlement/Atomic.h"
-#include "settlement/Comprovante.h"
-#include "settlement/Confirmacao.h"
-#include "settlement/QuitacoesWindow.h"
+#include "settlement/windows/Comprovante.h"
+#include "settlement/windows/Confirmacao.h"
+#include "settlement/windows/QuitacoesWindow.h"
 #include "settlement/Registro.h"
 #include "settlement/StatementSettlement.h"
 #include "statement/StatementDocument.h"
@@ -605,38 +605,30 @@ void StatementWindow::Quitaropedidoselecionado1Click()
     CachedTable &pedidos = m_dm.PEDIDOS;
     const QString estacao = pedidos.text(QStringLiteral("ESTACAO"));
     const QString numero = SqlText::number(pedidos.value(QStringLiteral("NPEDIDO")));
-    std::optional<MotorQuitacao::Resultado> feita;
-    try {
-        feita = Confirmacao::confirmaEExecuta(
-            dadosDaConfirmacao(pagamento, numero + QStringLiteral(" da estação ") + estacao), m_dm.SQLConnection1,
-            QuitacaoExtrato::Sql::condicaoDoPedido(estacao, numero), [&](const MotorQuitacao::Opcoes &opcoes) {
-                return QuitacaoExtrato::QuitaPedidoSelecionado(m_dm, contextoDaSessao(m_sessao, m_convenio), m_diLista, m_dfLista,
-                                                               pagamento, opcoes);
-            });
-    } catch (...) {
-        mostraFalhaDaQuitacao();
-        return;
-    }
-    if (!feita)
-        return;
-    AtualizaExtrato();
-    Confirmacao::concluido(m_dm.SQLConnection1, *feita);
+    Confirmacao::quita(dadosDaConfirmacao(pagamento, numero + QStringLiteral(" da estação ") + estacao), m_dm.SQLConnection1,
+                       QuitacaoExtrato::Sql::condicaoDoPedido(estacao, numero),
+                       [&](const MotorQuitacao::Opcoes &opcoes) {
+                           return QuitacaoExtrato::QuitaPedidoSelecionado(m_dm, contextoDaSessao(m_sessao, m_convenio),
+                                                                          m_diLista, m_dfLista, pagamento, opcoes);
+                       },
+                       reacoes([this] { AtualizaExtrato(); }));
 }
 
-// Nothing of a failed settlement was written: the list and the total show the database again, and
-// the user is told so.
-void StatementWindow::mostraFalhaDaQuitacao()
+// Nothing of a failed settlement was written: the list and the total show the database again
+// before the user is told so. After a success, `depois` shows what changed.
+Confirmacao::Reacoes StatementWindow::reacoes(const std::function<void()> &depois)
 {
-    const QString mensagem = Atomic::mensagemDeFalha(std::current_exception());
-    ErrorReporter::guard([this] {
+    Confirmacao::Reacoes r;
+    r.aposFalha = [this] {
         CachedTable &pedidos = m_dm.PEDIDOS;
         if (pedidos.isOpen())
             pedidos.close();
         if (!m_sqlAtual.isEmpty())
             pedidos.open();
         AtualizaExtrato();
-    });
-    ErrorReporter::report(mensagem);
+    };
+    r.aposQuitar = depois;
+    return r;
 }
 
 void StatementWindow::QuitaroPERODOselecionado1Click()
@@ -649,28 +641,21 @@ void StatementWindow::QuitaroPERODOselecionado1Click()
     Redefinindo = false;
     Label9->hide();
     Timer2->stop();
-    std::optional<MotorQuitacao::Resultado> feita;
-    try {
-        feita = Confirmacao::confirmaEExecuta(
-            dadosDaConfirmacao(pagamento, QString()), m_dm.SQLConnection1,
-            QuitacaoExtrato::Sql::condicaoDaLista(m_convenio, DiSQL, DfSQL),
-            [&](const MotorQuitacao::Opcoes &opcoes) {
-                m_dm.PEDIDOS.close();
-                return QuitacaoExtrato::QuitaPeriodo(m_dm, contextoDaSessao(m_sessao, m_convenio), m_diLista, m_dfLista, pagamento,
-                                                     opcoes);
-            });
-    } catch (...) {
-        mostraFalhaDaQuitacao();
-        return;
-    }
-    if (!feita) {
-        if (!m_dm.PEDIDOS.isOpen())
+    const bool quitou = Confirmacao::quita(
+        dadosDaConfirmacao(pagamento, QString()), m_dm.SQLConnection1,
+        QuitacaoExtrato::Sql::condicaoDaLista(m_convenio, DiSQL, DfSQL),
+        [&](const MotorQuitacao::Opcoes &opcoes) {
+            m_dm.PEDIDOS.close();
+            return QuitacaoExtrato::QuitaPeriodo(m_dm, contextoDaSessao(m_sessao, m_convenio), m_diLista, m_dfLista,
+                                                 pagamento, opcoes);
+        },
+        reacoes([this] {
             releLista();
-        return;
-    }
-    releLista();
-    AtualizaExtrato();
-    Confirmacao::concluido(m_dm.SQLConnection1, *feita);
+            AtualizaExtrato();
+        }));
+    // Cancelled after the list was closed for the run: it shows again.
+    if (!quitou && !m_dm.PEDIDOS.isOpen())
+        releLista();
 }
 
 // What the confirmation shows besides the orders: the convênio, the list's period, the payment date.

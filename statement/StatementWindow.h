@@ -1,5 +1,5 @@
 #pragma once
-#include "settlement/Confirmacao.h"
+#include "settlement/windows/Confirmacao.h"
 #include "controls/Edit.h"
 
 #include <QDate>
@@ -97,7 +97,7 @@ private:
     CachedTable &reabreDetalhe(CachedTable &tabela, const QString &sql);
     bool regraDoCaixa(const QString &mensagem);
     QDate dataPagamento();
-    void mostraFalhaDaQuitacao();
+    Confirmacao::Reacoes reacoes(const std::function<void()> &depois);
     Confirmacao::Dados dadosDaConfirmacao(const QDate &pagamento, const QString &pedido) const;
     void releLista();
     void FormClose();

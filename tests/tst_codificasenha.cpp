@@ -1,4 +1,4 @@
-#include "session/CodificaSenha.h"
+#include "data/CodificaSenha.h"
 #include "platform/WinText.h"
 
 #include <QRandomGenerator>

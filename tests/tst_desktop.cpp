@@ -15,7 +15,7 @@
 #include "platform/QtTranslations.h"
 #include "register/RegisterPanel.h"
 #include "register/SearchPanels.h"
-#include "settlement/WaitPanel.h"
+#include "settlement/windows/WaitPanel.h"
 #include "statement/StatementWindow.h"
 #include "tests/support/ProgramFixture.h"
 

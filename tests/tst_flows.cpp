@@ -9,7 +9,7 @@
 #include "data/CentralData.h"
 #include "platform/Messages.h"
 #include "settlement/ConvenioSettlement.h"
-#include "settlement/WaitPanel.h"
+#include "settlement/windows/WaitPanel.h"
 #include "statement/StatementWindow.h"
 #include "tests/support/ProgramFixture.h"
 

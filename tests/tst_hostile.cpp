@@ -164,7 +164,7 @@ private slots:
             addOrder(3, text.left(40));
         // The open-order check, the settlement and the statement all carry the name in their SQL.
         try {
-            QCOMPARE(verificaPedidosAbertos(*dm2, text, QStringLiteral("11/01/26"), QStringLiteral("11/30/26")), Abertos::Nenhum);
+            QCOMPARE(verificaPedidosAbertos(*dm2, text, QStringLiteral("11/01/26"), QStringLiteral("11/30/26"), [](const QString &) {}), Abertos::Nenhum);
             ContextoQuitacao c;
             c.convenioAtual = text.left(40);
             QuitaConvenio(*dm, c, QDate(2026, 11, 1), QDate(2026, 11, 30), QDate(2026, 12, 1));

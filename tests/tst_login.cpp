@@ -1,6 +1,6 @@
 // The login panel, the workstation check and the "Desc./Classe" start, driven offscreen against
 // fixture users whose names and passwords are coded as the suite stores them.
-#include "session/CodificaSenha.h"
+#include "data/CodificaSenha.h"
 #include "session/Configuracao.h"
 #include "session/Estacao.h"
 #include "app/FormConvenios.h"

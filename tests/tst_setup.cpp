@@ -1,7 +1,7 @@
 // The set-up tool's demo suite: it is not replaced by accident, its users can log on as documented,
 // its money adds up, its text survives the trip through the database, and the scenarios the demo
 // relies on (a convênio held back by counter orders, one that can be settled) hold on any day.
-#include "session/CodificaSenha.h"
+#include "data/CodificaSenha.h"
 #include "data/Connection.h"
 #include "platform/WinText.h"
 #include "tools/setup/DemoData.h"

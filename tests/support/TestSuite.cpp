@@ -1,6 +1,6 @@
 #include "tests/support/TestSuite.h"
 
-#include "session/CodificaSenha.h"
+#include "data/CodificaSenha.h"
 #include "platform/SuitePaths.h"
 #include "platform/WinText.h"
 #include "data/Schema.h"

@@ -1,6 +1,6 @@
 #include "tools/fuzz/FuzzEntries.h"
 
-#include "session/CodificaSenha.h"
+#include "data/CodificaSenha.h"
 #include "session/Configuracao.h"
 #include "session/SessaoGravada.h"
 #include "data/CentralData.h"

@@ -1,7 +1,7 @@
 #include "tools/setup/DemoData.h"
 
 #include "tools/setup/DemoNames.h"
-#include "session/CodificaSenha.h"
+#include "data/CodificaSenha.h"
 #include "platform/WinText.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "tools/setup/ScaleData.h"
 
 #include "tools/setup/DemoNames.h"
-#include "session/CodificaSenha.h"
+#include "data/CodificaSenha.h"
 #include "data/SqlText.h"
 #include "platform/WinText.h"
 #include "tools/setup/DemoData.h"

@@ -1,8 +1,10 @@
-#include "settlement/Confirmacao.h"
+#include "settlement/windows/Confirmacao.h"
 
 #include "data/SqlText.h"
+#include "platform/ErrorReporter.h"
 #include "platform/Messages.h"
-#include "settlement/Comprovante.h"
+#include "settlement/Atomic.h"
+#include "settlement/windows/Comprovante.h"
 
 #include <QLocale>
 
@@ -55,6 +57,28 @@ confirmaEExecuta(Dados dados, Connection &central, const QString &condicao,
                                          "nada foi quitado. Confira os novos valores.");
         }
     }
+}
+
+bool quita(const Dados &dados, Connection &central, const QString &condicao,
+           const std::function<MotorQuitacao::Resultado(const MotorQuitacao::Opcoes &)> &executa,
+           const Reacoes &reacoes)
+{
+    std::optional<MotorQuitacao::Resultado> feita;
+    try {
+        feita = confirmaEExecuta(dados, central, condicao, executa);
+    } catch (...) {
+        const QString mensagem = Atomic::mensagemDeFalha(std::current_exception());
+        if (reacoes.aposFalha)
+            ErrorReporter::guard(reacoes.aposFalha);
+        ErrorReporter::report(mensagem);
+        return false;
+    }
+    if (!feita)
+        return false;
+    if (reacoes.aposQuitar)
+        reacoes.aposQuitar();
+    concluido(central, *feita);
+    return true;
 }
 
 QString sucesso(const MotorQuitacao::Resultado &feita)

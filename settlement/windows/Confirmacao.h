@@ -36,6 +36,21 @@ std::optional<MotorQuitacao::Resultado>
 confirmaEExecuta(Dados dados, Connection &central, const QString &condicao,
                  const std::function<MotorQuitacao::Resultado(const MotorQuitacao::Opcoes &)> &executa);
 
+// What a window does around a settlement command: after a failure (nothing was settled; the
+// window shows the database again before the failure is reported) and after a success (before the
+// success message).
+struct Reacoes {
+    std::function<void()> aposFalha;
+    std::function<void()> aposQuitar;
+};
+
+// A settlement command as the user meets it, the same from every window: confirmaEExecuta, then
+// either the failure reported under "Nada foi quitado" or the success message with its receipt.
+// True when something was settled.
+bool quita(const Dados &dados, Connection &central, const QString &condicao,
+           const std::function<MotorQuitacao::Resultado(const MotorQuitacao::Opcoes &)> &executa,
+           const Reacoes &reacoes = {});
+
 // "Procedimento concluído com sucesso." and a line with what was settled; when no record was
 // kept, a line that says so and names the upgrade that adds it.
 QString sucesso(const MotorQuitacao::Resultado &feita);

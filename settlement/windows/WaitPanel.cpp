@@ -1,4 +1,4 @@
-#include "settlement/WaitPanel.h"
+#include "settlement/windows/WaitPanel.h"
 
 #include <QCoreApplication>
 

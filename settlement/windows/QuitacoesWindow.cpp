@@ -1,13 +1,13 @@
-#include "settlement/QuitacoesWindow.h"
+#include "settlement/windows/QuitacoesWindow.h"
 
-#include "settlement/ContextoDaSessao.h"
+#include "settlement/windows/ContextoDaSessao.h"
 #include "data/CentralData.h"
 #include "data/SqlText.h"
 #include "platform/ErrorReporter.h"
 #include "platform/Messages.h"
 #include "platform/WinText.h"
 #include "settlement/Autorizacao.h"
-#include "settlement/Comprovante.h"
+#include "settlement/windows/Comprovante.h"
 #include "settlement/Estorno.h"
 
 #include <QApplication>
@@ -356,7 +356,7 @@ void QuitacoesWindow::BotEstornarClick()
         Messages::show(r.mensagem());
         return;
     } catch (...) {
-        const QString motivo = ErrorReporter::messageOf(std::current_exception());
+        const QString motivo = Failure::messageOf(std::current_exception());
         ErrorReporter::guard([this] { Atualiza(); });
         ErrorReporter::report(motivo + QStringLiteral("\n\nNada foi estornado: o estorno foi desfeito por inteiro."));
         return;

@@ -1,4 +1,4 @@
-#include "settlement/Comprovante.h"
+#include "settlement/windows/Comprovante.h"
 
 #include "data/Connection.h"
 #include "data/SqlText.h"
