@@ -24,6 +24,7 @@
 #include "settlement/windows/Comprovante.h"
 #include "settlement/windows/Confirmacao.h"
 #include "settlement/ConvenioSettlement.h"
+#include "settlement/Rastro.h"
 #include "settlement/windows/QuitacoesWindow.h"
 #include "settlement/windows/WaitPanel.h"
 #include "statement/StatementWindow.h"
@@ -269,7 +270,7 @@ void FormConvenios::quitaConvenio(const PeriodDialog::Escolha &escolha)
 
     // What is about to be settled, for the user to confirm; cancelling changes nothing. What would
     // stop the settlement is checked first, and the counter's orders again once confirmed.
-    verificaRastro(arquivoRastro());
+    Rastro::verifica(Rastro::arquivo());
     const QString condicao = Sql::condicaoDaLista(contexto.convenioAtual, periodo.inicioSql(), periodo.fimSql());
     Confirmacao::quita(
         {contexto, periodo.inicio, periodo.fim, escolha.pagamento, {}, {}, {}}, m_dm->SQLConnection1, condicao,

@@ -2,7 +2,6 @@
 
 #include "data/CentralData.h"
 #include "data/Connection.h"
-#include "data/ModuleSchema.h"
 
 #include <QRegularExpression>
 
@@ -71,11 +70,6 @@ QStringList missing(const QSet<QString> &presentColumns)
                 out << it.key() + QLatin1Char('.') + c;
     }
     return out;
-}
-
-QStringList missing(Connection &connection)
-{
-    return missing(ModuleSchema::readCatalog(connection, ModuleSchema::Database::Central).columns);
 }
 
 }

@@ -4,8 +4,6 @@
 #include <QString>
 #include <QStringList>
 
-class Connection;
-
 // The columns of the suite's central tables that this module reads or writes, and nothing else:
 // the cached tables' column lists and the columns the settlements, the cash posting and the
 // accounts use. Everything else of a suite table is the suite's, and may not be there.
@@ -17,6 +15,5 @@ QMap<QString, QStringList> central();   // table -> columns, upper case
 // catalogue the start-up reads once (ModuleSchema::readCatalog). A table missing whole is named as
 // "TABLE.*".
 QStringList missing(const QSet<QString> &presentColumns);
-QStringList missing(Connection &connection);
 
 }

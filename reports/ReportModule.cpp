@@ -75,7 +75,12 @@ void ReportModule::preview(const ReportDocument &doc)
 
 void ReportModule::showPreview(ReportModule &module, const ReportDocument &doc)
 {
-    ReportPreviewDialog preview(module, doc, QApplication::activeWindow());
+    ReportPreviewDialog::Actions actions;
+    actions.print = [&module](const ReportDocument &d, QPrinter &printer) { module.print(d, printer); };
+    actions.save = [&module](const ReportDocument &d, const QString &path, const QString &renderer) {
+        module.save(d, path, renderer);
+    };
+    ReportPreviewDialog preview(module.settings, renderers(), actions, doc, QApplication::activeWindow());
     preview.exec();
 }
 

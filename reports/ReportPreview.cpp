@@ -1,7 +1,6 @@
 #include "reports/ReportPreview.h"
 
 #include "platform/ErrorReporter.h"
-#include "reports/ReportModule.h"
 #include "reports/ReportOutput.h"
 
 #include <QAction>
@@ -39,10 +38,12 @@ QString ReportStatusWindow::text() const { return m_label->text(); }
 
 // ---------------------------------------------------------------------------------------------
 
-ReportPreviewDialog::ReportPreviewDialog(ReportModule &module, const ReportDocument &doc, QWidget *parent)
-    : QDialog(parent), m_module(module), m_doc(doc), m_previewPrinter(QPrinter::HighResolution)
+ReportPreviewDialog::ReportPreviewDialog(const ReportSettings &settings, const QList<ReportRenderer> &renderers,
+                                         const Actions &actions, const ReportDocument &doc, QWidget *parent)
+    : QDialog(parent), m_settings(settings), m_renderers(renderers), m_actions(actions), m_doc(doc),
+      m_previewPrinter(QPrinter::HighResolution)
 {
-    const ReportSettings &s = module.settings;
+    const ReportSettings &s = m_settings;
     setWindowTitle(s.previewTitle);
     setModal(s.previewModal);
     setWindowFlag(Qt::WindowMinMaxButtonsHint, true);
@@ -82,7 +83,7 @@ ReportPreviewDialog::ReportPreviewDialog(ReportModule &module, const ReportDocum
     bar->addAction(QStringLiteral("&Reduzir"), m_preview, [this] { m_preview->zoomOut(); });
     bar->addAction(QStringLiteral("100 %"), m_preview, [this] {
         m_preview->setZoomMode(QPrintPreviewWidget::CustomZoom);
-        m_preview->setZoomFactor(m_module.settings.previewZoomPercent / 100.0);
+        m_preview->setZoomFactor(m_settings.previewZoomPercent / 100.0);
     });
     bar->addAction(QStringLiteral("&Largura da página"), m_preview, [this] { m_preview->fitToWidth(); });
     bar->addSeparator();
@@ -121,7 +122,7 @@ void ReportPreviewDialog::updatePageLabel()
 
 void ReportPreviewDialog::printReport()
 {
-    const ReportSettings &s = m_module.settings;
+    const ReportSettings &s = m_settings;
     if (!s.allowPrinting)
         return;
     QPrinter printer(QPrinter::HighResolution);
@@ -137,23 +138,23 @@ void ReportPreviewDialog::printReport()
     output.setMinMax(1, int(m_doc.pages.size()));
     if (output.exec() != QDialog::Accepted)
         return;
-    ErrorReporter::guard([&] { m_module.print(m_doc, printer); });
+    ErrorReporter::guard([&] { m_actions.print(m_doc, printer); });
 }
 
 void ReportPreviewDialog::saveReport()
 {
     QStringList filters;
-    for (const ReportRenderer &r : ReportModule::renderers())
+    for (const ReportRenderer &r : m_renderers)
         filters << r.filter();
     QString chosen = filters.first();
     QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Salvar relatório"), m_doc.name + QStringLiteral(".pdf"),
                                                 filters.join(QStringLiteral(";;")), &chosen);
     if (path.isEmpty())
         return;
-    for (const ReportRenderer &r : ReportModule::renderers())
+    for (const ReportRenderer &r : m_renderers)
         if (r.filter() == chosen && QFileInfo(path).suffix().isEmpty())
             path += r.pattern.mid(1);
-    ErrorReporter::guard([&] { m_module.save(m_doc, path, chosen); });
+    ErrorReporter::guard([&] { m_actions.save(m_doc, path, chosen); });
 }
 
 void ReportPreviewDialog::pageSetup()

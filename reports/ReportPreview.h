@@ -1,14 +1,15 @@
 #pragma once
 #include "reports/ReportDocument.h"
+#include "reports/ReportSettings.h"
 
 #include <QDialog>
 #include <QPrinter>
 #include <QWidget>
+#include <functional>
 
 class QAction;
 class QLabel;
 class QPrintPreviewWidget;
-class ReportModule;
 
 // The small window that tells which page is being produced or printed.
 class ReportStatusWindow : public QWidget {
@@ -27,7 +28,14 @@ private:
 class ReportPreviewDialog : public QDialog {
     Q_OBJECT
 public:
-    ReportPreviewDialog(ReportModule &module, const ReportDocument &doc, QWidget *parent = nullptr);
+    // What the preview's commands do with the document: print it, save it with a renderer.
+    struct Actions {
+        std::function<void(const ReportDocument &, QPrinter &)> print;
+        std::function<void(const ReportDocument &, const QString &path, const QString &renderer)> save;
+    };
+
+    ReportPreviewDialog(const ReportSettings &settings, const QList<ReportRenderer> &renderers, const Actions &actions,
+                        const ReportDocument &doc, QWidget *parent = nullptr);
     ~ReportPreviewDialog() override;
 
     QPrintPreviewWidget *preview() const { return m_preview; }
@@ -46,7 +54,9 @@ private:
     void paintPreview(QPrinter *printer);
     void updatePageLabel();
 
-    ReportModule &m_module;
+    ReportSettings m_settings;
+    QList<ReportRenderer> m_renderers;
+    Actions m_actions;
     ReportDocument m_doc;
     QPrinter m_previewPrinter;
     QPrintPreviewWidget *m_preview = nullptr;

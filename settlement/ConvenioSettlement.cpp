@@ -3,13 +3,8 @@
 #include "data/CentralData.h"
 #include "data/InterfaceData.h"
 #include "data/SqlText.h"
-#include "platform/SuitePaths.h"
-#include "platform/WinText.h"
+#include "settlement/Rastro.h"
 
-#include <QFile>
-
-#include <cerrno>
-#include <system_error>
 
 using SqlText::quoted;
 
@@ -56,12 +51,6 @@ QString listaPedidos(const QString &convenio, const QString &di, const QString &
     return QStringLiteral("Select ESTACAO||NPEDIDO as PEDIDO from PEDIDOS WHERE ") + condicaoDaLista(convenio, di, df);
 }
 
-QString quitaPagamentos(const QString &pagamento, const QString &pedido)
-{
-    return QStringLiteral("Update PAGPEDID set DATAPAGTO = '") + pagamento +
-           QStringLiteral("', VALORPAGO = VALOR where ESTACAO||NPEDIDO = '") + quoted(pedido) + QLatin1Char('\'');
-}
-
 }
 
 Abertos verificaPedidosAbertos(InterfaceData &dm2, const QString &convenio, const QString &di, const QString &df,
@@ -97,46 +86,6 @@ QString mensagemAbertos(Abertos abertos)
     }
 }
 
-QString arquivoRastro() { return SuitePaths::map(QStringLiteral("C:\\PRAXOLIN\\QUITACONV.TXT")); }
-
-void gravaRastro(const QString &linha) { gravaRastro(linha, arquivoRastro()); }
-
-void verificaRastro(const QString &arquivo) { Rastro(arquivo).abre(); }
-
-void gravaRastro(const QString &linha, const QString &arquivo) { Rastro(arquivo).grava(linha); }
-
-void Rastro::falha()
-{
-    // A step that failed without a reason of its own (a seek on a device) gives the system's.
-    const int sistema = errno;
-    const QString erro = m_file.error() != QFileDevice::NoError
-                             ? m_file.errorString()
-                             : QString::fromStdString(std::generic_category().message(sistema));
-    m_file.close();
-    throw std::runtime_error(
-        QStringLiteral("Não foi possível gravar o arquivo %1: %2").arg(m_file.fileName(), erro).toStdString());
-}
-
-void Rastro::abre()
-{
-    if (!m_file.isOpen() && !m_file.open(QIODevice::ReadWrite))
-        falha();
-}
-
-void Rastro::grava(const QString &linha)
-{
-    // The line is written over the old one and the file then cut to its length: the same content as
-    // emptying the file first, without freeing and allocating its block again for every order (on a
-    // disk mounted with discard, each freed block is a wait for the disk).
-    abre();
-    const QByteArray bytes = WinText::encode(linha) + "\r\n";
-    const bool sobra = m_file.size() > bytes.size();
-    // A device (a named pipe, a full test device) has no start to go back to: the line is written on.
-    if ((!m_file.isSequential() && !m_file.seek(0)) || m_file.write(bytes) != bytes.size() || !m_file.flush() ||
-        (sobra && !m_file.resize(bytes.size())))
-        falha();
-}
-
 MotorQuitacao::Resultado QuitaConvenio(CentralData &dm, const ContextoQuitacao &c, const QDate &di, const QDate &df,
                                        const QDate &pagamento, const Progresso &progresso, const MotorQuitacao::Opcoes &opcoes)
 {
@@ -148,7 +97,7 @@ MotorQuitacao::Resultado QuitaConvenio(CentralData &dm, const ContextoQuitacao &
     r.antes = {Sql::marcaPedidosPagos(convenio, SqlText::dateMDY(pagamento), inicio, fim)};
     r.lista = Sql::listaPedidos(convenio, inicio, fim);
     r.parcelas = MotorQuitacao::Roteiro::Parcelas::Pagamentos;
-    r.arquivoRastro = arquivoRastro();
+    r.arquivoRastro = Rastro::arquivo();
     r.comando = Registro::Comando::Convenio;
     r.inicio = di;
     r.fim = df;

@@ -3,7 +3,6 @@
 #include "settlement/SettlementEngine.h"
 
 #include <QDate>
-#include <QFile>
 #include <QString>
 #include <functional>
 
@@ -21,7 +20,6 @@ QString contaPedidosAbertos(const QString &convenio, const QString &di, const QS
 QString marcaPedidosPagos(const QString &convenio, const QString &pagamento, const QString &di, const QString &df);
 QString condicaoDaLista(const QString &convenio, const QString &di, const QString &df);   // after its WHERE
 QString listaPedidos(const QString &convenio, const QString &di, const QString &df);
-QString quitaPagamentos(const QString &pagamento, const QString &pedido);
 }
 
 enum class Abertos { Nenhum, Um, Varios };
@@ -42,28 +40,5 @@ using MotorQuitacao::Progresso;
 // `opcoes` say whether it keeps a record and what the user confirmed.
 MotorQuitacao::Resultado QuitaConvenio(CentralData &dm, const ContextoQuitacao &c, const QDate &di, const QDate &df,
                                        const QDate &pagamento, const Progresso &progresso = {}, const MotorQuitacao::Opcoes &opcoes = {});
-
-// The trace file, "C:\PRAXOLIN\QUITACONV.TXT" in the suite folder.
-QString arquivoRastro();
-// Raises, with the system's reason, when the trace file cannot be written: checked before the user
-// confirms a settlement that would stop on it.
-void verificaRastro(const QString &arquivo);
-void gravaRastro(const QString &linha);
-void gravaRastro(const QString &linha, const QString &arquivo);
-
-// The trace file kept open over a settlement: each line replaces the one before it, as
-// gravaRastro does, without opening and closing the file for every order.
-class Rastro {
-public:
-    explicit Rastro(const QString &arquivo) : m_file(arquivo) {}
-    // Opens the file as a settlement writes it (an existing file keeps its content until the first
-    // line); raises with the system's reason when it cannot.
-    void abre();
-    void grava(const QString &linha);
-
-private:
-    [[noreturn]] void falha();
-    QFile m_file;
-};
 
 }

@@ -70,6 +70,12 @@ QString codigoDaConta(const QString &codigoConta)
     return numero.match(codigoConta).hasMatch() ? codigoConta : QLatin1Char('\'') + quoted(codigoConta) + QLatin1Char('\'');
 }
 
+QString quitaPagamentos(const QString &pagamento, const QString &pedido)
+{
+    return QStringLiteral("Update PAGPEDID set DATAPAGTO = '") + pagamento +
+           QStringLiteral("', VALORPAGO = VALOR where ESTACAO||NPEDIDO = '") + quoted(pedido) + QLatin1Char('\'');
+}
+
 QString quitaParcelas(const QDate &pagamento, const QString &codigoConta)
 {
     return QStringLiteral("Update PARCELAS set DataPagto = '") + SqlText::dateMDY(pagamento) +

@@ -38,6 +38,8 @@ QString insereMovimento(int codigo, const ContextoQuitacao &c, const QDateTime &
                         const QString &chavePedido, const QString &laboratorio);
 QString contaDoPedido(const QString &estacao, const QString &npedido);
 QString quitaParcelas(const QDate &pagamento, const QString &codigoConta);
+// The convênio settlement's close of an order's PAGPEDID rows, by the order key ESTACAO||NPEDIDO.
+QString quitaPagamentos(const QString &pagamento, const QString &pedido);
 QString codigoDaConta(const QString &codigoConta);   // as the PARCELAS update places it
 }
 

@@ -3,7 +3,7 @@
 #include "data/CentralData.h"
 #include "data/SqlText.h"
 #include "settlement/Atomic.h"
-#include "settlement/ConvenioSettlement.h"
+#include "settlement/Rastro.h"
 
 #include <QHash>
 #include <QSet>
@@ -94,7 +94,7 @@ struct Caixa {
 class Execucao {
 public:
     Execucao(CentralData &dm, const ContextoQuitacao &c, const QDate &pagamento, const Roteiro &r,
-             const Progresso &progresso, QuitacaoConvenio::Rastro *rastro)
+             const Progresso &progresso, Rastro *rastro)
         : m_dm(dm), m_db(dm.SQLConnection1), m_c(c), m_pagamento(pagamento), m_r(r), m_progresso(progresso),
           m_rastro(rastro), m_lanca(c.rodandoNoCaixa())
     {
@@ -311,7 +311,7 @@ private:
         const PedidoQuitado &p = m_pedidos[i];
         if (m_r.parcelas == Roteiro::Parcelas::Pagamentos) {
             const QString pedido = p.estacao + p.npedido;
-            rastro = QuitacaoConvenio::Sql::quitaPagamentos(SqlText::dateMDY(m_pagamento), pedido);
+            rastro = SqlPosting::quitaPagamentos(SqlText::dateMDY(m_pagamento), pedido);
             return {rastro};
         }
         if (p.conta.isEmpty())
@@ -482,7 +482,7 @@ private:
     const QDate m_pagamento;
     const Roteiro &m_r;
     const Progresso &m_progresso;
-    QuitacaoConvenio::Rastro *m_rastro;
+    Rastro *m_rastro;
     const bool m_lanca;
     const QDateTime m_agora = m_c.agora();
     int m_codigo = 0;   // the settlement's record
@@ -506,9 +506,9 @@ private:
 Resultado executa(CentralData &dm, const ContextoQuitacao &c, const QDate &pagamento, const Roteiro &r,
                   const Progresso &progresso)
 {
-    std::unique_ptr<QuitacaoConvenio::Rastro> rastro;
+    std::unique_ptr<Rastro> rastro;
     if (r.parcelas == Roteiro::Parcelas::Pagamentos)
-        rastro = std::make_unique<QuitacaoConvenio::Rastro>(r.arquivoRastro);
+        rastro = std::make_unique<Rastro>(r.arquivoRastro);
     Resultado resultado;
     Atomic::run(dm.SQLConnection1, [&] {
         resultado = Execucao(dm, c, pagamento, r, progresso, rastro.get()).run();

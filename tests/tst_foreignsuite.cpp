@@ -275,10 +275,10 @@ private slots:
     // At start-up the catalogue shows the columns the module uses; one gone is named in the log.
     void startupNamesAColumnTheModuleUsesAndTheSuiteLacks()
     {
-        QCOMPARE(SuiteColumns::missing(suite->central()), QStringList());
+        QCOMPARE(SuiteColumns::missing(ModuleSchema::readCatalog(suite->central(), ModuleSchema::Database::Central).columns), QStringList());
         dm.reset();
         suite->exec(QStringLiteral("ALTER TABLE PAGPEDID DROP VALORPAGO"));
-        QCOMPARE(SuiteColumns::missing(suite->central()), QStringList{QStringLiteral("PAGPEDID.VALORPAGO")});
+        QCOMPARE(SuiteColumns::missing(ModuleSchema::readCatalog(suite->central(), ModuleSchema::Database::Central).columns), QStringList{QStringLiteral("PAGPEDID.VALORPAGO")});
         const QString message = mensagemColunasAusentes(suite->central(), suite->root(), QString());
         QVERIFY2(message.contains(QStringLiteral("PAGPEDID.VALORPAGO")) && message.contains(QStringLiteral("--check")),
                  qPrintable(message));

@@ -6,6 +6,7 @@
 #include "data/StatementLog.h"
 #include "platform/Messages.h"
 #include "settlement/ConvenioSettlement.h"
+#include "settlement/Rastro.h"
 #include "settlement/Posting.h"
 #include "tests/support/TestSuite.h"
 
@@ -207,7 +208,7 @@ private slots:
         QList<int> passos;
         int total = -1;
         // A longer trace left by an earlier settlement: nothing of it may remain.
-        QFile old(arquivoRastro());
+        QFile old(Rastro::arquivo());
         QVERIFY(old.open(QIODevice::WriteOnly));
         old.write(QByteArray(5000, 'x'));
         old.close();
@@ -241,7 +242,7 @@ private slots:
                  QStringLiteral("1335.00"));
 
         // The trace file holds the last order's statement, CR LF ended.
-        QFile trace(arquivoRastro());
+        QFile trace(Rastro::arquivo());
         QVERIFY(trace.open(QIODevice::ReadOnly));
         const QString lastOrder = log.filter(QStringLiteral("Update PAGPEDID")).last();
         QCOMPARE(trace.readAll(), lastOrder.toLatin1() + "\r\n");
@@ -292,7 +293,7 @@ private slots:
         }
         QCOMPARE(snapshot(), before);
         // The trace shows the statement that failed.
-        QFile trace(arquivoRastro());
+        QFile trace(Rastro::arquivo());
         QVERIFY(trace.open(QIODevice::ReadOnly));
         QVERIFY(trace.readAll().contains("'018'"));
     }

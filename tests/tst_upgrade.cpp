@@ -162,7 +162,7 @@ class TstUpgrade : public QObject {
             {QStringLiteral("orders counted"), contaPedidosAbertos(s.convenio, di, df)},
             {QStringLiteral("orders marked paid"), marcaPedidosPagos(s.convenio, df, di, df)},
             {QStringLiteral("orders listed"), listaPedidos(s.convenio, di, df)},
-            {QStringLiteral("instalments closed"), quitaPagamentos(df, pedido)},
+            {QStringLiteral("instalments closed"), SqlPosting::quitaPagamentos(df, pedido)},
             {QStringLiteral("movements without value removed"), SqlPosting::apagaMovimentosZerados()},
             {QStringLiteral("order read"), SqlPosting::lePedido(est, np)},
             {QStringLiteral("order's movement"), SqlPosting::procuraMovimento(pedido)},

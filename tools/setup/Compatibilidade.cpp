@@ -76,7 +76,7 @@ QList<Comando> daSuite()
          QuitacaoConvenio::Sql::marcaPedidosPagos(kConvenio, QStringLiteral("12/05/26"), kDi, kDf)},
         {QStringLiteral("Quitar: lista dos pedidos"), Database::Central, QuitacaoConvenio::Sql::listaPedidos(kConvenio, kDi, kDf)},
         {QStringLiteral("Quitar: parcelas do pedido"), Database::Central,
-         QuitacaoConvenio::Sql::quitaPagamentos(QStringLiteral("12/05/26"), QStringLiteral("017"))},
+         SqlPosting::quitaPagamentos(QStringLiteral("12/05/26"), QStringLiteral("017"))},
         {QStringLiteral("quitação: pedidos lidos de uma vez"), Database::Central, MotorQuitacao::Sql::lePedidos(cond, true, true)},
         {QStringLiteral("quitação: prévia"), Database::Central, Registro::Sql::previa(cond)},
         {QStringLiteral("extrato: pedidos do período quitados"), Database::Central,
