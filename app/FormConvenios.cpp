@@ -23,11 +23,11 @@
 #include "settlement/Atomic.h"
 #include "settlement/windows/Comprovante.h"
 #include "settlement/windows/Confirmacao.h"
-#include "settlement/ConvenioSettlement.h"
+#include "settlement/QuitacaoConvenio.h"
 #include "settlement/Rastro.h"
 #include "settlement/windows/QuitacoesWindow.h"
 #include "settlement/windows/WaitPanel.h"
-#include "statement/StatementWindow.h"
+#include "extrato/ExtratoWindow.h"
 #include "data/InterfaceData.h"
 #include "register/SearchPanels.h"
 
@@ -136,7 +136,7 @@ void FormConvenios::usuarioLogado()
     PainelLogin->EditSenhaU->clear();
     PainelConvenios->show();
     // The register takes the focus from the hidden password box, where Enter would log in again.
-    registro->DBEdit2->setFocus(Qt::OtherFocusReason);
+    cadastro->DBEdit2->setFocus(Qt::OtherFocusReason);
     // From here Esc means "Sair" (keyPressEvent follows the login panel's visibility).
     PainelLogin->EditNome->setText(m_sessao.usuarioLogado);
     EfeitosEstacao efeitos;
@@ -232,7 +232,7 @@ void FormConvenios::wireStatement()
 // A new statement window per statement, shown modally and destroyed when it closes.
 void FormConvenios::abreExtrato(const QString &convenio)
 {
-    StatementWindow extrato(m_sessao, convenio, this);
+    ExtratoWindow extrato(m_sessao, convenio, this);
     extrato.exec();
 }
 
@@ -271,7 +271,7 @@ void FormConvenios::quitaConvenio(const PeriodDialog::Escolha &escolha)
     // What is about to be settled, for the user to confirm; cancelling changes nothing. What would
     // stop the settlement is checked first, and the counter's orders again once confirmed.
     Rastro::verifica(Rastro::arquivo());
-    const QString condicao = Sql::condicaoDaLista(contexto.convenioAtual, periodo.inicioSql(), periodo.fimSql());
+    const QString condicao = Sql::condicaoDoPeriodo(contexto.convenioAtual, periodo.inicioSql(), periodo.fimSql());
     Confirmacao::quita(
         {contexto, periodo.inicio, periodo.fim, escolha.pagamento, {}, {}, {}}, m_dm->SQLConnection1, condicao,
         [&](const MotorQuitacao::Opcoes &opcoes) {
@@ -310,8 +310,8 @@ void FormConvenios::buildRegisterPanel()
     PainelConvenios->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     PainelConvenios->setAutoFillBackground(true);
     PainelConvenios->setGeometry(0, 47, width(), height() - 47);
-    registro = new RegisterPanel(*m_dm, PainelConvenios);
-    registro->setGeometry(4, 4, 900, 400);
+    cadastro = new RegisterPanel(*m_dm, PainelConvenios);
+    cadastro->setGeometry(4, 4, 900, 400);
 
     BotSairConv = commandButton(PainelConvenios, QStringLiteral("&Sair"), 43);
     BotPesqConvenio = commandButton(PainelConvenios, QStringLiteral("&Pesquisar"), 90);
@@ -495,8 +495,8 @@ void FormConvenios::preencheListas()
         CachedTable *table;
         QString column;
     };
-    for (const Lista &l : {Lista{registro->DBCBFormaPagto, &dm.FormaPag, QStringLiteral("FORMAPAGTO")},
-                           Lista{registro->DBRotaConv, &dm.Rotas, QStringLiteral("ROTA")}}) {
+    for (const Lista &l : {Lista{cadastro->DBCBFormaPagto, &dm.FormaPag, QStringLiteral("FORMAPAGTO")},
+                           Lista{cadastro->DBRotaConv, &dm.Rotas, QStringLiteral("ROTA")}}) {
         l.combo->clear();
         l.table->open();
         for (int r = 0; r < l.table->recordCount(); ++r)
@@ -538,7 +538,7 @@ void FormConvenios::mostraLogin()
 
 void FormConvenios::FormActivate()
 {
-    registro->DesabilitaCampos();
+    cadastro->DesabilitaCampos();
     preencheCategorias();
     m_dm->Convenios.open();
 }
@@ -546,7 +546,7 @@ void FormConvenios::FormActivate()
 void FormConvenios::preencheCategorias()
 {
     FreeQuery &q = m_dm->SQLQuery1;
-    DBComboBox *combo = registro->DBComboTipoConv;
+    DBComboBox *combo = cadastro->DBComboTipoConv;
     combo->clear();
     q.close();
     q.setSql(QStringLiteral("Select CATEGORIACONV from CATECONV order by CODCATECONV"));

@@ -55,7 +55,7 @@ public:
     QFrame *PainelConvenios = nullptr;
     // The status line under the register: who works, where, and for which cash register.
     QLabel *BarraDeStatus = nullptr;
-    RegisterPanel *registro = nullptr;
+    RegisterPanel *cadastro = nullptr;   // the register of convênios
     QPushButton *BotSairConv = nullptr;
     QPushButton *BotPesqConvenio = nullptr;
     QPushButton *BitBtn2 = nullptr;

@@ -212,10 +212,10 @@ void ClosingPanel::Totaliza(const QString &atual)
     ligaPeriodo();
     *m_figuras = figurasDoPeriodo();
 
-    CachedTable &registro = m_dm.Convenios;
-    if (!registro.isOpen())
-        registro.open();
-    registro.locate(atual);
+    CachedTable &cadastro = m_dm.Convenios;
+    if (!cadastro.isOpen())
+        cadastro.open();
+    cadastro.locate(atual);
 
     // The list is read afresh and put on the convênio whatever the letter case.
     CachedTable &lista = m_dm.cds_qryConv;

@@ -15,9 +15,9 @@ LAYERS = {
     'settlement/windows': ['platform', 'data', 'session', 'reports', 'settlement', 'controls'],
     'register': ['platform', 'data', 'session', 'controls'],
     'closing': ['platform', 'data', 'session', 'controls', 'reports'],
-    'statement': ['platform', 'data', 'session', 'controls', 'reports', 'settlement', 'settlement/windows'],
+    'extrato': ['platform', 'data', 'session', 'controls', 'reports', 'settlement', 'settlement/windows'],
     'app': ['platform', 'data', 'session', 'controls', 'reports', 'settlement', 'settlement/windows', 'register',
-            'closing', 'statement'],
+            'closing', 'extrato'],
 }
 
 root = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), '..'))

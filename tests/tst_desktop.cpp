@@ -16,7 +16,7 @@
 #include "register/RegisterPanel.h"
 #include "register/SearchPanels.h"
 #include "settlement/windows/WaitPanel.h"
-#include "statement/StatementWindow.h"
+#include "extrato/ExtratoWindow.h"
 #include "tests/support/ProgramFixture.h"
 
 #include <QHeaderView>
@@ -76,9 +76,9 @@ class TstDesktop : public QObject, ProgramFixture {
     }
 
     // The statement of "Beta & Cia" for the stored period, loaded.
-    std::unique_ptr<StatementWindow> openStatement()
+    std::unique_ptr<ExtratoWindow> openStatement()
     {
-        auto w = std::make_unique<StatementWindow>(program->sessao, QStringLiteral("Beta & Cia"));
+        auto w = std::make_unique<ExtratoWindow>(program->sessao, QStringLiteral("Beta & Cia"));
         w->show();
         if (!QTest::qWaitFor([&] { return w->Label6->text().startsWith(QStringLiteral("Lista")); }))
             qWarning("the statement did not load");
@@ -140,7 +140,7 @@ private slots:
         QLocale::setDefault(QLocale(locale));
         seedOrders();
         start({QStringLiteral("Beta & Cia")});
-        RegisterPanel &reg = *form().registro;
+        RegisterPanel &reg = *form().cadastro;
         form().DBNavigator6->click(Nav::Edit);
         reg.DBEditDescConv->setFocus(Qt::TabFocusReason);
         QTest::keyClicks(reg.DBEditDescConv, typed);
@@ -323,7 +323,7 @@ private slots:
         seedOrders();
         start({QStringLiteral("Beta & Cia")});
         auto statement = openStatement();
-        StatementWindow &w = *statement;
+        ExtratoWindow &w = *statement;
         QVERIFY(w.DBGrid2->isVisible());   // order 1: its items
 
         struct Step {
@@ -353,7 +353,7 @@ private slots:
         start({QStringLiteral("Beta & Cia")});
         for (int statement = 1; statement <= 2; ++statement) {
             auto opened = openStatement();
-            StatementWindow &w = *opened;
+            ExtratoWindow &w = *opened;
             QHeaderView *h = w.DBGrid1->horizontalHeader();
             for (const auto &[button, field] : {std::pair{w.BitBtn4, QStringLiteral("DATAPEDIDO")},
                                                 std::pair{w.BitBtn3, QStringLiteral("NOME")}}) {
@@ -372,7 +372,7 @@ private slots:
         seedOrders();
         start({QStringLiteral("Beta & Cia")});
         auto statement = openStatement();
-        StatementWindow &w = *statement;
+        ExtratoWindow &w = *statement;
         const auto check = [&](DBGrid *grid) {
             QHeaderView *h = grid->horizontalHeader();
             QCOMPARE(grid->horizontalScrollBar()->value(), 0);

@@ -3,7 +3,7 @@
 // the next command works once the server is back. This test starts a private server of its own, so
 // stopping it disturbs no other test.
 #include "data/CentralData.h"
-#include "settlement/ConvenioSettlement.h"
+#include "settlement/QuitacaoConvenio.h"
 #include "tests/support/TestSuite.h"
 
 #include <QProcess>

@@ -8,9 +8,9 @@
 #include "controls/DBMaskEdit.h"
 #include "data/CentralData.h"
 #include "platform/Messages.h"
-#include "settlement/ConvenioSettlement.h"
+#include "settlement/QuitacaoConvenio.h"
 #include "settlement/windows/WaitPanel.h"
-#include "statement/StatementWindow.h"
+#include "extrato/ExtratoWindow.h"
 #include "tests/support/ProgramFixture.h"
 
 #include <QPushButton>
@@ -144,8 +144,8 @@ private slots:
         bool buttonsWhileOpen = true;
         // The statement runs its own modal loop: look at it from inside and close it.
         QTimer::singleShot(0, this, [&] {
-            QTRY_VERIFY(qobject_cast<StatementWindow *>(QApplication::activeModalWidget()));
-            auto *w = qobject_cast<StatementWindow *>(QApplication::activeModalWidget());
+            QTRY_VERIFY(qobject_cast<ExtratoWindow *>(QApplication::activeModalWidget()));
+            auto *w = qobject_cast<ExtratoWindow *>(QApplication::activeModalWidget());
             QTRY_VERIFY(w->Label6->text().startsWith(QStringLiteral("Lista")));
             listed = program->dm->PEDIDOS.recordCount();
             buttonsWhileOpen = commandsEnabled();

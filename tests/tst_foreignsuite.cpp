@@ -7,10 +7,10 @@
 #include "data/SuiteColumns.h"
 #include "data/ModuleSchema.h"
 #include "data/StatementLog.h"
-#include "settlement/ConvenioSettlement.h"
+#include "settlement/QuitacaoConvenio.h"
 #include "settlement/Estorno.h"
 #include "settlement/Registro.h"
-#include "settlement/StatementSettlement.h"
+#include "settlement/QuitacaoExtrato.h"
 #include "tests/support/TestSuite.h"
 #include "tools/setup/Compatibilidade.h"
 

@@ -8,9 +8,9 @@
 #include "data/InterfaceData.h"
 #include "platform/Messages.h"
 #include "platform/WinText.h"
-#include "settlement/ConvenioSettlement.h"
+#include "settlement/QuitacaoConvenio.h"
 #include "settlement/Posting.h"
-#include "statement/StatementWindow.h"
+#include "extrato/ExtratoWindow.h"
 #include "tests/support/TestSuite.h"
 
 #include <QtTest>
@@ -181,7 +181,7 @@ private slots:
         Sessao sessao;
         sessao.central = dm.get();
         sessao.interfaceData = dm2.get();
-        StatementWindow w(sessao, text.left(40));
+        ExtratoWindow w(sessao, text.left(40));
         w.show();
         QTRY_VERIFY(!w.Label6->text().startsWith(QStringLiteral("Pagamentos")) || !messages->messages.isEmpty());
         if (!refused)

@@ -130,7 +130,7 @@ private slots:
         QVERIFY(form().PainelConvenios->isVisible());
         QWidget *focus = QApplication::focusWidget();
         QVERIFY(focus);
-        QVERIFY2(focus->isVisible() && form().registro->isAncestorOf(focus), qPrintable(focus->objectName()));
+        QVERIFY2(focus->isVisible() && form().cadastro->isAncestorOf(focus), qPrintable(focus->objectName()));
         // Enter where the user now is must not log in again.
         QTest::keyClick(focus, Qt::Key_Return);
         QVERIFY2(messages->messages.isEmpty(), qPrintable(messages->messages.join('|')));
@@ -255,7 +255,7 @@ private slots:
         type(QStringLiteral("ADMIN"), QStringLiteral("123"));
         QTest::keyClick(panel().EditSenhaU, Qt::Key_Return);
         QVERIFY(form().isVisible());
-        QTest::keyClick(form().registro, Qt::Key_Escape);
+        QTest::keyClick(form().cadastro, Qt::Key_Escape);
         QVERIFY(!form().isVisible());
     }
 

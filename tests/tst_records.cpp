@@ -17,11 +17,11 @@
 #include "settlement/Autorizacao.h"
 #include "settlement/windows/Comprovante.h"
 #include "settlement/windows/Confirmacao.h"
-#include "settlement/ConvenioSettlement.h"
+#include "settlement/QuitacaoConvenio.h"
 #include "settlement/Registro.h"
 #include "settlement/Estorno.h"
 #include "settlement/windows/QuitacoesWindow.h"
-#include "statement/StatementWindow.h"
+#include "extrato/ExtratoWindow.h"
 #include "tests/support/ProgramFixture.h"
 
 #include <QCheckBox>
@@ -129,10 +129,10 @@ class TstRecords : public QObject, ProgramFixture {
     }
 
     // The statement window of November with the payment date of 5 December.
-    std::unique_ptr<StatementWindow> statement()
+    std::unique_ptr<ExtratoWindow> statement()
     {
         storePeriod(QDate(2026, 11, 1), QDate(2026, 11, 30));
-        auto w = std::make_unique<StatementWindow>(program->sessao, QStringLiteral("Beta & Cia"));
+        auto w = std::make_unique<ExtratoWindow>(program->sessao, QStringLiteral("Beta & Cia"));
         w->show();
         [&] { QTRY_VERIFY(w->Label6->text().startsWith(QStringLiteral("Lista"))); }();
         w->MaskEdit1->setText(QStringLiteral("05/12/26"));
@@ -539,7 +539,7 @@ private slots:
     {
         start(cashRegister);
         const QDate di(2026, 11, 1), df(2026, 11, 30), pagamento(2026, 12, 5);
-        const QString condicao = QuitacaoConvenio::Sql::condicaoDaLista(QStringLiteral("Beta & Cia"), QStringLiteral("11/01/26"),
+        const QString condicao = QuitacaoConvenio::Sql::condicaoDoPeriodo(QStringLiteral("Beta & Cia"), QStringLiteral("11/01/26"),
                                                                         QStringLiteral("11/30/26"));
         int runs = 0;
         const auto feita = Confirmacao::confirmaEExecuta(

@@ -3,7 +3,7 @@
 // reversing a convênio's settlement while the other settles that convênio again (they take turns,
 // and every success is true).
 #include "data/CentralData.h"
-#include "settlement/ConvenioSettlement.h"
+#include "settlement/QuitacaoConvenio.h"
 #include "settlement/Estorno.h"
 #include "tests/support/TestSuite.h"
 

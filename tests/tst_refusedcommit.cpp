@@ -8,8 +8,8 @@
 #include "data/CentralData.h"
 #include "data/InterfaceData.h"
 #include "register/RegisterPanel.h"
-#include "settlement/ConvenioSettlement.h"
-#include "statement/StatementWindow.h"
+#include "settlement/QuitacaoConvenio.h"
+#include "extrato/ExtratoWindow.h"
 #include "tests/support/ProgramFixture.h"
 
 #include <QLineEdit>
@@ -150,7 +150,7 @@ private slots:
         Sessao sessao;
         sessao.central = &dm;
         sessao.interfaceData = &dm2;
-        StatementWindow w(sessao, QStringLiteral("Beta & Cia"));
+        ExtratoWindow w(sessao, QStringLiteral("Beta & Cia"));
         w.show();
         QTRY_COMPARE(listed(dm).size(), 3);
         QAction *command = wholePeriod ? w.QuitaroPERODOselecionado1 : w.Quitaropedidoselecionado1;
@@ -182,7 +182,7 @@ private slots:
         QVERIFY(program->create({}));
         program->show();
         FormConvenios &form = *program->form;
-        RegisterPanel &reg = *form.registro;
+        RegisterPanel &reg = *form.cadastro;
         QTest::mouseClick(form.DBNavigator6->button(Nav::Edit), Qt::LeftButton);
         reg.DBEditCidConv->setFocus();
         reg.DBEditCidConv->selectAll();

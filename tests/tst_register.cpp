@@ -24,7 +24,7 @@ class TstRegister : public QObject, ProgramFixture {
 
 
     FormConvenios &form() { return *program->form; }
-    RegisterPanel &reg() { return *program->form->registro; }
+    RegisterPanel &reg() { return *program->form->cadastro; }
     SearchNamePanel &namePanel() { return *program->form->PainelPesqNomeConv; }
     SearchListPanel &listPanel() { return *program->form->PainelPesqConv; }
     CachedTable &convenios() { return program->dm->Convenios; }

@@ -6,7 +6,7 @@
 #include "reports/ReportModule.h"
 #include "reports/ReportOutput.h"
 #include "reports/ReportPreview.h"
-#include "reports/StatementReport.h"
+#include "reports/ExtratoReport.h"
 #include "tests/RtfReader.h"
 #include "tools/setup/SuiteBuilder.h"
 
@@ -168,7 +168,7 @@ private slots:
     // never cut), the header and "Página n de m" on each page, the totals once at the end.
     void longStatementFlowsOverPages()
     {
-        StatementData data;
+        ExtratoData data;
         data.farmacia = QStringLiteral("Farmácia Central");
         data.cnpj = QStringLiteral("12345678000190");
         data.convenio = QStringLiteral("Transportadora Ébano");
@@ -192,7 +192,7 @@ private slots:
                                                {{QStringLiteral("Componente de nome comprido %1").arg(n), 12.5, QStringLiteral("mg")}}};
             data.pedidos << o;
         }
-        const ReportDocument doc = buildStatementReport(data);
+        const ReportDocument doc = buildExtratoReport(data);
         QVERIFY(doc.pages.size() > 3);
         const double top = doc.margins.top(), bottom = doc.pageSize.height() - doc.margins.bottom();
         const double right = doc.pageSize.width() - doc.margins.right();

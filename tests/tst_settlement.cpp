@@ -5,7 +5,7 @@
 #include "data/RoundTrips.h"
 #include "data/StatementLog.h"
 #include "platform/Messages.h"
-#include "settlement/ConvenioSettlement.h"
+#include "settlement/QuitacaoConvenio.h"
 #include "settlement/Rastro.h"
 #include "settlement/Posting.h"
 #include "tests/support/TestSuite.h"

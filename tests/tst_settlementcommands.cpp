@@ -8,8 +8,8 @@
 // tests/expected/settlement/ (CONVENIOS_WRITE_EXPECTED=1 writes them instead).
 #include "data/CentralData.h"
 #include "data/StatementLog.h"
-#include "settlement/ConvenioSettlement.h"
-#include "settlement/StatementSettlement.h"
+#include "settlement/QuitacaoConvenio.h"
+#include "settlement/QuitacaoExtrato.h"
 #include "tests/support/TestSuite.h"
 
 #include <QtTest>

@@ -110,7 +110,7 @@ private slots:
     void listsAreFilledFromTheDatabase()
     {
         start();
-        RegisterPanel *r = form().registro;
+        RegisterPanel *r = form().cadastro;
         auto items = [](QComboBox *c) {
             QStringList out;
             for (int i = 0; i < c->count(); ++i)
@@ -244,7 +244,7 @@ private slots:
 
         suite->writeLogon(QStringLiteral("ADMIN"));
         start();   // logged on: Esc means "Sair"
-        QTest::keyClick(form().registro, Qt::Key_Escape);
+        QTest::keyClick(form().cadastro, Qt::Key_Escape);
         QVERIFY(!form().isVisible());
     }
 

@@ -33,7 +33,7 @@ private slots:
         QVERIFY2(messages.messages.isEmpty(), qPrintable(messages.messages.join('\n')));
         QCOMPARE(program.dm->SQLConnection1.database(), TestSuite::testServer() + QLatin1Char(':') + suite.centralPath());
         QVERIFY(program.form->PainelConvenios->isVisible());
-        QCOMPARE(program.form->registro->DBEditConvenio->text(), QStringLiteral("Beta & Cia"));
+        QCOMPARE(program.form->cadastro->DBEditConvenio->text(), QStringLiteral("Beta & Cia"));
 
         // A change made here is on the server for every other workstation.
         program.dm->Convenios.edit();

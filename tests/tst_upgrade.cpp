@@ -16,9 +16,9 @@
 #include "platform/Messages.h"
 #include "platform/ProcessStart.h"
 #include "platform/SuitePaths.h"
-#include "settlement/ConvenioSettlement.h"
+#include "settlement/QuitacaoConvenio.h"
 #include "settlement/Posting.h"
-#include "statement/StatementDocument.h"
+#include "extrato/ExtratoDocument.h"
 #include "tests/support/TestSuite.h"
 #include "tools/setup/ScaleData.h"
 #include "tools/setup/SuiteBuilder.h"
@@ -150,14 +150,14 @@ class TstUpgrade : public QObject {
         CentralData dm{QString()};
         return {
             {QStringLiteral("closing list's open orders"), ClosingFigures::sqlOpenOrders(s.first, s.last)},
-            {QStringLiteral("statement document's items"), StatementDocument::sqlItensDaLista(extrato.convenio, ei, ef)},
-            {QStringLiteral("statement document's formulas"), StatementDocument::sqlFormulasDaLista(extrato.convenio, ei, ef)},
+            {QStringLiteral("statement document's items"), ExtratoDocument::sqlItensDaLista(extrato.convenio, ei, ef)},
+            {QStringLiteral("statement document's formulas"), ExtratoDocument::sqlFormulasDaLista(extrato.convenio, ei, ef)},
             {QStringLiteral("statement document's components"),
-             StatementDocument::sqlComponentesDaLista(extrato.convenio, ei, ef)},
-            {QStringLiteral("listed order's items"), StatementDocument::sqlItens(est, {np.toInt(), np.toInt() + 1})},
-            {QStringLiteral("listed order's formulas"), StatementDocument::sqlFormulas(est, {np.toInt(), np.toInt() + 1})},
+             ExtratoDocument::sqlComponentesDaLista(extrato.convenio, ei, ef)},
+            {QStringLiteral("listed order's items"), ExtratoDocument::sqlItens(est, {np.toInt(), np.toInt() + 1})},
+            {QStringLiteral("listed order's formulas"), ExtratoDocument::sqlFormulas(est, {np.toInt(), np.toInt() + 1})},
             {QStringLiteral("listed order's components"),
-             StatementDocument::sqlComponentes(est, {np.toInt(), np.toInt() + 1})},
+             ExtratoDocument::sqlComponentes(est, {np.toInt(), np.toInt() + 1})},
             {QStringLiteral("orders of the period"), pedidosAbertos(s.convenio, di, df)},
             {QStringLiteral("orders counted"), contaPedidosAbertos(s.convenio, di, df)},
             {QStringLiteral("orders marked paid"), marcaPedidosPagos(s.convenio, df, di, df)},

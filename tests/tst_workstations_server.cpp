@@ -5,8 +5,8 @@
 #include "data/InterfaceData.h"
 #include "session/Sessao.h"
 #include "platform/Messages.h"
-#include "settlement/ConvenioSettlement.h"
-#include "statement/StatementWindow.h"
+#include "settlement/QuitacaoConvenio.h"
+#include "extrato/ExtratoWindow.h"
 #include "tests/support/TestSuite.h"
 
 #include <QtTest>
@@ -152,7 +152,7 @@ private slots:
         sessao.interfaceData = &dm2;
         sessao.caixaAtual = QStringLiteral("5");
         sessao.sessaoCaixa = QStringLiteral("S5");
-        StatementWindow w(sessao, QStringLiteral("Beta & Cia"));
+        ExtratoWindow w(sessao, QStringLiteral("Beta & Cia"));
         w.show();
         QTRY_VERIFY(w.Label6->text().startsWith(QStringLiteral("Lista")));
         QCOMPARE(dm.PEDIDOS.recordCount(), 8);

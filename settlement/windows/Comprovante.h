@@ -1,6 +1,6 @@
 #pragma once
 #include "reports/ReportDocument.h"
-#include "settlement/SettlementEngine.h"
+#include "settlement/MotorQuitacao.h"
 
 #include <memory>
 

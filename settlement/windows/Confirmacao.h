@@ -1,7 +1,7 @@
 #pragma once
 #include "settlement/Posting.h"
 #include "settlement/Registro.h"
-#include "settlement/SettlementEngine.h"
+#include "settlement/MotorQuitacao.h"
 
 class Connection;
 

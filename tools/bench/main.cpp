@@ -30,9 +30,9 @@
 #include "register/RegisterPanel.h"
 #include "register/SearchPanels.h"
 #include "reports/ReportModule.h"
-#include "settlement/ConvenioSettlement.h"
+#include "settlement/QuitacaoConvenio.h"
 #include "settlement/Estorno.h"
-#include "statement/StatementWindow.h"
+#include "extrato/ExtratoWindow.h"
 #include "tools/bench/Floor.h"
 #include "tools/bench/SuiteFiles.h"
 #include "tools/setup/ScaleData.h"
@@ -116,9 +116,9 @@ private:
     std::exception_ptr m_error;
 };
 
-StatementWindow *openStatement() { return qobject_cast<StatementWindow *>(QApplication::activeModalWidget()); }
+ExtratoWindow *openStatement() { return qobject_cast<ExtratoWindow *>(QApplication::activeModalWidget()); }
 
-bool statementLoaded(StatementWindow *w)
+bool statementLoaded(ExtratoWindow *w)
 {
     return w && w->Label6->text().startsWith(QStringLiteral("Lista de pagamentos"));
 }
@@ -272,7 +272,7 @@ public:
             QElapsedTimer t;
             Trips trips;
             Poll poll([&] {
-                StatementWindow *w = openStatement();
+                ExtratoWindow *w = openStatement();
                 if (!statementLoaded(w))
                     return false;
                 pump();
@@ -427,7 +427,7 @@ public:
             double ms = -1, calls = 0;
             QList<StatementLog::Entry> statements;
             Poll poll([&] {
-                StatementWindow *w = openStatement();
+                ExtratoWindow *w = openStatement();
                 if (!statementLoaded(w))
                     return false;
                 if (p->dm->PEDIDOS.recordCount() != size)
@@ -468,7 +468,7 @@ public:
     void posting()
     {
         auto p = start({});
-        RegisterPanel *reg = p->form->registro;
+        RegisterPanel *reg = p->form->cadastro;
         Samples samples;
         for (int r = 0; r <= m_runs; ++r) {
             p->form->DBNavigator6->click(DBNavigator::Edit);
@@ -560,7 +560,7 @@ public:
             int pages = 0;
             QList<StatementLog::Entry> statements;
             Poll poll([&] {
-                StatementWindow *w = openStatement();
+                ExtratoWindow *w = openStatement();
                 if (!statementLoaded(w))
                     return false;
                 pump();

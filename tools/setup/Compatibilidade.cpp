@@ -3,13 +3,13 @@
 #include "closing/ClosingFigures.h"
 #include "data/CentralData.h"
 #include "data/Connection.h"
-#include "settlement/ConvenioSettlement.h"
+#include "settlement/QuitacaoConvenio.h"
 #include "settlement/Estorno.h"
 #include "settlement/Posting.h"
 #include "settlement/Registro.h"
-#include "settlement/SettlementEngine.h"
-#include "settlement/StatementSettlement.h"
-#include "statement/StatementDocument.h"
+#include "settlement/MotorQuitacao.h"
+#include "settlement/QuitacaoExtrato.h"
+#include "extrato/ExtratoDocument.h"
 
 #include <QRegularExpression>
 
@@ -41,7 +41,7 @@ ContextoQuitacao contexto()
 QList<Comando> daSuite()
 {
     const ContextoQuitacao c = contexto();
-    const QString cond = QuitacaoConvenio::Sql::condicaoDaLista(kConvenio, kDi, kDf);
+    const QString cond = QuitacaoConvenio::Sql::condicaoDoPeriodo(kConvenio, kDi, kDf);
     using QuitacaoExtrato::Sql::Ordem;
     return {
         {QStringLiteral("cadastro de convênios"), Database::Central, CentralData::ConveniosCommand},
@@ -64,12 +64,12 @@ QList<Comando> daSuite()
         {QStringLiteral("componentes da fórmula"), Database::Central,
          QStringLiteral("Select ") + CentralData::CompedidColumns + QStringLiteral(" from COMPEDID") + kPedido +
              QStringLiteral(" and NFORMULA = 1")},
-        {QStringLiteral("extrato impresso: emitente"), Database::Central, StatementDocument::sqlEmitente(QStringLiteral("ADMIN"))},
-        {QStringLiteral("extrato impresso: itens"), Database::Central, StatementDocument::sqlItensDaLista(kConvenio, kDi, kDf)},
+        {QStringLiteral("extrato impresso: emitente"), Database::Central, ExtratoDocument::sqlEmitente(QStringLiteral("ADMIN"))},
+        {QStringLiteral("extrato impresso: itens"), Database::Central, ExtratoDocument::sqlItensDaLista(kConvenio, kDi, kDf)},
         {QStringLiteral("extrato impresso: fórmulas"), Database::Central,
-         StatementDocument::sqlFormulasDaLista(kConvenio, kDi, kDf)},
+         ExtratoDocument::sqlFormulasDaLista(kConvenio, kDi, kDf)},
         {QStringLiteral("extrato impresso: componentes"), Database::Central,
-         StatementDocument::sqlComponentesDaLista(kConvenio, kDi, kDf)},
+         ExtratoDocument::sqlComponentesDaLista(kConvenio, kDi, kDf)},
         {QStringLiteral("lista de fechamento"), Database::Central,
          ClosingFigures::sqlOpenOrders(QDate(2026, 11, 1), QDate(2026, 11, 30))},
         {QStringLiteral("Quitar: pedidos marcados pagos"), Database::Central,
@@ -98,7 +98,7 @@ QList<Comando> daSuite()
 QList<Comando> doRegistro()
 {
     const ContextoQuitacao c = contexto();
-    const QString cond = QuitacaoConvenio::Sql::condicaoDaLista(kConvenio, kDi, kDf);
+    const QString cond = QuitacaoConvenio::Sql::condicaoDoPeriodo(kConvenio, kDi, kDf);
     const auto &pag = Estorno::Sql::Copias::pagamentos();
     const auto &par = Estorno::Sql::Copias::parcelas();
     QList<Comando> out = {

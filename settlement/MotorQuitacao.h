@@ -23,7 +23,7 @@ class CentralData;
 namespace MotorQuitacao {
 
 // One order of a settlement, as read before anything of it changes.
-struct PedidoQuitado {
+struct PedidoLido {
     QString estacao;             // the order's key, as the list gives it
     QString npedido;             // the order number's digits
     bool encontrado = false;     // found in PEDIDOS by the reads made for all orders
@@ -77,7 +77,7 @@ struct Roteiro {
     // selected order writes itself back through its cache there). Only for a single order.
     std::function<void()> aposParcelas;
     // Statements that join an order's group after its own.
-    std::function<QStringList(const PedidoQuitado &)> extrasDoPedido;
+    std::function<QStringList(const PedidoLido &)> extrasDoPedido;
     // Run last (the statement's update of the period's orders).
     QStringList depois;
     // The record of the settlement: the command, the period it names, and PAGO as the command

@@ -22,11 +22,11 @@ struct Sessao;
 // payment date for settling, and what the selected order is made of. Created modally for one
 // statement and destroyed when it closes. From the list the user settles the selected order or the
 // whole period, and redefines the period with Shift, a click and Shift+Down until Esc.
-class StatementWindow : public QDialog {
+class ExtratoWindow : public QDialog {
     Q_OBJECT
 public:
-    StatementWindow(Sessao &sessao, const QString &convenio, QWidget *parent = nullptr);
-    ~StatementWindow() override;
+    ExtratoWindow(Sessao &sessao, const QString &convenio, QWidget *parent = nullptr);
+    ~ExtratoWindow() override;
 
     // Statement state.
     QString DiSQL, DfSQL, DiTexto, DfTexto;

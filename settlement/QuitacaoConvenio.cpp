@@ -1,4 +1,4 @@
-#include "settlement/ConvenioSettlement.h"
+#include "settlement/QuitacaoConvenio.h"
 
 #include "data/CentralData.h"
 #include "data/InterfaceData.h"
@@ -39,7 +39,7 @@ QString marcaPedidosPagos(const QString &convenio, const QString &pagamento, con
            QStringLiteral("' and DATAPEDIDO <= '") + df + QStringLiteral("' and TIPOPEDIDO = 'Pedido'");
 }
 
-QString condicaoDaLista(const QString &convenio, const QString &di, const QString &df)
+QString condicaoDoPeriodo(const QString &convenio, const QString &di, const QString &df)
 {
     return QStringLiteral("CONVENIO = '") + quoted(convenio) +
            QStringLiteral("'  and CONVENIO IS NOT NULL and CONVENIO <> ''  AND DATAPEDIDO BETWEEN '") + di +
@@ -48,7 +48,7 @@ QString condicaoDaLista(const QString &convenio, const QString &di, const QStrin
 
 QString listaPedidos(const QString &convenio, const QString &di, const QString &df)
 {
-    return QStringLiteral("Select ESTACAO||NPEDIDO as PEDIDO from PEDIDOS WHERE ") + condicaoDaLista(convenio, di, df);
+    return QStringLiteral("Select ESTACAO||NPEDIDO as PEDIDO from PEDIDOS WHERE ") + condicaoDoPeriodo(convenio, di, df);
 }
 
 }
@@ -93,7 +93,7 @@ MotorQuitacao::Resultado QuitaConvenio(CentralData &dm, const ContextoQuitacao &
     const QString inicio = SqlText::dateMDY(di);
     const QString fim = SqlText::dateMDY(df);
     MotorQuitacao::Roteiro r;
-    r.condicao = Sql::condicaoDaLista(convenio, inicio, fim);
+    r.condicao = Sql::condicaoDoPeriodo(convenio, inicio, fim);
     r.antes = {Sql::marcaPedidosPagos(convenio, SqlText::dateMDY(pagamento), inicio, fim)};
     r.lista = Sql::listaPedidos(convenio, inicio, fim);
     r.parcelas = MotorQuitacao::Roteiro::Parcelas::Pagamentos;

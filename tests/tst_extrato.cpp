@@ -8,14 +8,14 @@
 #include "data/StatementLog.h"
 #include "platform/Messages.h"
 #include "reports/ReportModule.h"
-#include "statement/StatementDocument.h"
-#include "statement/StatementWindow.h"
+#include "extrato/ExtratoDocument.h"
+#include "extrato/ExtratoWindow.h"
 #include "tests/support/TestSuite.h"
 
 #include <QProcess>
 #include <QtTest>
 
-class TstStatement : public QObject {
+class TstExtrato : public QObject {
     Q_OBJECT
 
     std::unique_ptr<TestSuite> suite;
@@ -23,7 +23,7 @@ class TstStatement : public QObject {
     std::unique_ptr<InterfaceData> dm2;
     Sessao sessao;   // the run the statement belongs to
     std::unique_ptr<Messages::Recorder> messages;
-    std::unique_ptr<StatementWindow> w;
+    std::unique_ptr<ExtratoWindow> w;
 
     void addOrder(int n, const QString &convenio, const QDate &date, const QVariant &restante,
                   const QString &nome = QStringLiteral("Cliente"), const QString &tipo = QStringLiteral("Pedido"),
@@ -51,7 +51,7 @@ class TstStatement : public QObject {
     {
         sessao.central = dm.get();
         sessao.interfaceData = dm2.get();
-        w = std::make_unique<StatementWindow>(sessao, convenio);
+        w = std::make_unique<ExtratoWindow>(sessao, convenio);
         w->show();
         QTRY_VERIFY(!w->Label6->text().startsWith(QStringLiteral("Pagamentos")));
     }
@@ -283,11 +283,11 @@ private slots:
         open();
         c.execute(QStringLiteral("update PEDIDOS set DATAPAGAMENTO = '11/30/26' where ESTACAO = '01' and NPEDIDO in (1, 2)"));
 
-        StatementDocument::Request request;
+        ExtratoDocument::Request request;
         request.convenio = QStringLiteral("Beta & Cia");
         request.listaInicio = QStringLiteral("11/01/26");
         request.listaFim = QStringLiteral("11/30/26");
-        const StatementData data = StatementDocument::load(dm->SQLConnection1, dm->PEDIDOS, request);
+        const ExtratoData data = ExtratoDocument::load(dm->SQLConnection1, dm->PEDIDOS, request);
         QStringList orders;
         for (const StatementOrder &o : data.pedidos) {
             QStringList parts;
@@ -314,7 +314,7 @@ private slots:
         grid->setFocus();
         QTest::keyRelease(grid, Qt::Key_Shift);   // the mode is on, the period not yet changed
         QVERIFY(w->Redefinindo);
-        QCOMPARE(w->Label9->text(), StatementWindow::DicaFinalizando);
+        QCOMPARE(w->Label9->text(), ExtratoWindow::DicaFinalizando);
         QVERIFY(!w->dentroDoPeriodo(QDate(2026, 11, 5)));   // all rows white
         QCOMPARE(storedPeriod().second, QDate(2026, 11, 30));
 
@@ -322,11 +322,11 @@ private slots:
         const QRect cell = w->DBGrid1->visualRect(dm->PEDIDOS.index(1, dm->PEDIDOS.fieldIndex(QStringLiteral("NOME"))));
         QTest::mouseClick(w->DBGrid1->viewport(), Qt::LeftButton, {}, cell.center());
         QCOMPARE(storedPeriod(), qMakePair(QDate(2026, 11, 5), QDate(2026, 11, 5)));
-        QCOMPARE(w->Label9->text(), StatementWindow::DicaEstendendo);
+        QCOMPARE(w->Label9->text(), ExtratoWindow::DicaEstendendo);
         for (int i = 0; i < 3; ++i)
             QTest::keyClick(grid, Qt::Key_Down, Qt::ShiftModifier);
         QTest::keyRelease(grid, Qt::Key_Shift);
-        QCOMPARE(w->Label9->text(), StatementWindow::DicaFinalizando);
+        QCOMPARE(w->Label9->text(), ExtratoWindow::DicaFinalizando);
         QCOMPARE(storedPeriod(), qMakePair(QDate(2026, 11, 5), QDate(2026, 11, 30)));
         QCOMPARE(w->LabelDf->text(), QStringLiteral("30/11/26"));
         QCOMPARE(w->Label8->text(), Decimal(112051, 2).toDisplayText(QLocale(), 2));   // orders 2 to 5
@@ -449,5 +449,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TstStatement)
-#include "tst_statement.moc"
+QTEST_MAIN(TstExtrato)
+#include "tst_extrato.moc"

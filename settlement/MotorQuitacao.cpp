@@ -1,4 +1,4 @@
-#include "settlement/SettlementEngine.h"
+#include "settlement/MotorQuitacao.h"
 
 #include "data/CentralData.h"
 #include "data/SqlText.h"
@@ -44,11 +44,11 @@ bool preenchido(const QVariant &v) { return v.isValid() && !v.isNull(); }
 
 // What the confirmation showed (Registro::previa), worked out from the orders as the settlement
 // read them in its transaction.
-Registro::Previa previaDe(const QHash<QString, PedidoQuitado> &lidos)
+Registro::Previa previaDe(const QHash<QString, PedidoLido> &lidos)
 {
     Registro::Previa p;
     Decimal total(0, 2), jaPagos(0, 2);
-    for (const PedidoQuitado &o : lidos) {
+    for (const PedidoLido &o : lidos) {
         ++p.pedidos;
         total = total + o.restante;
         if (preenchido(o.dataPagamentoAntes)) {
@@ -109,7 +109,7 @@ public:
             Registro::reivindica(m_db, m_c.convenioAtual, m_c);
             m_codigo = Registro::abre(m_db, m_r.comando, m_c, m_r.inicio, m_r.fim, m_pagamento);
         }
-        const QHash<QString, PedidoQuitado> lidos = lePedidos();
+        const QHash<QString, PedidoLido> lidos = lePedidos();
         // The settlement settles what the user confirmed, or nothing.
         if (m_r.opcoes.confirmada) {
             const Registro::Previa agora = previaDe(lidos);
@@ -129,7 +129,7 @@ public:
             // read, so that every later code follows from what the statements do.
             m_db.execute(SqlPosting::apagaMovimentosZerados());
             m_caixa.maior = maiorCodigo();
-            for (const PedidoQuitado &p : std::as_const(m_pedidos))
+            for (const PedidoLido &p : std::as_const(m_pedidos))
                 if (p.jaLancado)
                     m_caixa.anota(p.chave());
         }
@@ -141,14 +141,14 @@ public:
     }
 
 private:
-    QHash<QString, PedidoQuitado> lePedidos()
+    QHash<QString, PedidoLido> lePedidos()
     {
         const bool contas = m_r.parcelas == Roteiro::Parcelas::Contas;
         const RowSet rs = m_db.query(Sql::lePedidos(m_r.condicao, contas, m_lanca));
-        QHash<QString, PedidoQuitado> out;
+        QHash<QString, PedidoLido> out;
         out.reserve(rs.rowCount());
         for (const auto &row : rs.rows) {
-            PedidoQuitado p;
+            PedidoLido p;
             p.estacao = row.value(0).toString();
             p.npedido = SqlText::number(row.value(1));
             p.encontrado = true;
@@ -168,7 +168,7 @@ private:
         return out;
     }
 
-    QList<PedidoQuitado> listaPedidos(const QHash<QString, PedidoQuitado> &lidos)
+    QList<PedidoLido> listaPedidos(const QHash<QString, PedidoLido> &lidos)
     {
         QList<std::pair<QString, QString>> chaves;
         if (m_r.lista.isEmpty()) {
@@ -190,10 +190,10 @@ private:
                 }
             }
         }
-        QList<PedidoQuitado> out;
+        QList<PedidoLido> out;
         out.reserve(chaves.size());
         for (const auto &[estacao, npedido] : chaves) {
-            PedidoQuitado p = lidos.value(chaveDeLeitura(estacao, npedido));
+            PedidoLido p = lidos.value(chaveDeLeitura(estacao, npedido));
             if (!p.encontrado)
                 p = leUmPedido(estacao, npedido);
             out << p;
@@ -203,9 +203,9 @@ private:
 
     // An order the reads for all orders did not return (changed by another workstation meanwhile):
     // read as a single order would be.
-    PedidoQuitado leUmPedido(const QString &estacao, const QString &npedido)
+    PedidoLido leUmPedido(const QString &estacao, const QString &npedido)
     {
-        PedidoQuitado p;
+        PedidoLido p;
         p.estacao = estacao;
         p.npedido = npedido;
         const RowSet pedido = m_db.query(SqlPosting::lePedido(estacao, npedido));
@@ -267,7 +267,7 @@ private:
         if (m_r.parcelas != Roteiro::Parcelas::Pagamentos || !m_r.opcoes.registra)
             return;
         QStringList pedidos;
-        for (const PedidoQuitado &p : std::as_const(m_pedidos))
+        for (const PedidoLido &p : std::as_const(m_pedidos))
             pedidos << p.estacao + p.npedido;
         QStringList guardas;
         for (qsizetype i = 0; i < pedidos.size(); i += porComando)
@@ -279,7 +279,7 @@ private:
     QStringList anotacoes() const
     {
         QList<Registro::Sql::Movimento> movimentos;
-        for (const PedidoQuitado &p : m_pedidos)
+        for (const PedidoLido &p : m_pedidos)
             if (p.lancouValor())
                 movimentos << Registro::Sql::Movimento{p.estacao, p.npedido, p.movimento};
         QStringList out;
@@ -308,7 +308,7 @@ private:
     // The instalment update of order i, after the statement that records the values it changes.
     QStringList parcelasDoPedido(int i, QString &rastro) const
     {
-        const PedidoQuitado &p = m_pedidos[i];
+        const PedidoLido &p = m_pedidos[i];
         if (m_r.parcelas == Roteiro::Parcelas::Pagamentos) {
             const QString pedido = p.estacao + p.npedido;
             rastro = SqlPosting::quitaPagamentos(SqlText::dateMDY(m_pagamento), pedido);
@@ -324,10 +324,10 @@ private:
 
     // What the settlement did, as its record sums it up: the orders its condition selected before
     // anything changed, with their remaining values and the movements posted for them.
-    Resultado resultado(const QHash<QString, PedidoQuitado> &lidos) const
+    Resultado resultado(const QHash<QString, PedidoLido> &lidos) const
     {
         QHash<QString, int> movimentos;
-        for (const PedidoQuitado &p : m_pedidos)
+        for (const PedidoLido &p : m_pedidos)
             if (p.lancouValor())
                 movimentos.insert(chaveDeLeitura(p.estacao, p.npedido), p.movimento);
         Resultado r;
@@ -345,7 +345,7 @@ private:
         q.dataInicial = m_r.inicio;
         q.dataFinal = m_r.fim;
         q.pagamento = m_pagamento;
-        for (const PedidoQuitado &p : lidos) {
+        for (const PedidoLido &p : lidos) {
             Registro::PedidoQuitado o;
             o.data = p.data;
             o.estacao = p.estacao;
@@ -377,7 +377,7 @@ private:
     QStringList lancamento(int i)
     {
         QStringList out;
-        PedidoQuitado &p = m_pedidos[i];
+        PedidoLido &p = m_pedidos[i];
         if (m_lanca) {
             if (i > 0)
                 out << SqlPosting::apagaMovimentosZerados();
@@ -487,7 +487,7 @@ private:
     const QDateTime m_agora = m_c.agora();
     int m_codigo = 0;   // the settlement's record
 
-    QList<PedidoQuitado> m_pedidos;
+    QList<PedidoLido> m_pedidos;
     Caixa m_caixa;
     // The group being built: its statements, their size, where its instalment statements lie, the
     // last order in it, and the state it started from.

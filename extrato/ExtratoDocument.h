@@ -1,5 +1,5 @@
 #pragma once
-#include "reports/StatementReport.h"
+#include "reports/ExtratoReport.h"
 
 class CachedTable;
 class Connection;
@@ -7,7 +7,7 @@ class Connection;
 // The data of the statement document, read without any window: the orders of the statement's
 // list (its rows, in its order), what each is made of, and the issuer from the logged-on user's
 // workstation row (its work-area name and CNPJ).
-namespace StatementDocument {
+namespace ExtratoDocument {
 
 struct Request {
     QString convenio;
@@ -21,7 +21,7 @@ struct Request {
 // own filter selects (convênio, period, open, real orders), so each table is read through its key
 // from the convênio's orders of the period. A listed order that filter no longer selects (settled
 // elsewhere since the list was read) has its details read by its key.
-StatementData load(Connection &connection, const CachedTable &pedidos, const Request &request);
+ExtratoData load(Connection &connection, const CachedTable &pedidos, const Request &request);
 
 QString sqlEmitente(const QString &usuario);
 

@@ -45,7 +45,7 @@ struct StatementOrder {
     QList<StatementFormula> formulas;
 };
 
-struct StatementData {
+struct ExtratoData {
     QString farmacia;
     QString cnpj;
     QString convenio;
@@ -61,7 +61,7 @@ struct StatementData {
 // the period and the moment of issue on every page; one block per order with its items or its
 // formulas and their components; the number of orders and their total at the end; "Página n de m".
 // Amounts are "R$" in Brazilian format whatever the workstation's locale; long texts wrap.
-ReportDocument buildStatementReport(const StatementData &data, const std::function<void(int)> &onPage = {});
+ReportDocument buildExtratoReport(const ExtratoData &data, const std::function<void(int)> &onPage = {});
 
 // "R$ 1.234,56".
 QString formatReais(const Decimal &value);

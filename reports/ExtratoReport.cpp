@@ -1,4 +1,4 @@
-#include "reports/StatementReport.h"
+#include "reports/ExtratoReport.h"
 
 #include "reports/ReportLayout.h"
 #include "reports/ReportOutput.h"
@@ -36,7 +36,7 @@ QString inteiro(const QVariant &v) { return v.isValid() && !v.isNull() ? brasil(
 
 class StatementPager {
 public:
-    StatementPager(ReportDocument &doc, const StatementData &data, const std::function<void(int)> &onPage)
+    StatementPager(ReportDocument &doc, const ExtratoData &data, const std::function<void(int)> &onPage)
         : m_doc(doc), m_data(data), m_onPage(onPage)
     {
         m_left = doc.margins.left();
@@ -129,18 +129,18 @@ private:
     }
 
     ReportDocument &m_doc;
-    const StatementData &m_data;
+    const ExtratoData &m_data;
     const std::function<void(int)> &m_onPage;
     double m_left = 0, m_width = 0, m_bottom = 0, m_y = 0;
 };
 
-QString periodo(const StatementData &d)
+QString periodo(const ExtratoData &d)
 {
     return QStringLiteral("Período: ") + d.inicio.toString(QStringLiteral("dd/MM/yy")) + QStringLiteral(" a ") +
            d.fim.toString(QStringLiteral("dd/MM/yy"));
 }
 
-QString emitente(const StatementData &d)
+QString emitente(const ExtratoData &d)
 {
     QString s = d.farmacia.trimmed();
     const QString cnpj = d.cnpj.trimmed();
@@ -156,7 +156,7 @@ QString valor(const QVariant &v)
 
 } // namespace
 
-Decimal StatementData::total() const
+Decimal ExtratoData::total() const
 {
     Decimal sum(0, 2);
     for (const StatementOrder &o : pedidos)
@@ -176,7 +176,7 @@ QString formatCnpj(const QString &cnpj)
            cnpj.mid(8, 4) + QLatin1Char('-') + cnpj.mid(12, 2);
 }
 
-ReportDocument buildStatementReport(const StatementData &data, const std::function<void(int)> &onPage)
+ReportDocument buildExtratoReport(const ExtratoData &data, const std::function<void(int)> &onPage)
 {
     ReportDocument doc;
     doc.name = QStringLiteral("Extrato do convênio");

@@ -1,14 +1,14 @@
-#include "statement/StatementDocument.h"
+#include "extrato/ExtratoDocument.h"
 
 #include "data/CachedTable.h"
 #include "data/SqlText.h"
 #include "platform/WinText.h"
-#include "settlement/StatementSettlement.h"
+#include "settlement/QuitacaoExtrato.h"
 
 #include <QHash>
 #include <QSet>
 
-namespace StatementDocument {
+namespace ExtratoDocument {
 
 namespace {
 
@@ -60,7 +60,7 @@ QString daLista(const Detalhe &d, const QString &convenio, const QString &di, co
 {
     return QStringLiteral("select P.ESTACAO, P.NPEDIDO, ") + prefixadas(QStringLiteral("D."), d.colunas) +
            QStringLiteral(", D.NPEDIDO from (select ESTACAO, NPEDIDO from PEDIDOS where ") +
-           QuitacaoExtrato::Sql::condicaoDaLista(convenio, di, df) + QStringLiteral(") P left join ") + d.tabela +
+           QuitacaoExtrato::Sql::condicaoDosAbertos(convenio, di, df) + QStringLiteral(") P left join ") + d.tabela +
            QStringLiteral(" D on D.ESTACAO = P.ESTACAO and D.NPEDIDO = P.NPEDIDO order by P.ESTACAO, P.NPEDIDO, ") +
            prefixadas(QStringLiteral("D."), d.ordem);
 }
@@ -142,9 +142,9 @@ QString sqlComponentes(const QString &estacao, const QList<int> &numeros)
     return porChave(componentes(), estacao, numeros);
 }
 
-StatementData load(Connection &connection, const CachedTable &pedidos, const Request &request)
+ExtratoData load(Connection &connection, const CachedTable &pedidos, const Request &request)
 {
-    StatementData d;
+    ExtratoData d;
     d.convenio = request.convenio;
     d.inicio = request.inicio;
     d.fim = request.fim;

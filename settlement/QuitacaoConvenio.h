@@ -1,6 +1,6 @@
 #pragma once
 #include "settlement/Posting.h"
-#include "settlement/SettlementEngine.h"
+#include "settlement/MotorQuitacao.h"
 
 #include <QDate>
 #include <QString>
@@ -18,7 +18,7 @@ namespace Sql {
 QString pedidosAbertos(const QString &convenio, const QString &di, const QString &df);
 QString contaPedidosAbertos(const QString &convenio, const QString &di, const QString &df);
 QString marcaPedidosPagos(const QString &convenio, const QString &pagamento, const QString &di, const QString &df);
-QString condicaoDaLista(const QString &convenio, const QString &di, const QString &df);   // after its WHERE
+QString condicaoDoPeriodo(const QString &convenio, const QString &di, const QString &df);   // after its WHERE
 QString listaPedidos(const QString &convenio, const QString &di, const QString &df);
 }
 

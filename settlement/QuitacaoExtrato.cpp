@@ -1,8 +1,8 @@
-#include "settlement/StatementSettlement.h"
+#include "settlement/QuitacaoExtrato.h"
 
 #include "data/CentralData.h"
 #include "data/SqlText.h"
-#include "settlement/SettlementEngine.h"
+#include "settlement/MotorQuitacao.h"
 
 using SqlText::quoted;
 
@@ -46,7 +46,7 @@ QString listaPedidos(const QString &convenio, const QString &di, const QString &
                             di, df);
 }
 
-QString condicaoDaLista(const QString &convenio, const QString &di, const QString &df)
+QString condicaoDosAbertos(const QString &convenio, const QString &di, const QString &df)
 {
     return abertosDoPeriodo(cabecaLista, convenio, di, df);
 }
@@ -94,7 +94,7 @@ MotorQuitacao::Resultado QuitaPeriodo(CentralData &dm, const ContextoQuitacao &c
     const QString inicio = SqlText::dateMDY(di);
     const QString fim = SqlText::dateMDY(df);
     MotorQuitacao::Roteiro r;
-    r.condicao = Sql::condicaoDaLista(c.convenioAtual, inicio, fim);
+    r.condicao = Sql::condicaoDosAbertos(c.convenioAtual, inicio, fim);
     r.lista = Sql::listaPedidos(c.convenioAtual, inicio, fim);
     r.depois = {Sql::marcaPedidosPagos(c.convenioAtual, SqlText::dateMDY(pagamento), inicio, fim)};
     r.comando = Registro::Comando::Periodo;

@@ -1,6 +1,6 @@
 #pragma once
 #include "settlement/Posting.h"
-#include "settlement/SettlementEngine.h"
+#include "settlement/MotorQuitacao.h"
 
 #include <QDate>
 #include <QString>
@@ -22,7 +22,7 @@ QString pedidosDoPeriodo(const QString &colunas, Ordem ordem, const QString &con
 QString totalDoPeriodo(const QString &convenio, const QString &di, const QString &df);
 // The orders the whole-period settlement goes through (and their condition, after WHERE), and its
 // closing update.
-QString condicaoDaLista(const QString &convenio, const QString &di, const QString &df);
+QString condicaoDosAbertos(const QString &convenio, const QString &di, const QString &df);
 QString listaPedidos(const QString &convenio, const QString &di, const QString &df);
 QString marcaPedidosPagos(const QString &convenio, const QString &pagamento, const QString &di, const QString &df);
 // One order, by its key.

@@ -1,4 +1,4 @@
-#include "statement/StatementWindow.h"
+#include "extrato/ExtratoWindow.h"
 
 #include "session/Configuracao.h"
 #include "session/Sessao.h"
@@ -11,14 +11,14 @@
 #include "platform/ErrorReporter.h"
 #include "platform/Messages.h"
 #include "reports/ReportModule.h"
-#include "reports/StatementReport.h"
+#include "reports/ExtratoReport.h"
 #include "settlement/Atomic.h"
 #include "settlement/windows/Comprovante.h"
 #include "settlement/windows/Confirmacao.h"
 #include "settlement/windows/QuitacoesWindow.h"
 #include "settlement/Registro.h"
-#include "settlement/StatementSettlement.h"
-#include "statement/StatementDocument.h"
+#include "settlement/QuitacaoExtrato.h"
+#include "extrato/ExtratoDocument.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -30,9 +30,9 @@
 
 using SqlText::quoted;
 
-const QString StatementWindow::DicaFinalizando =
+const QString ExtratoWindow::DicaFinalizando =
     QStringLiteral("Finalizando: Tecle <ESC> para encerrar e fixar o período selecionado");
-const QString StatementWindow::DicaEstendendo =
+const QString ExtratoWindow::DicaEstendendo =
     QStringLiteral("Mantenha a tecla Shift pressionada e tecle a \"Seta para Baixo\" até a data final desejada");
 
 namespace {
@@ -41,7 +41,7 @@ namespace {
 // outside it and while the period is being redefined; black text.
 class PeriodoDelegate : public QStyledItemDelegate {
 public:
-    PeriodoDelegate(StatementWindow *w, CentralData *dm) : QStyledItemDelegate(w), m_w(w), m_dm(dm) {}
+    PeriodoDelegate(ExtratoWindow *w, CentralData *dm) : QStyledItemDelegate(w), m_w(w), m_dm(dm) {}
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
         QStyleOptionViewItem opt = option;
@@ -62,7 +62,7 @@ public:
     }
 
 private:
-    StatementWindow *m_w;
+    ExtratoWindow *m_w;
     CentralData *m_dm;
 };
 
@@ -81,7 +81,7 @@ QLabel *caixaBranca(QWidget *parent, int x, int y, int w)
 
 }
 
-StatementWindow::StatementWindow(Sessao &sessao, const QString &convenio, QWidget *parent)
+ExtratoWindow::ExtratoWindow(Sessao &sessao, const QString &convenio, QWidget *parent)
     : QDialog(parent), m_sessao(sessao), m_convenio(convenio), m_dm(*sessao.central), m_dm2(*sessao.interfaceData)
 {
     setObjectName(QStringLiteral("Form1"));
@@ -91,16 +91,16 @@ StatementWindow::StatementWindow(Sessao &sessao, const QString &convenio, QWidge
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(300);
-    connect(Timer1, &QTimer::timeout, this, &StatementWindow::Timer1Timer);
+    connect(Timer1, &QTimer::timeout, this, &ExtratoWindow::Timer1Timer);
     Timer2 = new QTimer(this);
     Timer2->setInterval(2000);
-    connect(Timer2, &QTimer::timeout, this, &StatementWindow::Timer2Timer);
+    connect(Timer2, &QTimer::timeout, this, &ExtratoWindow::Timer2Timer);
 
     m_dm.PEDIDOS.afterScroll = [this] { PEDIDOSAfterScroll(); };
     m_dm.PEDIFORM.afterScroll = [this] { PEDIFORMAfterScroll(); };
 }
 
-ReportModule &StatementWindow::RM()
+ReportModule &ExtratoWindow::RM()
 {
     if (!m_rm)
         m_rm = std::make_unique<ReportModule>(QString());
@@ -108,12 +108,12 @@ ReportModule &StatementWindow::RM()
 }
 
 // The open orders of the list, in its order, with their details and the total still owed.
-void StatementWindow::BotImprimirClick()
+void ExtratoWindow::BotImprimirClick()
 {
     ErrorReporter::guard([this] {
         if (!m_dm.PEDIDOS.isOpen() || m_dm.PEDIDOS.isEmpty())
             return;
-        StatementDocument::Request pedido;
+        ExtratoDocument::Request pedido;
         pedido.convenio = m_convenio;
         pedido.inicio = SqlText::parseDMY(DiTexto);
         pedido.fim = SqlText::parseDMY(DfTexto);
@@ -121,12 +121,12 @@ void StatementWindow::BotImprimirClick()
         pedido.listaFim = m_dfSqlLista;
         pedido.usuario = m_sessao.usuarioLogado;
         pedido.emissao = QDateTime::currentDateTime();
-        const StatementData dados = StatementDocument::load(m_dm.SQLConnection1, m_dm.PEDIDOS, pedido);
-        RM().run([&dados](const std::function<void(int)> &onPage) { return buildStatementReport(dados, onPage); });
+        const ExtratoData dados = ExtratoDocument::load(m_dm.SQLConnection1, m_dm.PEDIDOS, pedido);
+        RM().run([&dados](const std::function<void(int)> &onPage) { return buildExtratoReport(dados, onPage); });
     });
 }
 
-StatementWindow::~StatementWindow()
+ExtratoWindow::~ExtratoWindow()
 {
     m_dm.PEDIDOS.afterScroll = nullptr;
     m_dm.PEDIFORM.afterScroll = nullptr;
@@ -137,7 +137,7 @@ StatementWindow::~StatementWindow()
     FormClose();
 }
 
-void StatementWindow::buildLayout()
+void ExtratoWindow::buildLayout()
 {
     resize(860, 620);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
@@ -200,7 +200,7 @@ void StatementWindow::buildLayout()
     BitBtn1->setGeometry(650, 62, 190, 34);
     BitBtn1->setStyleSheet(QStringLiteral("color: red; font-weight: bold;"));
     BitBtn1->setAutoDefault(true);
-    connect(BitBtn1, &QPushButton::clicked, this, &StatementWindow::BitBtn1Click);
+    connect(BitBtn1, &QPushButton::clicked, this, &ExtratoWindow::BitBtn1Click);
 
     Label4 = new QLabel(QStringLiteral("Data da Quitação"), this);
     Label4->move(650, 110);
@@ -224,7 +224,7 @@ void StatementWindow::buildLayout()
     BotImprimir->setObjectName(QStringLiteral("BotImprimir"));
     BotImprimir->setGeometry(650, 280, 190, 30);
     BotImprimir->setAutoDefault(true);
-    connect(BotImprimir, &QPushButton::clicked, this, &StatementWindow::BotImprimirClick);
+    connect(BotImprimir, &QPushButton::clicked, this, &ExtratoWindow::BotImprimirClick);
 
     Label9 = new QLabel(this);
     Label9->setGeometry(12, 318, 828, 20);
@@ -260,10 +260,10 @@ void StatementWindow::buildLayout()
     // The order table outlives the window: a later statement may reopen it without a reset, so
     // the buttons follow the header itself.
     QHeaderView *titulos = DBGrid1->horizontalHeader();
-    connect(titulos, &QHeaderView::sectionResized, this, &StatementWindow::posicionaBotoesDeOrdem);
-    connect(titulos, &QHeaderView::sectionMoved, this, &StatementWindow::posicionaBotoesDeOrdem);
-    connect(titulos, &QHeaderView::geometriesChanged, this, &StatementWindow::posicionaBotoesDeOrdem);
-    connect(DBGrid1->horizontalScrollBar(), &QScrollBar::valueChanged, this, &StatementWindow::posicionaBotoesDeOrdem);
+    connect(titulos, &QHeaderView::sectionResized, this, &ExtratoWindow::posicionaBotoesDeOrdem);
+    connect(titulos, &QHeaderView::sectionMoved, this, &ExtratoWindow::posicionaBotoesDeOrdem);
+    connect(titulos, &QHeaderView::geometriesChanged, this, &ExtratoWindow::posicionaBotoesDeOrdem);
+    connect(DBGrid1->horizontalScrollBar(), &QScrollBar::valueChanged, this, &ExtratoWindow::posicionaBotoesDeOrdem);
     posicionaBotoesDeOrdem();
 
     for (DBGrid *grid : {DBGrid1, DBGrid2, DBGrid3, DBGrid4})
@@ -281,7 +281,7 @@ void StatementWindow::buildLayout()
 // ---------------------------------------------------------------------------------------------
 // Loading
 
-void StatementWindow::showEvent(QShowEvent *e)
+void ExtratoWindow::showEvent(QShowEvent *e)
 {
     QDialog::showEvent(e);
     if (!m_ativado) {
@@ -291,7 +291,7 @@ void StatementWindow::showEvent(QShowEvent *e)
     }
 }
 
-void StatementWindow::derivaPeriodo(const QDate &inicio, const QDate &fim)
+void ExtratoWindow::derivaPeriodo(const QDate &inicio, const QDate &fim)
 {
     DiSQL = SqlText::dateMDY(inicio);
     DfSQL = SqlText::dateMDY(fim);
@@ -301,7 +301,7 @@ void StatementWindow::derivaPeriodo(const QDate &inicio, const QDate &fim)
     m_dfLista = SqlText::parseDMY(DfTexto);
 }
 
-void StatementWindow::lePeriodo()
+void ExtratoWindow::lePeriodo()
 {
     CachedTable &p = m_dm2.Periodo;
     p.open();
@@ -309,7 +309,7 @@ void StatementWindow::lePeriodo()
     p.close();
 }
 
-void StatementWindow::mostraPeriodo()
+void ExtratoWindow::mostraPeriodo()
 {
     LabelDi->setText(DiTexto);
     LabelDf->setText(DfTexto);
@@ -319,20 +319,20 @@ void StatementWindow::mostraPeriodo()
                     DfTexto);
 }
 
-QString StatementWindow::sqlPedidos(Variante v) const
+QString ExtratoWindow::sqlPedidos(Variante v) const
 {
     using QuitacaoExtrato::Sql::Ordem;
     const Ordem ordem = v == Variante::Abertura ? Ordem::Abertura : (v == Variante::PorNome ? Ordem::PorNome : Ordem::PorData);
     return QuitacaoExtrato::Sql::pedidosDoPeriodo(CentralData::PedidosColumns, ordem, m_convenio, DiSQL, DfSQL);
 }
 
-QString StatementWindow::sqlTotal() const
+QString ExtratoWindow::sqlTotal() const
 {
     return QuitacaoExtrato::Sql::totalDoPeriodo(m_convenio, DiSQL, DfSQL);
 }
 
 // Each sort button lies over its column's title, shown only while that title is in view.
-void StatementWindow::posicionaBotoesDeOrdem()
+void ExtratoWindow::posicionaBotoesDeOrdem()
 {
     QHeaderView *h = DBGrid1->horizontalHeader();
     const auto sobre = [&](QPushButton *botao, const QString &campo) {
@@ -350,7 +350,7 @@ void StatementWindow::posicionaBotoesDeOrdem()
     sobre(BitBtn3, QStringLiteral("NOME"));
 }
 
-void StatementWindow::abrePedidos(Variante v)
+void ExtratoWindow::abrePedidos(Variante v)
 {
     CachedTable &pedidos = m_dm.PEDIDOS;
     pedidos.close();
@@ -367,7 +367,7 @@ void StatementWindow::abrePedidos(Variante v)
     acompanhaPedidoAtual();
 }
 
-void StatementWindow::FormActivate()
+void ExtratoWindow::FormActivate()
 {
     Redefinindo = false;
     Label9->hide();
@@ -388,7 +388,7 @@ void StatementWindow::FormActivate()
     Timer1->start();
 }
 
-void StatementWindow::AtualizaExtrato()
+void ExtratoWindow::AtualizaExtrato()
 {
     lePeriodo();
     mostraPeriodo();
@@ -406,9 +406,9 @@ void StatementWindow::AtualizaExtrato()
     acompanhaPedidoAtual();
 }
 
-void StatementWindow::redesenhaLista() { DBGrid1->viewport()->update(); }
+void ExtratoWindow::redesenhaLista() { DBGrid1->viewport()->update(); }
 
-bool StatementWindow::dentroDoPeriodo(const QDate &data) const
+bool ExtratoWindow::dentroDoPeriodo(const QDate &data) const
 {
     if (Redefinindo)
         return false;
@@ -417,14 +417,14 @@ bool StatementWindow::dentroDoPeriodo(const QDate &data) const
     return !(m_diLista.isValid() && m_diLista > data) && !(m_dfLista.isValid() && m_dfLista < data);
 }
 
-void StatementWindow::BitBtn4Click() { abrePedidos(Variante::PorData); }
+void ExtratoWindow::BitBtn4Click() { abrePedidos(Variante::PorData); }
 
-void StatementWindow::BitBtn3Click() { abrePedidos(Variante::PorNome); }
+void ExtratoWindow::BitBtn3Click() { abrePedidos(Variante::PorNome); }
 
 // ---------------------------------------------------------------------------------------------
 // Detail panes
 
-void StatementWindow::PEDIDOSAfterScroll()
+void ExtratoWindow::PEDIDOSAfterScroll()
 {
     if (m_dm.PEDIDOS.isEmpty())
         return;
@@ -435,7 +435,7 @@ void StatementWindow::PEDIDOSAfterScroll()
 
 // A re-read of the list (a settlement written back, a sort, a new period) may leave another order
 // current without a move: the panes then load that order's details; an empty list hides them.
-void StatementWindow::acompanhaPedidoAtual()
+void ExtratoWindow::acompanhaPedidoAtual()
 {
     CachedTable &pedidos = m_dm.PEDIDOS;
     if (!pedidos.isOpen() || pedidos.isEmpty() || pedidos.recNo() < 0) {
@@ -448,7 +448,7 @@ void StatementWindow::acompanhaPedidoAtual()
         carregaDetalhes();
 }
 
-void StatementWindow::carregaDetalhes()
+void ExtratoWindow::carregaDetalhes()
 {
     const QString pedido = filtroDoPedido();
     m_detalhesDe = pedido;
@@ -472,7 +472,7 @@ void StatementWindow::carregaDetalhes()
     }
 }
 
-void StatementWindow::PEDIFORMAfterScroll()
+void ExtratoWindow::PEDIFORMAfterScroll()
 {
     // The formula number is used whole, so formula 12 shows its own components.
     const QString formula = SqlText::number(m_dm.PEDIFORM.value(QStringLiteral("NFORMULA")));
@@ -482,14 +482,14 @@ void StatementWindow::PEDIFORMAfterScroll()
 }
 
 // " where ESTACAO = '01' and NPEDIDO = 7" for the current order (the number unquoted).
-QString StatementWindow::filtroDoPedido() const
+QString ExtratoWindow::filtroDoPedido() const
 {
     const QString estacao = m_dm.PEDIDOS.text(QStringLiteral("ESTACAO")).left(2);
     const QString numero = SqlText::number(m_dm.PEDIDOS.value(QStringLiteral("NPEDIDO"))).left(15);
     return QStringLiteral(" where ESTACAO = '") + quoted(estacao) + QStringLiteral("' and NPEDIDO = ") + numero;
 }
 
-CachedTable &StatementWindow::reabreDetalhe(CachedTable &tabela, const QString &sql)
+CachedTable &ExtratoWindow::reabreDetalhe(CachedTable &tabela, const QString &sql)
 {
     tabela.close();
     tabela.setCommandText(sql);
@@ -500,7 +500,7 @@ CachedTable &StatementWindow::reabreDetalhe(CachedTable &tabela, const QString &
 // ---------------------------------------------------------------------------------------------
 // Period redefinition
 
-bool StatementWindow::eventFilter(QObject *watched, QEvent *event)
+bool ExtratoWindow::eventFilter(QObject *watched, QEvent *event)
 {
     if (watched == DBGrid1) {
         if (event->type() == QEvent::KeyRelease) {
@@ -518,7 +518,7 @@ bool StatementWindow::eventFilter(QObject *watched, QEvent *event)
     return QDialog::eventFilter(watched, event);
 }
 
-void StatementWindow::DBGrid1KeyUp(int key)
+void ExtratoWindow::DBGrid1KeyUp(int key)
 {
     if (key != Qt::Key_Shift)
         return;
@@ -529,7 +529,7 @@ void StatementWindow::DBGrid1KeyUp(int key)
     redesenhaLista();
 }
 
-void StatementWindow::DBGrid1KeyPress(int key)
+void ExtratoWindow::DBGrid1KeyPress(int key)
 {
     if (key != 27)
         return;
@@ -540,7 +540,7 @@ void StatementWindow::DBGrid1KeyPress(int key)
     redesenhaLista();
 }
 
-void StatementWindow::DBGrid1CellClick()
+void ExtratoWindow::DBGrid1CellClick()
 {
     if (!Redefinindo || m_dm.PEDIDOS.isEmpty())
         return;
@@ -549,13 +549,13 @@ void StatementWindow::DBGrid1CellClick()
     gravaPeriodo(data, data);
 }
 
-void StatementWindow::passoFinal()
+void ExtratoWindow::passoFinal()
 {
     gravaPeriodo(std::nullopt, m_dm.PEDIDOS.value(QStringLiteral("DATAPEDIDO")).toDate());
 }
 
 // Writes the redefined period to the stored record at once; the labels, captions and total follow.
-void StatementWindow::gravaPeriodo(const std::optional<QDate> &inicio, const QDate &fim)
+void ExtratoWindow::gravaPeriodo(const std::optional<QDate> &inicio, const QDate &fim)
 {
     CachedTable &p = m_dm2.Periodo;
     p.open();
@@ -568,12 +568,12 @@ void StatementWindow::gravaPeriodo(const std::optional<QDate> &inicio, const QDa
     AtualizaExtrato();
 }
 
-void StatementWindow::Timer2Timer() { Label9->repaint(); }
+void ExtratoWindow::Timer2Timer() { Label9->repaint(); }
 
 // ---------------------------------------------------------------------------------------------
 // Settlement from the list
 
-bool StatementWindow::regraDoCaixa(const QString &mensagem)
+bool ExtratoWindow::regraDoCaixa(const QString &mensagem)
 {
     if (!m_sessao.rodandoNoCaixa() && m_sessao.configuracao.quitarSoNoCaixa()) {
         Messages::show(mensagem);
@@ -582,7 +582,7 @@ bool StatementWindow::regraDoCaixa(const QString &mensagem)
     return true;
 }
 
-QDate StatementWindow::dataPagamento()
+QDate ExtratoWindow::dataPagamento()
 {
     // Checked before anything is written.
     const QDate d = SqlText::parseDMY(MaskEdit1->text());
@@ -593,7 +593,7 @@ QDate StatementWindow::dataPagamento()
     return d;
 }
 
-void StatementWindow::Quitaropedidoselecionado1Click()
+void ExtratoWindow::Quitaropedidoselecionado1Click()
 {
     if (!regraDoCaixa(QStringLiteral("A quitação dos pedidos dos convênios deve ser feita no Caixa.")))
         return;
@@ -616,7 +616,7 @@ void StatementWindow::Quitaropedidoselecionado1Click()
 
 // Nothing of a failed settlement was written: the list and the total show the database again
 // before the user is told so. After a success, `depois` shows what changed.
-Confirmacao::Reacoes StatementWindow::reacoes(const std::function<void()> &depois)
+Confirmacao::Reacoes ExtratoWindow::reacoes(const std::function<void()> &depois)
 {
     Confirmacao::Reacoes r;
     r.aposFalha = [this] {
@@ -631,7 +631,7 @@ Confirmacao::Reacoes StatementWindow::reacoes(const std::function<void()> &depoi
     return r;
 }
 
-void StatementWindow::QuitaroPERODOselecionado1Click()
+void ExtratoWindow::QuitaroPERODOselecionado1Click()
 {
     if (!regraDoCaixa(QStringLiteral("A quitação dos convênios deve ser feita no Caixa.")))
         return;
@@ -643,7 +643,7 @@ void StatementWindow::QuitaroPERODOselecionado1Click()
     Timer2->stop();
     const bool quitou = Confirmacao::quita(
         dadosDaConfirmacao(pagamento, QString()), m_dm.SQLConnection1,
-        QuitacaoExtrato::Sql::condicaoDaLista(m_convenio, DiSQL, DfSQL),
+        QuitacaoExtrato::Sql::condicaoDosAbertos(m_convenio, DiSQL, DfSQL),
         [&](const MotorQuitacao::Opcoes &opcoes) {
             m_dm.PEDIDOS.close();
             return QuitacaoExtrato::QuitaPeriodo(m_dm, contextoDaSessao(m_sessao, m_convenio), m_diLista, m_dfLista,
@@ -659,12 +659,12 @@ void StatementWindow::QuitaroPERODOselecionado1Click()
 }
 
 // What the confirmation shows besides the orders: the convênio, the list's period, the payment date.
-Confirmacao::Dados StatementWindow::dadosDaConfirmacao(const QDate &pagamento, const QString &pedido) const
+Confirmacao::Dados ExtratoWindow::dadosDaConfirmacao(const QDate &pagamento, const QString &pedido) const
 {
     return Confirmacao::Dados{contextoDaSessao(m_sessao, m_convenio), m_diLista, m_dfLista, pagamento, {}, pedido, {}};
 }
 
-void StatementWindow::Quitacoes1Click()
+void ExtratoWindow::Quitacoes1Click()
 {
     QuitacoesWindow::mostra(m_sessao, m_convenio, this);
     // A reversal puts orders back in the list.
@@ -673,7 +673,7 @@ void StatementWindow::Quitacoes1Click()
 }
 
 // The list read again with its current query, on its first order.
-void StatementWindow::releLista()
+void ExtratoWindow::releLista()
 {
     CachedTable &pedidos = m_dm.PEDIDOS;
     if (m_sqlAtual.isEmpty())
@@ -689,28 +689,28 @@ void StatementWindow::releLista()
 // ---------------------------------------------------------------------------------------------
 // Closing
 
-void StatementWindow::BitBtn1Click() { close(); }
+void ExtratoWindow::BitBtn1Click() { close(); }
 
-void StatementWindow::Timer1Timer()
+void ExtratoWindow::Timer1Timer()
 {
     Timer1->stop();
     close();
 }
 
-void StatementWindow::closeEvent(QCloseEvent *e)
+void ExtratoWindow::closeEvent(QCloseEvent *e)
 {
     FormClose();
     QDialog::closeEvent(e);
 }
 
-void StatementWindow::FormClose()
+void ExtratoWindow::FormClose()
 {
     for (CachedTable *t : {&m_dm.PEDIDOS, &m_dm.PEDIFORM, &m_dm.COMPEDID, &m_dm.ITENS})
         if (t->isOpen())
             t->close();
 }
 
-void StatementWindow::keyPressEvent(QKeyEvent *e)
+void ExtratoWindow::keyPressEvent(QKeyEvent *e)
 {
     // Esc acts only in the order list (it ends the period redefinition); the window stays.
     if (e->key() == Qt::Key_Escape)
