@@ -266,26 +266,18 @@ void FormConvenios::quitaConvenio(const PeriodDialog::Escolha &escolha)
         Messages::show(mensagemAbertos(abertos));
         return;
     }
-    const ContextoQuitacao contexto = contextoDaSessao(m_sessao, escolha.convenio);
-
-    // What is about to be settled, for the user to confirm; cancelling changes nothing. What would
-    // stop the settlement is checked first, and the counter's orders again once confirmed.
+    // What would stop the settlement is checked before the question, and the counter's orders
+    // again once confirmed.
     Rastro::verifica(Rastro::arquivo());
-    const QString condicao = Sql::condicaoDoPeriodo(contexto.convenioAtual, periodo.inicioSql(), periodo.fimSql());
-    Confirmacao::quita(
-        {contexto, periodo.inicio, periodo.fim, escolha.pagamento, {}, {}, {}}, m_dm->SQLConnection1, condicao,
-        [&](const MotorQuitacao::Opcoes &opcoes) {
-            const Abertos agora =
-                verificaPedidosAbertos(dm2, contexto.convenioAtual, periodo.inicioSql(), periodo.fimSql(), avisa);
-            if (agora != Abertos::Nenhum)
-                throw std::runtime_error(mensagemAbertos(agora).toStdString());
-            PainelAguarde->mostra();
-            const auto esconde = qScopeGuard([this] { PainelAguarde->esconde(); });
-            return QuitaConvenio(*m_dm, contexto, periodo.inicio, periodo.fim, escolha.pagamento,
-                                 {[this](int total) { PainelAguarde->inicia(total); },
-                                  [this](int n) { PainelAguarde->avanca(n); }},
-                                 opcoes);
-        });
+    Confirmacao::Reacoes reacoes;
+    reacoes.antes = [&] {
+        const Abertos agora = verificaPedidosAbertos(dm2, escolha.convenio, periodo.inicioSql(), periodo.fimSql(), avisa);
+        if (agora != Abertos::Nenhum)
+            throw std::runtime_error(mensagemAbertos(agora).toStdString());
+    };
+    reacoes.painel = PainelAguarde;
+    Confirmacao::quita(*m_dm, contextoDaSessao(m_sessao, escolha.convenio),
+                       ServicoQuitacao::QuitaConvenio{escolha.convenio, periodo, escolha.pagamento}, reacoes);
 }
 
 void FormConvenios::buildButtonBar()

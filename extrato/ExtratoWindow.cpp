@@ -602,16 +602,11 @@ void ExtratoWindow::Quitaropedidoselecionado1Click()
     const QDate pagamento = dataPagamento();
     if (!pagamento.isValid())
         return;
-    CachedTable &pedidos = m_dm.PEDIDOS;
-    const QString estacao = pedidos.text(QStringLiteral("ESTACAO"));
-    const QString numero = SqlText::number(pedidos.value(QStringLiteral("NPEDIDO")));
-    Confirmacao::quita(dadosDaConfirmacao(pagamento, numero + QStringLiteral(" da estação ") + estacao), m_dm.SQLConnection1,
-                       QuitacaoExtrato::Sql::condicaoDoPedido(estacao, numero),
-                       [&](const MotorQuitacao::Opcoes &opcoes) {
-                           return QuitacaoExtrato::QuitaPedidoSelecionado(m_dm, contextoDaSessao(m_sessao, m_convenio),
-                                                                          m_diLista, m_dfLista, pagamento, opcoes);
-                       },
-                       reacoes([this] { AtualizaExtrato(); }));
+    const CachedTable &pedidos = m_dm.PEDIDOS;
+    const ServicoQuitacao::QuitaPedido comando{m_convenio, pedidos.text(QStringLiteral("ESTACAO")),
+                                               SqlText::number(pedidos.value(QStringLiteral("NPEDIDO"))),
+                                               periodoDaLista(), pagamento};
+    Confirmacao::quita(m_dm, contextoDaSessao(m_sessao, m_convenio), comando, reacoes([this] { AtualizaExtrato(); }));
 }
 
 // Nothing of a failed settlement was written: the list and the total show the database again
@@ -641,28 +636,21 @@ void ExtratoWindow::QuitaroPERODOselecionado1Click()
     Redefinindo = false;
     Label9->hide();
     Timer2->stop();
-    const bool quitou = Confirmacao::quita(
-        dadosDaConfirmacao(pagamento, QString()), m_dm.SQLConnection1,
-        QuitacaoExtrato::Sql::condicaoDosAbertos(m_convenio, DiSQL, DfSQL),
-        [&](const MotorQuitacao::Opcoes &opcoes) {
-            m_dm.PEDIDOS.close();
-            return QuitacaoExtrato::QuitaPeriodo(m_dm, contextoDaSessao(m_sessao, m_convenio), m_diLista, m_dfLista,
-                                                 pagamento, opcoes);
-        },
-        reacoes([this] {
-            releLista();
-            AtualizaExtrato();
-        }));
+    Confirmacao::Reacoes r = reacoes([this] {
+        releLista();
+        AtualizaExtrato();
+    });
+    // The list is closed while the settlement runs: its orders leave it.
+    r.antes = [this] { m_dm.PEDIDOS.close(); };
+    const bool quitou = Confirmacao::quita(m_dm, contextoDaSessao(m_sessao, m_convenio),
+                                           ServicoQuitacao::QuitaExtrato{m_convenio, periodoDaLista(), pagamento}, r);
     // Cancelled after the list was closed for the run: it shows again.
     if (!quitou && !m_dm.PEDIDOS.isOpen())
         releLista();
 }
 
-// What the confirmation shows besides the orders: the convênio, the list's period, the payment date.
-Confirmacao::Dados ExtratoWindow::dadosDaConfirmacao(const QDate &pagamento, const QString &pedido) const
-{
-    return Confirmacao::Dados{contextoDaSessao(m_sessao, m_convenio), m_diLista, m_dfLista, pagamento, {}, pedido, {}};
-}
+// The period of the list as the settlements and their record name it.
+Periodo ExtratoWindow::periodoDaLista() const { return {m_diLista, m_dfLista}; }
 
 void ExtratoWindow::Quitacoes1Click()
 {

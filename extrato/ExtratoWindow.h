@@ -98,7 +98,7 @@ private:
     bool regraDoCaixa(const QString &mensagem);
     QDate dataPagamento();
     Confirmacao::Reacoes reacoes(const std::function<void()> &depois);
-    Confirmacao::Dados dadosDaConfirmacao(const QDate &pagamento, const QString &pedido) const;
+    Periodo periodoDaLista() const;
     void releLista();
     void FormClose();
 

@@ -4,6 +4,10 @@
 #include "platform/ErrorReporter.h"
 #include "platform/Messages.h"
 #include "settlement/Atomic.h"
+#include "settlement/windows/WaitPanel.h"
+#include "data/CentralData.h"
+
+#include <QScopeGuard>
 #include "settlement/windows/Comprovante.h"
 
 #include <QLocale>
@@ -59,13 +63,42 @@ confirmaEExecuta(Dados dados, Connection &central, const QString &condicao,
     }
 }
 
-bool quita(const Dados &dados, Connection &central, const QString &condicao,
-           const std::function<MotorQuitacao::Resultado(const MotorQuitacao::Opcoes &)> &executa,
+Dados dadosDe(const ContextoQuitacao &contexto, const ServicoQuitacao::Comando &comando)
+{
+    Dados d;
+    d.contexto = contexto;
+    d.contexto.convenioAtual = ServicoQuitacao::convenio(comando);
+    const Periodo periodo = ServicoQuitacao::periodo(comando);
+    d.di = periodo.inicio;
+    d.df = periodo.fim;
+    d.pagamento = ServicoQuitacao::pagamento(comando);
+    if (const auto *p = std::get_if<ServicoQuitacao::QuitaPedido>(&comando))
+        d.pedido = p->npedido + QStringLiteral(" da estação ") + p->estacao;
+    return d;
+}
+
+bool quita(CentralData &dm, const ContextoQuitacao &contexto, const ServicoQuitacao::Comando &comando,
            const Reacoes &reacoes)
 {
+    Connection &central = dm.SQLConnection1;
+    const auto executa = [&](const MotorQuitacao::Opcoes &opcoes) {
+        if (reacoes.antes)
+            reacoes.antes();
+        MotorQuitacao::Progresso progresso;
+        if (reacoes.painel) {
+            reacoes.painel->mostra();
+            progresso.inicio = [&](int total) { reacoes.painel->inicia(total); };
+            progresso.passo = [&](int n) { reacoes.painel->avanca(n); };
+        }
+        const auto esconde = qScopeGuard([&] {
+            if (reacoes.painel)
+                reacoes.painel->esconde();
+        });
+        return ServicoQuitacao::executa(dm, contexto, comando, opcoes, progresso);
+    };
     std::optional<MotorQuitacao::Resultado> feita;
     try {
-        feita = confirmaEExecuta(dados, central, condicao, executa);
+        feita = confirmaEExecuta(dadosDe(contexto, comando), central, ServicoQuitacao::condicao(comando), executa);
     } catch (...) {
         const QString mensagem = Atomic::mensagemDeFalha(std::current_exception());
         if (reacoes.aposFalha)

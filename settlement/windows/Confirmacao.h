@@ -2,8 +2,11 @@
 #include "settlement/Posting.h"
 #include "settlement/Registro.h"
 #include "settlement/MotorQuitacao.h"
+#include "settlement/ServicoQuitacao.h"
 
+class CentralData;
 class Connection;
+class WaitPanel;
 
 #include <QDate>
 #include <QString>
@@ -36,10 +39,16 @@ std::optional<MotorQuitacao::Resultado>
 confirmaEExecuta(Dados dados, Connection &central, const QString &condicao,
                  const std::function<MotorQuitacao::Resultado(const MotorQuitacao::Opcoes &)> &executa);
 
-// What a window does around a settlement command: after a failure (nothing was settled; the
-// window shows the database again before the failure is reported) and after a success (before the
-// success message).
+// What the confirmation shows of a command run by `contexto`.
+Dados dadosDe(const ContextoQuitacao &contexto, const ServicoQuitacao::Comando &comando);
+
+// What a window does around a settlement command: checks made once the user confirmed (a failure
+// stops the command), the wait panel shown while it runs, then after a failure (nothing was
+// settled; the window shows the database again before the failure is reported) or after a success
+// (before the success message).
 struct Reacoes {
+    std::function<void()> antes;
+    WaitPanel *painel = nullptr;
     std::function<void()> aposFalha;
     std::function<void()> aposQuitar;
 };
@@ -47,8 +56,7 @@ struct Reacoes {
 // A settlement command as the user meets it, the same from every window: confirmaEExecuta, then
 // either the failure reported under "Nada foi quitado" or the success message with its receipt.
 // True when something was settled.
-bool quita(const Dados &dados, Connection &central, const QString &condicao,
-           const std::function<MotorQuitacao::Resultado(const MotorQuitacao::Opcoes &)> &executa,
+bool quita(CentralData &dm, const ContextoQuitacao &contexto, const ServicoQuitacao::Comando &comando,
            const Reacoes &reacoes = {});
 
 // "Procedimento concluído com sucesso." and a line with what was settled; when no record was
