@@ -59,6 +59,7 @@ struct ReportDocument {
     QList<QStringList> totals;          // formatted cells of the total lines, label in the first
     ReportTextLine footer;              // every page; "{page}" and "{pages}" still in the text
     QList<ReportTextLine> closing;      // once, after the totals; fields already filled in
+    ReportTextLine watermark;           // across every page, large and light; none when empty
 
     // The content laid out on pages.
     QList<ReportPage> pages;

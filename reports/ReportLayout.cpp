@@ -199,6 +199,8 @@ ReportDocument buildReport(const ReportDefinition &def, const std::function<RowS
     doc.fontSize = def.fontSize;
     doc.columns = def.columns;
     doc.footer = def.footer;
+    doc.watermark = def.watermark;
+    doc.watermark.text = fillFields(def.watermark.text, rowsOf).trimmed();
     for (ReportTextLine l : def.header) {
         l.text = fillFields(l.text, rowsOf);
         doc.header << l;
@@ -293,6 +295,8 @@ QString ReportDocument::plainText() const
                 lines.last() += QLatin1Char('\t') + t.text;
             top = t.box.top();
         }
+        if (!watermark.text.isEmpty())
+            lines.prepend(watermark.text);
         pagesText << lines.join(QLatin1Char('\n'));
     }
     return pagesText.join(QStringLiteral("\n\f\n"));

@@ -82,6 +82,21 @@ QPageLayout pageLayout(const ReportDocument &doc)
                        QPageLayout::Millimeter);
 }
 
+// The watermark across the middle of the page, under the content, in a light red that leaves the
+// content readable. Level, not slanted, so that a PDF reader finds it as one line of text.
+void paintWatermark(QPainter &painter, const ReportDocument &doc, double width, double height, double dpiY)
+{
+    if (doc.watermark.text.isEmpty())
+        return;
+    painter.save();
+    QFont font = fontFor(doc, doc.watermark.font, dpiY);
+    font.setBold(true);
+    painter.setFont(font);
+    painter.setPen(QColor(200, 0, 0, 70));
+    painter.drawText(QRectF(0, height / 4, width, height / 2), Qt::AlignCenter | Qt::TextWordWrap, doc.watermark.text);
+    painter.restore();
+}
+
 void paintPage(QPainter &painter, const ReportDocument &doc, int page, double dpiX, double dpiY)
 {
     if (page < 0 || page >= doc.pages.size())
@@ -90,6 +105,7 @@ void paintPage(QPainter &painter, const ReportDocument &doc, int page, double dp
     auto y = [dpiY](double cm) { return cm / kCmPerInch * dpiY; };
     const ReportPage &p = doc.pages[page];
     painter.save();
+    paintWatermark(painter, doc, x(doc.pageSize.width()), y(doc.pageSize.height()), dpiY);
     QPen pen(Qt::black);
     pen.setWidthF(std::max(1.0, y(0.02)));
     painter.setPen(pen);
@@ -263,9 +279,12 @@ QByteArray toRtf(const ReportDocument &doc)
     out += "\\headery" + QByteArray::number(twips(doc.margins.top() / 2)) + "\\footery" +
            QByteArray::number(twips(doc.margins.bottom() / 2)) + "\n";
 
-    // The header and footer lines repeat on every page of the word processor's own pagination.
-    if (!doc.header.isEmpty()) {
+    // The header and footer lines repeat on every page of the word processor's own pagination; so
+    // does the watermark, as the header's first line.
+    if (!doc.header.isEmpty() || !doc.watermark.text.isEmpty()) {
         out += "{\\header\n";
+        if (!doc.watermark.text.isEmpty())
+            out += rtfLine(doc.watermark);
         for (const ReportTextLine &l : doc.header)
             out += rtfLine(l);
         out += "}\n";

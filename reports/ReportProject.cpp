@@ -104,6 +104,8 @@ struct Reader {
             r.closing << line(h, r, in + QStringLiteral(" closing"));
         if (o.contains(QLatin1String("footer")))
             r.footer = line(o.value(QLatin1String("footer")), r, in + QStringLiteral(" footer"));
+        if (o.contains(QLatin1String("watermark")))
+            r.watermark = line(o.value(QLatin1String("watermark")), r, in + QStringLiteral(" watermark"));
 
         const QJsonObject detail = o.value(QLatin1String("detail")).toObject();
         r.detailConnection = detail.value(QLatin1String("connection")).toString();

@@ -27,6 +27,7 @@ struct ReportDefinition {
     QList<Total> totals;
     QList<ReportTextLine> closing;
     ReportTextLine footer;
+    ReportTextLine watermark;   // across every page when its filled text is not empty
 };
 
 // A report project file: the reports of a program, selected by name.

@@ -9,6 +9,7 @@
 #include "controls/DBMaskEdit.h"
 #include "controls/DBGrid.h"
 #include "data/CentralData.h"
+#include "data/ValorPorExtenso.h"
 #include "data/InterfaceData.h"
 #include "platform/Messages.h"
 #include "reports/ReportModule.h"
@@ -454,15 +455,60 @@ private slots:
               QStringLiteral("Lançado no caixa 4, sessão S7"), QStringLiteral("Quitado por ADMIN em ") + stamp,
               QStringLiteral("05/11/26 01 1 Cliente 1 ") + Decimal(2500, 2).toDisplayText(QLocale(), 2),
               QStringLiteral("15/11/26 01 3 Cliente 3 ") + Decimal(990, 2).toDisplayText(QLocale(), 2),
-              QStringLiteral("Total ") + Decimal(7540, 2).toDisplayText(QLocale(), 2), QStringLiteral("______"),
-              QStringLiteral("Assinatura e carimbo da empresa"), QStringLiteral("Página 1 de 1")})
+              QStringLiteral("Total ") + Decimal(7540, 2).toDisplayText(QLocale(), 2),
+              QStringLiteral("Forma de pagamento: Dinheiro"),
+              // Order 3 was paid before: the drawer receives the other two.
+              QStringLiteral("Recebemos de Beta & Cia a importância de R$ ") + Decimal(6550, 2).toDisplayText(QLocale(), 2),
+              QStringLiteral("(sessenta e cinco reais e cinquenta centavos), pela quitação dos pedidos acima."),
+              QStringLiteral("Dos pedidos acima, 1 (R$ ") + Decimal(990, 2).toDisplayText(QLocale(), 2) +
+                  QStringLiteral(") já estava pago e só recebeu a nova data de pagamento."),
+              QLocale(QLocale::Portuguese, QLocale::Brazil).toString(QDate::currentDate(), QStringLiteral("d 'de' MMMM 'de' yyyy")),
+              QStringLiteral("______"), QStringLiteral("Recebedor: assinatura e carimbo da farmácia"),
+              QStringLiteral("Pagador: assinatura e carimbo da empresa"), QStringLiteral("Página 1 de 1")})
             QVERIFY2(text.contains(part), qPrintable(part + QStringLiteral(" not in: ") + text));
         QVERIFY(!text.contains(QStringLiteral("ESTORNADA")));
         // The signature lines follow the table in the word processor's file as well.
         const QByteArray rtf = ReportOutput::toRtf(doc);
-        QVERIFY(rtf.indexOf("Assinatura e carimbo da empresa") > rtf.lastIndexOf("\\row"));
+        QVERIFY(rtf.indexOf("Pagador: assinatura e carimbo da empresa") > rtf.lastIndexOf("\\row"));
+
+        // Reversed, every page says that it is worth nothing, in the PDF as well.
         Estorno::estorna(*program->dm, 1, contexto(), QStringLiteral("engano"));
-        QVERIFY(Comprovante::gera(program->dm->SQLConnection1, 1).plainText().contains(QStringLiteral("ESTORNADA em")));
+        const ReportDocument estornado = Comprovante::gera(program->dm->SQLConnection1, 1);
+        QVERIFY(estornado.plainText().contains(QStringLiteral("ESTORNADA em")));
+        const QStringList paginas = estornado.plainText().split(QLatin1Char('\f'));
+        for (const QString &pagina : paginas)
+            QVERIFY2(pagina.contains(QStringLiteral("ESTORNADA — SEM VALOR")), qPrintable(pagina));
+        ReportModule(QString()).save(estornado, pdf);
+        p.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+        QVERIFY(p.waitForFinished(30000) && p.exitCode() == 0);
+        const QString lido = QString::fromUtf8(p.readAllStandardOutput());
+        QVERIFY2(lido.contains(QStringLiteral("ESTORNADA — SEM VALOR")), qPrintable(lido));
+    }
+
+    // The amount of a receipt in words, as Portuguese writes it.
+    void amountInWords_data()
+    {
+        QTest::addColumn<qint64>("centavos");
+        QTest::addColumn<QString>("words");
+        QTest::newRow("zero") << qint64(0) << "zero reais";
+        QTest::newRow("one cent") << qint64(1) << "um centavo";
+        QTest::newRow("one real") << qint64(100) << "um real";
+        QTest::newRow("receipt") << qint64(31425) << "trezentos e catorze reais e vinte e cinco centavos";
+        QTest::newRow("cem") << qint64(10000) << "cem reais";
+        QTest::newRow("cento e um") << qint64(10100) << "cento e um reais";
+        QTest::newRow("mil") << qint64(100000) << "mil reais";
+        QTest::newRow("mil e cem") << qint64(110000) << "mil e cem reais";
+        QTest::newRow("mil duzentos e cinquenta") << qint64(125000) << "mil duzentos e cinquenta reais";
+        QTest::newRow("dois mil e cinco") << qint64(200500) << "dois mil e cinco reais";
+        QTest::newRow("milhão") << qint64(100000000) << "um milhão de reais";
+        QTest::newRow("milhões e mil") << qint64(200100000) << "dois milhões e mil reais";
+        QTest::newRow("negative") << qint64(-1050) << "dez reais e cinquenta centavos";
+    }
+    void amountInWords()
+    {
+        QFETCH(qint64, centavos);
+        QFETCH(QString, words);
+        QCOMPARE(valorPorExtenso(Decimal(centavos, 2)), words);
     }
 
     // The list shows the convênio's settlements newest first with their state; the receipt opens in

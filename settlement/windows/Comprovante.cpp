@@ -2,6 +2,7 @@
 
 #include "data/Connection.h"
 #include "data/SqlText.h"
+#include "data/ValorPorExtenso.h"
 #include "reports/ReportModule.h"
 #include "settlement/Registro.h"
 
@@ -42,11 +43,25 @@ RowSet cabecalho(Connection &central, const Registro::Quitacao &q)
     const QStringList nomes = {QStringLiteral("CODQUITACAO"), QStringLiteral("FARMACIA"), QStringLiteral("IDENTIFICACAO"),
                                QStringLiteral("SITUACAO"), QStringLiteral("CONVENIO"), QStringLiteral("DATAINICIAL"),
                                QStringLiteral("DATAFINAL"), QStringLiteral("DATAPAGAMENTO"), QStringLiteral("CAIXASESSAO"),
-                               QStringLiteral("USUARIO"), QStringLiteral("DATAHORA"), QStringLiteral("VALORTOTAL")};
+                               QStringLiteral("USUARIO"), QStringLiteral("DATAHORA"), QStringLiteral("VALORTOTAL"),
+                               QStringLiteral("FORMAPAGAMENTO"), QStringLiteral("RECEBIDO"), QStringLiteral("EXTENSO"),
+                               QStringLiteral("JAPAGOS"), QStringLiteral("EMISSAO"), QStringLiteral("MARCA")};
     for (const QString &n : nomes)
         rs.fields << Field{n};
     const QString caixa = q.movimentos > 0 ? QStringLiteral("Lançado no caixa %1, sessão %2").arg(q.caixa, q.sessao)
                                            : QString();
+    // What the drawer received now: the orders paid before only took the new date.
+    const Decimal recebido =
+        (q.total + Decimal(-q.totalJaPagos.units(), q.totalJaPagos.scale())).rescaled(2);
+    const QString valorJaPagos = q.totalJaPagos.toDisplayText(QLocale(), 2);
+    const QString jaPagos =
+        q.jaPagos == 1 ? QStringLiteral("Dos pedidos acima, 1 (R$ %1) já estava pago e só recebeu a nova data de pagamento.")
+                             .arg(valorJaPagos)
+        : q.jaPagos > 1 ? QStringLiteral("Dos pedidos acima, %1 (R$ %2) já estavam pagos e só receberam a nova data de "
+                                         "pagamento.")
+                              .arg(q.jaPagos)
+                              .arg(valorJaPagos)
+                        : QString();
     const QString situacao =
         q.estornada() ? QStringLiteral("ESTORNADA em %1 por %2: %3")
                             .arg(q.estornoDataHora.toString(QStringLiteral("dd/MM/yy HH:mm")), q.estornoUsuario,
@@ -63,7 +78,13 @@ RowSet cabecalho(Connection &central, const Registro::Quitacao &q)
                                  caixa,
                                  q.usuario,
                                  q.dataHora.toString(QStringLiteral("dd/MM/yy HH:mm")),
-                                 QVariant::fromValue(q.total)};
+                                 QVariant::fromValue(q.total),
+                                 q.formaPag.trimmed().isEmpty() ? QString() : QStringLiteral("Forma de pagamento: ") + q.formaPag,
+                                 QVariant::fromValue(recebido),
+                                 valorPorExtenso(recebido),
+                                 jaPagos,
+                                 QLocale(QLocale::Portuguese, QLocale::Brazil).toString(q.dataHora.date(), QStringLiteral("d 'de' MMMM 'de' yyyy")),
+                                 q.estornada() ? QStringLiteral("ESTORNADA — SEM VALOR") : QString()};
     return rs;
 }
 
