@@ -3,6 +3,8 @@
 #include "platform/ErrorReporter.h"
 
 #include <QFocusEvent>
+#include <QKeyEvent>
+#include <stdexcept>
 #include <QIntValidator>
 #include <QLocale>
 #include <QLineEdit>
@@ -107,7 +109,35 @@ void DBEdit::updateRecord()
         return;
     if (m_kind == Kind::Decimal)
         typed.replace(QLocale().decimalPoint(), QStringLiteral("."));
+    if (m_faixa && !typed.isEmpty()) {
+        bool ok = false;
+        const double valor = typed.toDouble(&ok);
+        if (!ok || valor < m_faixa->first || valor > m_faixa->second) {
+            const QLocale local;
+            throw std::runtime_error(QStringLiteral("O valor %1 não é válido: deve estar entre %2 e %3.")
+                                         .arg(text(), local.toString(m_faixa->first), local.toString(m_faixa->second))
+                                         .toStdString());
+        }
+    }
     m_link.table()->setValue(m_link.field(), typed.isEmpty() ? QVariant() : QVariant(typed));
+}
+
+void DBEdit::setFaixa(double minimo, double maximo) { m_faixa = std::make_pair(minimo, maximo); }
+
+void DBEdit::keyPressEvent(QKeyEvent *e)
+{
+    if (m_kind == Kind::Decimal && !isReadOnly()) {
+        const QString separador = QLocale().decimalPoint();
+        const bool tecladoNumerico =
+            (e->modifiers() & Qt::KeypadModifier) && (e->key() == Qt::Key_Period || e->key() == Qt::Key_Comma);
+        const bool ponto = e->text() == QLatin1String(".") && separador != QLatin1String(".") && !text().contains(separador);
+        if (tecladoNumerico || ponto) {
+            if (!text().contains(separador) || hasSelectedText())
+                insert(separador);
+            return;
+        }
+    }
+    Edit::keyPressEvent(e);
 }
 
 void DBEdit::focusOutEvent(QFocusEvent *e)

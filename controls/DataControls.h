@@ -1,4 +1,6 @@
 #pragma once
+#include <optional>
+#include <utility>
 #include "controls/Edit.h"
 #include "data/CachedTable.h"
 
@@ -52,11 +54,17 @@ public:
     int maxChars() const;                                     // 0: no limit
     // A box that never accepts typing, whatever the table's state.
     void setAlwaysReadOnly(bool on) { m_alwaysReadOnly = on; refresh(); }
+    // A number box that takes only values between `minimo` and `maximo` (a percentage: 0 and 100);
+    // anything else is refused when written into the row, with a message that says the range.
+    void setFaixa(double minimo, double maximo);
     // Writes the typed text into the cached row when it differs from the stored value.
     void updateRecord();
 
 protected:
     void focusOutEvent(QFocusEvent *e) override;
+    // In a decimal box the keypad's decimal key types the locale's separator, and so does a point
+    // while the text has no separator yet (under pt_BR "1.5" is read as 1,5).
+    void keyPressEvent(QKeyEvent *e) override;
 
 private:
     void refresh();
@@ -67,6 +75,7 @@ private:
     int m_shownLength = 0;   // length of the value last shown: a stored value may exceed the limit
     bool m_alwaysReadOnly = false;
     bool m_refreshing = false;
+    std::optional<std::pair<double, double>> m_faixa;
     friend class TypedLengthValidator;
 };
 

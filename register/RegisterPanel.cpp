@@ -61,6 +61,8 @@ RegisterPanel::RegisterPanel(CentralData &dm, QWidget *parent) : QWidget(parent)
     DBEditDescConv = place(new DBEdit(t, QStringLiteral("DESCONTO"), this, DBEdit::Kind::Decimal), 236, 254, 100);
     addLabel(QStringLiteral("Acréscimo (%)"), 346, 238);
     DBEdit1 = place(new DBEdit(t, QStringLiteral("ACRESCPERC"), this, DBEdit::Kind::Decimal), 346, 254, 100);
+    DBEditDescConv->setFaixa(0, 100);
+    DBEdit1->setFaixa(0, 100);
 
     addLabel(QStringLiteral("Rota"), 16, 284);
     DBRotaConv = place(new DBComboBox(t, QStringLiteral("ROTA"), this), 16, 300, 210);

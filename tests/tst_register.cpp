@@ -15,6 +15,7 @@
 
 #include <QHeaderView>
 #include <QWindow>
+#include <QScopeGuard>
 #include <QtTest>
 
 using Nav = DBNavigator::Button;
@@ -268,6 +269,52 @@ private slots:
         QCOMPARE(stored(QStringLiteral("CIDADE"), 1).toString(), QStringLiteral("Sorocaba"));
         QCOMPARE(stored(QStringLiteral("TIPO"), 1).toString(), QStringLiteral("Particular"));
         QVERIFY(messages->messages.isEmpty());
+    }
+
+    // Under pt_BR a point typed where a decimal is expected, and the keypad's decimal key, give the
+    // comma; a percentage outside 0 to 100 is refused and the edit stays.
+    void decimalsUnderBrazilianPortuguese_data()
+    {
+        QTest::addColumn<QString>("typed");   // "K" stands for the keypad's decimal key
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("stored");  // empty: refused
+        QTest::newRow("comma") << "1,5" << "1,5" << "1.50";
+        QTest::newRow("point") << "1.5" << "1,5" << "1.50";
+        QTest::newRow("keypad") << "2K5" << "2,5" << "2.50";
+        QTest::newRow("second point ignored") << "1.5.2" << "1,52" << "1.52";
+        QTest::newRow("hundred") << "100" << "100" << "100.00";
+        QTest::newRow("above a hundred") << "150" << "150" << "";
+    }
+    void decimalsUnderBrazilianPortuguese()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, shown);
+        QFETCH(QString, stored);
+        const QLocale before;
+        QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
+        const auto restore = qScopeGuard([&] { QLocale::setDefault(before); });
+        start();
+        const QVariant old = stored.isEmpty() ? this->stored(QStringLiteral("ACRESCPERC"), 1) : QVariant();
+        click(Nav::Edit);
+        enter(reg().DBEdit1);
+        press(Qt::Key_A, Qt::ControlModifier);
+        for (const QChar ch : typed) {
+            if (ch == QLatin1Char('K'))
+                QTest::keyClick(focused(), Qt::Key_Period, Qt::KeypadModifier);
+            else
+                QTest::keyClick(focused(), ch.toLatin1());
+        }
+        QCOMPARE(reg().DBEdit1->text(), shown);
+        click(Nav::Post);
+        if (stored.isEmpty()) {
+            QCOMPARE(messages->messages.size(), 1);
+            QVERIFY2(messages->messages[0].contains(QStringLiteral("deve estar entre 0 e 100")), qPrintable(messages->messages[0]));
+            QCOMPARE(convenios().state(), CachedTable::State::Edit);
+            QCOMPARE(this->stored(QStringLiteral("ACRESCPERC"), 1), old);
+        } else {
+            QVERIFY2(messages->messages.isEmpty(), qPrintable(messages->messages.join('\n')));
+            QCOMPARE(Decimal::fromVariant(this->stored(QStringLiteral("ACRESCPERC"), 1)).toSqlText(), stored);
+        }
     }
 
     void returningFromAnotherApplicationKeepsTheEdit()
