@@ -105,6 +105,7 @@ RegisterPanel::RegisterPanel(CentralData &dm, QWidget *parent) : QWidget(parent)
             menu.exec(l->mapToGlobal(pos));
         });
     }
+    legivelSemEdicao();
     DesabilitaCampos();
 
     CachedTable &c = dm.Convenios;
@@ -265,6 +266,20 @@ void RegisterPanel::HabilitaCampos()
 {
     for (QWidget *w : m_campos)
         w->setEnabled(true);
+}
+
+// In browse mode the fields are disabled, as the suite does; their data stays as readable as in
+// editing (the style's disabled grey on grey reads at about 2:1).
+void RegisterPanel::legivelSemEdicao()
+{
+    for (QWidget *campo : std::as_const(m_campos)) {
+        QPalette p = campo->palette();
+        const QColor texto(0x26, 0x26, 0x26);
+        for (const auto papel : {QPalette::Text, QPalette::WindowText, QPalette::ButtonText})
+            p.setColor(QPalette::Disabled, papel, texto);
+        p.setColor(QPalette::Disabled, QPalette::Base, p.color(QPalette::Active, QPalette::Window));
+        campo->setPalette(p);
+    }
 }
 
 void RegisterPanel::DesabilitaCampos()

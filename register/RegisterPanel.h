@@ -79,6 +79,7 @@ public:
     QLabel *Label279;             // "Convênio"
 
 private:
+    void legivelSemEdicao();
     QLabel *addLabel(const QString &caption, int x, int y);
     template <typename W>
     W *place(W *w, int x, int y, int width, int height = 21);

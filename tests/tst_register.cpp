@@ -18,6 +18,8 @@
 #include <QScopeGuard>
 #include <QtTest>
 
+#include <cmath>
+
 using Nav = DBNavigator::Button;
 
 class TstRegister : public QObject, ProgramFixture {
@@ -314,6 +316,27 @@ private slots:
         } else {
             QVERIFY2(messages->messages.isEmpty(), qPrintable(messages->messages.join('\n')));
             QCOMPARE(Decimal::fromVariant(this->stored(QStringLiteral("ACRESCPERC"), 1)).toSqlText(), stored);
+        }
+    }
+
+    // Browse mode keeps the fields disabled, and their data readable: at least 4.5:1 against the box.
+    void browseModeIsReadable()
+    {
+        start();
+        const auto luminancia = [](const QColor &c) {
+            const auto canal = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+            return 0.2126 * canal(c.redF()) + 0.7152 * canal(c.greenF()) + 0.0722 * canal(c.blueF());
+        };
+        const auto contraste = [&](const QColor &a, const QColor &b) {
+            const double la = luminancia(a), lb = luminancia(b);
+            return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+        };
+        QVERIFY(!reg().campos().isEmpty());
+        for (QWidget *campo : reg().campos()) {
+            QVERIFY(!campo->isEnabled());
+            const QPalette &p = campo->palette();
+            const double c = contraste(p.color(QPalette::Disabled, QPalette::Text), p.color(QPalette::Disabled, QPalette::Base));
+            QVERIFY2(c >= 4.5, qPrintable(QStringLiteral("%1: %2:1").arg(campo->objectName()).arg(c)));
         }
     }
 
