@@ -11,6 +11,7 @@
 #include "platform/SuitePaths.h"
 #include "reports/ReportModule.h"
 
+#include <QKeyEvent>
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
@@ -235,6 +236,15 @@ void ClosingPanel::Totaliza(const QString &atual)
     DBGrid1->setFocus();
     if (m_sessao.interfaceData)
         m_sessao.interfaceData->Periodo.open();
+}
+
+void ClosingPanel::keyPressEvent(QKeyEvent *e)
+{
+    if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
+        BotVoltarDebClick();
+        return;
+    }
+    QFrame::keyPressEvent(e);
 }
 
 void ClosingPanel::BotVoltarDebClick()

@@ -53,6 +53,7 @@ public slots:
 
 protected:
     void resizeEvent(QResizeEvent *e) override;
+    void keyPressEvent(QKeyEvent *e) override;   // Esc: Voltar
 
 private:
     void ligaPeriodo();

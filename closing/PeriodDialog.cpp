@@ -126,6 +126,15 @@ bool PeriodDialog::eventFilter(QObject *watched, QEvent *event)
     return QFrame::eventFilter(watched, event);
 }
 
+void PeriodDialog::keyPressEvent(QKeyEvent *e)
+{
+    if (e->key() == Qt::Key_Escape && e->modifiers() == Qt::NoModifier) {
+        BotCancTotConvClick();
+        return;
+    }
+    QFrame::keyPressEvent(e);
+}
+
 void PeriodDialog::Abre(Modo modo, const QPoint &position, const QString &okCaption)
 {
     Tag = modo;

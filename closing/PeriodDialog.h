@@ -69,6 +69,7 @@ public slots:
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void resizeEvent(QResizeEvent *e) override;
+    void keyPressEvent(QKeyEvent *e) override;   // Esc: Cancelar
 
 private:
     CachedTable &periodo();

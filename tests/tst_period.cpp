@@ -329,6 +329,29 @@ private slots:
         QVERIFY(commandsEnabled());
     }
 
+    // Esc leaves the period dialog as Cancelar does, whatever box holds the focus, and the closing
+    // list as Voltar does: the register's commands come back and nothing is stored.
+    void escapeLeavesTheDialogAndTheList()
+    {
+        start();
+        storePeriod(QDate(2026, 3, 1), QDate(2026, 3, 31));
+        command(QStringLiteral("Quitar"));
+        type(dialog().DBEdit84, QStringLiteral("150426"));
+        QTest::keyClick(dialog().DBEdit84, Qt::Key_Escape);
+        QVERIFY(!dialog().isVisible());
+        QVERIFY(commandsEnabled());
+        QCOMPARE(periodRows()[0][1].toDate(), QDate(2026, 3, 31));
+        QVERIFY(form().isVisible());
+
+        command(QStringLiteral("Totalizar"));
+        QTest::mouseClick(dialog().BotTotaliza3, Qt::LeftButton);
+        QVERIFY(closing().isVisible());
+        QTest::keyClick(closing().DBGrid1, Qt::Key_Escape);
+        QVERIFY(!closing().isVisible());
+        QVERIFY(commandsEnabled());
+        QVERIFY(form().isVisible());
+    }
+
     void enterMovesToTheNextControl_data()
     {
         QTest::addColumn<QString>("command");
