@@ -208,6 +208,7 @@ void ExtratoWindow::buildLayout()
     MaskEdit1->setObjectName(QStringLiteral("MaskEdit1"));
     MaskEdit1->setInputMask(QStringLiteral("99/99/99;_"));
     MaskEdit1->setGeometry(650, 128, 100, 24);
+    MaskEdit1->installEventFilter(this);
 
     Label2 = new QLabel(QStringLiteral("Período:"), this);
     Label2->move(650, 170);
@@ -513,6 +514,16 @@ bool ExtratoWindow::eventFilter(QObject *watched, QEvent *event)
                 DBGrid1KeyPress(27);
                 return true;
             }
+        }
+    }
+    // Enter in the payment date checks it and moves on to the list: it does not press "Sair", which
+    // would close the extrato and lose the date typed.
+    if (watched == MaskEdit1 && event->type() == QEvent::KeyPress) {
+        const auto *k = static_cast<QKeyEvent *>(event);
+        if (k->key() == Qt::Key_Return || k->key() == Qt::Key_Enter) {
+            if (dataPagamento().isValid())
+                DBGrid1->setFocus();
+            return true;
         }
     }
     return QDialog::eventFilter(watched, event);

@@ -447,6 +447,27 @@ private slots:
         QCOMPARE(suite->count(QStringLiteral("PEDIDOS"), QStringLiteral("DATAPAGAMENTO is not null")), 1);
         QCOMPARE(listedNumbers().size(), 5);
     }
+
+    // Enter in the payment date keeps the extrato open: a good date moves on to the list, a bad
+    // one is told and keeps the focus.
+    void enterInThePaymentDate()
+    {
+        open();
+        w->MaskEdit1->setFocus();
+        w->MaskEdit1->setText(QStringLiteral("06/12/26"));
+        QTest::keyClick(w->MaskEdit1, Qt::Key_Return);
+        QVERIFY(w->isVisible());
+        QVERIFY(w->DBGrid1->hasFocus());
+        QVERIFY(messages->messages.isEmpty());
+        QCOMPARE(w->MaskEdit1->text(), QStringLiteral("06/12/26"));
+
+        w->MaskEdit1->setFocus();
+        w->MaskEdit1->setText(QStringLiteral("31/02/26"));
+        QTest::keyClick(w->MaskEdit1, Qt::Key_Return);
+        QVERIFY(w->isVisible());
+        QCOMPARE(messages->messages, QStringList{QStringLiteral("Data de Pagamento inválida!")});
+        QVERIFY(w->MaskEdit1->hasFocus());
+    }
 };
 
 QTEST_MAIN(TstExtrato)
