@@ -331,6 +331,23 @@ void FormConvenios::posicionaPaineis()
         PainelConvenios->setGeometry(0, 47, width(), height() - 47 - alturaDoStatus());
     if (BarraDeStatus)
         BarraDeStatus->setGeometry(0, height() - alturaDoStatus(), width(), alturaDoStatus());
+    focoSoNoQueSeVe();
+}
+
+// A command of the column beyond the window's edge takes no focus: Enter or Space would run a
+// button the user cannot see (Sair closing the module). Its Alt key still runs it; widened, the
+// window shows it and it takes the focus again.
+void FormConvenios::focoSoNoQueSeVe()
+{
+    if (!PainelConvenios)
+        return;
+    const QRect visivel = PainelConvenios->rect();
+    for (QPushButton *b : PainelConvenios->findChildren<QPushButton *>(Qt::FindDirectChildrenOnly)) {
+        const bool aVista = visivel.contains(b->geometry());
+        if (!aVista && b->hasFocus())
+            focusNextChild();
+        b->setFocusPolicy(aVista ? Qt::StrongFocus : Qt::NoFocus);
+    }
 }
 
 int FormConvenios::alturaDoStatus() const

@@ -116,6 +116,7 @@ private:
     void habilitaComandos(bool on);
     void buildStatusLine();
     void posicionaPaineis();
+    void focoSoNoQueSeVe();
     int alturaDoStatus() const;
     void mostraStatus();
     bool teclaDoNavegador(const QKeyEvent *e);

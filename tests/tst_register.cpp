@@ -340,6 +340,27 @@ private slots:
         }
     }
 
+    // Tab and Enter never reach a command the window does not show: Enter or Space there would run
+    // it (Sair ends the program).
+    void theFocusNeverLandsOnACommandOutOfSight()
+    {
+        start();
+        enter(reg().DBEdit2);
+        for (int i = 0; i < 40; ++i) {
+            press(i % 2 ? Qt::Key_Tab : Qt::Key_Return);
+            QWidget *f = focused();
+            QVERIFY(f);
+            const QRect onForm(f->mapTo(&form(), QPoint(0, 0)), f->size());
+            const auto *b = qobject_cast<QAbstractButton *>(f);
+            QVERIFY2(form().rect().contains(onForm),
+                     qPrintable(QStringLiteral("%1 %2 at %3,%4").arg(f->objectName(), b ? b->text() : QString())
+                                    .arg(onForm.x()).arg(onForm.y())));
+        }
+        QVERIFY(form().isVisible());
+        // Its Alt key still runs a command of the column.
+        QCOMPARE(form().BotSairConv->focusPolicy(), Qt::NoFocus);
+    }
+
     void returningFromAnotherApplicationKeepsTheEdit()
     {
         start();
