@@ -13,7 +13,10 @@
 #include <firebird/Interface.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <mutex>
+#include <set>
 
 using namespace Firebird;
 
@@ -39,6 +42,19 @@ long gdsCodeOf(IStatus *status)
     return (v && v[0] == isc_arg_gds) ? long(v[1]) : 0;
 }
 
+// Whether any code of the status vector says that the link to the server broke.
+bool linkLostIn(IStatus *status)
+{
+    const intptr_t *v = status->getErrors();
+    for (int i = 0; v && v[i] != isc_arg_end; i += 2) {
+        if (v[i] == isc_arg_gds && isLinkLostCode(long(v[i + 1])))
+            return true;
+        if (v[i] == isc_arg_cstring)
+            ++i;   // a length, then the text
+    }
+    return false;
+}
+
 // The status object of this thread's calls: one is kept rather than one made and disposed per call,
 // which cost more than most of the calls themselves (a row of 60 columns is several calls a column).
 IStatus *threadStatus()
@@ -60,8 +76,9 @@ auto call(F &&f)
     } catch (const FbException &e) {
         const QString text = statusText(e.getStatus());
         const long code = gdsCodeOf(e.getStatus());
+        const bool lost = linkLostIn(e.getStatus());
         threadStatus()->init();
-        throw DatabaseError(text, code);
+        throw DatabaseError(text, code, lost);
     }
 }
 
@@ -100,6 +117,22 @@ Field::Type fieldTypeOf(unsigned sqlType, int scale, unsigned charSet)
 
 // ---------------------------------------------------------------------------------------------
 
+bool isLinkLostCode(long gdsCode)
+{
+    switch (gdsCode) {
+    case isc_network_error:
+    case isc_net_read_err:
+    case isc_net_write_err:
+    case isc_lost_db_connection:
+    case isc_conn_lost:
+    case isc_att_shutdown:
+    case isc_net_server_shutdown:
+        return true;
+    default:
+        return false;
+    }
+}
+
 DatabaseError unrepresentableText(const QString &text)
 {
     return DatabaseError(QStringLiteral("O texto \"%1\" tem caracteres que a página de código Windows-1252 não "
@@ -125,6 +158,11 @@ QVariant RowSet::value(int row, const QString &name) const
 
 // ---------------------------------------------------------------------------------------------
 
+namespace {
+const QString CancelledText = QStringLiteral("A operação foi cancelada: a conexão com o servidor foi fechada e nada "
+                                             "do que estava em curso foi gravado.");
+}
+
 struct Connection::Impl {
     IAttachment *attachment = nullptr;
     ITransaction *transaction = nullptr;   // the explicit transaction, when one is open
@@ -136,8 +174,98 @@ struct Connection::Impl {
     // the engine counts it as committed from its start and it sees every commit at once. Reads
     // then cost no commit of their own (with forced writes, a commit waits for the disk).
     ITransaction *reading = nullptr;
+    // The transaction of queryAfterWriters while it runs.
+    ITransaction *afterWriters = nullptr;
+    bool readingAfterWriters = false;
+    // The attachment was let go because its link broke: the next attach is a reconnection.
+    bool lost = false;
+    bool remote = false;
+    // cancel(), from any thread: the attachment it may end (a reference of its own) and whether it
+    // was asked for, so that the failure it causes is reported as cancelled and never run again.
+    std::mutex cancelMutex;
+    IAttachment *cancellable = nullptr;
+    std::atomic<bool> cancelRequested{false};
 
-    ~Impl() { drop(); }
+    // Every connection of the process, for ending all their calls at once.
+    static std::mutex &registryMutex()
+    {
+        static std::mutex m;
+        return m;
+    }
+    static std::set<Impl *> &registry()
+    {
+        static std::set<Impl *> all;
+        return all;
+    }
+
+    Impl()
+    {
+        std::lock_guard lock(registryMutex());
+        registry().insert(this);
+    }
+
+    ~Impl()
+    {
+        {
+            std::lock_guard lock(registryMutex());
+            registry().erase(this);
+        }
+        drop();
+        track();
+    }
+
+    // A transaction of a statement's own that failed, in the catch block: rolled back, unless its
+    // link broke (the server rolls it back, or committed it when the commit was what broke).
+    void endOwnAfterFailure(ITransaction *&tra)
+    {
+        bool lost = cancelRequested && remote;
+        try {
+            throw;
+        } catch (const DatabaseError &e) {
+            lost = lost || e.linkLost();
+        } catch (...) {
+        }
+        if (!lost)
+            finish(tra, [](ITransaction *t, ThrowStatusWrapper *s) { t->rollback(s); });
+        else if (tra)
+            tra->release();
+        tra = nullptr;
+    }
+
+    // Keeps the attachment that cancel() may end in step with the one in use.
+    void track()
+    {
+        std::lock_guard lock(cancelMutex);
+        if (cancellable == attachment)
+            return;
+        if (cancellable)
+            cancellable->release();
+        cancellable = attachment;
+        if (cancellable)
+            cancellable->addRef();
+    }
+
+    void cancel()
+    {
+        IAttachment *a = nullptr;
+        {
+            std::lock_guard lock(cancelMutex);
+            a = cancellable;
+            if (a)
+                a->addRef();
+        }
+        if (!a)
+            return;
+        cancelRequested = true;
+        // A remote link is closed on this side, so that a server that holds its answers back is
+        // not waited for; the embedded engine stops the statement it runs.
+        const int kind = remote ? fb_cancel_abort : fb_cancel_raise;
+        try {
+            call([&](ThrowStatusWrapper *s) { a->cancelOperation(s, kind); });
+        } catch (...) {
+        }
+        a->release();
+    }
 
     // Ends a client object (rollback, commit, detach); one whose end fails is let go as it is.
     template <typename T, typename End>
@@ -159,6 +287,49 @@ struct Connection::Impl {
         loseTransaction();
         finish(reading, [](ITransaction *t, ThrowStatusWrapper *s) { t->commit(s); });
         finish(attachment, [](IAttachment *a, ThrowStatusWrapper *s) { a->detach(s); });
+        track();
+    }
+
+    // Lets go of a connection whose link broke, without a word to the server (there is no one to
+    // hear it): its transactions are the server's to roll back.
+    void forget()
+    {
+        if (!attachment)
+            return;
+        for (ITransaction **t : {&transaction, &reading, &afterWriters}) {
+            if (*t)
+                (*t)->release();
+            *t = nullptr;
+        }
+        doomed = depth > 0;
+        attachment->release();
+        attachment = nullptr;
+        lost = true;
+        track();
+    }
+
+    // After a failure of a call, in its catch block: a connection whose link broke is let go, and
+    // the failure is raised as the caller should see it. A commit whose link broke may have been
+    // committed; a cancelled call is never run again.
+    [[noreturn]] void rethrowFailure(bool committing = false)
+    {
+        const bool cancelled = cancelRequested.exchange(false);
+        try {
+            throw;
+        } catch (const DatabaseError &e) {
+            if (e.linkLost() || (cancelled && remote))
+                forget();
+            else
+                dropIfDead();
+            if (committing && (e.linkLost() || cancelled))
+                throw CommitOutcomeUnknown(e);
+            if (cancelled)
+                throw DatabaseError(CancelledText, isc_cancelled);
+            throw;
+        } catch (...) {
+            dropIfDead();
+            throw;
+        }
     }
 
     // The open scopes stay open, with nothing under them that could still be committed.
@@ -173,13 +344,16 @@ struct Connection::Impl {
     {
         try {
             return startTransaction();
-        } catch (...) {
-            if (attachment)
+        } catch (const DatabaseError &e) {
+            if (!reattachable(e))
                 throw;
         }
         owner.open();
         return startTransaction();
     }
+
+    // A failure after which the connection was let go and may attach again for the same work.
+    bool reattachable(const DatabaseError &e) const { return !attachment && e.gdsCode() != isc_cancelled; }
 
     ITransaction *startTransaction()
     {
@@ -189,8 +363,7 @@ struct Connection::Impl {
             RoundTrips::add();
             return call([&](ThrowStatusWrapper *s) { return attachment->startTransaction(s, sizeof tpb, tpb); });
         } catch (...) {
-            dropIfDead();
-            throw;
+            rethrowFailure();
         }
     }
 
@@ -203,9 +376,12 @@ struct Connection::Impl {
             try {
                 reading = call([&](ThrowStatusWrapper *s) { return attachment->startTransaction(s, sizeof tpb, tpb); });
             } catch (...) {
-                dropIfDead();
-                if (attachment)
-                    throw;
+                try {
+                    rethrowFailure();
+                } catch (const DatabaseError &e) {
+                    if (!reattachable(e))
+                        throw;
+                }
                 owner.open();
                 reading = call([&](ThrowStatusWrapper *s) { return attachment->startTransaction(s, sizeof tpb, tpb); });
             }
@@ -226,19 +402,8 @@ struct Connection::Impl {
         } catch (...) {
             alive = false;
         }
-        if (!alive) {
-            if (transaction) {
-                transaction->release();
-                transaction = nullptr;
-                doomed = depth > 0;
-            }
-            if (reading) {
-                reading->release();
-                reading = nullptr;
-            }
-            attachment->release();
-            attachment = nullptr;
-        }
+        if (!alive)
+            forget();
     }
 
     QByteArray readBlob(ITransaction *tra, ISC_QUAD *id)
@@ -497,8 +662,13 @@ bool Connection::isOpen() const { return d->attachment != nullptr; }
 namespace {
 QByteArray pathBytes(const QString &database) { return database.toLocal8Bit(); }
 
+struct LinkOptions {
+    int connectTimeout = 0;
+    bool wireCompression = false;
+};
+
 IXpbBuilder *makeDpb(const QString &user, const QString &password, const QString &role, int pageSize,
-                     const QString &defaultCharSet = {})
+                     const QString &defaultCharSet = {}, const LinkOptions &link = {})
 {
     IUtil *util = master()->getUtilInterface();
     IXpbBuilder *dpb = call([&](ThrowStatusWrapper *s) { return util->getXpbBuilder(s, IXpbBuilder::DPB, nullptr, 0); });
@@ -510,6 +680,10 @@ IXpbBuilder *makeDpb(const QString &user, const QString &password, const QString
         dpb->insertString(s, isc_dpb_lc_ctype, "WIN1252");
         if (!role.isEmpty())
             dpb->insertString(s, isc_dpb_sql_role_name, role.toUtf8().constData());
+        if (link.connectTimeout > 0)
+            dpb->insertInt(s, isc_dpb_connect_timeout, link.connectTimeout);
+        if (link.wireCompression)
+            dpb->insertString(s, isc_dpb_config, "WireCompression=true");
         if (pageSize > 0) {
             dpb->insertInt(s, isc_dpb_page_size, pageSize);
             dpb->insertString(s, isc_dpb_set_db_charset, defaultCharSet.toLatin1().constData());
@@ -526,7 +700,9 @@ void Connection::open()
         return;
     if (!m_unavailable.isEmpty())
         throw DatabaseError(m_unavailable);
-    IXpbBuilder *dpb = makeDpb(m_user, m_password, m_role, 0);
+    const bool remote = isRemote();
+    const LinkOptions link{remote ? m_connectTimeout : 0, remote && m_wireCompression};
+    IXpbBuilder *dpb = makeDpb(m_user, m_password, m_role, 0, {}, link);
     const QByteArray path = pathBytes(m_database);
     RoundTrips::add();
     try {
@@ -539,6 +715,27 @@ void Connection::open()
         throw;
     }
     dpb->dispose();
+    d->remote = remote;
+    d->track();
+    if (d->lost) {
+        d->lost = false;
+        if (m_reconnected)
+            m_reconnected();
+    }
+}
+
+void Connection::setReconnectedHandler(std::function<void()> handler) { m_reconnected = std::move(handler); }
+
+// "host:path" and "host/port:path"; a drive letter ("C:\...") is a local path.
+bool Connection::isRemote() const { return m_database.indexOf(QLatin1Char(':')) > 1; }
+
+void Connection::cancel() { d->cancel(); }
+
+void Connection::cancelAll()
+{
+    std::lock_guard lock(Impl::registryMutex());
+    for (Impl *impl : Impl::registry())
+        impl->cancel();
 }
 
 void Connection::createDatabase(int pageSize, const QString &defaultCharSet)
@@ -557,9 +754,15 @@ void Connection::createDatabase(int pageSize, const QString &defaultCharSet)
         throw;
     }
     dpb->dispose();
+    d->remote = isRemote();
+    d->track();
 }
 
-void Connection::close() { d->drop(); }
+void Connection::close()
+{
+    d->drop();
+    d->lost = false;
+}
 
 bool Connection::inTransaction() const { return d->depth > 0; }
 
@@ -594,10 +797,10 @@ void Connection::commit()
     try {
         call([&](ThrowStatusWrapper *s) { d->transaction->commit(s); });
         d->transaction = nullptr;
-    } catch (...) {
-        Impl::finish(d->transaction, [](ITransaction *t, ThrowStatusWrapper *s) { t->rollback(s); });
-        d->dropIfDead();
-        throw;
+    } catch (const DatabaseError &e) {
+        if (!e.linkLost() && !(d->cancelRequested && d->remote))
+            Impl::finish(d->transaction, [](ITransaction *t, ThrowStatusWrapper *s) { t->rollback(s); });
+        d->rethrowFailure(true);
     }
 }
 
@@ -619,10 +822,15 @@ void Connection::rollback()
     RoundTrips::add();
     try {
         call([&](ThrowStatusWrapper *s) { tra->rollback(s); });
-    } catch (...) {
+    } catch (const DatabaseError &e) {
         tra->release();
-        d->dropIfDead();
-        throw;
+        // A transaction whose link broke is rolled back by the server.
+        try {
+            d->rethrowFailure();
+        } catch (const DatabaseError &) {
+            if (!e.linkLost())
+                throw;
+        }
     }
 }
 
@@ -654,13 +862,42 @@ auto Connection::runStatement(const QString &sql, const QVariantList &params, Wo
     } timing{StatementLog::record(m_name, sql, params), {}};
     timing.timer.start();
     checkRepresentable(sql, params);
+    try {
+        return runOnce(sql, params, work);
+    } catch (...) {
+        if (!mayRunAgain(std::current_exception()))
+            throw;
+    }
+    return runOnce(sql, params, work);
+}
+
+// A statement whose link was found broken runs once more on a new one, when nothing of the caller's
+// went with the old link: outside a transaction of the caller's, and not at a commit, which the
+// server may have done before its answer was lost.
+bool Connection::mayRunAgain(const std::exception_ptr &failure) const
+{
+    try {
+        std::rethrow_exception(failure);
+    } catch (const CommitOutcomeUnknown &) {
+        return false;
+    } catch (const DatabaseError &e) {
+        return e.linkLost() && d->depth == 0 && !d->readingAfterWriters && !isOpen();
+    } catch (...) {
+        return false;
+    }
+}
+
+template <typename Work>
+auto Connection::runOnce(const QString &sql, const QVariantList &params, Work work)
+{
     open();
     // Outside an explicit transaction a select reads in the connection's reading transaction; any
     // other statement runs in a transaction of its own, committed at its end.
     if (d->depth > 0 && !d->transaction)
         throw DatabaseError(QStringLiteral("A transação em curso foi perdida com a conexão; nada dela foi gravado."));
-    ITransaction *tra = d->transaction ? d->transaction : d->readTransaction(*this);
+    ITransaction *tra = d->transaction ? d->transaction : d->afterWriters ? d->afterWriters : d->readTransaction(*this);
     bool own = false;
+    bool committing = false;
     IStatement *stmt = nullptr;
     IMessageMetadata *inMeta = nullptr;
     try {
@@ -689,6 +926,7 @@ auto Connection::runStatement(const QString &sql, const QVariantList &params, Wo
         inMeta = nullptr;
         if (own) {
             RoundTrips::add();
+            committing = true;
             call([&](ThrowStatusWrapper *s) { tra->commit(s); });
         }
         return result;
@@ -698,9 +936,8 @@ auto Connection::runStatement(const QString &sql, const QVariantList &params, Wo
         if (stmt)
             stmt->release();
         if (own)
-            Impl::finish(tra, [](ITransaction *t, ThrowStatusWrapper *s) { t->rollback(s); });
-        d->dropIfDead();
-        throw;
+            d->endOwnAfterFailure(tra);
+        d->rethrowFailure(committing);
     }
 }
 
@@ -804,12 +1041,25 @@ void Connection::executeGrouped(const QStringList &statements, int *failed)
     });
     for (const QString &sql : statements)
         checkRepresentable(sql, {});
+    const QByteArray block = groupedBlock(statements);
+    try {
+        executeGroupedOnce(block, failed);
+        return;
+    } catch (...) {
+        if (!mayRunAgain(std::current_exception()))
+            throw;
+    }
+    executeGroupedOnce(block, failed);
+}
+
+void Connection::executeGroupedOnce(const QByteArray &block, int *failed)
+{
     open();
     if (d->depth > 0 && !d->transaction)
         throw DatabaseError(QStringLiteral("A transação em curso foi perdida com a conexão; nada dela foi gravado."));
     ITransaction *tra = d->transaction ? d->transaction : d->startTransaction(*this);
     const bool own = !d->transaction;
-    const QByteArray block = groupedBlock(statements);
+    bool committing = false;
     try {
         RoundTrips::add();
         call([&](ThrowStatusWrapper *s) {
@@ -818,12 +1068,13 @@ void Connection::executeGrouped(const QStringList &statements, int *failed)
         });
         if (own) {
             RoundTrips::add();
+            committing = true;
             call([&](ThrowStatusWrapper *s) { tra->commit(s); });
         }
-    } catch (const DatabaseError &) {
+    } catch (const DatabaseError &e) {
         if (own) {
-            Impl::finish(tra, [](ITransaction *t, ThrowStatusWrapper *s) { t->rollback(s); });
-        } else if (failed) {
+            d->endOwnAfterFailure(tra);
+        } else if (failed && !e.linkLost()) {
             try {
                 const RowSet rs = query(QStringLiteral("select RDB$GET_CONTEXT('USER_TRANSACTION', '%1') from RDB$DATABASE")
                                             .arg(QString::fromLatin1(FalhaDoGrupo)));
@@ -833,10 +1084,10 @@ void Connection::executeGrouped(const QStringList &statements, int *failed)
                 // the link is gone: which statement failed stays unknown
             }
         }
-        d->dropIfDead();
-        throw;
+        d->rethrowFailure(committing);
     }
 }
+
 
 QString Connection::plan(const QString &sql, const QVariantList &params, PlanForm form)
 {
@@ -868,4 +1119,38 @@ void Transaction::commit()
 {
     m_connection.commit();   // a failed commit has rolled back: the scope has nothing left to undo
     m_done = true;
+}
+
+// Read committed without reading past versions not yet committed: a row that another transaction
+// is changing is waited for, up to the lock timeout.
+RowSet Connection::queryAfterWriters(const QString &sql, int seconds)
+{
+    if (d->depth > 0)
+        throw DatabaseError(QStringLiteral("queryAfterWriters inside a transaction"));
+    open();
+    IXpbBuilder *tpb = call([&](ThrowStatusWrapper *s) {
+        return master()->getUtilInterface()->getXpbBuilder(s, IXpbBuilder::TPB, nullptr, 0);
+    });
+    const auto disposeTpb = qScopeGuard([tpb] { tpb->dispose(); });
+    call([&](ThrowStatusWrapper *s) {
+        tpb->insertTag(s, isc_tpb_read);
+        tpb->insertTag(s, isc_tpb_read_committed);
+        tpb->insertTag(s, isc_tpb_no_rec_version);
+        tpb->insertTag(s, isc_tpb_wait);
+        tpb->insertInt(s, isc_tpb_lock_timeout, std::max(1, seconds));
+    });
+    RoundTrips::add();
+    try {
+        d->afterWriters = call([&](ThrowStatusWrapper *s) {
+            return d->attachment->startTransaction(s, tpb->getBufferLength(s), tpb->getBuffer(s));
+        });
+    } catch (...) {
+        d->rethrowFailure();
+    }
+    d->readingAfterWriters = true;
+    const auto done = qScopeGuard([this] {
+        d->readingAfterWriters = false;
+        Impl::finish(d->afterWriters, [](ITransaction *t, ThrowStatusWrapper *s) { t->commit(s); });
+    });
+    return query(sql);
 }
