@@ -7,6 +7,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QScopeGuard>
 #include <QStringDecoder>
 #include <QTime>
@@ -14,6 +15,10 @@
 
 #include <algorithm>
 #include <atomic>
+#include <condition_variable>
+#include <optional>
+#include <thread>
+#include <type_traits>
 #include <cstring>
 #include <mutex>
 #include <set>
@@ -80,6 +85,91 @@ auto call(F &&f)
         threadStatus()->init();
         throw DatabaseError(text, code, lost);
     }
+}
+
+// The thread that runs the calls waiting for a server while BackgroundCalls is on, one at a time.
+class Helper {
+public:
+    static Helper &instance()
+    {
+        static Helper *helper = new Helper;   // lives until the process ends, as its thread does
+        return *helper;
+    }
+
+    void run(std::function<void()> job)
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_job = std::move(job);
+        }
+        m_wake.notify_one();
+    }
+
+private:
+    Helper()
+    {
+        std::thread([this] {
+            for (;;) {
+                std::function<void()> job;
+                {
+                    std::unique_lock lock(m_mutex);
+                    m_wake.wait(lock, [this] { return bool(m_job); });
+                    job = std::move(m_job);
+                    m_job = nullptr;
+                }
+                job();
+            }
+        }).detach();
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::function<void()> m_job;
+};
+
+thread_local int t_backgroundScopes = 0;
+thread_local bool t_waiting = false;
+
+// A call that waits for the server. With BackgroundCalls on, it runs on the helper thread while
+// this thread turns its event loop; otherwise, and for a call made from that loop, as call() does.
+template <typename F>
+auto serverCall(F &&f)
+{
+    if (t_backgroundScopes == 0 || t_waiting)
+        return call(std::forward<F>(f));
+    using Result = decltype(call(f));
+    t_waiting = true;
+    const auto done = qScopeGuard([] { t_waiting = false; });
+    QEventLoop loop;
+    std::exception_ptr error;
+    std::conditional_t<std::is_void_v<Result>, bool, std::optional<Result>> result{};
+    std::mutex mutex;
+    std::condition_variable ended;
+    bool finished = false;
+    Helper::instance().run([&] {
+        try {
+            if constexpr (std::is_void_v<Result>)
+                call(f);
+            else
+                result = call(f);
+        } catch (...) {
+            error = std::current_exception();
+        }
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+        std::lock_guard lock(mutex);
+        finished = true;
+        ended.notify_one();
+    });
+    loop.exec();
+    // The loop may have been left early (the program ending): the call still owns what it uses here.
+    {
+        std::unique_lock lock(mutex);
+        ended.wait(lock, [&] { return finished; });
+    }
+    if (error)
+        std::rethrow_exception(error);
+    if constexpr (!std::is_void_v<Result>)
+        return *result;
 }
 
 Field::Type fieldTypeOf(unsigned sqlType, int scale, unsigned charSet)
@@ -275,7 +365,7 @@ struct Connection::Impl {
             return;
         RoundTrips::add();
         try {
-            call([&](ThrowStatusWrapper *s) { end(object, s); });
+            serverCall([&](ThrowStatusWrapper *s) { end(object, s); });
         } catch (...) {
             object->release();
         }
@@ -361,7 +451,7 @@ struct Connection::Impl {
                                             isc_tpb_rec_version, isc_tpb_wait};
         try {
             RoundTrips::add();
-            return call([&](ThrowStatusWrapper *s) { return attachment->startTransaction(s, sizeof tpb, tpb); });
+            return serverCall([&](ThrowStatusWrapper *s) { return attachment->startTransaction(s, sizeof tpb, tpb); });
         } catch (...) {
             rethrowFailure();
         }
@@ -374,7 +464,7 @@ struct Connection::Impl {
         if (!reading) {
             RoundTrips::add();
             try {
-                reading = call([&](ThrowStatusWrapper *s) { return attachment->startTransaction(s, sizeof tpb, tpb); });
+                reading = serverCall([&](ThrowStatusWrapper *s) { return attachment->startTransaction(s, sizeof tpb, tpb); });
             } catch (...) {
                 try {
                     rethrowFailure();
@@ -383,7 +473,7 @@ struct Connection::Impl {
                         throw;
                 }
                 owner.open();
-                reading = call([&](ThrowStatusWrapper *s) { return attachment->startTransaction(s, sizeof tpb, tpb); });
+                reading = serverCall([&](ThrowStatusWrapper *s) { return attachment->startTransaction(s, sizeof tpb, tpb); });
             }
         }
         return reading;
@@ -398,7 +488,7 @@ struct Connection::Impl {
         bool alive = true;
         RoundTrips::add();
         try {
-            call([&](ThrowStatusWrapper *s) { attachment->ping(s); });
+            serverCall([&](ThrowStatusWrapper *s) { attachment->ping(s); });
         } catch (...) {
             alive = false;
         }
@@ -409,20 +499,20 @@ struct Connection::Impl {
     QByteArray readBlob(ITransaction *tra, ISC_QUAD *id)
     {
         RoundTrips::add(2);   // opening and closing
-        IBlob *blob = call([&](ThrowStatusWrapper *s) { return attachment->openBlob(s, tra, id, 0, nullptr); });
+        IBlob *blob = serverCall([&](ThrowStatusWrapper *s) { return attachment->openBlob(s, tra, id, 0, nullptr); });
         QByteArray out;
         char buf[32768];
         try {
             for (;;) {
                 RoundTrips::add();
                 unsigned len = 0;
-                const int r = call([&](ThrowStatusWrapper *s) { return blob->getSegment(s, sizeof buf, buf, &len); });
+                const int r = serverCall([&](ThrowStatusWrapper *s) { return blob->getSegment(s, sizeof buf, buf, &len); });
                 if (r == IStatus::RESULT_OK || r == IStatus::RESULT_SEGMENT)
                     out.append(buf, int(len));
                 else
                     break;
             }
-            call([&](ThrowStatusWrapper *s) { blob->close(s); });
+            serverCall([&](ThrowStatusWrapper *s) { blob->close(s); });
         } catch (...) {
             blob->release();
             throw;
@@ -434,13 +524,13 @@ struct Connection::Impl {
     {
         ISC_QUAD id;
         RoundTrips::add(2 + int(data.size() / 32768));
-        IBlob *blob = call([&](ThrowStatusWrapper *s) { return attachment->createBlob(s, tra, &id, 0, nullptr); });
+        IBlob *blob = serverCall([&](ThrowStatusWrapper *s) { return attachment->createBlob(s, tra, &id, 0, nullptr); });
         try {
             for (int pos = 0; pos < data.size(); pos += 32768) {
                 const int n = std::min(32768, int(data.size()) - pos);
-                call([&](ThrowStatusWrapper *s) { blob->putSegment(s, unsigned(n), data.constData() + pos); });
+                serverCall([&](ThrowStatusWrapper *s) { blob->putSegment(s, unsigned(n), data.constData() + pos); });
             }
-            call([&](ThrowStatusWrapper *s) { blob->close(s); });
+            serverCall([&](ThrowStatusWrapper *s) { blob->close(s); });
         } catch (...) {
             blob->release();
             throw;
@@ -706,7 +796,7 @@ void Connection::open()
     const QByteArray path = pathBytes(m_database);
     RoundTrips::add();
     try {
-        d->attachment = call([&](ThrowStatusWrapper *s) {
+        d->attachment = serverCall([&](ThrowStatusWrapper *s) {
             return master()->getDispatcher()->attachDatabase(s, path.constData(), dpb->getBufferLength(s),
                                                               dpb->getBuffer(s));
         });
@@ -793,9 +883,11 @@ void Connection::commit()
         throw DatabaseError(QStringLiteral("A transação foi desfeita por inteiro: uma parte dela não foi concluída. "
                                            "Nada foi gravado."));
     }
+    if (m_beforeCommit)
+        m_beforeCommit();
     RoundTrips::add();
     try {
-        call([&](ThrowStatusWrapper *s) { d->transaction->commit(s); });
+        serverCall([&](ThrowStatusWrapper *s) { d->transaction->commit(s); });
         d->transaction = nullptr;
     } catch (const DatabaseError &e) {
         if (!e.linkLost() && !(d->cancelRequested && d->remote))
@@ -821,7 +913,7 @@ void Connection::rollback()
         return;
     RoundTrips::add();
     try {
-        call([&](ThrowStatusWrapper *s) { tra->rollback(s); });
+        serverCall([&](ThrowStatusWrapper *s) { tra->rollback(s); });
     } catch (const DatabaseError &e) {
         tra->release();
         // A transaction whose link broke is rolled back by the server.
@@ -903,7 +995,7 @@ auto Connection::runOnce(const QString &sql, const QVariantList &params, Work wo
     try {
         const QByteArray text = WinText::encode(sql);
         RoundTrips::add();
-        stmt = call([&](ThrowStatusWrapper *s) {
+        stmt = serverCall([&](ThrowStatusWrapper *s) {
             return d->attachment->prepare(s, tra, unsigned(text.size()), text.constData(), 3,
                                           IStatement::PREPARE_PREFETCH_METADATA);
         });
@@ -920,14 +1012,14 @@ auto Connection::runOnce(const QString &sql, const QVariantList &params, Work wo
         for (unsigned i = 0; i < inCount; ++i)
             d->writeValue(tra, inMeta, i, reinterpret_cast<unsigned char *>(inBuf.data()), params[int(i)]);
         auto result = work(tra, stmt, inMeta, reinterpret_cast<unsigned char *>(inBuf.data()));
-        call([&](ThrowStatusWrapper *s) { stmt->free(s); });
+        serverCall([&](ThrowStatusWrapper *s) { stmt->free(s); });
         stmt = nullptr;
         inMeta->release();
         inMeta = nullptr;
         if (own) {
             RoundTrips::add();
             committing = true;
-            call([&](ThrowStatusWrapper *s) { tra->commit(s); });
+            serverCall([&](ThrowStatusWrapper *s) { tra->commit(s); });
         }
         return result;
     } catch (...) {
@@ -966,13 +1058,13 @@ RowSet Connection::query(const QString &sql, const QVariantList &params)
             QByteArray outBuf;
             outBuf.fill(0, int(call([&](ThrowStatusWrapper *s) { return outMeta->getMessageLength(s); })));
             RoundTrips::add();
-            cursor = call([&](ThrowStatusWrapper *s) { return stmt->openCursor(s, tra, inMeta, inBuf, outMeta, 0); });
+            cursor = serverCall([&](ThrowStatusWrapper *s) { return stmt->openCursor(s, tra, inMeta, inBuf, outMeta, 0); });
             unsigned char *row = reinterpret_cast<unsigned char *>(outBuf.data());
             // The client library fetches rows in batches of what fits in about 32 KB, from 10 to 1,000
             // rows; each batch is one round trip.
             const int lote = std::clamp(32768 / std::max(1, int(outBuf.size())), 10, 1000);
             RoundTrips::add();
-            for (int n = 0; call([&](ThrowStatusWrapper *s) { return cursor->fetchNext(s, row); }) == IStatus::RESULT_OK; ++n) {
+            for (int n = 0; serverCall([&](ThrowStatusWrapper *s) { return cursor->fetchNext(s, row); }) == IStatus::RESULT_OK; ++n) {
                 if (n > 0 && n % lote == 0)
                     RoundTrips::add();
                 QVector<QVariant> values;
@@ -981,7 +1073,7 @@ RowSet Connection::query(const QString &sql, const QVariantList &params)
                     values[int(i)] = d->readValue(tra, columns[int(i)], row);
                 result.rows.append(std::move(values));
             }
-            call([&](ThrowStatusWrapper *s) { cursor->close(s); });
+            serverCall([&](ThrowStatusWrapper *s) { cursor->close(s); });
             outMeta->release();
         } catch (...) {
             if (cursor)
@@ -997,8 +1089,8 @@ int Connection::execute(const QString &sql, const QVariantList &params)
 {
     return runStatement(sql, params, [](ITransaction *tra, IStatement *stmt, IMessageMetadata *inMeta, unsigned char *inBuf) {
         RoundTrips::add(2);   // the execution and the count of rows it changed
-        call([&](ThrowStatusWrapper *s) { stmt->execute(s, tra, inMeta, inBuf, nullptr, nullptr); });
-        return int(call([&](ThrowStatusWrapper *s) { return stmt->getAffectedRecords(s); }));
+        serverCall([&](ThrowStatusWrapper *s) { stmt->execute(s, tra, inMeta, inBuf, nullptr, nullptr); });
+        return int(serverCall([&](ThrowStatusWrapper *s) { return stmt->getAffectedRecords(s); }));
     });
 }
 
@@ -1062,14 +1154,14 @@ void Connection::executeGroupedOnce(const QByteArray &block, int *failed)
     bool committing = false;
     try {
         RoundTrips::add();
-        call([&](ThrowStatusWrapper *s) {
+        serverCall([&](ThrowStatusWrapper *s) {
             d->attachment->execute(s, tra, unsigned(block.size()), block.constData(), 3, nullptr, nullptr, nullptr,
                                    nullptr);
         });
         if (own) {
             RoundTrips::add();
             committing = true;
-            call([&](ThrowStatusWrapper *s) { tra->commit(s); });
+            serverCall([&](ThrowStatusWrapper *s) { tra->commit(s); });
         }
     } catch (const DatabaseError &e) {
         if (own) {
@@ -1141,7 +1233,7 @@ RowSet Connection::queryAfterWriters(const QString &sql, int seconds)
     });
     RoundTrips::add();
     try {
-        d->afterWriters = call([&](ThrowStatusWrapper *s) {
+        d->afterWriters = serverCall([&](ThrowStatusWrapper *s) {
             return d->attachment->startTransaction(s, tpb->getBufferLength(s), tpb->getBuffer(s));
         });
     } catch (...) {
@@ -1154,3 +1246,7 @@ RowSet Connection::queryAfterWriters(const QString &sql, int seconds)
     });
     return query(sql);
 }
+
+BackgroundCalls::BackgroundCalls() { ++t_backgroundScopes; }
+
+BackgroundCalls::~BackgroundCalls() { --t_backgroundScopes; }

@@ -140,6 +140,10 @@ public:
     static int groupCost(const QString &sql);
     static constexpr int GroupLimit = 250000;
 
+    // Called just before the outermost scope sends its transaction to be committed: where a test
+    // breaks the link to see what the program makes of a commit whose answer never came.
+    void setBeforeCommit(std::function<void()> observer) { m_beforeCommit = std::move(observer); }
+
     bool inTransaction() const;
     void begin();
     void commit();
@@ -167,7 +171,20 @@ private:
     int m_connectTimeout = 0;
     bool m_wireCompression = false;
     std::function<void()> m_reconnected;
+    std::function<void()> m_beforeCommit;
     std::unique_ptr<Impl> d;
+};
+
+// While an object of this class lives, the calls of this thread that wait for a server run on a
+// helper thread, and this thread turns its event loop until each has ended: the windows stay
+// painted and a Cancelar (Connection::cancel) can be pressed while a server holds its answers back.
+// Whoever opens it keeps the rest of the user's input away meanwhile.
+class BackgroundCalls {
+public:
+    BackgroundCalls();
+    ~BackgroundCalls();
+    BackgroundCalls(const BackgroundCalls &) = delete;
+    BackgroundCalls &operator=(const BackgroundCalls &) = delete;
 };
 
 // All-or-nothing scope: statements of the connection run in one transaction that is committed by
