@@ -240,7 +240,10 @@ void FormConvenios::abreExtrato(const QString &convenio)
 void FormConvenios::wireSettlement()
 {
     PainelAguarde = new WaitPanel(PainelConvenios);
-    PainelAguarde->cancela = [this] { m_dm->SQLConnection1.cancel(); };
+    // Over a network the settlement's calls run in the background, so that a stalled link can be
+    // cancelled; the embedded engine has no link to stall.
+    if (m_dm->SQLConnection1.isRemote())
+        PainelAguarde->cancela = [this] { m_dm->SQLConnection1.cancel(); };
     PainelPeriodo3->onQuitar = [this](const PeriodDialog::Escolha &escolha) { quitaConvenio(escolha); };
     connect(BotQuitacoes, &QPushButton::clicked, this, &FormConvenios::BotQuitacoesClick);
 }

@@ -1064,7 +1064,13 @@ RowSet Connection::query(const QString &sql, const QVariantList &params)
             // rows; each batch is one round trip.
             const int lote = std::clamp(32768 / std::max(1, int(outBuf.size())), 10, 1000);
             RoundTrips::add();
-            for (int n = 0; serverCall([&](ThrowStatusWrapper *s) { return cursor->fetchNext(s, row); }) == IStatus::RESULT_OK; ++n) {
+            // Only the fetches that start a batch wait for the server: the others run here, without
+            // the hand-over to the helper thread that BackgroundCalls would cost each row.
+            const auto fetch = [&](int n) {
+                const auto next = [&](ThrowStatusWrapper *s) { return cursor->fetchNext(s, row); };
+                return n % lote == 0 ? serverCall(next) : call(next);
+            };
+            for (int n = 0; fetch(n) == IStatus::RESULT_OK; ++n) {
                 if (n > 0 && n % lote == 0)
                     RoundTrips::add();
                 QVector<QVariant> values;

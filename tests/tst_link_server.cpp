@@ -4,9 +4,9 @@
 // the test tells when and how to break the link; the checks read the database directly.
 #include "data/CentralData.h"
 #include "settlement/Atomic.h"
-#include "settlement/ConvenioSettlement.h"
+#include "settlement/QuitacaoConvenio.h"
 #include "settlement/Estorno.h"
-#include "settlement/WaitPanel.h"
+#include "settlement/windows/WaitPanel.h"
 #include "tests/support/TestSuite.h"
 
 #include <QProcess>
