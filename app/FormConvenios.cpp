@@ -40,6 +40,7 @@
 #include <QScopeGuard>
 #include <QScreen>
 #include <QStyle>
+#include <QTimer>
 #include <QWindow>
 
 #include <algorithm>
@@ -239,6 +240,10 @@ void FormConvenios::abreExtrato(const QString &convenio)
 void FormConvenios::wireSettlement()
 {
     PainelAguarde = new WaitPanel(PainelConvenios);
+    // Over a network the settlement's calls run in the background, so that a stalled link can be
+    // cancelled; the embedded engine has no link to stall.
+    if (m_dm->SQLConnection1.isRemote())
+        PainelAguarde->cancela = [this] { m_dm->SQLConnection1.cancel(); };
     PainelPeriodo3->onQuitar = [this](const PeriodDialog::Escolha &escolha) { quitaConvenio(escolha); };
     connect(BotQuitacoes, &QPushButton::clicked, this, &FormConvenios::BotQuitacoesClick);
 }
@@ -377,9 +382,22 @@ void FormConvenios::mostraStatus()
     if (m_sessao.rodandoNoCaixa())
         partes << QStringLiteral("Caixa: ") + m_sessao.caixaAtual << QStringLiteral("Sessão: ") + m_sessao.sessaoCaixa
                << QStringLiteral("Forma de pagamento: ") + m_sessao.formaPagCaixa;
+    if (!m_aviso.isEmpty())
+        partes << m_aviso;
     BarraDeStatus->setText(partes.join(QStringLiteral("     ")));
     BarraDeStatus->show();
     posicionaPaineis();
+}
+
+void FormConvenios::avisaReconexao()
+{
+    m_aviso = QStringLiteral("Conexão com o servidor restabelecida.");
+    mostraStatus();
+    QTimer::singleShot(15000, this, [this] {
+        m_aviso.clear();
+        if (!BarraDeStatus->isHidden())
+            mostraStatus();
+    });
 }
 
 // The register's command buttons, and with them the speed buttons that would open another

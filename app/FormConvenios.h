@@ -44,6 +44,8 @@ public:
     // The session ends the program: every other window of the program is closed and the main window
     // closes as its close box closes it, with no message box in between.
     void encerraPorSinal();
+    // The status line says for a while that a broken link to the server was repaired.
+    void avisaReconexao();
 
     // Components, named as the suite names them.
     QFrame *pnlBotoes = nullptr;
@@ -134,6 +136,7 @@ private:
     Sessao &m_sessao;
     CentralData *m_dm = nullptr;
     QString m_areaDeTrabalho;  // the workstation's work area, when the workstation check ran
+    QString m_aviso;           // a notice the status line shows after the session's parts
     QStringList m_args;
     bool m_shown = false;
     bool m_closing = false;

@@ -54,6 +54,10 @@ bool Program::create(const QStringList &args)
     form->setCommandLine(args);
     dm2 = std::make_unique<InterfaceData>(sessao.configuracao.IpServidorCentral, sessao.estacaoAtual);
     sessao.interfaceData = dm2.get();
+    // Said once the command that found the link broken has ended, not in the middle of it.
+    const auto avisa = [f = form.get()] { QMetaObject::invokeMethod(f, &FormConvenios::avisaReconexao, Qt::QueuedConnection); };
+    for (Connection *c : {&dm->SQLConnection1, &dm2->SQLConnection1, &dm2->SQLConnection2})
+        c->setReconnectedHandler(avisa);
     if (!dm2->creationError().isEmpty())
         ErrorReporter::report(dm2->creationError());
     return true;

@@ -1,5 +1,6 @@
 #include "data/CentralData.h"
 
+#include "data/LinkSettings.h"
 #include "platform/SuitePaths.h"
 #include "platform/TextLine.h"
 #include "platform/WinText.h"
@@ -167,4 +168,5 @@ void CentralData::DataModuleCreate(const QString &serverAddress)
     m_databaseParameter = composeDatabaseParameter(serverAddress, kCentralPath);
     SQLConnection1.setDatabase(connectionStringFor(serverAddress, kCentralPath));
     SQLConnection1.setUnavailable(serverAddressProblem(serverAddress));
+    LinkSettings::read(LinkSettings::defaultFile()).applyTo(SQLConnection1);
 }

@@ -7,13 +7,21 @@
 #include <QDate>
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QScopeGuard>
 #include <QStringDecoder>
 #include <QTime>
 #include <firebird/Interface.h>
 
 #include <algorithm>
+#include <atomic>
+#include <condition_variable>
+#include <optional>
+#include <thread>
+#include <type_traits>
 #include <cstring>
+#include <mutex>
+#include <set>
 
 using namespace Firebird;
 
@@ -39,6 +47,19 @@ long gdsCodeOf(IStatus *status)
     return (v && v[0] == isc_arg_gds) ? long(v[1]) : 0;
 }
 
+// Whether any code of the status vector says that the link to the server broke.
+bool linkLostIn(IStatus *status)
+{
+    const intptr_t *v = status->getErrors();
+    for (int i = 0; v && v[i] != isc_arg_end; i += 2) {
+        if (v[i] == isc_arg_gds && isLinkLostCode(long(v[i + 1])))
+            return true;
+        if (v[i] == isc_arg_cstring)
+            ++i;   // a length, then the text
+    }
+    return false;
+}
+
 // The status object of this thread's calls: one is kept rather than one made and disposed per call,
 // which cost more than most of the calls themselves (a row of 60 columns is several calls a column).
 IStatus *threadStatus()
@@ -60,9 +81,95 @@ auto call(F &&f)
     } catch (const FbException &e) {
         const QString text = statusText(e.getStatus());
         const long code = gdsCodeOf(e.getStatus());
+        const bool lost = linkLostIn(e.getStatus());
         threadStatus()->init();
-        throw DatabaseError(text, code);
+        throw DatabaseError(text, code, lost);
     }
+}
+
+// The thread that runs the calls waiting for a server while BackgroundCalls is on, one at a time.
+class Helper {
+public:
+    static Helper &instance()
+    {
+        static Helper *helper = new Helper;   // lives until the process ends, as its thread does
+        return *helper;
+    }
+
+    void run(std::function<void()> job)
+    {
+        {
+            std::lock_guard lock(m_mutex);
+            m_job = std::move(job);
+        }
+        m_wake.notify_one();
+    }
+
+private:
+    Helper()
+    {
+        std::thread([this] {
+            for (;;) {
+                std::function<void()> job;
+                {
+                    std::unique_lock lock(m_mutex);
+                    m_wake.wait(lock, [this] { return bool(m_job); });
+                    job = std::move(m_job);
+                    m_job = nullptr;
+                }
+                job();
+            }
+        }).detach();
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    std::function<void()> m_job;
+};
+
+thread_local int t_backgroundScopes = 0;
+thread_local bool t_waiting = false;
+
+// A call that waits for the server. With BackgroundCalls on, it runs on the helper thread while
+// this thread turns its event loop; otherwise, and for a call made from that loop, as call() does.
+template <typename F>
+auto serverCall(F &&f)
+{
+    if (t_backgroundScopes == 0 || t_waiting)
+        return call(std::forward<F>(f));
+    using Result = decltype(call(f));
+    t_waiting = true;
+    const auto done = qScopeGuard([] { t_waiting = false; });
+    QEventLoop loop;
+    std::exception_ptr error;
+    std::conditional_t<std::is_void_v<Result>, bool, std::optional<Result>> result{};
+    std::mutex mutex;
+    std::condition_variable ended;
+    bool finished = false;
+    Helper::instance().run([&] {
+        try {
+            if constexpr (std::is_void_v<Result>)
+                call(f);
+            else
+                result = call(f);
+        } catch (...) {
+            error = std::current_exception();
+        }
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+        std::lock_guard lock(mutex);
+        finished = true;
+        ended.notify_one();
+    });
+    loop.exec();
+    // The loop may have been left early (the program ending): the call still owns what it uses here.
+    {
+        std::unique_lock lock(mutex);
+        ended.wait(lock, [&] { return finished; });
+    }
+    if (error)
+        std::rethrow_exception(error);
+    if constexpr (!std::is_void_v<Result>)
+        return *result;
 }
 
 Field::Type fieldTypeOf(unsigned sqlType, int scale, unsigned charSet)
@@ -100,6 +207,22 @@ Field::Type fieldTypeOf(unsigned sqlType, int scale, unsigned charSet)
 
 // ---------------------------------------------------------------------------------------------
 
+bool isLinkLostCode(long gdsCode)
+{
+    switch (gdsCode) {
+    case isc_network_error:
+    case isc_net_read_err:
+    case isc_net_write_err:
+    case isc_lost_db_connection:
+    case isc_conn_lost:
+    case isc_att_shutdown:
+    case isc_net_server_shutdown:
+        return true;
+    default:
+        return false;
+    }
+}
+
 DatabaseError unrepresentableText(const QString &text)
 {
     return DatabaseError(QStringLiteral("O texto \"%1\" tem caracteres que a página de código Windows-1252 não "
@@ -125,6 +248,11 @@ QVariant RowSet::value(int row, const QString &name) const
 
 // ---------------------------------------------------------------------------------------------
 
+namespace {
+const QString CancelledText = QStringLiteral("A operação foi cancelada: a conexão com o servidor foi fechada e nada "
+                                             "do que estava em curso foi gravado.");
+}
+
 struct Connection::Impl {
     IAttachment *attachment = nullptr;
     ITransaction *transaction = nullptr;   // the explicit transaction, when one is open
@@ -136,8 +264,98 @@ struct Connection::Impl {
     // the engine counts it as committed from its start and it sees every commit at once. Reads
     // then cost no commit of their own (with forced writes, a commit waits for the disk).
     ITransaction *reading = nullptr;
+    // The transaction of queryAfterWriters while it runs.
+    ITransaction *afterWriters = nullptr;
+    bool readingAfterWriters = false;
+    // The attachment was let go because its link broke: the next attach is a reconnection.
+    bool lost = false;
+    bool remote = false;
+    // cancel(), from any thread: the attachment it may end (a reference of its own) and whether it
+    // was asked for, so that the failure it causes is reported as cancelled and never run again.
+    std::mutex cancelMutex;
+    IAttachment *cancellable = nullptr;
+    std::atomic<bool> cancelRequested{false};
 
-    ~Impl() { drop(); }
+    // Every connection of the process, for ending all their calls at once.
+    static std::mutex &registryMutex()
+    {
+        static std::mutex m;
+        return m;
+    }
+    static std::set<Impl *> &registry()
+    {
+        static std::set<Impl *> all;
+        return all;
+    }
+
+    Impl()
+    {
+        std::lock_guard lock(registryMutex());
+        registry().insert(this);
+    }
+
+    ~Impl()
+    {
+        {
+            std::lock_guard lock(registryMutex());
+            registry().erase(this);
+        }
+        drop();
+        track();
+    }
+
+    // A transaction of a statement's own that failed, in the catch block: rolled back, unless its
+    // link broke (the server rolls it back, or committed it when the commit was what broke).
+    void endOwnAfterFailure(ITransaction *&tra)
+    {
+        bool lost = cancelRequested && remote;
+        try {
+            throw;
+        } catch (const DatabaseError &e) {
+            lost = lost || e.linkLost();
+        } catch (...) {
+        }
+        if (!lost)
+            finish(tra, [](ITransaction *t, ThrowStatusWrapper *s) { t->rollback(s); });
+        else if (tra)
+            tra->release();
+        tra = nullptr;
+    }
+
+    // Keeps the attachment that cancel() may end in step with the one in use.
+    void track()
+    {
+        std::lock_guard lock(cancelMutex);
+        if (cancellable == attachment)
+            return;
+        if (cancellable)
+            cancellable->release();
+        cancellable = attachment;
+        if (cancellable)
+            cancellable->addRef();
+    }
+
+    void cancel()
+    {
+        IAttachment *a = nullptr;
+        {
+            std::lock_guard lock(cancelMutex);
+            a = cancellable;
+            if (a)
+                a->addRef();
+        }
+        if (!a)
+            return;
+        cancelRequested = true;
+        // A remote link is closed on this side, so that a server that holds its answers back is
+        // not waited for; the embedded engine stops the statement it runs.
+        const int kind = remote ? fb_cancel_abort : fb_cancel_raise;
+        try {
+            call([&](ThrowStatusWrapper *s) { a->cancelOperation(s, kind); });
+        } catch (...) {
+        }
+        a->release();
+    }
 
     // Ends a client object (rollback, commit, detach); one whose end fails is let go as it is.
     template <typename T, typename End>
@@ -147,7 +365,7 @@ struct Connection::Impl {
             return;
         RoundTrips::add();
         try {
-            call([&](ThrowStatusWrapper *s) { end(object, s); });
+            serverCall([&](ThrowStatusWrapper *s) { end(object, s); });
         } catch (...) {
             object->release();
         }
@@ -159,6 +377,49 @@ struct Connection::Impl {
         loseTransaction();
         finish(reading, [](ITransaction *t, ThrowStatusWrapper *s) { t->commit(s); });
         finish(attachment, [](IAttachment *a, ThrowStatusWrapper *s) { a->detach(s); });
+        track();
+    }
+
+    // Lets go of a connection whose link broke, without a word to the server (there is no one to
+    // hear it): its transactions are the server's to roll back.
+    void forget()
+    {
+        if (!attachment)
+            return;
+        for (ITransaction **t : {&transaction, &reading, &afterWriters}) {
+            if (*t)
+                (*t)->release();
+            *t = nullptr;
+        }
+        doomed = depth > 0;
+        attachment->release();
+        attachment = nullptr;
+        lost = true;
+        track();
+    }
+
+    // After a failure of a call, in its catch block: a connection whose link broke is let go, and
+    // the failure is raised as the caller should see it. A commit whose link broke may have been
+    // committed; a cancelled call is never run again.
+    [[noreturn]] void rethrowFailure(bool committing = false)
+    {
+        const bool cancelled = cancelRequested.exchange(false);
+        try {
+            throw;
+        } catch (const DatabaseError &e) {
+            if (e.linkLost() || (cancelled && remote))
+                forget();
+            else
+                dropIfDead();
+            if (committing && (e.linkLost() || cancelled))
+                throw CommitOutcomeUnknown(e);
+            if (cancelled)
+                throw DatabaseError(CancelledText, isc_cancelled);
+            throw;
+        } catch (...) {
+            dropIfDead();
+            throw;
+        }
     }
 
     // The open scopes stay open, with nothing under them that could still be committed.
@@ -173,13 +434,16 @@ struct Connection::Impl {
     {
         try {
             return startTransaction();
-        } catch (...) {
-            if (attachment)
+        } catch (const DatabaseError &e) {
+            if (!reattachable(e))
                 throw;
         }
         owner.open();
         return startTransaction();
     }
+
+    // A failure after which the connection was let go and may attach again for the same work.
+    bool reattachable(const DatabaseError &e) const { return !attachment && e.gdsCode() != isc_cancelled; }
 
     ITransaction *startTransaction()
     {
@@ -187,10 +451,9 @@ struct Connection::Impl {
                                             isc_tpb_rec_version, isc_tpb_wait};
         try {
             RoundTrips::add();
-            return call([&](ThrowStatusWrapper *s) { return attachment->startTransaction(s, sizeof tpb, tpb); });
+            return serverCall([&](ThrowStatusWrapper *s) { return attachment->startTransaction(s, sizeof tpb, tpb); });
         } catch (...) {
-            dropIfDead();
-            throw;
+            rethrowFailure();
         }
     }
 
@@ -201,13 +464,16 @@ struct Connection::Impl {
         if (!reading) {
             RoundTrips::add();
             try {
-                reading = call([&](ThrowStatusWrapper *s) { return attachment->startTransaction(s, sizeof tpb, tpb); });
+                reading = serverCall([&](ThrowStatusWrapper *s) { return attachment->startTransaction(s, sizeof tpb, tpb); });
             } catch (...) {
-                dropIfDead();
-                if (attachment)
-                    throw;
+                try {
+                    rethrowFailure();
+                } catch (const DatabaseError &e) {
+                    if (!reattachable(e))
+                        throw;
+                }
                 owner.open();
-                reading = call([&](ThrowStatusWrapper *s) { return attachment->startTransaction(s, sizeof tpb, tpb); });
+                reading = serverCall([&](ThrowStatusWrapper *s) { return attachment->startTransaction(s, sizeof tpb, tpb); });
             }
         }
         return reading;
@@ -222,42 +488,31 @@ struct Connection::Impl {
         bool alive = true;
         RoundTrips::add();
         try {
-            call([&](ThrowStatusWrapper *s) { attachment->ping(s); });
+            serverCall([&](ThrowStatusWrapper *s) { attachment->ping(s); });
         } catch (...) {
             alive = false;
         }
-        if (!alive) {
-            if (transaction) {
-                transaction->release();
-                transaction = nullptr;
-                doomed = depth > 0;
-            }
-            if (reading) {
-                reading->release();
-                reading = nullptr;
-            }
-            attachment->release();
-            attachment = nullptr;
-        }
+        if (!alive)
+            forget();
     }
 
     QByteArray readBlob(ITransaction *tra, ISC_QUAD *id)
     {
         RoundTrips::add(2);   // opening and closing
-        IBlob *blob = call([&](ThrowStatusWrapper *s) { return attachment->openBlob(s, tra, id, 0, nullptr); });
+        IBlob *blob = serverCall([&](ThrowStatusWrapper *s) { return attachment->openBlob(s, tra, id, 0, nullptr); });
         QByteArray out;
         char buf[32768];
         try {
             for (;;) {
                 RoundTrips::add();
                 unsigned len = 0;
-                const int r = call([&](ThrowStatusWrapper *s) { return blob->getSegment(s, sizeof buf, buf, &len); });
+                const int r = serverCall([&](ThrowStatusWrapper *s) { return blob->getSegment(s, sizeof buf, buf, &len); });
                 if (r == IStatus::RESULT_OK || r == IStatus::RESULT_SEGMENT)
                     out.append(buf, int(len));
                 else
                     break;
             }
-            call([&](ThrowStatusWrapper *s) { blob->close(s); });
+            serverCall([&](ThrowStatusWrapper *s) { blob->close(s); });
         } catch (...) {
             blob->release();
             throw;
@@ -269,13 +524,13 @@ struct Connection::Impl {
     {
         ISC_QUAD id;
         RoundTrips::add(2 + int(data.size() / 32768));
-        IBlob *blob = call([&](ThrowStatusWrapper *s) { return attachment->createBlob(s, tra, &id, 0, nullptr); });
+        IBlob *blob = serverCall([&](ThrowStatusWrapper *s) { return attachment->createBlob(s, tra, &id, 0, nullptr); });
         try {
             for (int pos = 0; pos < data.size(); pos += 32768) {
                 const int n = std::min(32768, int(data.size()) - pos);
-                call([&](ThrowStatusWrapper *s) { blob->putSegment(s, unsigned(n), data.constData() + pos); });
+                serverCall([&](ThrowStatusWrapper *s) { blob->putSegment(s, unsigned(n), data.constData() + pos); });
             }
-            call([&](ThrowStatusWrapper *s) { blob->close(s); });
+            serverCall([&](ThrowStatusWrapper *s) { blob->close(s); });
         } catch (...) {
             blob->release();
             throw;
@@ -497,8 +752,13 @@ bool Connection::isOpen() const { return d->attachment != nullptr; }
 namespace {
 QByteArray pathBytes(const QString &database) { return database.toLocal8Bit(); }
 
+struct LinkOptions {
+    int connectTimeout = 0;
+    bool wireCompression = false;
+};
+
 IXpbBuilder *makeDpb(const QString &user, const QString &password, const QString &role, int pageSize,
-                     const QString &defaultCharSet = {})
+                     const QString &defaultCharSet = {}, const LinkOptions &link = {})
 {
     IUtil *util = master()->getUtilInterface();
     IXpbBuilder *dpb = call([&](ThrowStatusWrapper *s) { return util->getXpbBuilder(s, IXpbBuilder::DPB, nullptr, 0); });
@@ -510,6 +770,10 @@ IXpbBuilder *makeDpb(const QString &user, const QString &password, const QString
         dpb->insertString(s, isc_dpb_lc_ctype, "WIN1252");
         if (!role.isEmpty())
             dpb->insertString(s, isc_dpb_sql_role_name, role.toUtf8().constData());
+        if (link.connectTimeout > 0)
+            dpb->insertInt(s, isc_dpb_connect_timeout, link.connectTimeout);
+        if (link.wireCompression)
+            dpb->insertString(s, isc_dpb_config, "WireCompression=true");
         if (pageSize > 0) {
             dpb->insertInt(s, isc_dpb_page_size, pageSize);
             dpb->insertString(s, isc_dpb_set_db_charset, defaultCharSet.toLatin1().constData());
@@ -526,11 +790,13 @@ void Connection::open()
         return;
     if (!m_unavailable.isEmpty())
         throw DatabaseError(m_unavailable);
-    IXpbBuilder *dpb = makeDpb(m_user, m_password, m_role, 0);
+    const bool remote = isRemote();
+    const LinkOptions link{remote ? m_connectTimeout : 0, remote && m_wireCompression};
+    IXpbBuilder *dpb = makeDpb(m_user, m_password, m_role, 0, {}, link);
     const QByteArray path = pathBytes(m_database);
     RoundTrips::add();
     try {
-        d->attachment = call([&](ThrowStatusWrapper *s) {
+        d->attachment = serverCall([&](ThrowStatusWrapper *s) {
             return master()->getDispatcher()->attachDatabase(s, path.constData(), dpb->getBufferLength(s),
                                                               dpb->getBuffer(s));
         });
@@ -539,6 +805,27 @@ void Connection::open()
         throw;
     }
     dpb->dispose();
+    d->remote = remote;
+    d->track();
+    if (d->lost) {
+        d->lost = false;
+        if (m_reconnected)
+            m_reconnected();
+    }
+}
+
+void Connection::setReconnectedHandler(std::function<void()> handler) { m_reconnected = std::move(handler); }
+
+// "host:path" and "host/port:path"; a drive letter ("C:\...") is a local path.
+bool Connection::isRemote() const { return m_database.indexOf(QLatin1Char(':')) > 1; }
+
+void Connection::cancel() { d->cancel(); }
+
+void Connection::cancelAll()
+{
+    std::lock_guard lock(Impl::registryMutex());
+    for (Impl *impl : Impl::registry())
+        impl->cancel();
 }
 
 void Connection::createDatabase(int pageSize, const QString &defaultCharSet)
@@ -557,9 +844,15 @@ void Connection::createDatabase(int pageSize, const QString &defaultCharSet)
         throw;
     }
     dpb->dispose();
+    d->remote = isRemote();
+    d->track();
 }
 
-void Connection::close() { d->drop(); }
+void Connection::close()
+{
+    d->drop();
+    d->lost = false;
+}
 
 bool Connection::inTransaction() const { return d->depth > 0; }
 
@@ -590,14 +883,16 @@ void Connection::commit()
         throw DatabaseError(QStringLiteral("A transação foi desfeita por inteiro: uma parte dela não foi concluída. "
                                            "Nada foi gravado."));
     }
+    if (m_beforeCommit)
+        m_beforeCommit();
     RoundTrips::add();
     try {
-        call([&](ThrowStatusWrapper *s) { d->transaction->commit(s); });
+        serverCall([&](ThrowStatusWrapper *s) { d->transaction->commit(s); });
         d->transaction = nullptr;
-    } catch (...) {
-        Impl::finish(d->transaction, [](ITransaction *t, ThrowStatusWrapper *s) { t->rollback(s); });
-        d->dropIfDead();
-        throw;
+    } catch (const DatabaseError &e) {
+        if (!e.linkLost() && !(d->cancelRequested && d->remote))
+            Impl::finish(d->transaction, [](ITransaction *t, ThrowStatusWrapper *s) { t->rollback(s); });
+        d->rethrowFailure(true);
     }
 }
 
@@ -618,11 +913,16 @@ void Connection::rollback()
         return;
     RoundTrips::add();
     try {
-        call([&](ThrowStatusWrapper *s) { tra->rollback(s); });
-    } catch (...) {
+        serverCall([&](ThrowStatusWrapper *s) { tra->rollback(s); });
+    } catch (const DatabaseError &e) {
         tra->release();
-        d->dropIfDead();
-        throw;
+        // A transaction whose link broke is rolled back by the server.
+        try {
+            d->rethrowFailure();
+        } catch (const DatabaseError &) {
+            if (!e.linkLost())
+                throw;
+        }
     }
 }
 
@@ -654,19 +954,48 @@ auto Connection::runStatement(const QString &sql, const QVariantList &params, Wo
     } timing{StatementLog::record(m_name, sql, params), {}};
     timing.timer.start();
     checkRepresentable(sql, params);
+    try {
+        return runOnce(sql, params, work);
+    } catch (...) {
+        if (!mayRunAgain(std::current_exception()))
+            throw;
+    }
+    return runOnce(sql, params, work);
+}
+
+// A statement whose link was found broken runs once more on a new one, when nothing of the caller's
+// went with the old link: outside a transaction of the caller's, and not at a commit, which the
+// server may have done before its answer was lost.
+bool Connection::mayRunAgain(const std::exception_ptr &failure) const
+{
+    try {
+        std::rethrow_exception(failure);
+    } catch (const CommitOutcomeUnknown &) {
+        return false;
+    } catch (const DatabaseError &e) {
+        return e.linkLost() && d->depth == 0 && !d->readingAfterWriters && !isOpen();
+    } catch (...) {
+        return false;
+    }
+}
+
+template <typename Work>
+auto Connection::runOnce(const QString &sql, const QVariantList &params, Work work)
+{
     open();
     // Outside an explicit transaction a select reads in the connection's reading transaction; any
     // other statement runs in a transaction of its own, committed at its end.
     if (d->depth > 0 && !d->transaction)
         throw DatabaseError(QStringLiteral("A transação em curso foi perdida com a conexão; nada dela foi gravado."));
-    ITransaction *tra = d->transaction ? d->transaction : d->readTransaction(*this);
+    ITransaction *tra = d->transaction ? d->transaction : d->afterWriters ? d->afterWriters : d->readTransaction(*this);
     bool own = false;
+    bool committing = false;
     IStatement *stmt = nullptr;
     IMessageMetadata *inMeta = nullptr;
     try {
         const QByteArray text = WinText::encode(sql);
         RoundTrips::add();
-        stmt = call([&](ThrowStatusWrapper *s) {
+        stmt = serverCall([&](ThrowStatusWrapper *s) {
             return d->attachment->prepare(s, tra, unsigned(text.size()), text.constData(), 3,
                                           IStatement::PREPARE_PREFETCH_METADATA);
         });
@@ -683,13 +1012,14 @@ auto Connection::runStatement(const QString &sql, const QVariantList &params, Wo
         for (unsigned i = 0; i < inCount; ++i)
             d->writeValue(tra, inMeta, i, reinterpret_cast<unsigned char *>(inBuf.data()), params[int(i)]);
         auto result = work(tra, stmt, inMeta, reinterpret_cast<unsigned char *>(inBuf.data()));
-        call([&](ThrowStatusWrapper *s) { stmt->free(s); });
+        serverCall([&](ThrowStatusWrapper *s) { stmt->free(s); });
         stmt = nullptr;
         inMeta->release();
         inMeta = nullptr;
         if (own) {
             RoundTrips::add();
-            call([&](ThrowStatusWrapper *s) { tra->commit(s); });
+            committing = true;
+            serverCall([&](ThrowStatusWrapper *s) { tra->commit(s); });
         }
         return result;
     } catch (...) {
@@ -698,9 +1028,8 @@ auto Connection::runStatement(const QString &sql, const QVariantList &params, Wo
         if (stmt)
             stmt->release();
         if (own)
-            Impl::finish(tra, [](ITransaction *t, ThrowStatusWrapper *s) { t->rollback(s); });
-        d->dropIfDead();
-        throw;
+            d->endOwnAfterFailure(tra);
+        d->rethrowFailure(committing);
     }
 }
 
@@ -729,13 +1058,19 @@ RowSet Connection::query(const QString &sql, const QVariantList &params)
             QByteArray outBuf;
             outBuf.fill(0, int(call([&](ThrowStatusWrapper *s) { return outMeta->getMessageLength(s); })));
             RoundTrips::add();
-            cursor = call([&](ThrowStatusWrapper *s) { return stmt->openCursor(s, tra, inMeta, inBuf, outMeta, 0); });
+            cursor = serverCall([&](ThrowStatusWrapper *s) { return stmt->openCursor(s, tra, inMeta, inBuf, outMeta, 0); });
             unsigned char *row = reinterpret_cast<unsigned char *>(outBuf.data());
             // The client library fetches rows in batches of what fits in about 32 KB, from 10 to 1,000
             // rows; each batch is one round trip.
             const int lote = std::clamp(32768 / std::max(1, int(outBuf.size())), 10, 1000);
             RoundTrips::add();
-            for (int n = 0; call([&](ThrowStatusWrapper *s) { return cursor->fetchNext(s, row); }) == IStatus::RESULT_OK; ++n) {
+            // Only the fetches that start a batch wait for the server: the others run here, without
+            // the hand-over to the helper thread that BackgroundCalls would cost each row.
+            const auto fetch = [&](int n) {
+                const auto next = [&](ThrowStatusWrapper *s) { return cursor->fetchNext(s, row); };
+                return n % lote == 0 ? serverCall(next) : call(next);
+            };
+            for (int n = 0; fetch(n) == IStatus::RESULT_OK; ++n) {
                 if (n > 0 && n % lote == 0)
                     RoundTrips::add();
                 QVector<QVariant> values;
@@ -744,7 +1079,7 @@ RowSet Connection::query(const QString &sql, const QVariantList &params)
                     values[int(i)] = d->readValue(tra, columns[int(i)], row);
                 result.rows.append(std::move(values));
             }
-            call([&](ThrowStatusWrapper *s) { cursor->close(s); });
+            serverCall([&](ThrowStatusWrapper *s) { cursor->close(s); });
             outMeta->release();
         } catch (...) {
             if (cursor)
@@ -760,8 +1095,8 @@ int Connection::execute(const QString &sql, const QVariantList &params)
 {
     return runStatement(sql, params, [](ITransaction *tra, IStatement *stmt, IMessageMetadata *inMeta, unsigned char *inBuf) {
         RoundTrips::add(2);   // the execution and the count of rows it changed
-        call([&](ThrowStatusWrapper *s) { stmt->execute(s, tra, inMeta, inBuf, nullptr, nullptr); });
-        return int(call([&](ThrowStatusWrapper *s) { return stmt->getAffectedRecords(s); }));
+        serverCall([&](ThrowStatusWrapper *s) { stmt->execute(s, tra, inMeta, inBuf, nullptr, nullptr); });
+        return int(serverCall([&](ThrowStatusWrapper *s) { return stmt->getAffectedRecords(s); }));
     });
 }
 
@@ -804,26 +1139,40 @@ void Connection::executeGrouped(const QStringList &statements, int *failed)
     });
     for (const QString &sql : statements)
         checkRepresentable(sql, {});
+    const QByteArray block = groupedBlock(statements);
+    try {
+        executeGroupedOnce(block, failed);
+        return;
+    } catch (...) {
+        if (!mayRunAgain(std::current_exception()))
+            throw;
+    }
+    executeGroupedOnce(block, failed);
+}
+
+void Connection::executeGroupedOnce(const QByteArray &block, int *failed)
+{
     open();
     if (d->depth > 0 && !d->transaction)
         throw DatabaseError(QStringLiteral("A transação em curso foi perdida com a conexão; nada dela foi gravado."));
     ITransaction *tra = d->transaction ? d->transaction : d->startTransaction(*this);
     const bool own = !d->transaction;
-    const QByteArray block = groupedBlock(statements);
+    bool committing = false;
     try {
         RoundTrips::add();
-        call([&](ThrowStatusWrapper *s) {
+        serverCall([&](ThrowStatusWrapper *s) {
             d->attachment->execute(s, tra, unsigned(block.size()), block.constData(), 3, nullptr, nullptr, nullptr,
                                    nullptr);
         });
         if (own) {
             RoundTrips::add();
-            call([&](ThrowStatusWrapper *s) { tra->commit(s); });
+            committing = true;
+            serverCall([&](ThrowStatusWrapper *s) { tra->commit(s); });
         }
-    } catch (const DatabaseError &) {
+    } catch (const DatabaseError &e) {
         if (own) {
-            Impl::finish(tra, [](ITransaction *t, ThrowStatusWrapper *s) { t->rollback(s); });
-        } else if (failed) {
+            d->endOwnAfterFailure(tra);
+        } else if (failed && !e.linkLost()) {
             try {
                 const RowSet rs = query(QStringLiteral("select RDB$GET_CONTEXT('USER_TRANSACTION', '%1') from RDB$DATABASE")
                                             .arg(QString::fromLatin1(FalhaDoGrupo)));
@@ -833,10 +1182,10 @@ void Connection::executeGrouped(const QStringList &statements, int *failed)
                 // the link is gone: which statement failed stays unknown
             }
         }
-        d->dropIfDead();
-        throw;
+        d->rethrowFailure(committing);
     }
 }
+
 
 QString Connection::plan(const QString &sql, const QVariantList &params, PlanForm form)
 {
@@ -869,3 +1218,41 @@ void Transaction::commit()
     m_connection.commit();   // a failed commit has rolled back: the scope has nothing left to undo
     m_done = true;
 }
+
+// Read committed without reading past versions not yet committed: a row that another transaction
+// is changing is waited for, up to the lock timeout.
+RowSet Connection::queryAfterWriters(const QString &sql, int seconds)
+{
+    if (d->depth > 0)
+        throw DatabaseError(QStringLiteral("queryAfterWriters inside a transaction"));
+    open();
+    IXpbBuilder *tpb = call([&](ThrowStatusWrapper *s) {
+        return master()->getUtilInterface()->getXpbBuilder(s, IXpbBuilder::TPB, nullptr, 0);
+    });
+    const auto disposeTpb = qScopeGuard([tpb] { tpb->dispose(); });
+    call([&](ThrowStatusWrapper *s) {
+        tpb->insertTag(s, isc_tpb_read);
+        tpb->insertTag(s, isc_tpb_read_committed);
+        tpb->insertTag(s, isc_tpb_no_rec_version);
+        tpb->insertTag(s, isc_tpb_wait);
+        tpb->insertInt(s, isc_tpb_lock_timeout, std::max(1, seconds));
+    });
+    RoundTrips::add();
+    try {
+        d->afterWriters = serverCall([&](ThrowStatusWrapper *s) {
+            return d->attachment->startTransaction(s, tpb->getBufferLength(s), tpb->getBuffer(s));
+        });
+    } catch (...) {
+        d->rethrowFailure();
+    }
+    d->readingAfterWriters = true;
+    const auto done = qScopeGuard([this] {
+        d->readingAfterWriters = false;
+        Impl::finish(d->afterWriters, [](ITransaction *t, ThrowStatusWrapper *s) { t->commit(s); });
+    });
+    return query(sql);
+}
+
+BackgroundCalls::BackgroundCalls() { ++t_backgroundScopes; }
+
+BackgroundCalls::~BackgroundCalls() { --t_backgroundScopes; }

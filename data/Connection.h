@@ -5,23 +5,41 @@
 #include <QString>
 #include <QVariant>
 #include <QVector>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 
 // A failure reported by the database, with the database's own text.
 class DatabaseError : public std::runtime_error {
 public:
-    explicit DatabaseError(const QString &message, long gdsCode = 0)
-        : std::runtime_error(message.toStdString()), m_message(message), m_gdsCode(gdsCode)
+    explicit DatabaseError(const QString &message, long gdsCode = 0, bool linkLost = false)
+        : std::runtime_error(message.toStdString()), m_message(message), m_gdsCode(gdsCode), m_linkLost(linkLost)
     {
     }
     QString message() const { return m_message; }
     long gdsCode() const { return m_gdsCode; }
+    // The link to the server broke (the network, the server gone, the call cancelled by abort):
+    // the connection's transactions went with it.
+    bool linkLost() const { return m_linkLost; }
 
 private:
     QString m_message;
     long m_gdsCode;
+    bool m_linkLost;
 };
+
+// The link broke while a transaction was being committed: the server may have committed it before
+// its answer was lost. Nothing here knows which; only reading the data again can tell.
+class CommitOutcomeUnknown : public DatabaseError {
+public:
+    explicit CommitOutcomeUnknown(const DatabaseError &cause)
+        : DatabaseError(cause.message(), cause.gdsCode(), true)
+    {
+    }
+};
+
+// True for the client library's codes of a broken link.
+bool isLinkLostCode(long gdsCode);
 
 // The refusal of a text that the suite's code page cannot hold: nothing of it is stored.
 DatabaseError unrepresentableText(const QString &text);
@@ -78,6 +96,29 @@ public:
     bool isOpen() const;
     void open();
     void close();
+
+    // Called on the connection's thread after it attached again because its link was found broken
+    // (the window says so); the command that found it then went on as if nothing had happened.
+    void setReconnectedHandler(std::function<void()> handler);
+    // A server that does not answer within these seconds while attaching is given up (0: the
+    // client library's own wait). Remote servers only.
+    void setConnectTimeout(int seconds) { m_connectTimeout = seconds; }
+    // Whether the traffic with a remote server is compressed; asked of the server when attaching.
+    void setWireCompression(bool on) { m_wireCompression = on; }
+    bool wireCompression() const { return m_wireCompression; }
+    bool isRemote() const;
+
+    // Ends the call under way at once, from any thread: the link is closed on this side (a server
+    // that stopped answering is not waited for), so the call fails, its transaction is lost and
+    // rolled back by the server, and the next command attaches again.
+    void cancel();
+    // The same for every connection of the process (a signal ending the program).
+    static void cancelAll();
+
+    // A select that reads what is committed, waiting up to `seconds` for a transaction that is
+    // still changing those rows (one whose link broke, until the server has ended it) instead of
+    // reading past it. A wait that runs out raises a lock conflict.
+    RowSet queryAfterWriters(const QString &sql, int seconds);
     // Creates the database file and leaves the connection open on it. Its default character set is
     // Windows-1252 unless another is named; "NONE" makes it the way the suite's old programs did.
     void createDatabase(int pageSize = 8192, const QString &defaultCharSet = QStringLiteral("WIN1252"));
@@ -99,6 +140,10 @@ public:
     static int groupCost(const QString &sql);
     static constexpr int GroupLimit = 250000;
 
+    // Called just before the outermost scope sends its transaction to be committed: where a test
+    // breaks the link to see what the program makes of a commit whose answer never came.
+    void setBeforeCommit(std::function<void()> observer) { m_beforeCommit = std::move(observer); }
+
     bool inTransaction() const;
     void begin();
     void commit();
@@ -107,6 +152,12 @@ public:
 private:
     template <typename Work>
     auto runStatement(const QString &sql, const QVariantList &params, Work work);
+    template <typename Work>
+    auto runOnce(const QString &sql, const QVariantList &params, Work work);
+    void executeGroupedOnce(const QByteArray &block, int *failed);
+    // After a failure: true when the link was lost and the failed work may run again on a new one
+    // (no transaction of the caller's went with it, nothing may have been committed).
+    bool mayRunAgain(const std::exception_ptr &failure) const;
 
     struct Impl;
     QString m_name;
@@ -117,7 +168,23 @@ private:
     QString m_role;
     QString m_charSet;
     QString m_clientLibrary = QStringLiteral("gds32.dll");
+    int m_connectTimeout = 0;
+    bool m_wireCompression = false;
+    std::function<void()> m_reconnected;
+    std::function<void()> m_beforeCommit;
     std::unique_ptr<Impl> d;
+};
+
+// While an object of this class lives, the calls of this thread that wait for a server run on a
+// helper thread, and this thread turns its event loop until each has ended: the windows stay
+// painted and a Cancelar (Connection::cancel) can be pressed while a server holds its answers back.
+// Whoever opens it keeps the rest of the user's input away meanwhile.
+class BackgroundCalls {
+public:
+    BackgroundCalls();
+    ~BackgroundCalls();
+    BackgroundCalls(const BackgroundCalls &) = delete;
+    BackgroundCalls &operator=(const BackgroundCalls &) = delete;
 };
 
 // All-or-nothing scope: statements of the connection run in one transaction that is committed by

@@ -1,6 +1,7 @@
 #include "data/InterfaceData.h"
 
 #include "data/CentralData.h"
+#include "data/LinkSettings.h"
 #include "platform/SuitePaths.h"
 
 
@@ -43,6 +44,9 @@ void InterfaceData::DataModuleCreate(const QString &serverAddress, const QString
     SQLConnection2.close();
     m_param2 = composeDatabaseParameter(serverAddress, path2);
     SQLConnection2.setDatabase(connectionStringFor(serverAddress, path2));
-    for (Connection *c : {&SQLConnection1, &SQLConnection2})
+    const LinkSettings link = LinkSettings::read(LinkSettings::defaultFile());
+    for (Connection *c : {&SQLConnection1, &SQLConnection2}) {
         c->setUnavailable(serverAddressProblem(serverAddress));
+        link.applyTo(*c);
+    }
 }

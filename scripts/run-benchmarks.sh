@@ -6,7 +6,9 @@
 # Extra arguments go to convenios-bench (for example --runs 3 or --only quitar,period).
 # Then the figures of a workstation of a Firebird server: a private server on this machine (port
 # $BENCH_SERVER_PORT, by default FB_TEST_PORT + 100) reached directly, and through
-# scripts/delay-proxy.py adding 5 ms each way (a 10 ms round trip, as a VPN between two shops);
+# scripts/delay-proxy.py at a 10 ms round trip (a VPN between two shops) and at 30 ms (shops in
+# different towns), or the round trips listed in $BENCH_ROUND_TRIPS; each server run says whether
+# the wire compression was in force, each proxy run how many bytes went each way.
 # $BENCH_NETWORK_ARGS go to those runs. BENCH_NETWORK=0 leaves them out.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -59,11 +61,21 @@ stop_network() {
 }
 trap stop_network EXIT
 "$here/scripts/fbserver.sh" start "$server_dir" "$port" >/dev/null
-python3 "$here/scripts/delay-proxy.py" "$proxy_port" "127.0.0.1:$port" 5 --stats "$server_dir/proxy-stats" &
-proxy_pid=$!
-for _ in $(seq 1 50); do [ -f "$server_dir/proxy-stats" ] && break; sleep 0.1; done
 read -r -a network <<< "${BENCH_NETWORK_ARGS:---only startup,statement,quitar,period,posting,closing,growth --runs 3}"
 "$bench" --suite "$scale/1m" --work "$scale/work-server" --server "127.0.0.1/$port" "${network[@]}"
-"$bench" --suite "$scale/1m" --work "$scale/work-server" --server "127.0.0.1/$proxy_port" "${network[@]}"
-read -r connections turns up down < "$server_dir/proxy-stats"
-echo "# delay proxy: $connections connections, $turns round trips, $((up / 1024)) KB up, $((down / 1024)) KB down"
+# Through the delay proxy at each round trip of BENCH_ROUND_TRIPS (ms; half of it each way), each
+# run with its own count of round trips and of the bytes sent each way.
+for trip in ${BENCH_ROUND_TRIPS:-10 30}; do
+  stats="$server_dir/proxy-stats-$trip"
+  rm -f "$stats"
+  python3 "$here/scripts/delay-proxy.py" "$proxy_port" "127.0.0.1:$port" "$(awk "BEGIN { print $trip / 2 }")" --stats "$stats" &
+  proxy_pid=$!
+  for _ in $(seq 1 50); do [ -f "$stats" ] && break; sleep 0.1; done
+  echo "# through the delay proxy, a $trip ms round trip"
+  "$bench" --suite "$scale/1m" --work "$scale/work-server" --server "127.0.0.1/$proxy_port" "${network[@]}"
+  read -r connections turns up down < "$stats"
+  echo "# delay proxy, $trip ms: $connections connections, $turns round trips, $((up / 1024)) KB sent up, $((down / 1024)) KB sent down"
+  kill "$proxy_pid" 2>/dev/null || true
+  wait "$proxy_pid" 2>/dev/null || true
+  proxy_pid=
+done

@@ -2,6 +2,7 @@
 
 #include "data/Connection.h"
 #include "platform/Failure.h"
+#include "settlement/Desfecho.h"
 
 #include <QThread>
 
@@ -36,6 +37,14 @@ void retryOnKeyViolation(int attempts, const std::function<void()> &store)
 
 QString mensagemDeFalha(const std::exception_ptr &error)
 {
+    // Whether anything was settled is not known: the message says where to look, nothing more.
+    try {
+        if (error)
+            std::rethrow_exception(error);
+    } catch (const Desfecho::Incerto &e) {
+        return e.mensagem();
+    } catch (...) {
+    }
     QString motivo = Failure::messageOf(error);
     // Another workstation held the convênio's rows for longer than the command waits: said in
     // Portuguese, with the database's own text beneath.

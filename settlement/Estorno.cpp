@@ -3,6 +3,7 @@
 #include "data/CentralData.h"
 #include "data/SqlText.h"
 #include "settlement/Atomic.h"
+#include "settlement/Desfecho.h"
 #include "settlement/Registro.h"
 
 #include <QHash>
@@ -371,10 +372,31 @@ private:
 
 }
 
+namespace {
+void estornaNaTransacao(Connection &db, int codigo, const ContextoQuitacao &c, const QString &motivo,
+                        const std::function<void()> &verificada, const QString &autorizadoPor);
+}
+
 void estorna(CentralData &dm, int codigo, const ContextoQuitacao &c, const QString &motivo,
              const std::function<void()> &verificada, const QString &autorizadoPor)
 {
     Connection &db = dm.SQLConnection1;
+    try {
+        estornaNaTransacao(db, codigo, c, motivo, verificada, autorizadoPor);
+    } catch (const CommitOutcomeUnknown &) {
+        // The link broke while the reversal was being committed: the record says whether it was.
+        const Desfecho::Estado estado = Desfecho::doEstorno(db, codigo, c.usuario, c.estacao, motivo);
+        if (estado == Desfecho::Estado::Incerto)
+            throw Desfecho::Incerto(Desfecho::mensagemEstornoIncerto());
+        if (estado == Desfecho::Estado::NaoGravado)
+            throw DatabaseError(Desfecho::motivoNaoGravada(), 0, true);
+    }
+}
+
+namespace {
+void estornaNaTransacao(Connection &db, int codigo, const ContextoQuitacao &c, const QString &motivo,
+                        const std::function<void()> &verificada, const QString &autorizadoPor)
+{
     Atomic::run(db, [&] {
         const RowSet cabecalho = db.query(QStringLiteral("select CONVENIO, QTDEMOVIMENTOS from QUITACOES where "
                                                          "CODQUITACAO = ") +
@@ -417,6 +439,7 @@ void estorna(CentralData &dm, int codigo, const ContextoQuitacao &c, const QStri
         parcelas.restaura();
         postaContraMovimentos(db, codigo, c);
     });
+}
 }
 
 }

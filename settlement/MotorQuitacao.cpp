@@ -3,6 +3,7 @@
 #include "data/CentralData.h"
 #include "data/SqlText.h"
 #include "settlement/Atomic.h"
+#include "settlement/Desfecho.h"
 #include "settlement/Rastro.h"
 
 #include <QHash>
@@ -138,6 +139,16 @@ public:
         envia();
         enviaEmGrupos(m_r.opcoes.registra ? anotacoes() + fim() : m_r.depois);
         return resultado(lidos);
+    }
+
+    // What tells, without the record, whether the settlement is in the database: each order as it
+    // was read before, and the movement posted for it.
+    QList<Desfecho::Pedido> conferencia() const
+    {
+        QList<Desfecho::Pedido> out;
+        for (const PedidoLido &p : m_pedidos)
+            out << Desfecho::Pedido{p.estacao, p.npedido, p.dataPagamentoAntes, p.lancouValor() ? p.movimento : -1};
+        return out;
     }
 
 private:
@@ -510,9 +521,23 @@ Resultado executa(CentralData &dm, const ContextoQuitacao &c, const QDate &pagam
     if (r.parcelas == Roteiro::Parcelas::Pagamentos)
         rastro = std::make_unique<Rastro>(r.arquivoRastro);
     Resultado resultado;
-    Atomic::run(dm.SQLConnection1, [&] {
-        resultado = Execucao(dm, c, pagamento, r, progresso, rastro.get()).run();
-    }, r.aposParcelas ? 1 : 5);
+    QList<Desfecho::Pedido> conferencia;
+    try {
+        Atomic::run(dm.SQLConnection1, [&] {
+            Execucao execucao(dm, c, pagamento, r, progresso, rastro.get());
+            resultado = execucao.run();
+            conferencia = execucao.conferencia();
+        }, r.aposParcelas ? 1 : 5);
+    } catch (const CommitOutcomeUnknown &) {
+        // The link broke while the settlement was being committed: the data say whether it was.
+        Connection &db = dm.SQLConnection1;
+        const Desfecho::Estado estado = r.opcoes.registra ? Desfecho::daQuitacao(db, resultado.codigo)
+                                                          : Desfecho::dosPedidos(db, conferencia, pagamento);
+        if (estado == Desfecho::Estado::Incerto)
+            throw Desfecho::Incerto(Desfecho::mensagemQuitacaoIncerta(r.opcoes.registra));
+        if (estado == Desfecho::Estado::NaoGravado)
+            throw DatabaseError(Desfecho::motivoNaoGravada(), 0, true);
+    }
     return resultado;
 }
 

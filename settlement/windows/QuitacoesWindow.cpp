@@ -7,6 +7,7 @@
 #include "platform/Messages.h"
 #include "platform/WinText.h"
 #include "settlement/Autorizacao.h"
+#include "settlement/Desfecho.h"
 #include "settlement/windows/Comprovante.h"
 #include "settlement/Estorno.h"
 
@@ -354,6 +355,10 @@ void QuitacoesWindow::BotEstornarClick()
     } catch (const Estorno::Recusado &r) {
         Atualiza();
         Messages::show(r.mensagem());
+        return;
+    } catch (const Desfecho::Incerto &e) {
+        ErrorReporter::guard([this] { Atualiza(); });
+        ErrorReporter::report(e.mensagem());
         return;
     } catch (...) {
         const QString motivo = Failure::messageOf(std::current_exception());

@@ -1,6 +1,10 @@
 #include "settlement/windows/WaitPanel.h"
 
+#include "data/Connection.h"
+#include "platform/ShutdownSignals.h"
+
 #include <QCoreApplication>
+#include <QKeyEvent>
 
 WaitPanel::WaitPanel(QWidget *parent) : QFrame(parent)
 {
@@ -38,7 +42,21 @@ WaitPanel::WaitPanel(QWidget *parent) : QFrame(parent)
     Gauge1->setAlignment(Qt::AlignCenter);
     Gauge1->setFormat(QStringLiteral("%p%"));
     Gauge1->hide();
+
+    BotCancelar = new QPushButton(QStringLiteral("Cancelar"), this);
+    BotCancelar->setObjectName(QStringLiteral("BotCancelar"));
+    BotCancelar->setGeometry(210, 150, 100, 24);
+    BotCancelar->hide();
+    connect(BotCancelar, &QPushButton::clicked, this, &WaitPanel::BotCancelarClick);
+    m_vigia.setInterval(250);
+    connect(&m_vigia, &QTimer::timeout, this, &WaitPanel::confereProgresso);
     hide();
+}
+
+WaitPanel::~WaitPanel()
+{
+    if (m_emSegundoPlano)
+        qApp->removeEventFilter(this);
 }
 
 void WaitPanel::mostra()
@@ -46,10 +64,17 @@ void WaitPanel::mostra()
     setGeometry(136, 96, 521, 177);
     Label8->show();
     Gauge1->hide();
+    BotCancelar->hide();
     show();
     raise();
     repaint();
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    if (cancela && !m_emSegundoPlano) {
+        m_emSegundoPlano = std::make_unique<BackgroundCalls>();
+        qApp->installEventFilter(this);
+        houveProgresso();
+        m_vigia.start();
+    }
 }
 
 void WaitPanel::inicia(int total)
@@ -60,6 +85,7 @@ void WaitPanel::inicia(int total)
     Label8->hide();
     repaint();
     m_pintura.start();
+    houveProgresso();
 }
 
 void WaitPanel::avanca(int posicao)
@@ -71,6 +97,7 @@ void WaitPanel::avanca(int posicao)
         const int span = std::max(1, Gauge1->maximum() - Gauge1->minimum());
         return qint64(v - Gauge1->minimum()) * 100 / span;
     };
+    houveProgresso();
     const bool ultimo = posicao >= Gauge1->maximum();
     if (!ultimo && (percent(posicao) == percent(Gauge1->value()) || (m_pintura.isValid() && m_pintura.elapsed() < 50)))
         return;
@@ -81,7 +108,58 @@ void WaitPanel::avanca(int posicao)
 
 void WaitPanel::esconde()
 {
+    if (m_emSegundoPlano) {
+        m_vigia.stop();
+        qApp->removeEventFilter(this);
+        m_emSegundoPlano.reset();
+    }
+    BotCancelar->hide();
     Gauge1->hide();
     hide();
     Label8->show();
+}
+
+void WaitPanel::houveProgresso()
+{
+    m_progresso.start();
+    if (!BotCancelar->isHidden() && BotCancelar->isEnabled())
+        BotCancelar->hide();
+}
+
+void WaitPanel::confereProgresso()
+{
+    if (BotCancelar->isHidden() && m_progresso.isValid() && m_progresso.elapsed() >= SemProgressoMs) {
+        BotCancelar->setEnabled(true);
+        BotCancelar->show();
+        BotCancelar->setFocus();
+    }
+}
+
+void WaitPanel::BotCancelarClick()
+{
+    BotCancelar->setEnabled(false);
+    if (cancela)
+        cancela();
+}
+
+// While the settlement's calls run in the background, the user's input reaches only Cancelar: the
+// rest of the program is in the middle of the settlement and takes no other command.
+bool WaitPanel::eventFilter(QObject *watched, QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+        return watched != BotCancelar || BotCancelar->isHidden();
+    case QEvent::Close:
+        // A session that ends the program still closes its windows.
+        return !ShutdownSignals::requested();
+    default:
+        return false;
+    }
 }

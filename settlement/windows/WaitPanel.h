@@ -3,22 +3,50 @@
 #include <QFrame>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
 
-// The wait panel shown over the register while a settlement runs, with its progress bar.
+#include <functional>
+#include <memory>
+
+class BackgroundCalls;
+
+// The wait panel shown over the register while a settlement runs, with its progress bar. When it
+// is given a way to cancel, the settlement's calls to the server run in the background while it is
+// shown, and after a few seconds without progress it offers "Cancelar"; the rest of the window
+// takes no input meanwhile.
 class WaitPanel : public QFrame {
     Q_OBJECT
 public:
     explicit WaitPanel(QWidget *parent = nullptr);
+    ~WaitPanel() override;
 
     void mostra();              // at its place, with the label and without the bar
     void inicia(int total);     // the bar replaces the label
     void avanca(int posicao);   // repaints the bar only, when its percentage changes (20 times a second at most)
     void esconde();             // hidden, the label back for the next time
 
+    // What Cancelar does: ends the call under way (Connection::cancel), from the event loop that
+    // turns while that call waits.
+    std::function<void()> cancela;
+    // Without progress for this long, Cancelar is offered.
+    static constexpr int SemProgressoMs = 3000;
+
     QLabel *Titulo;
     QLabel *Label8;
     QProgressBar *Gauge1;
+    QPushButton *BotCancelar;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    QElapsedTimer m_pintura;   // since the bar was last repainted
+    void houveProgresso();
+    void confereProgresso();
+    void BotCancelarClick();
+
+    QElapsedTimer m_pintura;    // since the bar was last repainted
+    QElapsedTimer m_progresso;  // since the settlement last moved
+    QTimer m_vigia;
+    std::unique_ptr<BackgroundCalls> m_emSegundoPlano;
 };

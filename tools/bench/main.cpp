@@ -209,6 +209,19 @@ public:
     int orders() const { return m_orders; }
     int movements() const { return m_movements; }
 
+    // Whether the program's central connection, set up as the program sets it (the module's own
+    // Convenios.ini, compression on by default), has its traffic compressed; empty when embedded.
+    QString wireCompression() const
+    {
+        if (m_server.isEmpty())
+            return {};
+        CentralData dm(m_server);
+        const RowSet rs = dm.SQLConnection1.query(
+            QStringLiteral("select RDB$GET_CONTEXT('SYSTEM', 'WIRE_COMPRESSED') from RDB$DATABASE"));
+        const bool on = rs.rows.value(0).value(0).toString().trimmed().compare(QLatin1String("TRUE"), Qt::CaseInsensitive) == 0;
+        return on ? QStringLiteral("in force") : QStringLiteral("not in force");
+    }
+
     void restore()
     {
         m_floor.detach();
@@ -924,6 +937,8 @@ int main(int argc, char **argv)
               << " cash movements), median of " << runs << " runs, "
               << (server.isEmpty() ? QStringLiteral("embedded engine") : QStringLiteral("server ") + server)
               << ", offscreen\n";
+        if (!server.isEmpty())
+            out() << "# wire compression " << bench.wireCompression() << "\n";
         out() << QStringLiteral("%1 %2 %3 %4 %5 %6 %7  %8\n")
                      .arg(QStringLiteral("# figure").leftJustified(58))
                      .arg(QStringLiteral("program ms"), 10)
