@@ -160,6 +160,16 @@ QuitacoesWindow::QuitacoesWindow(Sessao &sessao, const QString &convenio, QWidge
     auto *botoes = new QVBoxLayout;
     botoes->addWidget(BotComprovante);
     botoes->addWidget(BotEstornar);
+    BotEmail = new QPushButton(QStringLiteral("Enviar por e-&mail"), this);
+    BotEmail->setObjectName(QStringLiteral("BotEmail"));
+    BotEmail->setVisible(bool(enviaPorEmail));
+    connect(BotEmail, &QPushButton::clicked, this, [this] {
+        ErrorReporter::guard([this] {
+            if (const Registro::Quitacao *q = atual())
+                enviaPorEmail(this, m_dm.SQLConnection1, *q, m_estorno);
+        });
+    });
+    botoes->addWidget(BotEmail);
     botoes->addStretch();
     botoes->addWidget(BotFechar);
     LabelSupervisores = new QLabel(this);
@@ -321,6 +331,7 @@ void QuitacoesWindow::habilita()
     const Registro::Quitacao *q = atual();
     BotComprovante->setEnabled(q != nullptr);
     BotEstornar->setEnabled(q != nullptr && !q->estornada());
+    BotEmail->setEnabled(q != nullptr);
 }
 
 void QuitacoesWindow::BotComprovanteClick()
