@@ -14,6 +14,8 @@
 #include "billing/Planilha.h"
 #include "billing/window/ExtratoEmpresaDocumento.h"
 #include "billing/window/Faturamento.h"
+#include "data/Connection.h"
+#include "tools/setup/SuiteBuilder.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -72,6 +74,27 @@ ExtratoEmpresa statement(int employees, int orders)
     return e;
 }
 
+// A fresh embedded suite whose convênio has `orders` open orders of `employees` employees in
+// November 2026, and the issuer's workstation.
+void fillSuite(Connection &c, int employees, int orders)
+{
+    c.execute(QStringLiteral("insert into ESTACOES (ESTACAO, DATBASNAM, USUARIO, CNPJ) values ('01', 'Farmácia Central', "
+                             "'ADMIN', '12345678000190')"));
+    QStringList inserts;
+    for (int p = 0; p < orders; ++p)
+        inserts << QStringLiteral("insert into PEDIDOS (ESTACAO, NPEDIDO, MATRICULA, NOME, MEDICO, CONVENIO, DATAPEDIDO, "
+                                  "TIPOPEDIDO, VALORRESTANTE) values ('01', %1, '%2', 'Funcionário %3 da Silva', 'Dr. X', "
+                                  "'Construtora Horizonte Ltda', '11/%4/26', 'Pedido', %5.%6)")
+                       .arg(p + 1)
+                       .arg(100000 + p % employees)
+                       .arg(p % employees)
+                       .arg(1 + p % 30, 2, 10, QLatin1Char('0'))
+                       .arg(10 + p % 900)
+                       .arg(p % 100, 2, 10, QLatin1Char('0'));
+    for (qsizetype i = 0; i < inserts.size(); i += 200)
+        c.executeGrouped(inserts.mid(i, 200));
+}
+
 QString pixOf(const ExtratoEmpresa &e)
 {
     return Pix::payload({QStringLiteral("12345678000190"), e.farmacia, QStringLiteral("Florianópolis"), e.total(),
@@ -94,6 +117,29 @@ int main(int argc, char **argv)
     QTemporaryDir dir;
 
     {
+        // As the program does it: the orders read from an embedded suite, laid out, written to PDF.
+        const QString root = dir.filePath(QStringLiteral("suite"));
+        SuiteBuilder::createEmptySuite(root, SuiteBuilder::Options{});
+        Connection c(QStringLiteral("bench"));
+        c.setDatabase(SuiteBuilder::centralDatabasePath(root));
+        c.open();
+        fillSuite(c, 120, 500);
+        ContextoFaturamento ctx{&c, QStringLiteral("Construtora Horizonte Ltda"), QDate(2026, 11, 1), QDate(2026, 11, 30),
+                                QStringLiteral("admin"), QStringLiteral("ADMIN"), QStringLiteral("01")};
+        int pages = 0, orders = 0;
+        qint64 bytes = 0;
+        const double ms = measure(runs, [&] {
+            const ExtratoEmpresa e = Faturamento::extrato(ctx);
+            orders = e.quantidadePedidos();
+            const ReportDocument doc = buildExtratoEmpresaReport(e, pixOf(e));
+            pages = int(doc.pages.size());
+            bytes = Faturamento::pdf(doc).size();
+        });
+        print(QStringLiteral("company statement, 500 orders read, with PIX QR, to PDF"), ms, 300,
+              QStringLiteral("%1 orders, %2 pages, %3 KB, embedded suite").arg(orders).arg(pages).arg(bytes / 1024));
+        c.close();
+    }
+    {
         const ExtratoEmpresa e = statement(120, 500);
         int pages = 0;
         qint64 bytes = 0;
@@ -102,7 +148,7 @@ int main(int argc, char **argv)
             pages = int(doc.pages.size());
             bytes = Faturamento::pdf(doc).size();
         });
-        print(QStringLiteral("company statement, 500 orders, with PIX QR, to PDF"), ms, 300,
+        print(QStringLiteral("company statement, 500 orders in memory, with PIX QR, to PDF"), ms, 300,
               QStringLiteral("%1 pages, %2 KB").arg(pages).arg(bytes / 1024));
     }
     {
@@ -126,8 +172,8 @@ int main(int argc, char **argv)
         print(QStringLiteral("payroll file, 5000 employees, separated"), ms2, 200, QStringLiteral("%1 lines").arg(lines));
     }
     {
-        // About 100 pages: 2,500 orders of 600 employees.
-        const ExtratoEmpresa e = statement(600, 2500);
+        // About 100 pages: 2,800 orders of 700 employees.
+        const ExtratoEmpresa e = statement(700, 2800);
         const ReportDocument doc = buildExtratoEmpresaReport(e, pixOf(e));
         const QByteArray pdf = Faturamento::pdf(doc);
         QProcess server;
