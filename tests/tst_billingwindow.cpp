@@ -9,11 +9,14 @@
 #include "billing/window/ConfiguracoesDialog.h"
 #include "billing/window/EnvioEmailDialog.h"
 #include "billing/window/FaturamentoExtrato.h"
+#include "billing/window/FaturamentoQuitacao.h"
 #include "data/CentralData.h"
 #include "data/InterfaceData.h"
 #include "platform/Messages.h"
 #include "reports/ReportModule.h"
 #include "session/Sessao.h"
+#include "settlement/ConvenioSettlement.h"
+#include "settlement/QuitacoesWindow.h"
 #include "statement/StatementWindow.h"
 #include "tests/support/LocalSmtp.h"
 #include "tests/support/TestSuite.h"
@@ -158,6 +161,7 @@ private slots:
         dm.reset();
         suite.reset();
         sessao = Sessao{};
+        QuitacoesWindow::enviaPorEmail = nullptr;
     }
 
     // The clerk sends the statement (PDF), the payroll file and the spreadsheet; the server receives
@@ -291,6 +295,48 @@ private slots:
         }
         QVERIFY(printed.pages.last().images.size() == 1);
         QVERIFY(paginas.last().contains(QStringLiteral("Total:\tR$ 223,50")));
+    }
+
+    // From the list of settlements, the settlement's receipt goes to the company with the PIX code
+    // of what it settled.
+    void receiptByEmailFromTheListOfSettlements()
+    {
+        LocalSmtp smtp;
+        configura(smtp.port());
+        ContextoQuitacao quem;
+        quem.convenioAtual = QStringLiteral("Beta & Cia");
+        quem.usuario = QStringLiteral("ADMIN");
+        quem.estacao = QStringLiteral("01");
+        const int codigo = QuitacaoConvenio::QuitaConvenio(*dm, quem, QDate(2026, 11, 1), QDate(2026, 11, 30),
+                                                           QDate(2026, 12, 5)).codigo;
+        QVERIFY(codigo > 0);
+        sessao.central = dm.get();
+        sessao.interfaceData = dm2.get();
+        QuitacoesWindow::enviaPorEmail = &FaturamentoQuitacao::enviaDaLista;
+        QuitacoesWindow lista(sessao, QStringLiteral("Beta & Cia"));
+        lista.show();
+        QVERIFY(lista.BotEmail->isVisible());
+        lista.Lista->setCurrentCell(0, 0);
+        lista.BotEmail->click();
+        auto *d = lista.findChild<EnvioEmailDialog *>();
+        QVERIFY(d);
+        QCOMPARE(d->EditPara->text(), QStringLiteral("rh@beta.com.br"));
+        QCOMPARE(d->EditAssunto->text(), QStringLiteral("Comprovante de quitação nº %1 - convênio Beta & Cia").arg(codigo));
+        QSignalSpy terminou(d, &EnvioEmailDialog::terminou);
+        d->BotEnviar->click();
+        QTRY_COMPARE_WITH_TIMEOUT(terminou.size(), 1, 30000);
+        QVERIFY2(terminou[0][0].toBool(), qPrintable(messages->messages.join('\n')));
+
+        const QJsonObject m = smtp.decoded(1);
+        QCOMPARE(m[QStringLiteral("attachments")].toArray().size(), 1);
+        QVERIFY(LocalSmtp::attachmentName(m, 0).startsWith(QStringLiteral("comprovante-%1-").arg(codigo)));
+        QTemporaryDir dir;
+        const QByteArray pdf = LocalSmtp::attachment(m, 0);
+        QVERIFY(textoDoPdf(pdf, dir).contains(QStringLiteral("Comprovante de quitação")));
+        const QString pix = pixDoPdf(pdf, dir, 1);
+        QCOMPARE(Pix::valorDe(Pix::campos(pix), QStringLiteral("54")), QStringLiteral("143.50"));
+        QCOMPARE(Pix::valorDe(Pix::campos(Pix::valorDe(Pix::campos(pix), QStringLiteral("62"))), QStringLiteral("05")),
+                 QStringLiteral("QUIT%1").arg(codigo));
     }
 
     // The settings are a supervisor's: another user's name or a wrong password opens nothing.
