@@ -179,27 +179,34 @@ QList<Tabela> doExtratoEmpresa(const ExtratoEmpresa &e)
     return {pedidos, resumo};
 }
 
-Tabela doModelo(const QAbstractItemModel &m, const QString &aba, const QList<Tipo> &tipos)
+Tabela doModelo(const QAbstractItemModel &m, const QString &aba, const QList<Tipo> &tipos,
+                const std::function<bool(int)> &linha, const QList<int> &escolhidas)
 {
     Tabela t;
     t.aba = aba;
-    for (int c = 0; c < m.columnCount(); ++c) {
-        Tipo tipo = c < tipos.size() ? tipos[c] : Tipo::Texto;
-        t.colunas << Coluna{m.headerData(c, Qt::Horizontal).toString(), tipo};
-    }
+    QList<int> colunas = escolhidas;
+    if (colunas.isEmpty())
+        for (int c = 0; c < m.columnCount(); ++c)
+            colunas << c;
+    for (int i = 0; i < colunas.size(); ++i)
+        t.colunas << Coluna{m.headerData(colunas[i], Qt::Horizontal).toString(), i < tipos.size() ? tipos[i] : Tipo::Texto};
     for (int r = 0; r < m.rowCount(); ++r) {
+        if (linha && !linha(r))
+            continue;
         Linha l;
-        for (int c = 0; c < m.columnCount(); ++c) {
-            const QModelIndex i = m.index(r, c);
-            QVariant v = m.data(i, Qt::EditRole);
+        for (int i = 0; i < colunas.size(); ++i) {
+            const QModelIndex idx = m.index(r, colunas[i]);
+            QVariant v = m.data(idx, Qt::EditRole);
             if (!v.isValid())
-                v = m.data(i, Qt::DisplayRole);
-            // A column whose type the caller did not give takes the type of its values.
-            if (c >= tipos.size() && v.isValid()) {
-                if (v.metaType() == QMetaType::fromType<QDate>())
-                    t.colunas[c].tipo = Tipo::Data;
-                else if (v.metaType() == QMetaType::fromType<Decimal>())
-                    t.colunas[c].tipo = Tipo::Valor;
+                v = m.data(idx, Qt::DisplayRole);
+            if (i >= tipos.size() && v.isValid() && !v.isNull()) {
+                const QMetaType tipo = v.metaType();
+                if (tipo == QMetaType::fromType<QDate>())
+                    t.colunas[i].tipo = Tipo::Data;
+                else if (tipo == QMetaType::fromType<Decimal>() || tipo == QMetaType::fromType<double>())
+                    t.colunas[i].tipo = Tipo::Valor;
+                else if (t.colunas[i].tipo == Tipo::Texto && (tipo == QMetaType::fromType<int>() || tipo == QMetaType::fromType<qlonglong>()))
+                    t.colunas[i].tipo = Tipo::Inteiro;
             }
             l.celulas << v;
         }

@@ -4,6 +4,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVector>
+#include <functional>
 
 class QAbstractItemModel;
 struct ExtratoEmpresa;
@@ -39,8 +40,11 @@ void grava(const QString &caminho, const QList<Tabela> &tabelas);
 // employee's subtotal and the total) and one of the employees' totals.
 QList<Tabela> doExtratoEmpresa(const ExtratoEmpresa &extrato);
 
-// A list shown on screen as it is: its header titles and each row's values (the edit role where a
-// column gives one, so that dates and amounts keep their types).
-Tabela doModelo(const QAbstractItemModel &modelo, const QString &aba, const QList<Tipo> &tipos = {});
+// A list shown on screen as it is: its header titles and each row's values (the edit role, so that
+// dates and amounts keep their types; a column without given type takes the type of its values).
+// `colunas`, when given, are the model's columns to take, in the order the screen shows them;
+// `linha`, when given, keeps only the rows the screen shows.
+Tabela doModelo(const QAbstractItemModel &modelo, const QString &aba, const QList<Tipo> &tipos = {},
+                const std::function<bool(int)> &linha = {}, const QList<int> &colunas = {});
 
 }

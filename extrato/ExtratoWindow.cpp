@@ -234,7 +234,7 @@ void ExtratoWindow::buildLayout()
     connect(BotImprimir, &QPushButton::clicked, this, &ExtratoWindow::BotImprimirClick);
 
     const auto faturamento = FaturamentoExtrato::acrescentaBotoes(
-        this, [this] { return contextoFaturamento(); }, [this]() -> ReportModule & { return RM(); });
+        this, [this] { return contextoFaturamento(); }, [this]() -> ReportModule & { return RM(); }, DBGrid1);
     BotEmail = faturamento.email;
     BotEmail->setGeometry(650, 4, 190, 26);
     BotEmpresa = faturamento.empresa;

@@ -297,6 +297,42 @@ private slots:
         QVERIFY(paginas.last().contains(QStringLiteral("Total:\tR$ 223,50")));
     }
 
+    // The window's list of orders as a spreadsheet: its columns as shown, dates as dates, amounts as numbers.
+    void listOfOrdersAsASpreadsheet()
+    {
+        open();
+        QTemporaryDir dir;
+        const QString xlsx = dir.filePath(QStringLiteral("lista.xlsx"));
+        QString proposto;
+        Faturamento::setEscolheArquivo([&](QWidget *, const QString &, const QString &p, const QString &) {
+            proposto = p;
+            return xlsx;
+        });
+        const auto guarda = qScopeGuard([] { Faturamento::setEscolheArquivo({}); });
+        const QList<QAction *> acoes = w->BotEmpresa->menu()->actions();
+        const auto acao = std::find_if(acoes.begin(), acoes.end(),
+                                       [](QAction *a) { return a->text().startsWith(QStringLiteral("Planilha da &lista")); });
+        QVERIFY(acao != acoes.end());
+        (*acao)->trigger();
+        QCOMPARE(proposto, QStringLiteral("extrato-Beta & Cia-011126-301126.xlsx"));
+        QProcess py;
+        py.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral("-c"),
+                  QStringLiteral("import sys, zipfile\nz = zipfile.ZipFile(sys.argv[1])\n"
+                                 "print(z.read('xl/worksheets/sheet1.xml').decode()); print('@@@'); "
+                                 "print(z.read('xl/sharedStrings.xml').decode())"),
+                  xlsx});
+        QVERIFY(py.waitForFinished(30000) && py.exitCode() == 0);
+        const QStringList partes = QString::fromUtf8(py.readAllStandardOutput()).split(QStringLiteral("@@@"));
+        const QString folha = partes[0];
+        QString titulos = partes[1];
+        titulos.remove(QRegularExpression(QStringLiteral("<[^>]+>")));
+        QVERIFY2(titulos.trimmed().startsWith(QStringLiteral("DataEst.N.PedidoNomeForma de PagamentoValor Total")), qPrintable(titulos));
+        const int dia = int(QDate(1899, 12, 30).daysTo(QDate(2026, 11, 5)));
+        QVERIFY2(folha.contains(QStringLiteral("<v>%1</v>").arg(dia)), qPrintable(folha.left(2000)));
+        QCOMPARE(folha.count(QStringLiteral("<row ")), 5);   // the titles and four orders
+    }
+
     // From the list of settlements, the settlement's receipt goes to the company with the PIX code
     // of what it settled.
     void receiptByEmailFromTheListOfSettlements()

@@ -5,6 +5,7 @@
 
 class ReportModule;
 class QPushButton;
+class QTableView;
 class QWidget;
 
 // What the statement window offers the company: its statement as a document, as a spreadsheet, the
@@ -17,6 +18,9 @@ void mostraExtratoEmpresa(QWidget *parent, const ContextoFaturamento &c, ReportM
 void salvaPlanilha(QWidget *parent, const ContextoFaturamento &c);
 // Saves the payroll deduction file where the user chooses; the orders left out are named.
 void salvaArquivoFolha(QWidget *parent, const ContextoFaturamento &c);
+// Saves what a list shows (its visible columns and rows, dates as dates, amounts as numbers) as a
+// spreadsheet where the user chooses.
+void salvaPlanilhaDaLista(QWidget *parent, const QTableView &lista, const QString &aba, const QString &proposto);
 // Opens "Enviar por e-mail" on the company statement (PDF), with the spreadsheet and the payroll
 // file as optional attachments. The dialog closes itself; it is returned for whoever watches it.
 EnvioEmailDialog *enviaPorEmail(QWidget *parent, const ContextoFaturamento &c);
@@ -29,8 +33,9 @@ struct Botoes {
     QPushButton *email;
     QPushButton *empresa;
 };
+// `lista`, when given, is the window's list of orders, offered as a spreadsheet too.
 Botoes acrescentaBotoes(QWidget *janela, const std::function<ContextoFaturamento()> &contexto,
-                        const std::function<ReportModule &()> &rm);
+                        const std::function<ReportModule &()> &rm, const QTableView *lista = nullptr);
 
 // The pieces, for the dialog and the tests.
 PedidoDeEnvio pedidoDeEnvio(const ContextoFaturamento &c);
