@@ -290,9 +290,13 @@ private slots:
         for (int p = 0; p < paginas.size(); ++p) {
             QVERIFY2(paginas[p].trimmed().startsWith(QStringLiteral("Extrato para a empresa\nBalcao 1 - CNPJ 12.345.678/0001-90\nConvênio: Beta & Cia")), qPrintable(paginas[p].left(300)));
             QVERIFY(paginas[p].contains(QStringLiteral("Página %1 de %2").arg(p + 1).arg(paginas.size())));
+            // Each page's orders start under their employee's name.
+            const QString corpo = paginas[p].section(QStringLiteral("Data\tPedido\tValor\n"), 1);
+            QVERIFY2(corpo.startsWith(QStringLiteral("Matrícula ")), qPrintable(corpo.left(200)));
             for (const QString &proibido : clinicos)
                 QVERIFY2(!paginas[p].contains(proibido, Qt::CaseInsensitive), qPrintable(proibido));
         }
+        QVERIFY(printed.plainText().contains(QStringLiteral(" (continuação)")));
         QVERIFY(printed.pages.last().images.size() == 1);
         QVERIFY(paginas.last().contains(QStringLiteral("Total:\tR$ 223,50")));
     }

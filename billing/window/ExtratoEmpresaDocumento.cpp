@@ -6,6 +6,7 @@
 #include "reports/ExtratoReport.h"
 
 #include <QLocale>
+#include <QScopeGuard>
 #include <QRegularExpression>
 
 namespace {
@@ -67,6 +68,9 @@ public:
 
     void intervalo() { m_y += kGap; }
 
+    // What a new page repeats under its column titles (the employee whose orders go on), if anything.
+    std::function<void()> continuacao;
+
     // The QR code at the left, the texts beside it; kept together on one page.
     void pix(const QImage &qr, const QStringList &titulos, const QString &payload)
     {
@@ -127,6 +131,8 @@ private:
         linha(kRecuo, {{3.0, QStringLiteral("Data")}, {4.0, QStringLiteral("Pedido")}, {4.0, QStringLiteral("Valor"), Qt::AlignRight}},
               ReportFont{m_doc.fontSize, true});
         regra();
+        if (continuacao)
+            continuacao();
     }
 
     ReportDocument &m_doc;
@@ -153,8 +159,13 @@ void funcionarios(Paginador &pg, ReportDocument &doc, const QList<Funcionario> &
     const ReportFont normal{doc.fontSize, false}, negrito{doc.fontSize, true};
     const double h = reportLineHeight(doc.fontSize);
     for (const Funcionario &f : lista) {
-        // The employee's line stays with their first order.
+        // The employee's line stays with their first order, and comes again on the next page when
+        // their orders go on there.
         pg.linha(0, {{pg.largura(), titulo(f)}}, negrito, h);
+        pg.continuacao = [&pg, &f, negrito] {
+            pg.linha(0, {{pg.largura(), titulo(f) + QStringLiteral(" (continuação)")}}, negrito);
+        };
+        const auto fim = qScopeGuard([&pg] { pg.continuacao = nullptr; });
         for (const PedidoEmpresa &p : f.pedidos) {
             const QString data = p.data.toString(QStringLiteral("dd/MM/yy"));
             pg.linha(kRecuo, {{3.0, data}, {4.0, p.numeroTexto()}, {4.0, formatReais(p.valor), Qt::AlignRight}}, normal);
