@@ -10,6 +10,10 @@
 #include "billing/window/EnvioEmailDialog.h"
 #include "billing/window/FaturamentoExtrato.h"
 #include "billing/window/FaturamentoQuitacao.h"
+#include "app/FormConvenios.h"
+#include "app/ProgramEntry.h"
+#include "closing/ClosingPanel.h"
+#include "closing/PeriodDialog.h"
 #include "data/CentralData.h"
 #include "data/InterfaceData.h"
 #include "platform/Messages.h"
@@ -335,6 +339,43 @@ private slots:
         const int dia = int(QDate(1899, 12, 30).daysTo(QDate(2026, 11, 5)));
         QVERIFY2(folha.contains(QStringLiteral("<v>%1</v>").arg(dia)), qPrintable(folha.left(2000)));
         QCOMPARE(folha.count(QStringLiteral("<row ")), 5);   // the titles and four orders
+    }
+
+    // The closing list as a spreadsheet: each convênio with its amounts as numbers.
+    void closingListAsASpreadsheet()
+    {
+        dm.reset();
+        dm2.reset();
+        suite->writeLogon(QStringLiteral("ADMIN"));
+        Program program;
+        QVERIFY(program.create({QStringLiteral("Beta & Cia")}));
+        program.show();
+        QTest::mouseClick(program.form->BotTotalizaDeb, Qt::LeftButton);
+        QTest::mouseClick(program.form->PainelPeriodo3->BotTotaliza3, Qt::LeftButton);
+        ClosingPanel &fechamento = *program.form->Painel_Total_Debito;
+        QVERIFY(fechamento.isVisible());
+        QTemporaryDir dir;
+        const QString xlsx = dir.filePath(QStringLiteral("fechamento.xlsx"));
+        Faturamento::setEscolheArquivo([&](QWidget *, const QString &, const QString &, const QString &) { return xlsx; });
+        const auto guarda = qScopeGuard([] { Faturamento::setEscolheArquivo({}); });
+        fechamento.BotPlanilha->click();
+        QProcess py;
+        py.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral("-c"),
+                  QStringLiteral("import sys, zipfile\nz = zipfile.ZipFile(sys.argv[1])\n"
+                                 "print(z.read('xl/worksheets/sheet1.xml').decode()); print('@@@'); "
+                                 "print(z.read('xl/sharedStrings.xml').decode())"),
+                  xlsx});
+        QVERIFY(py.waitForFinished(30000) && py.exitCode() == 0);
+        const QStringList partes = QString::fromUtf8(py.readAllStandardOutput()).split(QStringLiteral("@@@"));
+        QString textos = partes[1];
+        textos.remove(QRegularExpression(QStringLiteral("<[^>]+>")));
+        QVERIFY2(textos.trimmed().startsWith(QStringLiteral("ConvênioValor TotalDia VencimentoPedidos em AbertoValor em Aberto")),
+                 qPrintable(textos));
+        const int convenios = suite->scalar(QStringLiteral("select count(*) from CONVENIO")).toInt();
+        QCOMPARE(partes[0].count(QStringLiteral("<row ")), convenios + 1);
+        // Beta & Cia owes 143.50 in November; no value is written as text.
+        QVERIFY(!textos.contains(QStringLiteral("143")));
     }
 
     // From the list of settlements, the settlement's receipt goes to the company with the PIX code

@@ -1,6 +1,7 @@
 #include "billing/window/Faturamento.h"
 
 #include "billing/Pix.h"
+#include "billing/Planilha.h"
 #include "data/Connection.h"
 #include "data/SqlText.h"
 #include "platform/WinText.h"
@@ -9,7 +10,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QHeaderView>
 #include <QRegularExpression>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <stdexcept>
 
@@ -108,6 +111,25 @@ QString escolheArquivo(QWidget *parent, const QString &titulo, const QString &pr
     if (escolhedor())
         return escolhedor()(parent, titulo, proposto, filtro);
     return QFileDialog::getSaveFileName(parent, titulo, QDir::home().filePath(proposto), filtro);
+}
+
+void salvaPlanilhaDaLista(QWidget *parent, const QTableView &lista, const QString &aba, const QString &proposto)
+{
+    if (!lista.model() || lista.model()->rowCount() == 0)
+        return;
+    const QString caminho = Faturamento::escolheArquivo(parent, QStringLiteral("Salvar planilha da lista"), proposto,
+                                                        QStringLiteral("Planilha do Excel (*.xlsx)"));
+    if (caminho.isEmpty())
+        return;
+    // The columns in the order the user sees them.
+    const QHeaderView *titulos = lista.horizontalHeader();
+    QList<int> colunas;
+    for (int visual = 0; visual < titulos->count(); ++visual)
+        if (const int c = titulos->logicalIndex(visual); !lista.isColumnHidden(c))
+            colunas << c;
+    const Planilha::Tabela t = Planilha::doModelo(
+        *lista.model(), aba, {}, [&](int linha) { return !lista.isRowHidden(linha); }, colunas);
+    Planilha::grava(caminho, {t});
 }
 
 }

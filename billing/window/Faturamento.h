@@ -9,6 +9,7 @@
 #include <functional>
 
 class Connection;
+class QTableView;
 class QWidget;
 
 // What billing works on: a convênio's open orders of a period, for the logged-on user of a workstation.
@@ -41,6 +42,10 @@ QString sqlEmailDoConvenio(const QString &convenio);
 
 // "extrato-empresa-<convênio>-<ddmmaa>-<ddmmaa>.pdf" and the like, without characters a file name cannot hold.
 QString nomeDoArquivo(const QString &prefixo, const ContextoFaturamento &c, const QString &extensao);
+
+// Saves what a list shows (its visible columns in their order and its visible rows, dates as dates,
+// amounts as numbers) as a spreadsheet where the user chooses; `proposto` is the file name offered.
+void salvaPlanilhaDaLista(QWidget *parent, const QTableView &lista, const QString &aba, const QString &proposto);
 
 // Where a file is saved: by default a save dialog; tests put a function of their own. Empty: cancelled.
 using EscolheArquivo = std::function<QString(QWidget *parent, const QString &titulo, const QString &proposto,

@@ -13,7 +13,6 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QSaveFile>
-#include <QHeaderView>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <stdexcept>
@@ -176,25 +175,6 @@ void configuracoes(QWidget *parent, const ContextoFaturamento &c)
     ConfiguracoesDialog::abre(*c.central, c.convenio, c.nomeUsuario.isEmpty() ? c.usuario : c.nomeUsuario, parent);
 }
 
-void salvaPlanilhaDaLista(QWidget *parent, const QTableView &lista, const QString &aba, const QString &proposto)
-{
-    if (!lista.model() || lista.model()->rowCount() == 0)
-        return;
-    const QString caminho = Faturamento::escolheArquivo(parent, QStringLiteral("Salvar planilha da lista"), proposto,
-                                                        QStringLiteral("Planilha do Excel (*.xlsx)"));
-    if (caminho.isEmpty())
-        return;
-    // The columns in the order the user sees them.
-    const QHeaderView *titulos = lista.horizontalHeader();
-    QList<int> colunas;
-    for (int visual = 0; visual < titulos->count(); ++visual)
-        if (const int c = titulos->logicalIndex(visual); !lista.isColumnHidden(c))
-            colunas << c;
-    const Planilha::Tabela t = Planilha::doModelo(
-        *lista.model(), aba, {}, [&](int linha) { return !lista.isRowHidden(linha); }, colunas);
-    Planilha::grava(caminho, {t});
-}
-
 Botoes acrescentaBotoes(QWidget *janela, const std::function<ContextoFaturamento()> &contexto,
                         const std::function<ReportModule &()> &rm, const QTableView *lista)
 {
@@ -217,7 +197,7 @@ Botoes acrescentaBotoes(QWidget *janela, const std::function<ContextoFaturamento
     acao(QStringLiteral("Arquivo para &desconto em folha..."), [janela, contexto] { salvaArquivoFolha(janela, contexto()); });
     if (lista)
         acao(QStringLiteral("Planilha da &lista de pedidos (.xlsx)..."), [janela, contexto, lista] {
-            salvaPlanilhaDaLista(janela, *lista, QStringLiteral("Extrato"),
+            Faturamento::salvaPlanilhaDaLista(janela, *lista, QStringLiteral("Extrato"),
                                  Faturamento::nomeDoArquivo(QStringLiteral("extrato"), contexto(), QStringLiteral("xlsx")));
         });
     acao(QStringLiteral("Enviar por e-&mail..."), [janela, contexto] { enviaPorEmail(janela, contexto()); });

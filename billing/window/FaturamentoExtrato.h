@@ -18,9 +18,6 @@ void mostraExtratoEmpresa(QWidget *parent, const ContextoFaturamento &c, ReportM
 void salvaPlanilha(QWidget *parent, const ContextoFaturamento &c);
 // Saves the payroll deduction file where the user chooses; the orders left out are named.
 void salvaArquivoFolha(QWidget *parent, const ContextoFaturamento &c);
-// Saves what a list shows (its visible columns and rows, dates as dates, amounts as numbers) as a
-// spreadsheet where the user chooses.
-void salvaPlanilhaDaLista(QWidget *parent, const QTableView &lista, const QString &aba, const QString &proposto);
 // Opens "Enviar por e-mail" on the company statement (PDF), with the spreadsheet and the payroll
 // file as optional attachments. The dialog closes itself; it is returned for whoever watches it.
 EnvioEmailDialog *enviaPorEmail(QWidget *parent, const ContextoFaturamento &c);
