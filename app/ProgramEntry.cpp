@@ -46,6 +46,7 @@ bool Program::firstOnThisComputer()
 bool Program::create(const QStringList &args)
 {
     QuitacoesWindow::enviaPorEmail = &FaturamentoQuitacao::enviaDaLista;
+    QuitacoesWindow::salvaPlanilha = &FaturamentoQuitacao::salvaPlanilhaDaLista;
     form = std::make_unique<FormConvenios>(sessao);
     if (!form->FormCreate() || !firstOnThisComputer())
         return false;

@@ -5,6 +5,7 @@
 
 #include <QAbstractItemModel>
 #include <QDate>
+#include <QDateTime>
 #include <QLocale>
 #include <QRegularExpression>
 #include <xlsxwriter.h>
@@ -49,6 +50,7 @@ int larguraDe(const QVariant &v, Tipo tipo)
         return 0;
     switch (tipo) {
     case Tipo::Data: return 10;
+    case Tipo::DataHora: return 16;
     case Tipo::Valor: return int(Decimal::fromVariant(v).rescaled(2).toDisplayText(brasil(), 2).size()) + 3;
     case Tipo::Inteiro: return int(QString::number(v.toLongLong()).size());
     case Tipo::Texto: break;
@@ -57,8 +59,8 @@ int larguraDe(const QVariant &v, Tipo tipo)
 }
 
 struct Formatos {
-    lxw_format *titulo, *data, *valor, *texto, *inteiro;
-    lxw_format *dataD, *valorD, *textoD, *inteiroD;   // the same in bold
+    lxw_format *titulo, *data, *dataHora, *valor, *texto, *inteiro;
+    lxw_format *dataD, *dataHoraD, *valorD, *textoD, *inteiroD;   // the same in bold
 };
 
 Formatos formatos(lxw_workbook *wb)
@@ -78,6 +80,8 @@ Formatos formatos(lxw_workbook *wb)
     format_set_bottom(f.titulo, LXW_BORDER_THIN);
     format_set_bg_color(f.titulo, 0xDDE6F0);
     f.data = novo("dd/mm/yyyy", false);
+    f.dataHora = novo("dd/mm/yyyy hh:mm", false);
+    f.dataHoraD = novo("dd/mm/yyyy hh:mm", true);
     f.valor = novo(reais, false);
     f.texto = novo(nullptr, false);
     f.inteiro = novo("0", false);
@@ -100,6 +104,14 @@ lxw_error escreve(lxw_worksheet *ws, lxw_row_t r, lxw_col_t c, const QVariant &v
             break;
         lxw_datetime dt{d.year(), d.month(), d.day(), 0, 0, 0};
         return worksheet_write_datetime(ws, r, c, &dt, destaque ? f.dataD : f.data);
+    }
+    case Tipo::DataHora: {
+        const QDateTime dh = v.toDateTime();
+        if (!dh.isValid())
+            break;
+        lxw_datetime dt{dh.date().year(), dh.date().month(), dh.date().day(), dh.time().hour(), dh.time().minute(),
+                        double(dh.time().second())};
+        return worksheet_write_datetime(ws, r, c, &dt, destaque ? f.dataHoraD : f.dataHora);
     }
     case Tipo::Valor:
         return worksheet_write_number(ws, r, c, Decimal::fromVariant(v).rescaled(2).toDouble(), destaque ? f.valorD : f.valor);
@@ -203,6 +215,8 @@ Tabela doModelo(const QAbstractItemModel &m, const QString &aba, const QList<Tip
                 const QMetaType tipo = v.metaType();
                 if (tipo == QMetaType::fromType<QDate>())
                     t.colunas[i].tipo = Tipo::Data;
+                else if (tipo == QMetaType::fromType<QDateTime>())
+                    t.colunas[i].tipo = Tipo::DataHora;
                 else if (tipo == QMetaType::fromType<Decimal>() || tipo == QMetaType::fromType<double>())
                     t.colunas[i].tipo = Tipo::Valor;
                 else if (t.colunas[i].tipo == Tipo::Texto && (tipo == QMetaType::fromType<int>() || tipo == QMetaType::fromType<qlonglong>()))

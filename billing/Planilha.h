@@ -14,7 +14,7 @@ struct ExtratoEmpresa;
 // in reais.
 namespace Planilha {
 
-enum class Tipo { Texto, Data, Valor, Inteiro };
+enum class Tipo { Texto, Data, DataHora, Valor, Inteiro };
 
 struct Coluna {
     QString titulo;
@@ -22,7 +22,7 @@ struct Coluna {
 };
 
 struct Linha {
-    QVector<QVariant> celulas;   // QString, QDate, Decimal (or any number), int; invalid for an empty cell
+    QVector<QVariant> celulas;   // QString, QDate, QDateTime, Decimal (or any number), int; invalid for an empty cell
     bool destaque = false;       // a subtotal or total: bold
 };
 

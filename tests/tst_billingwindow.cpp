@@ -166,6 +166,7 @@ private slots:
         suite.reset();
         sessao = Sessao{};
         QuitacoesWindow::enviaPorEmail = nullptr;
+        QuitacoesWindow::salvaPlanilha = nullptr;
     }
 
     // The clerk sends the statement (PDF), the payroll file and the spreadsheet; the server receives
@@ -379,8 +380,8 @@ private slots:
     }
 
     // From the list of settlements, the settlement's receipt goes to the company with the PIX code
-    // of what it settled.
-    void receiptByEmailFromTheListOfSettlements()
+    // of what it settled, and the settlements shown are saved as a spreadsheet.
+    void listOfSettlementsSendsTheReceiptAndSavesASpreadsheet()
     {
         LocalSmtp smtp;
         configura(smtp.port());
@@ -418,6 +419,29 @@ private slots:
         QCOMPARE(Pix::valorDe(Pix::campos(pix), QStringLiteral("54")), QStringLiteral("143.50"));
         QCOMPARE(Pix::valorDe(Pix::campos(Pix::valorDe(Pix::campos(pix), QStringLiteral("62"))), QStringLiteral("05")),
                  QStringLiteral("QUIT%1").arg(codigo));
+
+        // The settlements shown, as a spreadsheet: the number and amount as numbers, the days as dates.
+        QTemporaryDir planilhas;
+        const QString xlsx = planilhas.filePath(QStringLiteral("quitacoes.xlsx"));
+        Faturamento::setEscolheArquivo([&](QWidget *, const QString &, const QString &, const QString &) { return xlsx; });
+        const auto guarda = qScopeGuard([] { Faturamento::setEscolheArquivo({}); });
+        QuitacoesWindow::salvaPlanilha = &FaturamentoQuitacao::salvaPlanilhaDaLista;
+        QuitacoesWindow outra(sessao, QStringLiteral("Beta & Cia"));
+        QVERIFY(outra.BotPlanilha->isVisibleTo(&outra));
+        outra.BotPlanilha->click();
+        QProcess py;
+        py.start(QStringLiteral("/usr/bin/python3"),
+                 {QStringLiteral("-c"),
+                  QStringLiteral("import sys, zipfile\nz = zipfile.ZipFile(sys.argv[1])\n"
+                                 "print(z.read('xl/worksheets/sheet1.xml').decode())"),
+                  xlsx});
+        QVERIFY(py.waitForFinished(30000) && py.exitCode() == 0);
+        const QString folha = QString::fromUtf8(py.readAllStandardOutput());
+        QVERIFY2(QRegularExpression(QStringLiteral("<c r=\"A2\" s=\"\\d+\"><v>%1</v></c>").arg(codigo)).match(folha).hasMatch(),
+                 qPrintable(folha));
+        QVERIFY(QRegularExpression(QStringLiteral("<c r=\"I2\" s=\"\\d+\"><v>143.5</v></c>")).match(folha).hasMatch());
+        const int dia = int(QDate(1899, 12, 30).daysTo(QDate(2026, 12, 5)));
+        QVERIFY(QRegularExpression(QStringLiteral("<c r=\"G2\" s=\"\\d+\"><v>%1</v></c>").arg(dia)).match(folha).hasMatch());
     }
 
     // The settings are a supervisor's: another user's name or a wrong password opens nothing.

@@ -2,6 +2,7 @@
 
 #include "billing/Configuracoes.h"
 #include "billing/Pix.h"
+#include "billing/Planilha.h"
 #include "billing/window/ExtratoEmpresaDocumento.h"
 #include "billing/window/Faturamento.h"
 #include "reports/ExtratoReport.h"
@@ -77,6 +78,34 @@ EnvioEmailDialog *enviaPorEmail(QWidget *parent, Connection &central, const Regi
 void enviaDaLista(QWidget *parent, Connection &central, const Registro::Quitacao &q, const ContextoQuitacao &quem)
 {
     enviaPorEmail(parent, central, q, quem.usuario, quem.estacao);
+}
+
+void salvaPlanilhaDaLista(QWidget *parent, const QList<Registro::Quitacao> &quitacoes)
+{
+    if (quitacoes.isEmpty())
+        return;
+    const QString caminho = Faturamento::escolheArquivo(parent, QStringLiteral("Salvar planilha das quitações"),
+                                                        QStringLiteral("quitacoes.xlsx"),
+                                                        QStringLiteral("Planilha do Excel (*.xlsx)"));
+    if (caminho.isEmpty())
+        return;
+    using Planilha::Tipo;
+    Planilha::Tabela t{QStringLiteral("Quitações"),
+                       {{QStringLiteral("Nº"), Tipo::Inteiro}, {QStringLiteral("Data e hora"), Tipo::DataHora},
+                        {QStringLiteral("Comando")}, {QStringLiteral("Convênio")}, {QStringLiteral("Início"), Tipo::Data},
+                        {QStringLiteral("Fim"), Tipo::Data}, {QStringLiteral("Pagamento"), Tipo::Data},
+                        {QStringLiteral("Pedidos"), Tipo::Inteiro}, {QStringLiteral("Total"), Tipo::Valor},
+                        {QStringLiteral("Caixa")}, {QStringLiteral("Sessão")}, {QStringLiteral("Usuário")},
+                        {QStringLiteral("Estação")}, {QStringLiteral("Situação")}, {QStringLiteral("Estornada por")},
+                        {QStringLiteral("Autorizada por")}, {QStringLiteral("Motivo do estorno")}},
+                       {}};
+    for (const Registro::Quitacao &q : quitacoes)
+        t.linhas << Planilha::Linha{{q.codigo, q.dataHora, Registro::nome(q.comando), q.convenio, q.dataInicial, q.dataFinal,
+                                     q.pagamento, q.pedidos, QVariant::fromValue(q.total), q.movimentos ? q.caixa : QString(),
+                                     q.movimentos ? q.sessao : QString(), q.usuario, q.estacao,
+                                     q.estornada() ? QStringLiteral("Estornada") : QStringLiteral("Ativa"), q.estornoUsuario,
+                                     q.estornoAutorizado, q.estornoMotivo}};
+    Planilha::grava(caminho, {t});
 }
 
 }

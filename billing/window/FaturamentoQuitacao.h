@@ -18,6 +18,8 @@ PedidoDeEnvio pedidoDeEnvio(Connection &central, const Registro::Quitacao &q, co
 // Opens "Enviar por e-mail" on the receipt (PDF) of the settlement.
 EnvioEmailDialog *enviaPorEmail(QWidget *parent, Connection &central, const Registro::Quitacao &q, const QString &usuario,
                                 const QString &estacao);
+// The settlements shown in the list as a spreadsheet where the user chooses (QuitacoesWindow::salvaPlanilha).
+void salvaPlanilhaDaLista(QWidget *parent, const QList<Registro::Quitacao> &quitacoes);
 // The same, as the list of settlements calls it (QuitacoesWindow::enviaPorEmail).
 void enviaDaLista(QWidget *parent, Connection &central, const Registro::Quitacao &q, const ContextoQuitacao &quem);
 

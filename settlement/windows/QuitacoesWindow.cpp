@@ -170,6 +170,11 @@ QuitacoesWindow::QuitacoesWindow(Sessao &sessao, const QString &convenio, QWidge
         });
     });
     botoes->addWidget(BotEmail);
+    BotPlanilha = new QPushButton(QStringLiteral("&Planilha..."), this);
+    BotPlanilha->setObjectName(QStringLiteral("BotPlanilha"));
+    BotPlanilha->setVisible(bool(salvaPlanilha));
+    connect(BotPlanilha, &QPushButton::clicked, this, [this] { ErrorReporter::guard([this] { salvaPlanilha(this, mostradas()); }); });
+    botoes->addWidget(BotPlanilha);
     botoes->addStretch();
     botoes->addWidget(BotFechar);
     LabelSupervisores = new QLabel(this);
@@ -318,6 +323,15 @@ void QuitacoesWindow::mostraTotais()
                              .arg(totalAtivas.toDisplayText(locale, 2))
                              .arg(estornadas)
                              .arg(totalEstornadas.toDisplayText(locale, 2)));
+}
+
+QList<Registro::Quitacao> QuitacoesWindow::mostradas() const
+{
+    QList<Registro::Quitacao> out;
+    for (int r = 0; r < m_quitacoes.size(); ++r)
+        if (!Lista->isRowHidden(r))
+            out << m_quitacoes[r];
+    return out;
 }
 
 const Registro::Quitacao *QuitacoesWindow::atual() const

@@ -53,6 +53,7 @@ public:
     QPushButton *BotComprovante;
     QPushButton *BotEstornar;
     QPushButton *BotEmail;   // "Enviar por e-mail": the receipt to the company
+    QPushButton *BotPlanilha;   // "Planilha": the settlements shown, as a spreadsheet
     QPushButton *BotFechar;
     QLabel *LabelSupervisores;
     QLabel *LabelTotais;
@@ -67,6 +68,11 @@ public:
     using EnvioPorEmail = std::function<void(QWidget *parent, Connection &central, const Registro::Quitacao &,
                                              const ContextoQuitacao &quem)>;
     static inline EnvioPorEmail enviaPorEmail;
+    // What "Planilha" does with the settlements shown (set at start-up); the button shows only when set.
+    using PlanilhaDaLista = std::function<void(QWidget *parent, const QList<Registro::Quitacao> &mostradas)>;
+    static inline PlanilhaDaLista salvaPlanilha;
+    // The settlements of the rows shown, in their order.
+    QList<Registro::Quitacao> mostradas() const;
 
     void Atualiza();
     void BotComprovanteClick();
