@@ -123,6 +123,13 @@ private slots:
         QVERIFY2(r.ok(), qPrintable(r.erro + QLatin1Char(' ') + r.detalhe));
         QCOMPARE(autenticado.count(), 1);
 
+        // STARTTLS configured and a server that does not offer it: nothing goes in plain text.
+        s = servidor(autenticado.port());
+        s.seguranca = ServidorEmail::Seguranca::StartTls;
+        r = Smtp::envia(s, mensagem());
+        QCOMPARE(r.causa, ResultadoEnvio::Causa::Seguranca);
+        QCOMPARE(autenticado.count(), 1);
+
         // An address that could inject another header never reaches the server.
         r = Smtp::envia(servidor(autenticado.port()), mensagem({QStringLiteral("rh@empresa.com.br\r\nBcc: x@y.z")}));
         QCOMPARE(r.causa, ResultadoEnvio::Causa::EnderecoRecusado);
