@@ -20,7 +20,7 @@
 #include "reports/ReportModule.h"
 #include "session/Sessao.h"
 #include "settlement/ConvenioSettlement.h"
-#include "settlement/QuitacoesWindow.h"
+#include "settlement/windows/QuitacoesWindow.h"
 #include "statement/StatementWindow.h"
 #include "tests/support/LocalSmtp.h"
 #include "tests/support/TestSuite.h"
