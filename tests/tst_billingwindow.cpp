@@ -3,6 +3,8 @@
 // clinical detail and its PIX code scans back to the statement's total; the settings are a
 // supervisor's.
 
+#include "app/FormConvenios.h"
+#include "app/ProgramEntry.h"
 #include "billing/Configuracoes.h"
 #include "billing/DescontoFolha.h"
 #include "billing/Pix.h"
@@ -10,18 +12,16 @@
 #include "billing/window/EnvioEmailDialog.h"
 #include "billing/window/FaturamentoExtrato.h"
 #include "billing/window/FaturamentoQuitacao.h"
-#include "app/FormConvenios.h"
-#include "app/ProgramEntry.h"
 #include "closing/ClosingPanel.h"
 #include "closing/PeriodDialog.h"
 #include "data/CentralData.h"
 #include "data/InterfaceData.h"
+#include "extrato/ExtratoWindow.h"
 #include "platform/Messages.h"
 #include "reports/ReportModule.h"
 #include "session/Sessao.h"
-#include "settlement/ConvenioSettlement.h"
+#include "settlement/QuitacaoConvenio.h"
 #include "settlement/windows/QuitacoesWindow.h"
-#include "statement/StatementWindow.h"
 #include "tests/support/LocalSmtp.h"
 #include "tests/support/TestSuite.h"
 
@@ -43,7 +43,7 @@ class TstBillingWindow : public QObject {
     std::unique_ptr<CentralData> dm;
     std::unique_ptr<InterfaceData> dm2;
     std::unique_ptr<Messages::Recorder> messages;
-    std::unique_ptr<StatementWindow> w;
+    std::unique_ptr<ExtratoWindow> w;
 
     // What the company must never see: every product, formula, component and doctor of the fixture.
     const QStringList clinicos = {QStringLiteral("Dipirona Sódica"), QStringLiteral("Cápsula gelatinosa"),
@@ -77,7 +77,7 @@ class TstBillingWindow : public QObject {
     {
         sessao.central = dm.get();
         sessao.interfaceData = dm2.get();
-        w = std::make_unique<StatementWindow>(sessao, QStringLiteral("Beta & Cia"));
+        w = std::make_unique<ExtratoWindow>(sessao, QStringLiteral("Beta & Cia"));
         w->show();
         QTRY_VERIFY(!w->Label6->text().startsWith(QStringLiteral("Pagamentos")));
     }
