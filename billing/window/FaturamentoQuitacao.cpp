@@ -22,7 +22,8 @@ RecebedorPix recebedor(Connection &central)
 QString pix(Connection &central, const Registro::Quitacao &q)
 {
     const RecebedorPix r = recebedor(central);
-    if (!r.completo() || q.total.isZero())
+    // A reversed settlement is owed no more: its receipt carries no charge.
+    if (!r.completo() || q.total.isZero() || q.estornada())
         return {};
     try {
         return Pix::payload({r.chave, r.nome, r.cidade, q.total, txidDaQuitacao(q)});
