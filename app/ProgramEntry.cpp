@@ -5,6 +5,7 @@
 #include "app/FormConvenios.h"
 #include "session/Sessao.h"
 #include "app/VerificaEsquema.h"
+#include "billing/window/FaturamentoQuitacao.h"
 #include "data/CentralData.h"
 #include "data/InterfaceData.h"
 #include "data/EngineStop.h"
@@ -12,6 +13,7 @@
 #include "platform/Messages.h"
 #include "platform/ShutdownSignals.h"
 #include "platform/SuitePaths.h"
+#include "settlement/windows/QuitacoesWindow.h"
 
 #include <QLockFile>
 #include <QScopeGuard>
@@ -43,6 +45,8 @@ bool Program::firstOnThisComputer()
 
 bool Program::create(const QStringList &args)
 {
+    QuitacoesWindow::enviaPorEmail = &FaturamentoQuitacao::enviaDaLista;
+    QuitacoesWindow::salvaPlanilha = &FaturamentoQuitacao::salvaPlanilhaDaLista;
     form = std::make_unique<FormConvenios>(sessao);
     if (!form->FormCreate() || !firstOnThisComputer())
         return false;

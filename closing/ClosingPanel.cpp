@@ -1,5 +1,7 @@
 #include "closing/ClosingPanel.h"
 
+#include "billing/window/Faturamento.h"
+
 #include "closing/ClosingFigures.h"
 
 #include "session/Sessao.h"
@@ -114,6 +116,15 @@ ClosingPanel::ClosingPanel(CentralData &dm, Sessao &sessao, QWidget *parent)
 
     connect(BitBtn3, &QPushButton::clicked, this, &ClosingPanel::BotVoltarDebClick);
     connect(btn1, &QPushButton::clicked, this, &ClosingPanel::btn1Click);
+    BotPlanilha = new QPushButton(QStringLiteral("Planilha"), this);
+    BotPlanilha->setObjectName(QStringLiteral("BotPlanilha"));
+    BotPlanilha->setGeometry(535, 32, 118, 25);
+    connect(BotPlanilha, &QPushButton::clicked, this, [this] {
+        ErrorReporter::guard([this] {
+            Faturamento::salvaPlanilhaDaLista(this, *DBGrid1, QStringLiteral("Fechamento"),
+                                              QStringLiteral("fechamento-convenios.xlsx"));
+        });
+    });
     hide();
 }
 

@@ -35,6 +35,7 @@ public:
     DBText *DBText2 = nullptr;   // final date
     QPushButton *btn1;      // "Imprimir"
     QPushButton *BitBtn3;   // "Voltar"
+    QPushButton *BotPlanilha;   // "Planilha": the list as a spreadsheet
     DBGrid *DBGrid1;
     // The totals row under the list: the stored amounts, the open orders and what they still owe.
     QLabel *LabelTotal, *LabelTotalValor, *LabelTotalPedidos, *LabelTotalAberto;

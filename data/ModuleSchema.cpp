@@ -170,6 +170,22 @@ const QList<Step> &steps()
                       QStringLiteral("USUARIO VARCHAR(60) NOT NULL, DATAHORA TIMESTAMP, CONSTRAINT PK_CONVENIOS_SUPERVISORES "
                                      "PRIMARY KEY (USUARIO)")),
           addColumn(QStringLiteral("QUITACOES"), QStringLiteral("ESTORNO_AUTORIZADO"), QStringLiteral("VARCHAR(60)"))}},
+        // Billing the company: the pharmacy's settings (mail server, PIX receiver; one row per
+        // setting), each convênio's layout of the payroll deduction file, and the record of every
+        // e-mail sent or tried.
+        {5, QStringLiteral("billing settings, payroll file layouts and the record of e-mails"),
+         {createTable(QStringLiteral("CONVENIOS_FATURAMENTO"),
+                      QStringLiteral("CHAVE VARCHAR(40) NOT NULL, VALOR VARCHAR(500), USUARIO VARCHAR(60), DATAHORA "
+                                     "TIMESTAMP, CONSTRAINT PK_CONVENIOS_FATURAMENTO PRIMARY KEY (CHAVE)")),
+          createTable(QStringLiteral("CONVENIOS_LAYOUT_FOLHA"),
+                      QStringLiteral("CONVENIO VARCHAR(40) NOT NULL, FORMATO VARCHAR(10), SEPARADOR VARCHAR(1), COLUNAS "
+                                     "VARCHAR(200), EVENTO VARCHAR(20), USUARIO VARCHAR(60), DATAHORA TIMESTAMP, "
+                                     "CONSTRAINT PK_CONVENIOS_LAYOUT_FOLHA PRIMARY KEY (CONVENIO)")),
+          createTable(QStringLiteral("CONVENIOS_ENVIOS"),
+                      QStringLiteral("CODENVIO INTEGER NOT NULL, DATAHORA TIMESTAMP, USUARIO VARCHAR(60), ESTACAO "
+                                     "VARCHAR(2), CONVENIO VARCHAR(40), DESTINATARIOS VARCHAR(400), ASSUNTO VARCHAR(200), "
+                                     "ANEXOS VARCHAR(400), RESULTADO VARCHAR(10), ERRO VARCHAR(400), CONSTRAINT "
+                                     "PK_CONVENIOS_ENVIOS PRIMARY KEY (CODENVIO)"))}},
     };
     return list;
 }

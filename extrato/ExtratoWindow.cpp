@@ -3,6 +3,7 @@
 #include "session/Configuracao.h"
 #include "session/Sessao.h"
 #include "settlement/windows/ContextoDaSessao.h"
+#include "billing/window/FaturamentoExtrato.h"
 #include "controls/DBGrid.h"
 #include "controls/Edit.h"
 #include "data/CentralData.h"
@@ -126,6 +127,12 @@ void ExtratoWindow::BotImprimirClick()
     });
 }
 
+ContextoFaturamento ExtratoWindow::contextoFaturamento() const
+{
+    return {&m_dm.SQLConnection1, m_convenio, SqlText::parseDMY(DiTexto), SqlText::parseDMY(DfTexto),
+            m_sessao.usuarioLogado, m_sessao.usuario(), m_sessao.estacaoAtual};
+}
+
 ExtratoWindow::~ExtratoWindow()
 {
     m_dm.PEDIDOS.afterScroll = nullptr;
@@ -227,6 +234,13 @@ void ExtratoWindow::buildLayout()
     BotImprimir->setAutoDefault(true);
     connect(BotImprimir, &QPushButton::clicked, this, &ExtratoWindow::BotImprimirClick);
 
+    const auto faturamento = FaturamentoExtrato::acrescentaBotoes(
+        this, [this] { return contextoFaturamento(); }, [this]() -> ReportModule & { return RM(); }, DBGrid1);
+    BotEmail = faturamento.email;
+    BotEmail->setGeometry(650, 4, 190, 26);
+    BotEmpresa = faturamento.empresa;
+    BotEmpresa->setGeometry(650, 32, 190, 26);
+
     Label9 = new QLabel(this);
     Label9->setGeometry(12, 318, 828, 20);
     Label9->setAutoFillBackground(true);
@@ -277,6 +291,8 @@ void ExtratoWindow::buildLayout()
     setTabOrder(DBGrid4, BitBtn3);
     setTabOrder(BitBtn3, BitBtn4);
     setTabOrder(BitBtn4, BotImprimir);
+    setTabOrder(BotImprimir, BotEmail);
+    setTabOrder(BotEmail, BotEmpresa);
 }
 
 // ---------------------------------------------------------------------------------------------

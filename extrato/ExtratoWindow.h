@@ -1,4 +1,5 @@
 #pragma once
+#include "billing/window/Faturamento.h"
 #include "settlement/windows/Confirmacao.h"
 #include "controls/Edit.h"
 
@@ -36,7 +37,9 @@ public:
     QLabel *Label1, *Label6, *Label2, *LabelDi, *Label3, *LabelDf, *Label7, *Label8, *Label9, *Label4, *Label5;
     DBGrid *DBGrid1, *DBGrid2, *DBGrid3, *DBGrid4;
     QPushButton *BitBtn1, *BitBtn3, *BitBtn4;
-    QPushButton *BotImprimir;   // "&Imprimir": the statement as a document for the company
+    QPushButton *BotImprimir;   // "&Imprimir": the detailed statement, the pharmacy's internal document
+    QPushButton *BotEmail;      // "Enviar por e-mail": the company's statement and its files
+    QPushButton *BotEmpresa;    // the company's statement, spreadsheet and payroll file, and the billing settings
     Edit *MaskEdit1;
     QTimer *Timer1, *Timer2;
     QMenu *PopupMenu1;
@@ -52,6 +55,8 @@ public:
     void BotImprimirClick();
     // The report layer that previews, prints and saves the statement document; made at first use.
     ReportModule &RM();
+    // The convênio and period the company is billed for.
+    ContextoFaturamento contextoFaturamento() const;
     void Timer1Timer();
     void Timer2Timer();
     void PEDIDOSAfterScroll();

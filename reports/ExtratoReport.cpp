@@ -181,7 +181,9 @@ ReportDocument buildExtratoReport(const ExtratoData &data, const std::function<v
     ReportDocument doc;
     doc.name = QStringLiteral("Extrato do convênio");
     doc.title = QStringLiteral("Extrato do convênio ") + data.convenio;
-    doc.header = {{QStringLiteral("Extrato do convênio"), {14, true}, Qt::AlignHCenter},
+    // Products, formulas and doctors are health data: this one stays in the pharmacy; the company
+    // receives its own statement, without them.
+    doc.header = {{QStringLiteral("Extrato do convênio - uso interno da farmácia"), {14, true}, Qt::AlignHCenter},
                   {emitente(data), {10, false}, Qt::AlignHCenter},
                   {QStringLiteral("Convênio: ") + data.convenio, {11, true}, Qt::AlignLeft},
                   {periodo(data), {10, true}, Qt::AlignLeft}};

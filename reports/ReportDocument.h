@@ -1,4 +1,5 @@
 #pragma once
+#include <QImage>
 #include <QLineF>
 #include <QList>
 #include <QMarginsF>
@@ -23,9 +24,16 @@ struct PlacedText {
     Qt::Alignment align = Qt::AlignLeft;
 };
 
+// An image placed on a page (a QR code), scaled into its box without smoothing.
+struct PlacedImage {
+    QRectF box;
+    QImage image;
+};
+
 struct ReportPage {
     QList<PlacedText> texts;
     QList<QLineF> rules;
+    QList<PlacedImage> images;   // drawn by the painters (preview, printer, PDF); RTF leaves them out
 };
 
 // A line of text of the report's header or footer.

@@ -111,6 +111,8 @@ void paintPage(QPainter &painter, const ReportDocument &doc, int page, double dp
     painter.setPen(pen);
     for (const QLineF &l : p.rules)
         painter.drawLine(QLineF(x(l.x1()), y(l.y1()), x(l.x2()), y(l.y2())));
+    for (const PlacedImage &i : p.images)
+        painter.drawImage(QRectF(x(i.box.left()), y(i.box.top()), x(i.box.width()), y(i.box.height())), i.image);
     // A page has a few fonts and many texts: each font and its metrics are made once.
     struct Face {
         QFont font;

@@ -14,10 +14,13 @@ LAYERS = {
     'settlement': ['platform', 'data'],
     'settlement/windows': ['platform', 'data', 'session', 'reports', 'settlement', 'controls'],
     'register': ['platform', 'data', 'session', 'controls'],
-    'closing': ['platform', 'data', 'session', 'controls', 'reports'],
-    'extrato': ['platform', 'data', 'session', 'controls', 'reports', 'settlement', 'settlement/windows'],
+    'billing': ['platform', 'data'],
+    'billing/window': ['platform', 'data', 'session', 'controls', 'reports', 'settlement', 'settlement/windows', 'billing'],
+    'closing': ['platform', 'data', 'session', 'controls', 'reports', 'billing', 'billing/window'],
+    'extrato': ['platform', 'data', 'session', 'controls', 'reports', 'settlement', 'settlement/windows', 'billing',
+                'billing/window'],
     'app': ['platform', 'data', 'session', 'controls', 'reports', 'settlement', 'settlement/windows', 'register',
-            'closing', 'extrato'],
+            'closing', 'extrato', 'billing', 'billing/window'],
 }
 
 root = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else os.path.join(os.path.dirname(__file__), '..'))

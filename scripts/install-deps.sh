@@ -8,6 +8,8 @@ packages=(
   firebird-dev libfbclient2 firebird3.0-server-core firebird3.0-server firebird3.0-utils
   xvfb xauth poppler-utils python3
   locales qt6-translations-l10n
+  libqrencode-dev libxlsxwriter-dev libcurl4-openssl-dev ca-certificates
+  zbar-tools python3-aiosmtpd
   "$@"
 )
 missing=()

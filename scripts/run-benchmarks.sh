@@ -49,6 +49,10 @@ export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$(mktemp -d)}
 bench="$build/tools/bench/convenios-bench"
 "$bench" --suite "$scale/1m" --small "$scale/100k" --work "$scale/work" \
   --old-style "$scale/old-style" --upgraded "$scale/upgraded" "$@"
+# Billing the company: its statement, spreadsheet, payroll file and e-mail, on data made in memory.
+if [ "${BENCH_BILLING:-1}" = 1 ]; then
+  "$build/tools/bench/billing-bench"
+fi
 
 [ "${BENCH_NETWORK:-1}" = 1 ] || exit 0
 port=${BENCH_SERVER_PORT:-$(( ${FB_TEST_PORT:-3057} + 100 ))}

@@ -209,7 +209,7 @@ private slots:
                 QVERIFY2(QFontMetricsF(font).horizontalAdvance(t.text) <= t.box.width() / 2.54 * 300, qPrintable(t.text));
             }
             const QString &page = pages[p];
-            QVERIFY(page.startsWith(QStringLiteral("Extrato do convênio\nFarmácia Central - CNPJ 12.345.678/0001-90")));
+            QVERIFY(page.startsWith(QStringLiteral("Extrato do convênio - uso interno da farmácia\nFarmácia Central - CNPJ 12.345.678/0001-90")));
             QVERIFY(page.contains(QStringLiteral("Período: 01/03/26 a 31/03/26\tEmitido em 02/04/2026 às 09:05")));
             QVERIFY(page.endsWith(QStringLiteral("Página %1 de %2").arg(p + 1).arg(doc.pages.size())));
             QCOMPARE(page.contains(QStringLiteral("Pedidos em aberto: 90")), p == doc.pages.size() - 1);

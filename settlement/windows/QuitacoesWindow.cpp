@@ -161,6 +161,21 @@ QuitacoesWindow::QuitacoesWindow(Sessao &sessao, const QString &convenio, QWidge
     auto *botoes = new QVBoxLayout;
     botoes->addWidget(BotComprovante);
     botoes->addWidget(BotEstornar);
+    BotEmail = new QPushButton(QStringLiteral("Enviar por e-&mail"), this);
+    BotEmail->setObjectName(QStringLiteral("BotEmail"));
+    BotEmail->setVisible(bool(enviaPorEmail));
+    connect(BotEmail, &QPushButton::clicked, this, [this] {
+        ErrorReporter::guard([this] {
+            if (const Registro::Quitacao *q = atual())
+                enviaPorEmail(this, m_dm.SQLConnection1, *q, m_estorno);
+        });
+    });
+    botoes->addWidget(BotEmail);
+    BotPlanilha = new QPushButton(QStringLiteral("&Planilha..."), this);
+    BotPlanilha->setObjectName(QStringLiteral("BotPlanilha"));
+    BotPlanilha->setVisible(bool(salvaPlanilha));
+    connect(BotPlanilha, &QPushButton::clicked, this, [this] { ErrorReporter::guard([this] { salvaPlanilha(this, mostradas()); }); });
+    botoes->addWidget(BotPlanilha);
     botoes->addStretch();
     botoes->addWidget(BotFechar);
     LabelSupervisores = new QLabel(this);
@@ -311,6 +326,15 @@ void QuitacoesWindow::mostraTotais()
                              .arg(totalEstornadas.toDisplayText(locale, 2)));
 }
 
+QList<Registro::Quitacao> QuitacoesWindow::mostradas() const
+{
+    QList<Registro::Quitacao> out;
+    for (int r = 0; r < m_quitacoes.size(); ++r)
+        if (!Lista->isRowHidden(r))
+            out << m_quitacoes[r];
+    return out;
+}
+
 const Registro::Quitacao *QuitacoesWindow::atual() const
 {
     const int r = Lista->currentRow();
@@ -322,6 +346,7 @@ void QuitacoesWindow::habilita()
     const Registro::Quitacao *q = atual();
     BotComprovante->setEnabled(q != nullptr);
     BotEstornar->setEnabled(q != nullptr && !q->estornada());
+    BotEmail->setEnabled(q != nullptr);
 }
 
 void QuitacoesWindow::BotComprovanteClick()

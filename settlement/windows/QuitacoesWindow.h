@@ -7,6 +7,7 @@
 #include <functional>
 
 class CentralData;
+class Connection;
 struct Sessao;
 class QCheckBox;
 class QDateEdit;
@@ -51,6 +52,8 @@ public:
     QTableWidget *Lista;
     QPushButton *BotComprovante;
     QPushButton *BotEstornar;
+    QPushButton *BotEmail;   // "Enviar por e-mail": the receipt to the company
+    QPushButton *BotPlanilha;   // "Planilha": the settlements shown, as a spreadsheet
     QPushButton *BotFechar;
     QLabel *LabelSupervisores;
     QLabel *LabelTotais;
@@ -59,6 +62,17 @@ public:
     QDateEdit *EditAte;
     QLineEdit *EditBusca;
     static inline const QDate SemLimite{2000, 1, 1};   // a day field at it sets no limit
+
+    // What "Enviar por e-mail" does with the current settlement (the billing windows set it at
+    // start-up); the button shows only when it is set.
+    using EnvioPorEmail = std::function<void(QWidget *parent, Connection &central, const Registro::Quitacao &,
+                                             const ContextoQuitacao &quem)>;
+    static inline EnvioPorEmail enviaPorEmail;
+    // What "Planilha" does with the settlements shown (set at start-up); the button shows only when set.
+    using PlanilhaDaLista = std::function<void(QWidget *parent, const QList<Registro::Quitacao> &mostradas)>;
+    static inline PlanilhaDaLista salvaPlanilha;
+    // The settlements of the rows shown, in their order.
+    QList<Registro::Quitacao> mostradas() const;
 
     void Atualiza();
     void BotComprovanteClick();

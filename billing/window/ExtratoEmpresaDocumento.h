@@ -1,0 +1,17 @@
+#pragma once
+#include "billing/ExtratoEmpresa.h"
+#include "reports/ReportDocument.h"
+
+#include <functional>
+
+// The statement the company receives, "Extrato para a empresa", laid out on A4 pages: the pharmacy
+// and its CNPJ, the convênio, the period and the moment of issue on every page; per employee their
+// orders (date, number, value) and subtotal; the orders without matrícula apart; the total; and,
+// when a PIX payload is given, its QR code with the "copia e cola" text; "Página n de m". Nothing
+// clinical is read or shown.
+ReportDocument buildExtratoEmpresaReport(const ExtratoEmpresa &extrato, const QString &pixPayload = {},
+                                         const std::function<void(int)> &onPage = {});
+
+// Adds a PIX block (QR code, the titles, the "copia e cola" text) under the last text of a produced
+// document's last page, or on a page of its own when it does not fit; "Página n de m" is counted again.
+void acrescentaPix(ReportDocument &doc, const QString &pixPayload, const QStringList &titulos);
