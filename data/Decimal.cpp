@@ -132,6 +132,14 @@ Decimal Decimal::operator+(const Decimal &o) const
     return Decimal(a + b, s);
 }
 
+Decimal Decimal::operator-(const Decimal &o) const
+{
+    qint64 a, b;
+    int s;
+    align(*this, o, a, b, s);
+    return Decimal(a - b, s);
+}
+
 bool Decimal::operator==(const Decimal &o) const
 {
     qint64 a, b;

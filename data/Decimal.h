@@ -31,6 +31,7 @@ public:
     QString toDisplayText(const QLocale &locale = QLocale(), int places = 2) const;
 
     Decimal operator+(const Decimal &o) const;
+    Decimal operator-(const Decimal &o) const;
     bool operator==(const Decimal &o) const;
     bool operator!=(const Decimal &o) const { return !(*this == o); }
     bool operator<(const Decimal &o) const;

@@ -100,6 +100,8 @@ struct Quitacao {
     QString estornoUsuario, estornoEstacao, estornoMotivo, estornoAutorizado;
 
     bool estornada() const { return estornoDataHora.isValid(); }
+    // What the drawer received: the orders paid before only took the new date.
+    Decimal recebido() const { return (total - totalJaPagos).rescaled(2); }
     QString situacao() const;   // "Ativa" or "Estornada em dd/mm/yy hh:mm por USUARIO"
     // The line the success message adds: what was settled.
     QString resumo() const;

@@ -50,9 +50,7 @@ RowSet cabecalho(Connection &central, const Registro::Quitacao &q)
         rs.fields << Field{n};
     const QString caixa = q.movimentos > 0 ? QStringLiteral("Lançado no caixa %1, sessão %2").arg(q.caixa, q.sessao)
                                            : QString();
-    // What the drawer received now: the orders paid before only took the new date.
-    const Decimal recebido =
-        (q.total + Decimal(-q.totalJaPagos.units(), q.totalJaPagos.scale())).rescaled(2);
+    const Decimal recebido = q.recebido();
     const QString valorJaPagos = q.totalJaPagos.toDisplayText(QLocale(), 2);
     const QString jaPagos =
         q.jaPagos == 1 ? QStringLiteral("Dos pedidos acima, 1 (R$ %1) já estava pago e só recebeu a nova data de pagamento.")
