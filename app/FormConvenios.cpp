@@ -227,13 +227,14 @@ void FormConvenios::act_ExtratoExecute()
 
 void FormConvenios::wireStatement()
 {
-    PainelPeriodo3->onExtrato = [this](const PeriodDialog::Escolha &escolha) { abreExtrato(escolha.convenio); };
+    PainelPeriodo3->onExtrato = [this](const PeriodDialog::Escolha &escolha) { abreExtrato(escolha); };
 }
 
 // A new statement window per statement, shown modally and destroyed when it closes.
-void FormConvenios::abreExtrato(const QString &convenio)
+void FormConvenios::abreExtrato(const PeriodDialog::Escolha &escolha)
 {
-    ExtratoWindow extrato(m_sessao, convenio, this);
+    ExtratoWindow extrato(m_sessao, escolha.convenio, this);
+    extrato.comecaNoPeriodo(escolha.periodo);
     extrato.exec();
 }
 

@@ -112,7 +112,7 @@ private:
     void wireRegister();    // register rules and search panels
     void wirePeriod();      // period dialog, closing list, report printing
     void wireStatement();   // statement window
-    void abreExtrato(const QString &convenio);
+    void abreExtrato(const PeriodDialog::Escolha &escolha);
     void wireSettlement();  // convênio settlement
     void quitaConvenio(const PeriodDialog::Escolha &escolha);
     void habilitaComandos(bool on);

@@ -155,7 +155,13 @@ void CachedTable::open()
 {
     if (isOpen())
         return;
-    const RowSet rs = m_connection.query(m_commandText);
+    openWith(m_connection.query(m_commandText, m_params, m_prepare));
+}
+
+void CachedTable::openWith(const RowSet &rs)
+{
+    if (isOpen())
+        return;
     load(rs);
     m_buffer.clear();
     m_modified = false;
@@ -200,7 +206,7 @@ void CachedTable::refresh()
     if (hasPendingUpdates())
         throw DatabaseError(QStringLiteral("Must apply updates before refreshing data"));
     const int position = m_current;
-    const RowSet rs = m_connection.query(m_commandText);
+    const RowSet rs = m_connection.query(m_commandText, m_params, m_prepare);
     load(rs);
     setCurrent(m_rows.isEmpty() ? -1 : std::clamp(position, 0, int(m_rows.size()) - 1));
 }

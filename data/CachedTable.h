@@ -28,13 +28,23 @@ public:
     QString name() const { return m_name; }
     Connection &connection() { return m_connection; }
 
-    void setCommandText(const QString &sql) { m_commandText = sql; }
+    void setCommandText(const QString &sql) { m_commandText = sql; m_params.clear(); }
+    // A command text with parameters ("?"), their values, and how it is prepared: a text that a
+    // window runs again and again with other values is kept prepared on the connection.
+    void setCommandText(const QString &sql, const QVariantList &params, Connection::Prepare prepare)
+    {
+        m_commandText = sql;
+        m_params = params;
+        m_prepare = prepare;
+    }
     QString commandText() const { return m_commandText; }
     QString tableName() const;          // the table of the command text's FROM clause
     QStringList lookupKey() const;      // the columns of the command text's ORDER BY
 
     // Opening fetches every row; closing drops the cache and any change not written back.
     void open();
+    // Opens on rows already read (a slice of a larger read): the same as open() without the query.
+    void openWith(const RowSet &rows);
     void close();
     bool isOpen() const { return m_state != State::Inactive; }
     // Re-reads all rows with the current command text and keeps the ordinal position. Refused while
@@ -157,6 +167,8 @@ private:
     Connection &m_connection;
     QString m_name;
     QString m_commandText;
+    QVariantList m_params;
+    Connection::Prepare m_prepare = Connection::Prepare::EachTime;
     QStringList m_keyColumns;
     WhereMode m_where;
 

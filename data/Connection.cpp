@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QHash>
 #include <QScopeGuard>
 #include <QStringDecoder>
 #include <QTime>
@@ -267,6 +268,13 @@ struct Connection::Impl {
     // The transaction of queryAfterWriters while it runs.
     ITransaction *afterWriters = nullptr;
     bool readingAfterWriters = false;
+    // Selects kept prepared, by their text, with the turn of their last run.
+    struct Kept {
+        IStatement *statement = nullptr;
+        quint64 turn = 0;
+    };
+    QHash<QString, Kept> kept;
+    quint64 keptTurn = 0;
     // The attachment was let go because its link broke: the next attach is a reconnection.
     bool lost = false;
     bool remote = false;
@@ -372,8 +380,59 @@ struct Connection::Impl {
         object = nullptr;
     }
 
+    // The kept statement of a text, or null; counted as run now.
+    IStatement *keptStatement(const QString &sql)
+    {
+        const auto it = kept.find(sql);
+        if (it == kept.end())
+            return nullptr;
+        it->turn = ++keptTurn;
+        return it->statement;
+    }
+
+    void keep(const QString &sql, IStatement *statement)
+    {
+        if (kept.size() >= Connection::KeptLimit) {
+            auto oldest = kept.begin();
+            for (auto it = kept.begin(); it != kept.end(); ++it)
+                if (it->turn < oldest->turn)
+                    oldest = it;
+            IStatement *s = oldest->statement;
+            kept.erase(oldest);
+            finishStatement(s);
+        }
+        kept.insert(sql, Kept{statement, ++keptTurn});
+    }
+
+    // A kept statement that failed is not run again: the failure may have been its own.
+    void forgetKept(const QString &sql) { kept.remove(sql); }
+
+    static void finishStatement(IStatement *s)
+    {
+        try {
+            call([&](ThrowStatusWrapper *st) { s->free(st); });
+        } catch (...) {
+            s->release();
+        }
+    }
+
+    void freeKept()
+    {
+        for (const Kept &k : std::as_const(kept))
+            finishStatement(k.statement);
+        kept.clear();
+    }
+
+    void releaseKept()
+    {
+        for (const Kept &k : std::as_const(kept))
+            k.statement->release();
+        kept.clear();
+    }
+
     void drop()
     {
+        freeKept();
         loseTransaction();
         finish(reading, [](ITransaction *t, ThrowStatusWrapper *s) { t->commit(s); });
         finish(attachment, [](IAttachment *a, ThrowStatusWrapper *s) { a->detach(s); });
@@ -386,6 +445,7 @@ struct Connection::Impl {
     {
         if (!attachment)
             return;
+        releaseKept();
         for (ITransaction **t : {&transaction, &reading, &afterWriters}) {
             if (*t)
                 (*t)->release();
@@ -721,6 +781,36 @@ struct Connection::Impl {
         }
     }
 
+    // A select compares its parameters as given: a text longer than the column it is compared with
+    // is sent whole (and matches nothing, as the same text written into the statement would), not
+    // cut to the column's width, which could match another row.
+    static void widenTextParameters(IMessageMetadata *&meta, const QVariantList &params)
+    {
+        const unsigned count = call([&](ThrowStatusWrapper *s) { return meta->getCount(s); });
+        IMetadataBuilder *builder = nullptr;
+        for (unsigned i = 0; i < count && int(i) < params.size(); ++i) {
+            const QVariant &v = params[int(i)];
+            const unsigned type = call([&](ThrowStatusWrapper *s) { return meta->getType(s, i); }) & ~1u;
+            if ((type != SQL_TEXT && type != SQL_VARYING) || v.metaType().id() != QMetaType::QString)
+                continue;
+            const unsigned needed = unsigned(WinText::encode(v.toString()).size());
+            if (needed <= call([&](ThrowStatusWrapper *s) { return meta->getLength(s, i); }))
+                continue;
+            if (!builder)
+                builder = call([&](ThrowStatusWrapper *s) { return meta->getBuilder(s); });
+            call([&](ThrowStatusWrapper *s) {
+                builder->setType(s, i, SQL_VARYING | 1);
+                builder->setLength(s, i, needed);
+            });
+        }
+        if (!builder)
+            return;
+        IMessageMetadata *wider = call([&](ThrowStatusWrapper *s) { return builder->getMetadata(s); });
+        builder->release();
+        meta->release();
+        meta = wider;
+    }
+
     static QString textOf(const QVariant &v)
     {
         if (v.metaType() == QMetaType::fromType<Decimal>())
@@ -943,7 +1033,7 @@ void checkRepresentable(const QString &sql, const QVariantList &params)
 // an open transaction it runs in one of its own, committed at its end; any failure rolls that back
 // and lets go of a connection whose link is gone.
 template <typename Work>
-auto Connection::runStatement(const QString &sql, const QVariantList &params, Work work)
+auto Connection::runStatement(const QString &sql, const QVariantList &params, Work work, Prepare prepare)
 {
     // Each entry of the log carries the time the statement took here, so that a measurement can
     // tell the program's database work from the rest of an operation.
@@ -955,12 +1045,12 @@ auto Connection::runStatement(const QString &sql, const QVariantList &params, Wo
     timing.timer.start();
     checkRepresentable(sql, params);
     try {
-        return runOnce(sql, params, work);
+        return runOnce(sql, params, work, prepare);
     } catch (...) {
         if (!mayRunAgain(std::current_exception()))
             throw;
     }
-    return runOnce(sql, params, work);
+    return runOnce(sql, params, work, prepare);
 }
 
 // A statement whose link was found broken runs once more on a new one, when nothing of the caller's
@@ -980,7 +1070,7 @@ bool Connection::mayRunAgain(const std::exception_ptr &failure) const
 }
 
 template <typename Work>
-auto Connection::runOnce(const QString &sql, const QVariantList &params, Work work)
+auto Connection::runOnce(const QString &sql, const QVariantList &params, Work work, Prepare prepare)
 {
     open();
     // Outside an explicit transaction a select reads in the connection's reading transaction; any
@@ -990,20 +1080,26 @@ auto Connection::runOnce(const QString &sql, const QVariantList &params, Work wo
     ITransaction *tra = d->transaction ? d->transaction : d->afterWriters ? d->afterWriters : d->readTransaction(*this);
     bool own = false;
     bool committing = false;
-    IStatement *stmt = nullptr;
+    IStatement *stmt = prepare == Prepare::Keep ? d->keptStatement(sql) : nullptr;
+    const bool reused = stmt != nullptr;
     IMessageMetadata *inMeta = nullptr;
     try {
-        const QByteArray text = WinText::encode(sql);
-        RoundTrips::add();
-        stmt = serverCall([&](ThrowStatusWrapper *s) {
-            return d->attachment->prepare(s, tra, unsigned(text.size()), text.constData(), 3,
-                                          IStatement::PREPARE_PREFETCH_METADATA);
-        });
-        if (!d->transaction && call([&](ThrowStatusWrapper *s) { return stmt->getType(s); }) != isc_info_sql_stmt_select) {
+        if (!stmt) {
+            const QByteArray text = WinText::encode(sql);
+            RoundTrips::add();
+            stmt = serverCall([&](ThrowStatusWrapper *s) {
+                return d->attachment->prepare(s, tra, unsigned(text.size()), text.constData(), 3,
+                                              IStatement::PREPARE_PREFETCH_METADATA);
+            });
+        }
+        const bool select = reused || call([&](ThrowStatusWrapper *s) { return stmt->getType(s); }) == isc_info_sql_stmt_select;
+        if (!d->transaction && !select) {
             tra = d->startTransaction(*this);
             own = true;
         }
         inMeta = call([&](ThrowStatusWrapper *s) { return stmt->getInputMetadata(s); });
+        if (select)
+            Impl::widenTextParameters(inMeta, params);
         const unsigned inCount = call([&](ThrowStatusWrapper *s) { return inMeta->getCount(s); });
         if (inCount != unsigned(params.size()))
             throw DatabaseError(QStringLiteral("Statement expects %1 parameters, got %2").arg(inCount).arg(params.size()));
@@ -1012,7 +1108,12 @@ auto Connection::runOnce(const QString &sql, const QVariantList &params, Work wo
         for (unsigned i = 0; i < inCount; ++i)
             d->writeValue(tra, inMeta, i, reinterpret_cast<unsigned char *>(inBuf.data()), params[int(i)]);
         auto result = work(tra, stmt, inMeta, reinterpret_cast<unsigned char *>(inBuf.data()));
-        serverCall([&](ThrowStatusWrapper *s) { stmt->free(s); });
+        if (prepare == Prepare::Keep && select) {
+            if (!reused)
+                d->keep(sql, stmt);
+        } else {
+            serverCall([&](ThrowStatusWrapper *s) { stmt->free(s); });
+        }
         stmt = nullptr;
         inMeta->release();
         inMeta = nullptr;
@@ -1025,6 +1126,8 @@ auto Connection::runOnce(const QString &sql, const QVariantList &params, Work wo
     } catch (...) {
         if (inMeta)
             inMeta->release();
+        if (reused)
+            d->forgetKept(sql);
         if (stmt)
             stmt->release();
         if (own)
@@ -1033,7 +1136,7 @@ auto Connection::runOnce(const QString &sql, const QVariantList &params, Work wo
     }
 }
 
-RowSet Connection::query(const QString &sql, const QVariantList &params)
+RowSet Connection::query(const QString &sql, const QVariantList &params, Prepare prepare)
 {
     return runStatement(sql, params, [this](ITransaction *tra, IStatement *stmt, IMessageMetadata *inMeta, unsigned char *inBuf) {
         RowSet result;
@@ -1088,7 +1191,7 @@ RowSet Connection::query(const QString &sql, const QVariantList &params)
             throw;
         }
         return result;
-    });
+    }, prepare);
 }
 
 int Connection::execute(const QString &sql, const QVariantList &params)

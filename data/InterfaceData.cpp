@@ -17,6 +17,8 @@ InterfaceData::InterfaceData(const QString &serverAddress, const QString &estaca
         c->setCharSet(QStringLiteral("win1252"));
         c->setDatabase(SuitePaths::map(QStringLiteral("c:\\praxolin\\interfac\\praxolin.bd")));
     }
+    // Read at every opening of an extrato and after every change of its period.
+    Periodo.setCommandText(Periodo.commandText(), {}, Connection::Prepare::Keep);
     // The period record is written back after every post: every row tried, then re-read.
     Periodo.afterPost = [this] { Periodo.writeBack(-1); };
     try {

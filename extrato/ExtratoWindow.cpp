@@ -20,6 +20,7 @@
 #include "settlement/Registro.h"
 #include "settlement/QuitacaoExtrato.h"
 #include "extrato/ExtratoDocument.h"
+#include "data/PedidosDoPeriodo.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -83,7 +84,8 @@ QLabel *caixaBranca(QWidget *parent, int x, int y, int w)
 }
 
 ExtratoWindow::ExtratoWindow(Sessao &sessao, const QString &convenio, QWidget *parent)
-    : QDialog(parent), m_sessao(sessao), m_convenio(convenio), m_dm(*sessao.central), m_dm2(*sessao.interfaceData)
+    : QDialog(parent), m_sessao(sessao), m_convenio(convenio), m_dm(*sessao.central), m_dm2(*sessao.interfaceData),
+      m_detalhes(sessao.central->SQLConnection1)
 {
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral(" Extrato do Convênio "));
@@ -99,6 +101,11 @@ ExtratoWindow::ExtratoWindow(Sessao &sessao, const QString &convenio, QWidget *p
 
     m_dm.PEDIDOS.afterScroll = [this] { PEDIDOSAfterScroll(); };
     m_dm.PEDIFORM.afterScroll = [this] { PEDIFORMAfterScroll(); };
+    // Every read of the list (opening, a write-back's re-read, closing) reads its details again.
+    const auto relida = [this] { m_listaRelida = true; };
+    connect(&m_dm.PEDIDOS, &QAbstractItemModel::modelReset, this, relida);
+    connect(&m_dm.PEDIDOS, &QAbstractItemModel::rowsInserted, this, relida);
+    connect(&m_dm.PEDIDOS, &QAbstractItemModel::rowsRemoved, this, relida);
 }
 
 ReportModule &ExtratoWindow::RM()
@@ -336,16 +343,12 @@ void ExtratoWindow::mostraPeriodo()
                     DfTexto);
 }
 
+// The list's select, with the period and the convênio as parameters of its filter (m_filtro).
 QString ExtratoWindow::sqlPedidos(Variante v) const
 {
-    using QuitacaoExtrato::Sql::Ordem;
-    const Ordem ordem = v == Variante::Abertura ? Ordem::Abertura : (v == Variante::PorNome ? Ordem::PorNome : Ordem::PorData);
-    return QuitacaoExtrato::Sql::pedidosDoPeriodo(CentralData::PedidosColumns, ordem, m_convenio, DiSQL, DfSQL);
-}
-
-QString ExtratoWindow::sqlTotal() const
-{
-    return QuitacaoExtrato::Sql::totalDoPeriodo(m_convenio, DiSQL, DfSQL);
+    const QString ordem = v == Variante::PorNome ? QStringLiteral(" order by NOME, DATAPEDIDO") : QStringLiteral(" order by DATAPEDIDO");
+    return QStringLiteral("Select ") + CentralData::PedidosColumns + QStringLiteral(" from PEDIDOS where ") + m_filtro.texto +
+           ordem;
 }
 
 // Each sort button lies over its column's title, shown only while that title is in view.
@@ -374,10 +377,11 @@ void ExtratoWindow::abrePedidos(Variante v)
     // A period without a start or an end date lists nothing (the database would refuse the empty date).
     if (DiSQL.isEmpty() || DfSQL.isEmpty())
         return;
+    m_filtro = PedidosDoPeriodo::abertos(m_convenio, periodoDaLista());
     m_sqlAtual = sqlPedidos(v);
     m_diSqlLista = DiSQL;
     m_dfSqlLista = DfSQL;
-    pedidos.setCommandText(m_sqlAtual);
+    pedidos.setCommandText(m_sqlAtual, m_filtro.valores, Connection::Prepare::Keep);
     pedidos.open();
     DBGrid1->applyColumns();
     posicionaBotoesDeOrdem();
@@ -391,11 +395,14 @@ void ExtratoWindow::FormActivate()
     Timer2->stop();
     Label1->setText(m_convenio);
     MaskEdit1->setText(SqlText::dateDMY(QDate::currentDate()));
-    lePeriodo();
+    if (m_periodoInicial)
+        derivaPeriodo(m_periodoInicial->inicio, m_periodoInicial->fim);
+    else
+        lePeriodo();
     mostraPeriodo();
     abrePedidos(Variante::Abertura);
     if (m_dm.PEDIDOS.isOpen() && !m_dm.PEDIDOS.isEmpty()) {
-        AtualizaExtrato();
+        mostraTotal();   // the period was just read
         DBGrid1->setFocus();
         return;
     }
@@ -408,19 +415,39 @@ void ExtratoWindow::FormActivate()
 void ExtratoWindow::AtualizaExtrato()
 {
     lePeriodo();
+    mostraTotal();
+}
+
+void ExtratoWindow::mostraTotal()
+{
     mostraPeriodo();
-    Decimal total;
-    if (!DiSQL.isEmpty() && !DfSQL.isEmpty()) {
-        FreeQuery &q = m_dm.TOTALCONV;
-        q.close();
-        q.setSql(sqlTotal());
-        q.open();
-        total = Decimal::fromVariant(q.value(QStringLiteral("TOTAL")));
-        q.close();
-    }
-    Label8->setText(total.toDisplayText(QLocale(), 2));
+    Label8->setText(totalDoPeriodo().toDisplayText(QLocale(), 2));
     redesenhaLista();
     acompanhaPedidoAtual();
+}
+
+// What is still owed on the period's open orders: the sum of the list's remaining values when the
+// list was read for this period (the same orders, read a moment ago), or else read from the database.
+Decimal ExtratoWindow::totalDoPeriodo()
+{
+    if (DiSQL.isEmpty() || DfSQL.isEmpty())
+        return {};
+    const CachedTable &pedidos = m_dm.PEDIDOS;
+    Decimal total;
+    if (pedidos.isOpen() && DiSQL == m_diSqlLista && DfSQL == m_dfSqlLista) {
+        for (int row = 0; row < pedidos.recordCount(); ++row) {
+            const QVariant v = pedidos.valueAt(row, QStringLiteral("VALORRESTANTE"));
+            if (v.isValid() && !v.isNull())
+                total = total + Decimal::fromVariant(v);
+        }
+        return total;
+    }
+    const PedidosDoPeriodo::Condicao filtro = PedidosDoPeriodo::abertos(
+        m_convenio, {SqlText::parseDMY(DiTexto), SqlText::parseDMY(DfTexto)});
+    const RowSet rs = m_dm.SQLConnection1.query(QStringLiteral("select SUM(VALORRESTANTE) TOTAL from PEDIDOS where ") +
+                                                    filtro.texto,
+                                                filtro.valores, Connection::Prepare::Keep);
+    return Decimal::fromVariant(rs.value(0, QStringLiteral("TOTAL")));
 }
 
 void ExtratoWindow::redesenhaLista() { DBGrid1->viewport()->update(); }
@@ -461,16 +488,27 @@ void ExtratoWindow::acompanhaPedidoAtual()
             w->hide();
         return;
     }
-    if (filtroDoPedido() != m_detalhesDe)
+    if (m_listaRelida || chaveDoPedidoAtual() != m_detalhesDe)
         carregaDetalhes();
 }
 
+// The details of the whole list are read again with every read of the list; then each order's
+// come from them.
 void ExtratoWindow::carregaDetalhes()
 {
-    const QString pedido = filtroDoPedido();
-    m_detalhesDe = pedido;
-    CachedTable &itens = reabreDetalhe(m_dm.ITENS,
-                                       QStringLiteral("Select ") + CentralData::ItensColumns + QStringLiteral(" from ITENS") + pedido);
+    if (m_listaRelida) {
+        m_listaRelida = false;
+        QList<DetalhesDaLista::Pedido> lista;
+        const CachedTable &pedidos = m_dm.PEDIDOS;
+        lista.reserve(pedidos.recordCount());
+        for (int row = 0; row < pedidos.recordCount(); ++row)
+            lista.append({pedidos.valueAt(row, QStringLiteral("ESTACAO")).toString(),
+                          pedidos.valueAt(row, QStringLiteral("NPEDIDO"))});
+        m_detalhes.novaLista(m_filtro, lista);
+    }
+    const int linha = m_dm.PEDIDOS.recNo();
+    m_detalhesDe = chaveDoPedidoAtual();
+    CachedTable &itens = mostraDetalhe(m_dm.ITENS, m_detalhes.itens(linha));
     if (!itens.isEmpty()) {
         Label5->setText(QStringLiteral("Produtos de Revenda"));
         Label5->show();
@@ -478,8 +516,7 @@ void ExtratoWindow::carregaDetalhes()
         DBGrid3->hide();
         DBGrid4->hide();
     } else {
-        CachedTable &formulas = reabreDetalhe(
-            m_dm.PEDIFORM, QStringLiteral("Select ") + CentralData::PediformColumns + QStringLiteral(" from PEDIFORM") + pedido);
+        CachedTable &formulas = mostraDetalhe(m_dm.PEDIFORM, m_detalhes.formulas(linha));
         const bool temFormulas = !formulas.isEmpty();
         Label5->setText(QStringLiteral("Fórmulas Manipuladas"));
         Label5->setVisible(temFormulas);
@@ -492,25 +529,20 @@ void ExtratoWindow::carregaDetalhes()
 void ExtratoWindow::PEDIFORMAfterScroll()
 {
     // The formula number is used whole, so formula 12 shows its own components.
-    const QString formula = SqlText::number(m_dm.PEDIFORM.value(QStringLiteral("NFORMULA")));
-    reabreDetalhe(m_dm.COMPEDID,
-                  QStringLiteral("Select ") + CentralData::CompedidColumns + QStringLiteral(" from COMPEDID") +
-                      filtroDoPedido() + QStringLiteral(" and NFORMULA = ") + formula);
+    mostraDetalhe(m_dm.COMPEDID, m_detalhes.componentes(m_dm.PEDIDOS.recNo(), m_dm.PEDIFORM.value(QStringLiteral("NFORMULA"))));
 }
 
-// " where ESTACAO = '01' and NPEDIDO = 7" for the current order (the number unquoted).
-QString ExtratoWindow::filtroDoPedido() const
+// The current order's station and number.
+QString ExtratoWindow::chaveDoPedidoAtual() const
 {
-    const QString estacao = m_dm.PEDIDOS.text(QStringLiteral("ESTACAO")).left(2);
-    const QString numero = SqlText::number(m_dm.PEDIDOS.value(QStringLiteral("NPEDIDO"))).left(15);
-    return QStringLiteral(" where ESTACAO = '") + quoted(estacao) + QStringLiteral("' and NPEDIDO = ") + numero;
+    return m_dm.PEDIDOS.text(QStringLiteral("ESTACAO")) + QLatin1Char('/') +
+           SqlText::number(m_dm.PEDIDOS.value(QStringLiteral("NPEDIDO")));
 }
 
-CachedTable &ExtratoWindow::reabreDetalhe(CachedTable &tabela, const QString &sql)
+CachedTable &ExtratoWindow::mostraDetalhe(CachedTable &tabela, const RowSet &linhas)
 {
     tabela.close();
-    tabela.setCommandText(sql);
-    tabela.open();   // its grid keeps the columns laid out at the first opening
+    tabela.openWith(linhas);   // its grid keeps the columns laid out at the first opening
     return tabela;
 }
 
@@ -695,7 +727,7 @@ void ExtratoWindow::releLista()
         return;
     if (pedidos.isOpen())
         pedidos.close();
-    pedidos.setCommandText(m_sqlAtual);
+    pedidos.setCommandText(m_sqlAtual, m_filtro.valores, Connection::Prepare::Keep);
     pedidos.open();
     if (!pedidos.isEmpty())
         pedidos.first();

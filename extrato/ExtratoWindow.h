@@ -2,6 +2,7 @@
 #include "billing/window/Faturamento.h"
 #include "settlement/windows/Confirmacao.h"
 #include "controls/Edit.h"
+#include "extrato/DetalhesDaLista.h"
 
 #include <QDate>
 #include <QDialog>
@@ -28,6 +29,9 @@ class ExtratoWindow : public QDialog {
 public:
     ExtratoWindow(Sessao &sessao, const QString &convenio, QWidget *parent = nullptr);
     ~ExtratoWindow() override;
+    // The period the user has just confirmed and the period dialog stored: the window starts from
+    // it instead of reading the stored period again.
+    void comecaNoPeriodo(const Periodo &periodo) { m_periodoInicial = periodo; }
 
     // Statement state.
     QString DiSQL, DfSQL, DiTexto, DfTexto;
@@ -71,7 +75,6 @@ public:
     // The order query's three variants.
     enum class Variante { Abertura, PorData, PorNome };
     QString sqlPedidos(Variante v) const;
-    QString sqlTotal() const;
 
     static const QString DicaFinalizando;
     static const QString DicaEstendendo;
@@ -95,11 +98,13 @@ private:
     void redesenhaLista();
     void posicionaBotoesDeOrdem();
     void carregaDetalhes();
+    void mostraTotal();
+    Decimal totalDoPeriodo();
+    QString chaveDoPedidoAtual() const;
+    CachedTable &mostraDetalhe(CachedTable &tabela, const RowSet &linhas);
     void acompanhaPedidoAtual();
     void passoFinal();
     void gravaPeriodo(const std::optional<QDate> &inicio, const QDate &fim);   // no start: only the end
-    QString filtroDoPedido() const;
-    CachedTable &reabreDetalhe(CachedTable &tabela, const QString &sql);
     bool regraDoCaixa(const QString &mensagem);
     QDate dataPagamento();
     Confirmacao::Reacoes reacoes(const std::function<void()> &depois);
@@ -113,7 +118,11 @@ private:
     InterfaceData &m_dm2;
     QString m_sqlAtual;
     QString m_diSqlLista, m_dfSqlLista;   // the period the list was read for ("mm/dd/yy")
-    QString m_detalhesDe;   // the order whose details the panes show (its key filter)
+    PedidosDoPeriodo::Condicao m_filtro;   // the list's filter, as it was read
+    DetalhesDaLista m_detalhes;
+    bool m_listaRelida = true;   // the list was read since its details were
+    QString m_detalhesDe;   // the order whose details the panes show
     bool m_ativado = false;
+    std::optional<Periodo> m_periodoInicial;
     std::unique_ptr<ReportModule> m_rm;
 };
