@@ -573,15 +573,13 @@ void FormConvenios::FormActivate()
 
 void FormConvenios::preencheCategorias()
 {
-    FreeQuery &q = m_dm->SQLQuery1;
     DBComboBox *combo = cadastro->DBComboTipoConv;
     combo->clear();
-    q.close();
-    q.setSql(QStringLiteral("Select CATEGORIACONV from CATECONV order by CODCATECONV"));
-    q.open();
-    for (q.first(); !q.eof(); q.next())
-        combo->addItem(q.text(QStringLiteral("CATEGORIACONV")));
-    q.close();
+    // Read at every activation of the window: kept prepared.
+    const RowSet rs = m_dm->SQLConnection1.query(QStringLiteral("Select CATEGORIACONV from CATECONV order by CODCATECONV"),
+                                                 {}, Connection::Prepare::Keep);
+    for (const auto &row : rs.rows)
+        combo->addItem(row[0].isNull() ? QString() : row[0].toString());
 }
 
 // ---------------------------------------------------------------------------------------------

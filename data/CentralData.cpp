@@ -143,6 +143,10 @@ CentralData::CentralData(const QString &serverAddress)
     SQLConnection1.setDatabase(connectionStringFor(QStringLiteral("127.0.0.1"), QStringLiteral("c:\\praxolin\\Dados\\praxolin.bd")));
     m_databaseParameter = QStringLiteral("127.0.0.1:c:\\praxolin\\Dados\\praxolin.bd");
 
+    // The register is read again after every change written back, and the lists with it: their
+    // selects stay prepared.
+    for (CachedTable *t : {&Convenios, &Usuarios, &Estacoes, &FormaPag, &Rotas, &cds_qryConv})
+        t->setCommandText(t->commandText(), {}, Connection::Prepare::Keep);
     // The write-back of the tables that other code changes.
     Convenios.afterPost = [this] { Convenios.writeBack(0); };
     Convenios.afterDelete = [this] { Convenios.writeBack(0); };
