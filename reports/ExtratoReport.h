@@ -1,5 +1,6 @@
 #pragma once
 #include "data/Decimal.h"
+#include "reports/Emitente.h"
 #include "reports/ReportDocument.h"
 
 #include <QDate>
@@ -65,5 +66,3 @@ ReportDocument buildExtratoReport(const ExtratoData &data, const std::function<v
 
 // "R$ 1.234,56".
 QString formatReais(const Decimal &value);
-// A CNPJ of 14 digits as "12.345.678/0001-90"; anything else as it is.
-QString formatCnpj(const QString &cnpj);
