@@ -925,6 +925,18 @@ private slots:
                                             .arg(Decimal(7540, 2).toDisplayText(l, 2), Decimal(800, 2).toDisplayText(l, 2)));
         w.EditBusca->setText(QStringLiteral("alfa"));
         QVERIFY(w.Lista->isRowHidden(1) && !w.Lista->isRowHidden(0));
+        // Imprimir prints the rows shown, with what chose them.
+        ReportDocument impresso;
+        w.RM().setPreviewRunner([&](ReportModule &, const ReportDocument &doc) { impresso = doc; });
+        w.BotImprimir->click();
+        const QString texto = impresso.plainText();
+        QVERIFY2(texto.startsWith(QStringLiteral("Farmácia Modelo\nCNPJ 12.345.678/0001-90\nQuitações de convênios\n"
+                                                 "Todos os convênios - contendo \"alfa\"")),
+                 qPrintable(texto));
+        QVERIFY(texto.contains(QStringLiteral("\tAlfa Ltda\t")));
+        QVERIFY(!texto.contains(QStringLiteral("Beta & Cia")));
+        QVERIFY2(texto.contains(QStringLiteral("1 quitação: 0 ativas, 1 estornada (R$ 8,00)\tTotal das ativas:\tR$ 0,00")),
+                 qPrintable(texto));
         w.EditBusca->clear();
         w.EditDe->setDate(QDate::currentDate().addDays(1));   // none made from tomorrow on
         QCOMPARE(w.Lista->rowCount(), 0);

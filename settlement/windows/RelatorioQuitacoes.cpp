@@ -32,6 +32,12 @@ QString quais(const Filtro &f)
     return s;
 }
 
+// "1 quitação", "2 quitações".
+QString conta(int n, const QString &um, const QString &varios)
+{
+    return brasil().toString(n) + QLatin1Char(' ') + (n == 1 ? um : varios);
+}
+
 QString situacao(const Registro::Quitacao &q)
 {
     return q.estornada() ? QStringLiteral("Estornada em ") + dia(q.estornoDataHora.date()) : QStringLiteral("Ativa");
@@ -89,9 +95,11 @@ ReportDocument gera(const QList<Registro::Quitacao> &quitacoes, const Emitente &
         soma = soma + q.total;
     }
     const ReportFont negrito{doc.fontSize, true};
-    const QString resumo = QStringLiteral("%1 quitações: %2 ativas, %3 estornadas (%4)")
-                               .arg(brasil().toString(ativas + estornadas), brasil().toString(ativas),
-                                    brasil().toString(estornadas), reais(totalEstornadas));
+    const QString resumo = QStringLiteral("%1: %2, %3 (%4)")
+                               .arg(conta(ativas + estornadas, QStringLiteral("quitação"), QStringLiteral("quitações")),
+                                    conta(ativas, QStringLiteral("ativa"), QStringLiteral("ativas")),
+                                    conta(estornadas, QStringLiteral("estornada"), QStringLiteral("estornadas")),
+                                    reais(totalEstornadas));
     flow.totals(resumo, QStringLiteral("Total das ativas:"), reais(totalAtivas), negrito);
     doc.totals << QStringList{resumo, QString(), QString(), QString(), QString(), QString(), QString(),
                               reais(totalAtivas), QString(), QString()};
