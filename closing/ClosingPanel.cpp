@@ -11,6 +11,7 @@
 #include "data/InterfaceData.h"
 #include "platform/ErrorReporter.h"
 #include "platform/SuitePaths.h"
+#include "reports/Emitente.h"
 #include "reports/ReportModule.h"
 
 #include <QKeyEvent>
@@ -282,6 +283,7 @@ ReportModule &ClosingPanel::RM()
             return ClosingFigures::withFigures(dm->qryConvenios.rows(), *figuras);
         });
         m_rm->addConnection(QStringLiteral("rdsPeriodo"), [this] { return periodoComoLinhas(m_sessao.interfaceData); });
+        m_rm->addConnection(QStringLiteral("rdsEmitente"), [this] { return Emitente::le(m_dm.SQLConnection1, m_sessao.estacaoAtual, m_sessao.usuario()).comoLinhas(); });
     }
     return *m_rm;
 }

@@ -1077,7 +1077,9 @@ auto Connection::runOnce(const QString &sql, const QVariantList &params, Work wo
     // other statement runs in a transaction of its own, committed at its end.
     if (d->depth > 0 && !d->transaction)
         throw DatabaseError(QStringLiteral("A transação em curso foi perdida com a conexão; nada dela foi gravado."));
-    ITransaction *tra = d->transaction ? d->transaction : d->afterWriters ? d->afterWriters : d->readTransaction(*this);
+    ITransaction *tra = d->readingAfterWriters ? d->afterWriters
+                        : d->transaction      ? d->transaction
+                                              : d->readTransaction(*this);
     bool own = false;
     bool committing = false;
     IStatement *stmt = prepare == Prepare::Keep ? d->keptStatement(sql) : nullptr;
@@ -1328,6 +1330,13 @@ RowSet Connection::queryAfterWriters(const QString &sql, int seconds)
 {
     if (d->depth > 0)
         throw DatabaseError(QStringLiteral("queryAfterWriters inside a transaction"));
+    return queryOnItsOwn(sql, std::max(1, seconds));
+}
+
+RowSet Connection::queryNoWait(const QString &sql) { return queryOnItsOwn(sql, 0); }
+
+RowSet Connection::queryOnItsOwn(const QString &sql, int seconds)
+{
     open();
     IXpbBuilder *tpb = call([&](ThrowStatusWrapper *s) {
         return master()->getUtilInterface()->getXpbBuilder(s, IXpbBuilder::TPB, nullptr, 0);
@@ -1337,8 +1346,12 @@ RowSet Connection::queryAfterWriters(const QString &sql, int seconds)
         tpb->insertTag(s, isc_tpb_read);
         tpb->insertTag(s, isc_tpb_read_committed);
         tpb->insertTag(s, isc_tpb_no_rec_version);
-        tpb->insertTag(s, isc_tpb_wait);
-        tpb->insertInt(s, isc_tpb_lock_timeout, std::max(1, seconds));
+        if (seconds > 0) {
+            tpb->insertTag(s, isc_tpb_wait);
+            tpb->insertInt(s, isc_tpb_lock_timeout, seconds);
+        } else {
+            tpb->insertTag(s, isc_tpb_nowait);
+        }
     });
     RoundTrips::add();
     try {

@@ -119,6 +119,9 @@ public:
     // still changing those rows (one whose link broke, until the server has ended it) instead of
     // reading past it. A wait that runs out raises a lock conflict.
     RowSet queryAfterWriters(const QString &sql, int seconds);
+    // The same without waiting, also while this connection has a transaction open: a row that
+    // another transaction is changing raises a lock conflict at once.
+    RowSet queryNoWait(const QString &sql);
     // Creates the database file and leaves the connection open on it. Its default character set is
     // Windows-1252 unless another is named; "NONE" makes it the way the suite's old programs did.
     void createDatabase(int pageSize = 8192, const QString &defaultCharSet = QStringLiteral("WIN1252"));
@@ -161,6 +164,7 @@ private:
     template <typename Work>
     auto runOnce(const QString &sql, const QVariantList &params, Work work, Prepare prepare);
     void executeGroupedOnce(const QByteArray &block, int *failed);
+    RowSet queryOnItsOwn(const QString &sql, int seconds);   // seconds 0: no wait
     // After a failure: true when the link was lost and the failed work may run again on a new one
     // (no transaction of the caller's went with it, nothing may have been committed).
     bool mayRunAgain(const std::exception_ptr &failure) const;

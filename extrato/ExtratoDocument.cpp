@@ -3,6 +3,7 @@
 #include "data/CachedTable.h"
 #include "data/SqlText.h"
 #include "platform/WinText.h"
+#include "reports/Emitente.h"
 #include "settlement/QuitacaoExtrato.h"
 
 #include <QHash>
@@ -112,11 +113,7 @@ QList<QVector<QVariant>> leDetalhe(Connection &connection, const Detalhe &d, con
 
 } // namespace
 
-QString sqlEmitente(const QString &usuario)
-{
-    return QStringLiteral("select DATBASNAM, CNPJ from ESTACOES where upper(USUARIO) = '") +
-           SqlText::quoted(WinText::upperAscii(usuario)) + QLatin1Char('\'');
-}
+QString sqlEmitente(const QString &usuario) { return Emitente::sql({}, usuario); }
 
 QString sqlItensDaLista(const QString &convenio, const QString &di, const QString &df)
 {
@@ -149,11 +146,9 @@ ExtratoData load(Connection &connection, const CachedTable &pedidos, const Reque
     d.inicio = request.inicio;
     d.fim = request.fim;
     d.emissao = request.emissao;
-    const RowSet emitente = connection.query(sqlEmitente(request.usuario));
-    if (emitente.rowCount() > 0) {
-        d.farmacia = texto(emitente.rows[0][0]);
-        d.cnpj = texto(emitente.rows[0][1]);
-    }
+    const Emitente emitente = Emitente::le(connection, {}, request.usuario);
+    d.farmacia = emitente.farmacia;
+    d.cnpj = emitente.cnpj;
 
     // The orders as the list holds them.
     QHash<Chave, int> posicao;

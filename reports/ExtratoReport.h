@@ -1,5 +1,6 @@
 #pragma once
 #include "data/Decimal.h"
+#include "reports/Emitente.h"
 #include "reports/ReportDocument.h"
 
 #include <QDate>
@@ -57,13 +58,13 @@ struct ExtratoData {
     Decimal total() const;
 };
 
-// The statement document "Extrato do convênio", the pharmacy's internal one, laid out on A4 pages: the issuer, the convênio,
-// the period and the moment of issue on every page; one block per order with its items or its
-// formulas and their components; the number of orders and their total at the end; "Página n de m".
-// Amounts are "R$" in Brazilian format whatever the workstation's locale; long texts wrap.
+// The statement document "Extrato do convênio", the pharmacy's internal one, laid out on A4 pages
+// (PageFlow): the issuer, the convênio, the period and the moment of issue on every page; one block
+// per order with its items or its formulas and their components, its line repeated with
+// "(continuação)" on a page its details go on to; the number of orders and their total at the end;
+// "Página n de m". Amounts are "R$" in Brazilian format whatever the workstation's locale; long
+// texts wrap.
 ReportDocument buildExtratoReport(const ExtratoData &data, const std::function<void(int)> &onPage = {});
 
 // "R$ 1.234,56".
 QString formatReais(const Decimal &value);
-// A CNPJ of 14 digits as "12.345.678/0001-90"; anything else as it is.
-QString formatCnpj(const QString &cnpj);

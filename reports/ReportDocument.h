@@ -78,3 +78,7 @@ struct ReportDocument {
 
 // The footer's text for one page.
 QString footerText(const QString &pattern, int page, int pages);
+
+// A document's file name (without extension) from its parts ("extrato", the convênio, the period):
+// joined by hyphens, with blanks and what a file name cannot hold made hyphens.
+QString documentFileName(const QStringList &parts);

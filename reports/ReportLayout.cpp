@@ -91,19 +91,34 @@ public:
         m_y += h;
     }
 
-    void tableLine(const QStringList &cells, const ReportFont &font)
+    // A line of the table. With `spill` (the totals), a text may run over the empty cells beside
+    // it, towards the side it is not aligned to, so that a figure is never cut.
+    void tableLine(const QStringList &cells, const ReportFont &font, bool spill = false)
     {
         const double h = reportLineHeight(font.size);
+        QList<double> starts;
         double x = m_left;
+        for (const ReportColumn &col : std::as_const(m_doc.columns)) {
+            starts << x;
+            x += col.width;
+        }
+        starts << x;
+        const auto filled = [&cells](int c) { return !cells.value(c).isEmpty(); };
         for (int c = 0; c < m_doc.columns.size(); ++c) {
             const ReportColumn &col = m_doc.columns[c];
-            const QString text = cells.value(c);
-            if (!text.isEmpty()) {
-                // Titles sit over their columns with the columns' own alignment.
-                const QRectF box(x + kCellPadding, m_y, std::max(0.0, col.width - 2 * kCellPadding), h);
-                page().texts << PlacedText{box, text, font, col.align};
-            }
-            x += col.width;
+            if (!filled(c))
+                continue;
+            int first = c, last = c;
+            if (spill && (col.align & Qt::AlignRight))
+                while (first > 0 && !filled(first - 1))
+                    --first;
+            else if (spill)
+                while (last + 1 < m_doc.columns.size() && !filled(last + 1))
+                    ++last;
+            // Titles sit over their columns with the columns' own alignment.
+            const QRectF box(starts[first] + kCellPadding, m_y,
+                             std::max(0.0, starts[last + 1] - starts[first] - 2 * kCellPadding), h);
+            page().texts << PlacedText{box, cells.value(c), font, col.align};
         }
         m_y += h;
     }
@@ -155,6 +170,20 @@ QString footerText(const QString &pattern, int page, int pages)
     return s;
 }
 
+QString documentFileName(const QStringList &parts)
+{
+    // What a file name cannot hold, and blanks, become hyphens.
+    static const QRegularExpression forbidden(QStringLiteral("[\\\\/:*?\"<>|\\s]+"));
+    QStringList out;
+    for (const QString &p : parts) {
+        QString part = p.trimmed();
+        part.replace(forbidden, QStringLiteral("-"));
+        if (!part.isEmpty())
+            out << part;
+    }
+    return out.join(QLatin1Char('-'));
+}
+
 QString formatReportValue(const QVariant &value, const QString &format, const QLocale &locale)
 {
     if (isNull(value))
@@ -190,7 +219,7 @@ ReportDocument buildReport(const ReportDefinition &def, const std::function<RowS
                            const std::function<void(int)> &onPage)
 {
     ReportDocument doc;
-    doc.name = def.name;
+    doc.name = def.fileName.isEmpty() ? def.name : documentFileName({fillFields(def.fileName, rowsOf)});
     doc.title = def.title;
     doc.landscape = def.landscape;
     doc.pageSize = def.landscape ? def.pageSize.transposed() : def.pageSize;
@@ -202,8 +231,11 @@ ReportDocument buildReport(const ReportDefinition &def, const std::function<RowS
     doc.watermark = def.watermark;
     doc.watermark.text = fillFields(def.watermark.text, rowsOf).trimmed();
     for (ReportTextLine l : def.header) {
+        const bool blank = l.text.trimmed().isEmpty();
         l.text = fillFields(l.text, rowsOf);
-        doc.header << l;
+        // A line whose fields are all empty takes no room (a blank line of the layout does).
+        if (blank || !l.text.trimmed().isEmpty())
+            doc.header << l;
     }
     for (ReportTextLine l : def.closing) {
         l.text = fillFields(l.text, rowsOf);
@@ -260,7 +292,7 @@ ReportDocument buildReport(const ReportDefinition &def, const std::function<RowS
         pager.room(kRuleGap + doc.totals.size() * pager.rowHeight());
         pager.rule();
         for (const QStringList &cells : std::as_const(doc.totals))
-            pager.tableLine(cells, ReportFont{doc.fontSize, true});
+            pager.tableLine(cells, ReportFont{doc.fontSize, true}, true);
     }
     if (!doc.closing.isEmpty()) {
         // The closing lines stay together, on the last page.

@@ -9,7 +9,11 @@
 #include <QPrinter>
 #include <stdexcept>
 
-ReportModule::ReportModule(const QString &projectFile, QObject *parent) : QObject(parent), m_projectFile(projectFile) {}
+ReportModule::ReportModule(const QString &projectFile, QObject *parent) : QObject(parent), m_projectFile(projectFile)
+{
+    // Until the program names the pharmacy, its lines in a header print nothing.
+    addConnection(QStringLiteral("rdsEmitente"), [] { return RowSet(); });
+}
 
 ReportModule::~ReportModule() = default;
 

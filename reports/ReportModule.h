@@ -30,7 +30,8 @@ public:
     // unreadable; a later call tries again.
     const ReportProject &project();
 
-    // A named data connection: a function that returns its rows when a report reads them.
+    // A named data connection: a function that returns its rows when a report reads them. Every
+    // module has "rdsEmitente" (Emitente::comoLinhas), empty until the program gives the pharmacy.
     void addConnection(const QString &name, const std::function<RowSet()> &rows);
     RowSet rowsOf(const QString &connection) const;   // raises for an unknown name
 

@@ -73,6 +73,14 @@ QStringList wrapText(const ReportDocument &doc, const ReportFont &f, const QStri
     return lines.isEmpty() ? QStringList{text} : lines;
 }
 
+double textWidth(const ReportDocument &doc, const ReportFont &f, const QString &text)
+{
+    // The width that wrapText keeps on one line, measured the same way.
+    constexpr double kDpi = 300;
+    const QFontMetricsF fm(fontFor(doc, f, kDpi));
+    return fm.horizontalAdvance(text) / 0.96 / kDpi * kCmPerInch + 0.01;
+}
+
 QPageLayout pageLayout(const ReportDocument &doc)
 {
     const QSizeF portrait = doc.landscape ? doc.pageSize.transposed() : doc.pageSize;

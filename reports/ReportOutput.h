@@ -19,6 +19,9 @@ QPageLayout pageLayout(const ReportDocument &doc);
 // (a word wider than the width is broken inside). An empty text gives one empty line.
 QStringList wrapText(const ReportDocument &doc, const ReportFont &font, const QString &text, double widthCm);
 
+// The width in centimetres that a text needs to stay on one line in that font.
+double textWidth(const ReportDocument &doc, const ReportFont &font, const QString &text);
+
 // Draws one page (0-based) on a painter whose device has the given resolution (dots per inch).
 void paintPage(QPainter &painter, const ReportDocument &doc, int page, double dpiX, double dpiY);
 

@@ -1,10 +1,11 @@
 #include "reports/ReportPreview.h"
 
 #include "platform/ErrorReporter.h"
+#include "platform/Messages.h"
+#include "platform/SaveFile.h"
 #include "reports/ReportOutput.h"
 
 #include <QAction>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QLabel>
 #include <QPageSetupDialog>
@@ -147,14 +148,15 @@ void ReportPreviewDialog::saveReport()
     for (const ReportRenderer &r : m_renderers)
         filters << r.filter();
     QString chosen = filters.first();
-    QString path = QFileDialog::getSaveFileName(this, QStringLiteral("Salvar relatório"), m_doc.name + QStringLiteral(".pdf"),
-                                                filters.join(QStringLiteral(";;")), &chosen);
+    QString path = SaveFile::ask(this, QStringLiteral("Salvar relatório"), m_doc.name + QStringLiteral(".pdf"),
+                                 filters.join(QStringLiteral(";;")), &chosen);
     if (path.isEmpty())
         return;
     for (const ReportRenderer &r : m_renderers)
         if (r.filter() == chosen && QFileInfo(path).suffix().isEmpty())
             path += r.pattern.mid(1);
-    ErrorReporter::guard([&] { m_actions.save(m_doc, path, chosen); });
+    if (ErrorReporter::guard([&] { m_actions.save(m_doc, path, chosen); }))
+        Messages::show(SaveFile::savedMessage(path));
 }
 
 void ReportPreviewDialog::pageSetup()

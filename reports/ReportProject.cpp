@@ -80,6 +80,7 @@ struct Reader {
             fail(source, QStringLiteral("%1 has no name").arg(where));
         const QString in = QStringLiteral("report \"%1\"").arg(r.name);
         r.title = o.value(QLatin1String("title")).toString(r.name);
+        r.fileName = o.value(QLatin1String("file")).toString();
 
         const QJsonObject font = o.value(QLatin1String("font")).toObject();
         r.fontFamily = font.value(QLatin1String("family")).toString(r.fontFamily);

@@ -11,6 +11,7 @@
 struct ReportDefinition {
     QString name;
     QString title;
+    QString fileName;              // the name the save dialog proposes, fields filled in; the name when empty
     QSizeF pageSize{21.0, 29.7};   // cm, portrait
     bool landscape = false;
     QMarginsF margins{2.0, 1.5, 1.5, 1.5};

@@ -17,6 +17,9 @@ struct ContextoQuitacao {
     QString usuario;   // the logged-on user
     QString estacao;   // the workstation
     std::function<QDateTime()> agora = [] { return QDateTime::currentDateTime(); };
+    // Told, before the command waits for it, that another workstation's settlement or reversal
+    // holds the convênio (so the window can say what it waits for); none: nobody is told.
+    std::function<void()> aguardandoConvenio;
 
     // Settled orders are posted to the cash register only when it started the module.
     bool rodandoNoCaixa() const { return !caixaAtual.isEmpty() && !sessaoCaixa.isEmpty(); }

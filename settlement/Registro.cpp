@@ -134,6 +134,11 @@ QString anotaMovimentos(int codigo, const QList<Movimento> &movimentos)
            QStringLiteral(" end where ") + pedidos.join(QStringLiteral(" or "));
 }
 
+QString convenioReivindicado(const QString &convenio)
+{
+    return QStringLiteral("select CONVENIO from QUITACAO_CONVENIOS where CONVENIO = ") + literal(convenio.left(40));
+}
+
 QString reivindica(const QString &convenio, const ContextoQuitacao &c)
 {
     return QStringLiteral("update or insert into QUITACAO_CONVENIOS (CONVENIO, DATAHORA, ESTACAO) values (") +
@@ -230,8 +235,24 @@ RowSet consultaDoRegistro(Connection &connection, const QString &sql)
 
 }
 
+bool convenioOcupado(Connection &connection, const QString &convenio)
+{
+    try {
+        connection.queryNoWait(Sql::convenioReivindicado(convenio));
+        return false;
+    } catch (const DatabaseError &e) {
+        if (Atomic::isConflict(e.gdsCode()))
+            return true;
+        throw;
+    }
+}
+
 void reivindica(Connection &connection, const QString &convenio, const ContextoQuitacao &c)
 {
+    // Whoever waits is told first what for; a claim taken by another workstation right after this
+    // look is waited for all the same, only without the notice.
+    if (c.aguardandoConvenio && convenioOcupado(connection, convenio))
+        c.aguardandoConvenio();
     // Another workstation claimed the convênio for the first time at the same moment: once it has
     // ended, the row is there and the claim updates it.
     Atomic::retryOnKeyViolation(6, [&] { connection.execute(Sql::reivindica(convenio, c)); });

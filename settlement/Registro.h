@@ -60,6 +60,7 @@ struct Movimento {
 QString anotaMovimentos(int codigo, const QList<Movimento> &movimentos);
 QString totaliza(int codigo);
 QString reivindica(const QString &convenio, const ContextoQuitacao &c);
+QString convenioReivindicado(const QString &convenio);
 QString leResumo(int codigo);
 QString lista(const QString &convenio);
 // Of one convênio, or of all when `convenio` is empty, made between the two days (either may be
@@ -77,6 +78,9 @@ QString mensagemSemRegistro();
 // Claims the convênio for the transaction under way: a settlement and a reversal of the same
 // convênio on other workstations wait here until this transaction ends, and then read what it left.
 void reivindica(Connection &connection, const QString &convenio, const ContextoQuitacao &c);
+// True when another workstation's settlement or reversal holds the convênio now (its claim not yet
+// committed); looked at without waiting.
+bool convenioOcupado(Connection &connection, const QString &convenio);
 
 // Takes the next settlement number and writes the settlement's header, inside the settlement's
 // transaction (the number of another workstation's settlement stored meanwhile is skipped).

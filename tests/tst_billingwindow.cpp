@@ -215,8 +215,8 @@ private slots:
         QTemporaryDir dir;
         const QByteArray pdf = LocalSmtp::attachment(m, 0);
         const QString texto = textoDoPdf(pdf, dir);
-        for (const QString &esperado : {QStringLiteral("Extrato para a empresa"), QStringLiteral("Balcao 1 - CNPJ 12.345.678/0001-90"),
-                                        QStringLiteral("Convênio: Beta & Cia"), QStringLiteral("Período: 01/11/26 a 30/11/26"),
+        for (const QString &esperado : {QStringLiteral("Balcao 1"), QStringLiteral("CNPJ 12.345.678/0001-90"), QStringLiteral("Extrato para a empresa"),
+                                        QStringLiteral("Convênio: Beta & Cia"), QStringLiteral("Período: 01/11/2026 a 30/11/2026"),
                                         QStringLiteral("Matrícula 0042 - Ana Souza"), QStringLiteral("R$ 120,50"),
                                         QStringLiteral("Pedidos sem matrícula"), QStringLiteral("Página 1 de 1")})
             QVERIFY2(texto.contains(esperado), qPrintable(esperado + QStringLiteral("\n") + texto));
@@ -293,7 +293,7 @@ private slots:
         QVERIFY(printed.pages.size() >= 2);
         const QStringList paginas = printed.plainText().split(QLatin1Char('\f'));
         for (int p = 0; p < paginas.size(); ++p) {
-            QVERIFY2(paginas[p].trimmed().startsWith(QStringLiteral("Extrato para a empresa\nBalcao 1 - CNPJ 12.345.678/0001-90\nConvênio: Beta & Cia")), qPrintable(paginas[p].left(300)));
+            QVERIFY2(paginas[p].trimmed().startsWith(QStringLiteral("Balcao 1\nCNPJ 12.345.678/0001-90\nExtrato para a empresa\nConvênio: Beta & Cia")), qPrintable(paginas[p].left(300)));
             QVERIFY(paginas[p].contains(QStringLiteral("Página %1 de %2").arg(p + 1).arg(paginas.size())));
             // Each page's orders start under their employee's name.
             const QString corpo = paginas[p].section(QStringLiteral("Data\tPedido\tValor\n"), 1);

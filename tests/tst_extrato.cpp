@@ -342,22 +342,22 @@ private slots:
         QCOMPARE(w->Label8->text(), Decimal(113051, 2).toDisplayText(QLocale(), 2));
         // In this order, each pattern after the one before.
         const QStringList inOrder = {
-            QStringLiteral("Extrato do convênio"), QStringLiteral("Balcao 1 - CNPJ 12\\.345\\.678/0001-90"),
-            QStringLiteral("Convênio: Beta & Cia"), QStringLiteral("Período: 01/11/26 a 30/11/26\\s+Emitido em ") + today,
+            QStringLiteral("Balcao 1"), QStringLiteral("CNPJ 12\\.345\\.678/0001-90"), QStringLiteral("Extrato do convênio"),
+            QStringLiteral("Convênio: Beta & Cia"), QStringLiteral("Período: 01/11/2026 a 30/11/2026\\s+Emitido em ") + today,
             QStringLiteral("Data\\s+Pedido\\s+Cliente\\s+Médico\\s+Valor restante"),
             // order 2: formula 1 with its component, formula 12 with its own
-            QStringLiteral("05/11/26\\s+01-2\\s+Ana\\s+R\\$ 20,50"),
+            QStringLiteral("05/11/2026\\s+01-2\\s+Ana\\s+R\\$ 20,50"),
             QStringLiteral("Fórmula\\s+Forma farmacêutica\\s+Frascos\\s+Caps/Doses\\s+Volume\\s+Unidade"),
             QStringLiteral("1\\s+Creme\\s+60\\s+30,00\\s+g"), QStringLiteral("Componente\\s+Dose\\s+Unidade"),
             QStringLiteral("Ureia\\s+10\\s+%"), QStringLiteral("12\\s+Xarope"), QStringLiteral("Mel\\s+5\\s+ml"),
             // order 3: no remaining value, no details; order 4: a long item description
-            QStringLiteral("09/11/26\\s+01-3\\s+Bruno\\n"),
-            QStringLiteral("20/11/26\\s+01-4\\s+Carla\\s+R\\$ 100,00"), QStringLiteral("Produto\\s+Quantidade\\s+Unidade"),
+            QStringLiteral("09/11/2026\\s+01-3\\s+Bruno\\n"),
+            QStringLiteral("20/11/2026\\s+01-4\\s+Carla\\s+R\\$ 100,00"), QStringLiteral("Produto\\s+Quantidade\\s+Unidade"),
             QStringLiteral("Dipirona monoidratada"), QStringLiteral("1,50\\s+FR"),
             // order 5: the long name wraps, nothing is cut
-            QStringLiteral("30/11/26\\s+01-5\\s+Maria Aparecida"), QStringLiteral("R\\$ 1\\.000,01"),
+            QStringLiteral("30/11/2026\\s+01-5\\s+Maria Aparecida"), QStringLiteral("R\\$ 1\\.000,01"),
             // order 1: items and formulas, only the items
-            QStringLiteral("01/11/26\\s+01-1\\s+Zélia\\s+R\\$ 10,00"), QStringLiteral("Dipirona\\s+2,00\\s+CX"),
+            QStringLiteral("01/11/2026\\s+01-1\\s+Zélia\\s+R\\$ 10,00"), QStringLiteral("Dipirona\\s+2,00\\s+CX"),
             QStringLiteral("Pedidos em aberto: 5\\s+Total em aberto:\\s+R\\$ ") + QRegularExpression::escape(label8),
             QStringLiteral("Página 1 de 1")};
         qsizetype from = 0;

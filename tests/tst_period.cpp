@@ -612,7 +612,7 @@ private slots:
         closing().RM().setPreviewRunner([&](ReportModule &rm, const ReportDocument &doc) {
             ++runs;
             listOpenDuringRun = program->dm->qryConvenios.isOpen();
-            QCOMPARE(doc.name, QStringLiteral("rptFechPeriodo"));
+            QCOMPARE(doc.name, QStringLiteral("fechamento-2026-03-01-a-2026-03-31"));
             rm.save(doc, out.filePath(QStringLiteral("fechamento.pdf")), QStringLiteral("Adobe Acrobat (PDF)"));
             rm.save(doc, out.filePath(QStringLiteral("fechamento.rtf")), QStringLiteral("Rich Text Format (RTF)"));
         });
@@ -634,7 +634,7 @@ private slots:
         QVERIFY2(pdftotext.waitForFinished(30000) && pdftotext.exitCode() == 0, "pdftotext (poppler-utils) failed");
         const QString pdf = QString::fromUtf8(pdftotext.readAllStandardOutput());
         for (const QString &pattern :
-             {QStringLiteral("Fechamento de Convênios no Período"), QStringLiteral("Período: 01/03/26 a 31/03/26"),
+             {QStringLiteral("Balcao 1\\s+Fechamento de Convênios no Período"), QStringLiteral("Período: 01/03/2026 a 31/03/2026"),
               QStringLiteral("Convênio\\s+Valor a Pagar\\s+Dia Vencimento\\s+Pedidos\\s+Valor em Aberto"),
               QStringLiteral("Alfa Ltda\\s+1\\.234,50\\s+5\\s+1\\s+1\\.500,25\\n"),
               QStringLiteral("Beta & Cia\\s+100,00\\s+10\\s+0\\s+0,00\\n"), QStringLiteral("Drogaria São José\\s+0,40\\s+20\\s+0\\s+0,00\\n"),
@@ -648,7 +648,7 @@ private slots:
         QString error;
         const QString rtf = RtfReader::text(rtfFile.readAll(), &error);
         QVERIFY2(error.isEmpty(), qPrintable(error));
-        for (const QString &line : {QStringLiteral("Período: 01/03/26 a 31/03/26"), QStringLiteral("Alfa Ltda\t1.234,50\t5\t1\t1.500,25\t"),
+        for (const QString &line : {QStringLiteral("Período: 01/03/2026 a 31/03/2026"), QStringLiteral("Alfa Ltda\t1.234,50\t5\t1\t1.500,25\t"),
                                     QStringLiteral("Drogaria São José\t0,40\t20\t0\t0,00\t"),
                                     QStringLiteral("Total a receber\t2.334,90\t\t1\t1.500,25\t")})
             QVERIFY2(rtf.contains(line), qPrintable(line + QStringLiteral("\n") + rtf));

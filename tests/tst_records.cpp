@@ -22,6 +22,8 @@
 #include "settlement/Registro.h"
 #include "settlement/Estorno.h"
 #include "settlement/windows/QuitacoesWindow.h"
+#include "settlement/windows/WaitPanel.h"
+#include "billing/Configuracoes.h"
 #include "extrato/ExtratoWindow.h"
 #include "tests/support/ProgramFixture.h"
 
@@ -33,6 +35,9 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QtTest>
+#include <QThread>
+#include <atomic>
+#include <thread>
 
 class TstRecords : public QObject, ProgramFixture {
     Q_OBJECT
@@ -447,14 +452,14 @@ private slots:
                                   .query(QStringLiteral("select DATAHORA from QUITACOES"))
                                   .rows[0][0]
                                   .toDateTime()
-                                  .toString(QStringLiteral("dd/MM/yy HH:mm"));
+                                  .toString(QStringLiteral("dd/MM/yyyy HH:mm"));
         for (const QString &part :
-             {QStringLiteral("Farmácia Modelo"), QStringLiteral("CNPJ 12.345.678/0001-90 - Estação 01"),
-              QStringLiteral("Comprovante de quitação nº 1"), QStringLiteral("Convênio: Beta & Cia"),
-              QStringLiteral("Período: 01/11/26 a 30/11/26 Data de pagamento: 05/12/26"),
-              QStringLiteral("Lançado no caixa 4, sessão S7"), QStringLiteral("Quitado por ADMIN em ") + stamp,
-              QStringLiteral("05/11/26 01 1 Cliente 1 ") + Decimal(2500, 2).toDisplayText(QLocale(), 2),
-              QStringLiteral("15/11/26 01 3 Cliente 3 ") + Decimal(990, 2).toDisplayText(QLocale(), 2),
+             {QStringLiteral("Farmácia Modelo CNPJ 12.345.678/0001-90 Comprovante de quitação nº 1"),
+              QStringLiteral("Convênio: Beta & Cia"),
+              QStringLiteral("Período: 01/11/2026 a 30/11/2026 Data de pagamento: 05/12/2026"),
+              QStringLiteral("Lançado no caixa 4, sessão S7"), QStringLiteral("Quitado por ADMIN em ") + stamp + QStringLiteral(", estação 01"),
+              QStringLiteral("05/11/2026 01 1 Cliente 1 ") + Decimal(2500, 2).toDisplayText(QLocale(), 2),
+              QStringLiteral("15/11/2026 01 3 Cliente 3 ") + Decimal(990, 2).toDisplayText(QLocale(), 2),
               QStringLiteral("Total ") + Decimal(7540, 2).toDisplayText(QLocale(), 2),
               QStringLiteral("Forma de pagamento: Dinheiro"),
               // Order 3 was paid before: the drawer receives the other two.
@@ -467,6 +472,9 @@ private slots:
               QStringLiteral("Pagador: assinatura e carimbo da empresa"), QStringLiteral("Página 1 de 1")})
             QVERIFY2(text.contains(part), qPrintable(part + QStringLiteral(" not in: ") + text));
         QVERIFY(!text.contains(QStringLiteral("ESTORNADA")));
+        // Without billing settings: no PIX charge, and the place is not known.
+        QVERIFY(!text.contains(QStringLiteral("PIX")));
+        QVERIFY(!text.contains(QStringLiteral(", ") + QLocale(QLocale::Portuguese, QLocale::Brazil).toString(QDate::currentDate(), QStringLiteral("d 'de' MMMM"))));
         // The signature lines follow the table in the word processor's file as well.
         const QByteArray rtf = ReportOutput::toRtf(doc);
         QVERIFY(rtf.indexOf("Pagador: assinatura e carimbo da empresa") > rtf.lastIndexOf("\\row"));
@@ -795,8 +803,97 @@ private slots:
                  QStringLiteral("comprovante-20261205-140709-Beta-&-Cia-Filial-Sul"));
         const RowSet cabecalho = Comprovante::modulo(program->dm->SQLConnection1, feita)->rowsOf(QStringLiteral("rdsQuitacao"));
         QCOMPARE(cabecalho.value(0, QStringLiteral("FARMACIA")).toString(), QStringLiteral("Farmácia Modelo"));
-        QVERIFY2(cabecalho.value(0, QStringLiteral("IDENTIFICACAO")).toString().startsWith(QStringLiteral("CNPJ 12.345.678/0001-90")),
-                 qPrintable(cabecalho.value(0, QStringLiteral("IDENTIFICACAO")).toString()));
+        QCOMPARE(cabecalho.value(0, QStringLiteral("IDENTIFICACAO")).toString(), QStringLiteral("CNPJ 12.345.678/0001-90"));
+        // The preview's Save proposes that name, in the user's documents folder, and says where it saved.
+        QCOMPARE(cabecalho.value(0, QStringLiteral("ARQUIVO")).toString(), QStringLiteral("comprovante-20261205-140709-Beta-&-Cia-Filial-Sul"));
+    }
+
+    // With the module's billing settings holding a PIX receiver, the printed receipt carries the PIX
+    // charge of its total and is dated in the settings' city; a reversed one charges nothing.
+    void printedReceiptCarriesPixAndPlace()
+    {
+        start(cashRegister);
+        settle(QStringLiteral("CONVENIO"));
+        ConfiguracoesFaturamento c;
+        c.pix = {QStringLiteral("12345678000190"), QStringLiteral("Farmacia Modelo"), QStringLiteral("Florianopolis")};
+        ConfiguracoesDados::grava(suite->central(), c, QStringLiteral("ADMIN"));
+        const QString hoje =
+            QLocale(QLocale::Portuguese, QLocale::Brazil).toString(QDate::currentDate(), QStringLiteral("d 'de' MMMM 'de' yyyy"));
+
+        QString previewed;
+        onceShown<ReportPreviewDialog>([&](ReportPreviewDialog *preview) {
+            previewed = preview->windowTitle();
+            preview->close();
+        });
+        Comprovante::mostra(program->dm->SQLConnection1, lastSettlement());
+        QCOMPARE(previewed, QStringLiteral("Report Preview"));
+        const ReportDocument doc = Comprovante::gera(program->dm->SQLConnection1, lastSettlement());
+        const QString text = doc.plainText();
+        QVERIFY2(text.contains(QStringLiteral("Florianopolis, ") + hoje), qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("Pague com PIX: R$ 75,40")), qPrintable(text));
+        QCOMPARE(doc.pages.last().images.size(), 1);
+        const QString payload = text.section(QStringLiteral("PIX copia e cola:\n"), 1).section(QLatin1Char('\n'), 0, 0);
+        QVERIFY2(payload.startsWith(QStringLiteral("000201")) && payload.contains(QStringLiteral("540575.40")), qPrintable(payload));
+
+        Estorno::estorna(*program->dm, lastSettlement(), contexto(), QStringLiteral("engano"));
+        const ReportDocument estornado = Comprovante::gera(program->dm->SQLConnection1, lastSettlement());
+        QVERIFY(!estornado.plainText().contains(QStringLiteral("PIX")));
+        QVERIFY(estornado.pages.last().images.isEmpty());
+    }
+
+    // A settlement or a reversal that finds the convênio claimed by another workstation says so
+    // before it waits, then does its work once that one ended; one that finds it free says nothing.
+    void waitingForTheConvenioIsSaid()
+    {
+        start(cashRegister);
+        settle(QStringLiteral("PEDIDO"));
+        const QString database = suite->central().database();
+        // Another workstation holds the claim of "Beta & Cia" for a while, then commits.
+        const auto outraEstacao = [&](std::atomic<bool> &segura) {
+            return std::thread([&segura, database, c = contexto()] {
+                Connection outra(QStringLiteral("outra"));
+                outra.setDatabase(database);
+                outra.begin();
+                Registro::reivindica(outra, QStringLiteral("Beta & Cia"), c);
+                segura = true;
+                QThread::msleep(1500);
+                outra.commit();
+                outra.close();
+            });
+        };
+
+        // The settlement engine, told through its context.
+        int avisos = 0;
+        ContextoQuitacao c = contexto();
+        c.aguardandoConvenio = [&avisos] { ++avisos; };
+        QuitacaoConvenio::QuitaConvenio(*program->dm, c, QDate(2026, 11, 1), QDate(2026, 11, 30), QDate(2026, 12, 5));
+        QCOMPARE(avisos, 0);
+        std::atomic<bool> segura = false;
+        std::thread t = outraEstacao(segura);
+        QTRY_VERIFY(segura.load());
+        QuitacaoConvenio::QuitaConvenio(*program->dm, c, QDate(2026, 11, 1), QDate(2026, 11, 30), QDate(2026, 12, 5));
+        t.join();
+        QCOMPARE(avisos, 1);
+
+        // The reversal from the list of settlements: its window says what it waits for.
+        QuitacoesWindow w(program->sessao, QStringLiteral("Beta & Cia"));
+        w.show();
+        segura = false;
+        t = outraEstacao(segura);
+        QTRY_VERIFY(segura.load());
+        onceShown<EstornoDialog>([&](EstornoDialog *d) {
+            QTest::keyClicks(d->EditMotivo, QStringLiteral("engano"));
+            QTest::keyClicks(d->EditSenha, QStringLiteral("123"));
+            QTest::keyClick(d->EditMotivo, Qt::Key_Return);
+        });
+        w.Lista->setCurrentCell(0, 0);
+        const int codigo = w.atual()->codigo;
+        w.BotEstornar->click();
+        t.join();
+        QCOMPARE(w.LabelAguarde->text(), WaitPanel::TextoAguardandoConvenio);
+        QVERIFY(w.LabelAguarde->isHidden());   // it went once the reversal ended
+        QVERIFY(Registro::le(program->dm->SQLConnection1, codigo).estornada());
+        QVERIFY(QApplication::overrideCursor() == nullptr);
     }
 
     // The list of settlements: one convênio's or all, between two days, a text looked for, and its
@@ -828,6 +925,18 @@ private slots:
                                             .arg(Decimal(7540, 2).toDisplayText(l, 2), Decimal(800, 2).toDisplayText(l, 2)));
         w.EditBusca->setText(QStringLiteral("alfa"));
         QVERIFY(w.Lista->isRowHidden(1) && !w.Lista->isRowHidden(0));
+        // Imprimir prints the rows shown, with what chose them.
+        ReportDocument impresso;
+        w.RM().setPreviewRunner([&](ReportModule &, const ReportDocument &doc) { impresso = doc; });
+        w.BotImprimir->click();
+        const QString texto = impresso.plainText();
+        QVERIFY2(texto.startsWith(QStringLiteral("Farmácia Modelo\nCNPJ 12.345.678/0001-90\nQuitações de convênios\n"
+                                                 "Todos os convênios - contendo \"alfa\"")),
+                 qPrintable(texto));
+        QVERIFY(texto.contains(QStringLiteral("\tAlfa Ltda\t")));
+        QVERIFY(!texto.contains(QStringLiteral("Beta & Cia")));
+        QVERIFY2(texto.contains(QStringLiteral("1 quitação: 0 ativas, 1 estornada (R$ 8,00)\tTotal das ativas:\tR$ 0,00")),
+                 qPrintable(texto));
         w.EditBusca->clear();
         w.EditDe->setDate(QDate::currentDate().addDays(1));   // none made from tomorrow on
         QCOMPARE(w.Lista->rowCount(), 0);

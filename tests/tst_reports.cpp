@@ -135,7 +135,7 @@ private slots:
         QCOMPARE(pages.size(), doc.pages.size());
         int listed = 0;
         for (int p = 0; p < pages.size(); ++p) {
-            QVERIFY(pages[p].startsWith(QStringLiteral("Fechamento de Convênios no Período\nPeríodo: 01/03/26 a 31/03/26\n")));
+            QVERIFY(pages[p].startsWith(QStringLiteral("Fechamento de Convênios no Período\nPeríodo: 01/03/2026 a 31/03/2026\n")));
             QVERIFY(pages[p].contains(QStringLiteral("Convênio\tValor a Pagar\tDia Vencimento\tPedidos\tValor em Aberto\n")));
             QVERIFY(pages[p].endsWith(QStringLiteral("Página %1 de %2").arg(p + 1).arg(pages.size())));
             QCOMPARE(pages[p].contains(QStringLiteral("Total a receber")), p == pages.size() - 1);
@@ -209,8 +209,8 @@ private slots:
                 QVERIFY2(QFontMetricsF(font).horizontalAdvance(t.text) <= t.box.width() / 2.54 * 300, qPrintable(t.text));
             }
             const QString &page = pages[p];
-            QVERIFY(page.startsWith(QStringLiteral("Extrato do convênio - uso interno da farmácia\nFarmácia Central - CNPJ 12.345.678/0001-90")));
-            QVERIFY(page.contains(QStringLiteral("Período: 01/03/26 a 31/03/26\tEmitido em 02/04/2026 às 09:05")));
+            QVERIFY(page.startsWith(QStringLiteral("Farmácia Central\nCNPJ 12.345.678/0001-90\nExtrato do convênio - uso interno da farmácia")));
+            QVERIFY(page.contains(QStringLiteral("Período: 01/03/2026 a 31/03/2026\tEmitido em 02/04/2026 às 09:05")));
             QVERIFY(page.endsWith(QStringLiteral("Página %1 de %2").arg(p + 1).arg(doc.pages.size())));
             QCOMPARE(page.contains(QStringLiteral("Pedidos em aberto: 90")), p == doc.pages.size() - 1);
         }
@@ -218,7 +218,11 @@ private slots:
         qsizetype from = 0;
         for (int n = 1; n <= 90; ++n) {
             const QString id = QStringLiteral("\t01-%1\t").arg(n);
-            QCOMPARE(text.count(id), 1);
+            // Once, and again only right under the titles of a page its details go on to.
+            for (qsizetype again = text.indexOf(id, text.indexOf(id) + 1); again >= 0; again = text.indexOf(id, again + 1)) {
+                const qsizetype line = text.lastIndexOf(QLatin1Char('\n'), again);
+                QVERIFY(text.left(line).endsWith(QStringLiteral("Data\tPedido\tCliente\tMédico\tValor restante")));
+            }
             const qsizetype at = text.indexOf(id);
             QVERIFY(at > from);
             from = at;
@@ -370,7 +374,7 @@ private slots:
         const QString text = RtfReader::text(rtf, &error);
         QVERIFY2(error.isEmpty(), qPrintable(error));
         QVERIFY2(text.contains(QStringLiteral("Ação {A} \\ B € Ω\t1,00\t10\t")), qPrintable(text));
-        QVERIFY(text.contains(QStringLiteral("Período: 01/03/26 a 31/03/26")));
+        QVERIFY(text.contains(QStringLiteral("Período: 01/03/2026 a 31/03/2026")));
         // The page numbers are the word processor's own fields.
         QVERIFY(rtf.contains("P\\'e1gina {\\field{\\*\\fldinst PAGE}"));
     }

@@ -11,7 +11,3 @@
 // clinical is read or shown.
 ReportDocument buildExtratoEmpresaReport(const ExtratoEmpresa &extrato, const QString &pixPayload = {},
                                          const std::function<void(int)> &onPage = {});
-
-// Adds a PIX block (QR code, the titles, the "copia e cola" text) under the last text of a produced
-// document's last page, or on a page of its own when it does not fit; "Página n de m" is counted again.
-void acrescentaPix(ReportDocument &doc, const QString &pixPayload, const QStringList &titulos);

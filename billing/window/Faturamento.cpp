@@ -4,12 +4,13 @@
 #include "billing/Planilha.h"
 #include "data/Connection.h"
 #include "data/SqlText.h"
+#include "platform/SaveFile.h"
 #include "platform/WinText.h"
+#include "reports/Emitente.h"
 #include "reports/ReportOutput.h"
 
 #include <QDir>
 #include <QFile>
-#include <QFileDialog>
 #include <QHeaderView>
 #include <QRegularExpression>
 #include <QTableView>
@@ -30,20 +31,14 @@ EscolheArquivo &escolhedor()
 
 }
 
-QString sqlEmitente(const QString &usuario)
-{
-    return QStringLiteral("select DATBASNAM, CNPJ from ESTACOES where upper(USUARIO) = '") +
-           SqlText::quoted(WinText::upperAscii(usuario)) + QLatin1Char('\'');
-}
+QString sqlEmitente(const QString &usuario) { return Emitente::sql({}, usuario); }
 
 ExtratoEmpresa extrato(const ContextoFaturamento &c)
 {
     ExtratoEmpresa e = ExtratoEmpresaDados::le(*c.central, c.convenio, c.inicio, c.fim);
-    const RowSet emitente = c.central->query(sqlEmitente(c.usuario));
-    if (emitente.rowCount() > 0) {
-        e.farmacia = texto(emitente.rows[0][0]);
-        e.cnpj = texto(emitente.rows[0][1]);
-    }
+    const Emitente emitente = Emitente::le(*c.central, {}, c.usuario);
+    e.farmacia = emitente.farmacia;
+    e.cnpj = emitente.cnpj;
     e.emissao = QDateTime::currentDateTime();
     return e;
 }
@@ -110,7 +105,7 @@ QString escolheArquivo(QWidget *parent, const QString &titulo, const QString &pr
 {
     if (escolhedor())
         return escolhedor()(parent, titulo, proposto, filtro);
-    return QFileDialog::getSaveFileName(parent, titulo, QDir::home().filePath(proposto), filtro);
+    return SaveFile::ask(parent, titulo, proposto, filtro);
 }
 
 void salvaPlanilhaDaLista(QWidget *parent, const QTableView &lista, const QString &aba, const QString &proposto)

@@ -1,48 +1,14 @@
 #include "billing/window/FaturamentoQuitacao.h"
 
-#include "billing/Configuracoes.h"
-#include "billing/Pix.h"
 #include "billing/Planilha.h"
-#include "billing/window/ExtratoEmpresaDocumento.h"
 #include "billing/window/Faturamento.h"
 #include "reports/ExtratoReport.h"
 #include "settlement/windows/Comprovante.h"
 
-#include <stdexcept>
 
 namespace FaturamentoQuitacao {
 
-namespace {
-
-RecebedorPix recebedor(Connection &central)
-{
-    return ConfiguracoesDados::disponivel(central) ? ConfiguracoesDados::le(central).pix : RecebedorPix{};
-}
-
-QString pix(Connection &central, const Registro::Quitacao &q)
-{
-    const RecebedorPix r = recebedor(central);
-    // A reversed settlement is owed no more: its receipt carries no charge.
-    if (!r.completo() || q.total.isZero() || q.estornada())
-        return {};
-    try {
-        return Pix::payload({r.chave, r.nome, r.cidade, q.total, txidDaQuitacao(q)});
-    } catch (const std::invalid_argument &) {
-        return {};
-    }
-}
-
-}
-
-QString txidDaQuitacao(const Registro::Quitacao &q) { return Pix::txidDe(QStringLiteral("QUIT%1").arg(q.codigo)); }
-
-ReportDocument comprovanteComPix(Connection &central, const Registro::Quitacao &q)
-{
-    ReportDocument doc = Comprovante::gera(central, q.codigo);
-    if (const QString payload = pix(central, q); !payload.isEmpty())
-        acrescentaPix(doc, payload, {QStringLiteral("Pague com PIX: ") + formatReais(q.total), QStringLiteral("PIX copia e cola:")});
-    return doc;
-}
+ReportDocument comprovanteComPix(Connection &central, const Registro::Quitacao &q) { return Comprovante::gera(central, q.codigo); }
 
 PedidoDeEnvio pedidoDeEnvio(Connection &central, const Registro::Quitacao &q, const QString &usuario, const QString &estacao)
 {
@@ -85,8 +51,14 @@ void salvaPlanilhaDaLista(QWidget *parent, const QList<Registro::Quitacao> &quit
 {
     if (quitacoes.isEmpty())
         return;
+    // Named after the convênio (or "todos" when the list holds several) and the day it was made.
+    bool umSo = true;
+    for (const Registro::Quitacao &q : quitacoes)
+        umSo = umSo && q.convenio == quitacoes.first().convenio;
+    const QString nome = documentFileName({QStringLiteral("quitacoes"), umSo ? quitacoes.first().convenio : QStringLiteral("todos"),
+                                           QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd"))});
     const QString caminho = Faturamento::escolheArquivo(parent, QStringLiteral("Salvar planilha das quitações"),
-                                                        QStringLiteral("quitacoes.xlsx"),
+                                                        nome + QStringLiteral(".xlsx"),
                                                         QStringLiteral("Planilha do Excel (*.xlsx)"));
     if (caminho.isEmpty())
         return;

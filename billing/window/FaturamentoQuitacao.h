@@ -11,9 +11,8 @@ class QWidget;
 // have the receiver, and by e-mail from the list of settlements.
 namespace FaturamentoQuitacao {
 
-// The receipt as the report layer lays it out, with the PIX block added.
+// The receipt as the report layer lays it out, with its PIX charge (Comprovante::gera).
 ReportDocument comprovanteComPix(Connection &central, const Registro::Quitacao &q);
-QString txidDaQuitacao(const Registro::Quitacao &q);
 PedidoDeEnvio pedidoDeEnvio(Connection &central, const Registro::Quitacao &q, const QString &usuario, const QString &estacao);
 // Opens "Enviar por e-mail" on the receipt (PDF) of the settlement.
 EnvioEmailDialog *enviaPorEmail(QWidget *parent, Connection &central, const Registro::Quitacao &q, const QString &usuario,

@@ -3,11 +3,16 @@
 #include "data/Connection.h"
 #include "data/SqlText.h"
 #include "data/ValorPorExtenso.h"
+#include "billing/Configuracoes.h"
+#include "billing/Pix.h"
+#include "reports/Emitente.h"
+#include "reports/PageFlow.h"
 #include "reports/ReportModule.h"
 #include "settlement/Registro.h"
 
 #include <QLocale>
 #include <QRegularExpression>
+#include <stdexcept>
 
 namespace Comprovante {
 
@@ -15,37 +20,30 @@ const QString Relatorio = QStringLiteral("rptComprovanteQuitacao");
 
 namespace {
 
+// Where and when it was issued, "<cidade>, 11 de dezembro de 2026": the city of the module's
+// billing settings (the suite's tables that the module reads hold the pharmacy's none); the date
+// alone when no city is known.
+QString localEData(Connection &central, const QDate &data)
+{
+    const QString dia = QLocale(QLocale::Portuguese, QLocale::Brazil).toString(data, QStringLiteral("d 'de' MMMM 'de' yyyy"));
+    const QString cidade =
+        ConfiguracoesDados::disponivel(central) ? ConfiguracoesDados::le(central).pix.cidade.trimmed() : QString();
+    return cidade.isEmpty() ? dia : cidade + QStringLiteral(", ") + dia;
+}
+
 // The settlement as the receipt's one-row connection, with the pharmacy of the workstation where
-// it was made (its first label and CNPJ).
+// it was made (or, where the run knew none, a stored logon, of the user who made it).
 RowSet cabecalho(Connection &central, const Registro::Quitacao &q)
 {
-    // The workstation where it was made, or, where the run knew none (a stored logon), the
-    // workstation of the user who made it.
-    const RowSet estacao =
-        q.estacao.trimmed().isEmpty()
-            ? central.query(QStringLiteral("select first 1 ROTULO1, CNPJ from ESTACOES where upper(USUARIO) = '") +
-                            SqlText::quoted(q.usuario.toUpper()) + QStringLiteral("' order by ESTACAO"))
-            : central.query(QStringLiteral("select first 1 ROTULO1, CNPJ from ESTACOES where ESTACAO = '") +
-                            SqlText::quoted(q.estacao) + QLatin1Char('\''));
-    const QString farmacia = estacao.rows.isEmpty() ? QString() : estacao.rows[0].value(0).toString().trimmed();
-    const QString cnpj = estacao.rows.isEmpty() ? QString() : estacao.rows[0].value(1).toString().trimmed();
-
-    QStringList identificacao;
-    if (cnpj.size() == 14)
-        identificacao << QStringLiteral("CNPJ %1.%2.%3/%4-%5")
-                             .arg(cnpj.left(2), cnpj.mid(2, 3), cnpj.mid(5, 3), cnpj.mid(8, 4), cnpj.mid(12, 2));
-    else if (!cnpj.isEmpty())
-        identificacao << QStringLiteral("CNPJ ") + cnpj;
-    if (!q.estacao.trimmed().isEmpty())
-        identificacao << QStringLiteral("Estação ") + q.estacao;
-
+    const Emitente emitente = Emitente::le(central, q.estacao, q.usuario);
     RowSet rs;
     const QStringList nomes = {QStringLiteral("CODQUITACAO"), QStringLiteral("FARMACIA"), QStringLiteral("IDENTIFICACAO"),
                                QStringLiteral("SITUACAO"), QStringLiteral("CONVENIO"), QStringLiteral("DATAINICIAL"),
                                QStringLiteral("DATAFINAL"), QStringLiteral("DATAPAGAMENTO"), QStringLiteral("CAIXASESSAO"),
                                QStringLiteral("USUARIO"), QStringLiteral("DATAHORA"), QStringLiteral("VALORTOTAL"),
                                QStringLiteral("FORMAPAGAMENTO"), QStringLiteral("RECEBIDO"), QStringLiteral("EXTENSO"),
-                               QStringLiteral("JAPAGOS"), QStringLiteral("EMISSAO"), QStringLiteral("MARCA")};
+                               QStringLiteral("JAPAGOS"), QStringLiteral("LOCALDATA"), QStringLiteral("MARCA"),
+                               QStringLiteral("NAESTACAO"), QStringLiteral("ARQUIVO")};
     for (const QString &n : nomes)
         rs.fields << Field{n};
     const QString caixa = q.movimentos > 0 ? QStringLiteral("Lançado no caixa %1, sessão %2").arg(q.caixa, q.sessao)
@@ -62,12 +60,12 @@ RowSet cabecalho(Connection &central, const Registro::Quitacao &q)
                         : QString();
     const QString situacao =
         q.estornada() ? QStringLiteral("ESTORNADA em %1 por %2: %3")
-                            .arg(q.estornoDataHora.toString(QStringLiteral("dd/MM/yy HH:mm")), q.estornoUsuario,
+                            .arg(q.estornoDataHora.toString(QStringLiteral("dd/MM/yyyy HH:mm")), q.estornoUsuario,
                                  q.estornoMotivo)
                       : QString();
     rs.rows << QVector<QVariant>{q.codigo,
-                                 farmacia.isEmpty() ? QStringLiteral("Farmácia") : farmacia,
-                                 identificacao.join(QStringLiteral(" - ")),
+                                 emitente.farmacia.isEmpty() ? QStringLiteral("Farmácia") : emitente.farmacia,
+                                 emitente.linhaCnpj(),
                                  situacao,
                                  q.convenio,
                                  q.dataInicial,
@@ -75,14 +73,16 @@ RowSet cabecalho(Connection &central, const Registro::Quitacao &q)
                                  q.pagamento,
                                  caixa,
                                  q.usuario,
-                                 q.dataHora.toString(QStringLiteral("dd/MM/yy HH:mm")),
+                                 q.dataHora.toString(QStringLiteral("dd/MM/yyyy HH:mm")),
                                  QVariant::fromValue(q.total),
                                  q.formaPag.trimmed().isEmpty() ? QString() : QStringLiteral("Forma de pagamento: ") + q.formaPag,
                                  QVariant::fromValue(recebido),
                                  valorPorExtenso(recebido),
                                  jaPagos,
-                                 QLocale(QLocale::Portuguese, QLocale::Brazil).toString(q.dataHora.date(), QStringLiteral("d 'de' MMMM 'de' yyyy")),
-                                 q.estornada() ? QStringLiteral("ESTORNADA — SEM VALOR") : QString()};
+                                 localEData(central, q.dataHora.date()),
+                                 q.estornada() ? QStringLiteral("ESTORNADA — SEM VALOR") : QString(),
+                                 q.estacao.trimmed().isEmpty() ? QString() : QStringLiteral(", estação ") + q.estacao.trimmed(),
+                                 nomeDoArquivo(q)};
     return rs;
 }
 
@@ -127,12 +127,50 @@ std::unique_ptr<ReportModule> modulo(Connection &central, const MotorQuitacao::R
     return rm;
 }
 
-ReportDocument gera(Connection &central, int codigo)
+namespace {
+
+QString txid(const Registro::Quitacao &q) { return Pix::txidDe(QStringLiteral("QUIT%1").arg(q.codigo)); }
+
+QString pix(Connection &central, const Registro::Quitacao &q)
 {
-    const auto doc = modulo(central, codigo)->generate(Relatorio);
+    // A reversed settlement is owed no more, and one without a record has no number to name it by.
+    if (q.codigo <= 0 || q.total.isZero() || q.estornada() || !ConfiguracoesDados::disponivel(central))
+        return {};
+    const RecebedorPix r = ConfiguracoesDados::le(central).pix;
+    if (!r.completo())
+        return {};
+    try {
+        return Pix::payload({r.chave, r.nome, r.cidade, q.total, txid(q)});
+    } catch (const std::invalid_argument &) {
+        return {};
+    }
+}
+
+ReportDocument documento(ReportModule &rm, Connection &central, const Registro::Quitacao &q)
+{
+    std::optional<ReportDocument> doc = rm.generate(Relatorio);
     if (!doc)
         throw std::runtime_error("The receipt's layout is missing from the program");
+    if (const QString payload = pix(central, q); !payload.isEmpty()) {
+        appendImageBlock(*doc, Pix::qrCode(payload, 8), 4.0,
+                         {QStringLiteral("Pague com PIX: R$ ") + q.total.toDisplayText(QLocale(QLocale::Portuguese, QLocale::Brazil), 2),
+                          QStringLiteral("PIX copia e cola:")},
+                         payload);
+        doc->closing << ReportTextLine{QStringLiteral("PIX copia e cola: ") + payload, {8, false}, Qt::AlignLeft};
+    }
     return *doc;
+}
+
+void mostra(ReportModule &rm, Connection &central, const Registro::Quitacao &q)
+{
+    rm.run([&](const std::function<void(int)> &) { return documento(rm, central, q); });
+}
+
+}
+
+ReportDocument gera(Connection &central, int codigo)
+{
+    return documento(*modulo(central, codigo), central, Registro::le(central, codigo));
 }
 
 QString nomeDoArquivo(const Registro::Quitacao &q)
@@ -146,12 +184,15 @@ QString nomeDoArquivo(const Registro::Quitacao &q)
 
 void mostra(Connection &central, int codigo)
 {
-    modulo(central, codigo)->execute(Relatorio, nomeDoArquivo(Registro::le(central, codigo)));
+    mostra(*modulo(central, codigo), central, Registro::le(central, codigo));
 }
 
 void mostra(Connection &central, const MotorQuitacao::Resultado &feita)
 {
-    modulo(central, feita)->execute(Relatorio, nomeDoArquivo(feita.quitacao));
+    const Registro::Quitacao q = feita.codigo != 0 ? Registro::le(central, feita.codigo) : feita.quitacao;
+    mostra(*modulo(central, feita), central, q);
 }
+
+QString txidDaQuitacao(const Registro::Quitacao &q) { return txid(q); }
 
 }

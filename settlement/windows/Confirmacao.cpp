@@ -94,7 +94,10 @@ bool quita(CentralData &dm, const ContextoQuitacao &contexto, const ServicoQuita
             if (reacoes.painel)
                 reacoes.painel->esconde();
         });
-        return ServicoQuitacao::executa(dm, contexto, comando, opcoes, progresso);
+        ContextoQuitacao c = contexto;
+        EsperaPeloConvenio espera(reacoes.painel);
+        c.aguardandoConvenio = [&espera] { espera.aguarda(); };
+        return ServicoQuitacao::executa(dm, c, comando, opcoes, progresso);
     };
     std::optional<MotorQuitacao::Resultado> feita;
     try {

@@ -9,6 +9,9 @@
 #include "settlement/Autorizacao.h"
 #include "settlement/Desfecho.h"
 #include "settlement/windows/Comprovante.h"
+#include "settlement/windows/RelatorioQuitacoes.h"
+#include "settlement/windows/WaitPanel.h"
+#include "reports/ReportModule.h"
 #include "settlement/Estorno.h"
 
 #include <QApplication>
@@ -176,12 +179,21 @@ QuitacoesWindow::QuitacoesWindow(Sessao &sessao, const QString &convenio, QWidge
     BotPlanilha->setVisible(bool(salvaPlanilha));
     connect(BotPlanilha, &QPushButton::clicked, this, [this] { ErrorReporter::guard([this] { salvaPlanilha(this, mostradas()); }); });
     botoes->addWidget(BotPlanilha);
+    BotImprimir = new QPushButton(QStringLiteral("&Imprimir"), this);
+    BotImprimir->setObjectName(QStringLiteral("BotImprimir"));
+    BotImprimir->setAutoDefault(true);
+    connect(BotImprimir, &QPushButton::clicked, this, [this] { ErrorReporter::guard([this] { BotImprimirClick(); }); });
+    botoes->addWidget(BotImprimir);
     botoes->addStretch();
     botoes->addWidget(BotFechar);
     LabelSupervisores = new QLabel(this);
     LabelSupervisores->setObjectName(QStringLiteral("LabelSupervisores"));
     LabelTotais = new QLabel(this);
     LabelTotais->setObjectName(QStringLiteral("LabelTotais"));
+    LabelAguarde = new QLabel(this);
+    LabelAguarde->setObjectName(QStringLiteral("LabelAguarde"));
+    LabelAguarde->setStyleSheet(QStringLiteral("font-weight: bold;"));
+    LabelAguarde->hide();
 
     // Which settlements: this convênio's or all, between two days (the first day of the calendar
     // means no limit), and a text that the shown rows contain.
@@ -221,6 +233,7 @@ QuitacoesWindow::QuitacoesWindow(Sessao &sessao, const QString &convenio, QWidge
     lista->addLayout(filtros);
     lista->addWidget(Lista, 1);
     lista->addWidget(LabelTotais);
+    lista->addWidget(LabelAguarde);
     lista->addWidget(LabelSupervisores);
     auto *layout = new QHBoxLayout(this);
     layout->addLayout(lista, 1);
@@ -233,6 +246,8 @@ QuitacoesWindow::QuitacoesWindow(Sessao &sessao, const QString &convenio, QWidge
                                    : QStringLiteral("Estornos autorizados por: ") + supervisores.join(QStringLiteral(", ")));
     Atualiza();
 }
+
+QuitacoesWindow::~QuitacoesWindow() = default;
 
 void QuitacoesWindow::mostra(Sessao &sessao, const QString &convenio, QWidget *parent)
 {
@@ -347,12 +362,37 @@ void QuitacoesWindow::habilita()
     BotComprovante->setEnabled(q != nullptr);
     BotEstornar->setEnabled(q != nullptr && !q->estornada());
     BotEmail->setEnabled(q != nullptr);
+    BotImprimir->setEnabled(!m_quitacoes.isEmpty());
 }
 
 void QuitacoesWindow::BotComprovanteClick()
 {
     if (const Registro::Quitacao *q = atual())
         Comprovante::mostra(m_dm.SQLConnection1, q->codigo);
+}
+
+ReportModule &QuitacoesWindow::RM()
+{
+    if (!m_rm)
+        m_rm = std::make_unique<ReportModule>(QString());
+    return *m_rm;
+}
+
+void QuitacoesWindow::BotImprimirClick()
+{
+    const QList<Registro::Quitacao> lista = mostradas();
+    if (lista.isEmpty())
+        return;
+    RelatorioQuitacoes::Filtro filtro;
+    filtro.convenio = CheckTodos->isChecked() ? QString() : m_convenio;
+    filtro.de = EditDe->date() == SemLimite ? QDate() : EditDe->date();
+    filtro.ate = EditAte->date() == SemLimite ? QDate() : EditAte->date();
+    filtro.busca = EditBusca->text();
+    const Emitente emitente = Emitente::le(m_dm.SQLConnection1, m_estorno.estacao, m_estorno.usuario);
+    const QDateTime agora = m_estorno.agora();
+    RM().run([&](const std::function<void(int)> &onPage) {
+        return RelatorioQuitacoes::gera(lista, emitente, filtro, agora, onPage);
+    });
 }
 
 void QuitacoesWindow::BotEstornarClick()
@@ -373,10 +413,13 @@ void QuitacoesWindow::BotEstornarClick()
     if (pergunta.exec() != QDialog::Accepted || pergunta.motivo().isEmpty())
         return;
     try {
-        // A reversal may wait for another workstation's settlement of the convênio to end.
         QApplication::setOverrideCursor(Qt::WaitCursor);
         const auto cursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
-        Estorno::estorna(m_dm, quitacao.codigo, m_estorno, pergunta.motivo(), {}, pergunta.supervisor());
+        // A reversal may wait for another workstation's settlement of the convênio to end: it says so.
+        EsperaPeloConvenio espera(nullptr, LabelAguarde);
+        ContextoQuitacao c = m_estorno;
+        c.aguardandoConvenio = [&espera] { espera.aguarda(); };
+        Estorno::estorna(m_dm, quitacao.codigo, c, pergunta.motivo(), {}, pergunta.supervisor());
     } catch (const Estorno::Recusado &r) {
         Atualiza();
         Messages::show(r.mensagem());

@@ -5,6 +5,7 @@
 #include <QDate>
 #include <QDialog>
 #include <functional>
+#include <memory>
 
 class CentralData;
 class Connection;
@@ -15,6 +16,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTableWidget;
+class ReportModule;
 
 // Asks for the reason of a reversal and a supervisor's name and password: Enter reverses once they
 // are typed and the supervisor is confirmed, Esc cancels.
@@ -46,6 +48,7 @@ class QuitacoesWindow : public QDialog {
 public:
     // The session says who reverses, on which workstation and cash register.
     QuitacoesWindow(Sessao &sessao, const QString &convenio, QWidget *parent = nullptr);
+    ~QuitacoesWindow() override;
     // Shows the list of a convênio's settlements, or says that the central database keeps no record.
     static void mostra(Sessao &sessao, const QString &convenio, QWidget *parent);
 
@@ -54,9 +57,11 @@ public:
     QPushButton *BotEstornar;
     QPushButton *BotEmail;   // "Enviar por e-mail": the receipt to the company
     QPushButton *BotPlanilha;   // "Planilha": the settlements shown, as a spreadsheet
+    QPushButton *BotImprimir;   // "Imprimir": the settlements shown, as a document
     QPushButton *BotFechar;
     QLabel *LabelSupervisores;
     QLabel *LabelTotais;
+    QLabel *LabelAguarde;   // "Aguardando outra estação liberar o convênio…" while a reversal waits
     QCheckBox *CheckTodos;
     QDateEdit *EditDe;
     QDateEdit *EditAte;
@@ -76,6 +81,9 @@ public:
 
     void Atualiza();
     void BotComprovanteClick();
+    void BotImprimirClick();
+    // The report module the list is printed through (tests put their own preview on it).
+    ReportModule &RM();
     void BotEstornarClick();
     // The settlement of the current row, if any.
     const Registro::Quitacao *atual() const;
@@ -90,4 +98,5 @@ private:
     ContextoQuitacao m_estorno;   // who reverses, where
     bool m_soNoCaixa;             // reversals, as settlements, only at the cash register
     QList<Registro::Quitacao> m_quitacoes;
+    std::unique_ptr<ReportModule> m_rm;
 };

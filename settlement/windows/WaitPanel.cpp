@@ -3,8 +3,14 @@
 #include "data/Connection.h"
 #include "platform/ShutdownSignals.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QKeyEvent>
+
+const QString WaitPanel::TextoAguardandoConvenio = QStringLiteral("Aguardando outra estação liberar o convênio…");
+
+namespace {
+const QString kIssoPodeDemorar = QStringLiteral("Isso pode demorar um pouco");
+}
 
 WaitPanel::WaitPanel(QWidget *parent) : QFrame(parent)
 {
@@ -24,7 +30,7 @@ WaitPanel::WaitPanel(QWidget *parent) : QFrame(parent)
     Titulo->setAlignment(Qt::AlignCenter);
     Titulo->setGeometry(0, 8, 521, 40);
 
-    Label8 = new QLabel(QStringLiteral("Isso pode demorar um pouco"), this);
+    Label8 = new QLabel(kIssoPodeDemorar, this);
     Label8->move(138, 54);
     Label8->adjustSize();
 
@@ -116,7 +122,20 @@ void WaitPanel::esconde()
     BotCancelar->hide();
     Gauge1->hide();
     hide();
+    Label8->setText(kIssoPodeDemorar);
+    Label8->adjustSize();
+    Label8->move(138, 54);
     Label8->show();
+}
+
+void WaitPanel::aguardaConvenio()
+{
+    Label8->setText(TextoAguardandoConvenio);
+    Label8->adjustSize();
+    Label8->move(std::max(0, (width() - Label8->width()) / 2), 54);
+    Label8->show();
+    Label8->repaint();
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 }
 
 void WaitPanel::houveProgresso()
@@ -161,5 +180,31 @@ bool WaitPanel::eventFilter(QObject *watched, QEvent *event)
         return !ShutdownSignals::requested();
     default:
         return false;
+    }
+}
+
+EsperaPeloConvenio::EsperaPeloConvenio(WaitPanel *painel, QLabel *aviso) : m_painel(painel), m_aviso(aviso) {}
+
+EsperaPeloConvenio::~EsperaPeloConvenio()
+{
+    if (m_aviso)
+        m_aviso->hide();
+    if (m_cursor)
+        QApplication::restoreOverrideCursor();
+}
+
+void EsperaPeloConvenio::aguarda()
+{
+    if (!m_cursor) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        m_cursor = true;
+    }
+    if (m_painel)
+        m_painel->aguardaConvenio();
+    if (m_aviso) {
+        m_aviso->setText(WaitPanel::TextoAguardandoConvenio);
+        m_aviso->show();
+        m_aviso->repaint();
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     }
 }

@@ -25,6 +25,10 @@ public:
     void inicia(int total);     // the bar replaces the label
     void avanca(int posicao);   // repaints the bar only, when its percentage changes (20 times a second at most)
     void esconde();             // hidden, the label back for the next time
+    // Says that the command waits for another workstation's settlement or reversal of the convênio
+    // to end (TextoAguardandoConvenio in place of the label).
+    void aguardaConvenio();
+    static const QString TextoAguardandoConvenio;   // "Aguardando outra estação liberar o convênio…"
 
     // What Cancelar does: ends the call under way (Connection::cancel), from the event loop that
     // turns while that call waits.
@@ -49,4 +53,24 @@ private:
     QElapsedTimer m_progresso;  // since the settlement last moved
     QTimer m_vigia;
     std::unique_ptr<BackgroundCalls> m_emSegundoPlano;
+};
+
+// While a settlement or a reversal waits for another workstation to release the convênio: the
+// wait cursor, and the text that says so on the wait panel or on a label of the window. The cursor
+// and the label go back when the object ends.
+class EsperaPeloConvenio {
+public:
+    explicit EsperaPeloConvenio(WaitPanel *painel, QLabel *aviso = nullptr);
+    ~EsperaPeloConvenio();
+    EsperaPeloConvenio(const EsperaPeloConvenio &) = delete;
+    EsperaPeloConvenio &operator=(const EsperaPeloConvenio &) = delete;
+
+    // What ContextoQuitacao::aguardandoConvenio calls.
+    void aguarda();
+    bool aguardou() const { return m_cursor; }
+
+private:
+    WaitPanel *m_painel;
+    QLabel *m_aviso;
+    bool m_cursor = false;
 };
