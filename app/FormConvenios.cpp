@@ -16,6 +16,7 @@
 #include "platform/ErrorReporter.h"
 #include "platform/Messages.h"
 #include "platform/ProcessStart.h"
+#include "platform/ShutdownSignals.h"
 #include "platform/SuitePaths.h"
 #include "platform/UserName.h"
 #include "platform/WinText.h"
@@ -39,6 +40,7 @@
 #include <QKeyEvent>
 #include <QScopeGuard>
 #include <QScreen>
+#include <QSettings>
 #include <QStyle>
 #include <QTimer>
 #include <QWindow>
@@ -62,6 +64,25 @@ QColor corWindows(qint32 value, const QPalette &palette)
         }
     }
     return QColor(int(v & 0xFF), int((v >> 8) & 0xFF), int((v >> 16) & 0xFF));
+}
+
+// The user's own settings on this computer (never the suite's shared files): where the window was.
+QSettings configuracaoDoUsuario()
+{
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Praxolin"), QStringLiteral("Convenios"));
+}
+const QString kPosicao = QStringLiteral("JanelaPrincipal/Geometria");
+
+// "Alt+Z Totalizar" for "Totali&zar".
+QString teclaDe(const QAbstractButton *b)
+{
+    QString caption = b->text();
+    const int e = caption.indexOf(QLatin1Char('&'));
+    if (e < 0 || e + 1 >= caption.size())
+        return caption;
+    const QChar letra = caption.at(e + 1).toUpper();
+    caption.remove(e, 1);
+    return QStringLiteral("Alt+") + letra + QLatin1Char(' ') + caption;
 }
 
 QPushButton *commandButton(QWidget *parent, const QString &caption, int top)
@@ -103,6 +124,10 @@ bool FormConvenios::FormCreate()
     resize(806, 600);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+    // Where the user left the window the last time, when the program ran here before.
+    const QByteArray lembrada = configuracaoDoUsuario().value(kPosicao).toByteArray();
+    if (!lembrada.isEmpty())
+        restoreGeometry(lembrada);
     return CarregaConfiguracao(m_sessao.configuracao);
 }
 
@@ -170,6 +195,9 @@ void FormConvenios::wireRegister()
     connect(pesquisa, &ConvenioSearch::habilitaBotoes, this, &FormConvenios::HabilitaBotoes);
     connect(BotPesqConvenio, &QPushButton::clicked, pesquisa, &ConvenioSearch::BotPesqConvenioClick);
     connect(btnPesquisar, &QToolButton::clicked, pesquisa, &ConvenioSearch::act_PesquisarExecute);
+    const auto pergunta = [this] { return cadastro->perguntaExclusao(); };
+    DBNavigator6->perguntaExclusao = pergunta;
+    PainelPesqConv->GradePesqConvenio->perguntaExclusao = pergunta;
 }
 
 void FormConvenios::wirePeriod()
@@ -241,6 +269,7 @@ void FormConvenios::abreExtrato(const PeriodDialog::Escolha &escolha)
 void FormConvenios::wireSettlement()
 {
     PainelAguarde = new WaitPanel(PainelConvenios);
+    connect(PainelAguarde, &WaitPanel::emCurso, this, &FormConvenios::quitacaoEmCurso);
     // Over a network the settlement's calls run in the background, so that a stalled link can be
     // cancelled; the embedded engine has no link to stall.
     if (m_dm->SQLConnection1.isRemote())
@@ -267,9 +296,10 @@ void FormConvenios::quitaConvenio(const PeriodDialog::Escolha &escolha)
     InterfaceData &dm2 = *m_sessao.interfaceData;
     const Periodo &periodo = escolha.periodo;
     const auto avisa = [](const QString &aviso) { Messages::show(aviso); };
-    const Abertos abertos = verificaPedidosAbertos(dm2, escolha.convenio, periodo.inicioSql(), periodo.fimSql(), avisa);
+    QList<PedidoAberto> quais;
+    const Abertos abertos = verificaPedidosAbertos(dm2, escolha.convenio, periodo.inicioSql(), periodo.fimSql(), avisa, &quais);
     if (abertos != Abertos::Nenhum) {
-        Messages::show(mensagemAbertos(abertos));
+        Messages::show(mensagemAbertos(abertos, quais));
         return;
     }
     // What would stop the settlement is checked before the question, and the counter's orders
@@ -277,9 +307,10 @@ void FormConvenios::quitaConvenio(const PeriodDialog::Escolha &escolha)
     Rastro::verifica(Rastro::arquivo());
     Confirmacao::Reacoes reacoes;
     reacoes.antes = [&] {
-        const Abertos agora = verificaPedidosAbertos(dm2, escolha.convenio, periodo.inicioSql(), periodo.fimSql(), avisa);
+        QList<PedidoAberto> agoraQuais;
+        const Abertos agora = verificaPedidosAbertos(dm2, escolha.convenio, periodo.inicioSql(), periodo.fimSql(), avisa, &agoraQuais);
         if (agora != Abertos::Nenhum)
-            throw std::runtime_error(mensagemAbertos(agora).toStdString());
+            throw std::runtime_error(mensagemAbertos(agora, agoraQuais).toStdString());
     };
     reacoes.painel = PainelAguarde;
     Confirmacao::quita(*m_dm, contextoDaSessao(m_sessao, escolha.convenio),
@@ -333,10 +364,17 @@ void FormConvenios::posicionaPaineis()
 {
     if (pnlBotoes)
         pnlBotoes->setGeometry(0, 0, width(), 47);
+    if (TeclasDaColuna) {
+        const bool colunaOculta = BotSairConv && BotQuitacoes->geometry().right() >= width();
+        TeclasDaColuna->setVisible(BarraDeStatus && !BarraDeStatus->isHidden() && colunaOculta);
+    }
+    const int status = alturaDoStatus(), teclas = alturaDasTeclas();
     if (PainelConvenios)
-        PainelConvenios->setGeometry(0, 47, width(), height() - 47 - alturaDoStatus());
+        PainelConvenios->setGeometry(0, 47, width(), height() - 47 - status - teclas);
+    if (TeclasDaColuna)
+        TeclasDaColuna->setGeometry(0, height() - status - teclas, width(), teclas);
     if (BarraDeStatus)
-        BarraDeStatus->setGeometry(0, height() - alturaDoStatus(), width(), alturaDoStatus());
+        BarraDeStatus->setGeometry(0, height() - status, width(), status);
     focoSoNoQueSeVe();
 }
 
@@ -361,8 +399,25 @@ int FormConvenios::alturaDoStatus() const
     return BarraDeStatus && !BarraDeStatus->isHidden() ? BarraDeStatus->sizeHint().height() : 0;
 }
 
+int FormConvenios::alturaDasTeclas() const
+{
+    return TeclasDaColuna && !TeclasDaColuna->isHidden() ? TeclasDaColuna->heightForWidth(width()) : 0;
+}
+
 void FormConvenios::buildStatusLine()
 {
+    // The commands of the column beyond the window's edge are found by their keys, named here.
+    QStringList teclas;
+    for (const QAbstractButton *b : std::initializer_list<const QAbstractButton *>{
+             BotSairConv, BotPesqConvenio, BitBtn2, BotQuitaConvenio, BotTotalizaDeb, BitBtn1, BotQuitacoes})
+        teclas << teclaDe(b);
+    TeclasDaColuna = new QLabel(QStringLiteral("Comandos à direita: ") + teclas.join(QStringLiteral("   ")), this);
+    TeclasDaColuna->setObjectName(QStringLiteral("TeclasDaColuna"));
+    TeclasDaColuna->setTextFormat(Qt::PlainText);
+    TeclasDaColuna->setWordWrap(true);
+    TeclasDaColuna->setContentsMargins(4, 1, 4, 1);
+    TeclasDaColuna->hide();
+
     BarraDeStatus = new QLabel(this);
     BarraDeStatus->setObjectName(QStringLiteral("BarraDeStatus"));
     BarraDeStatus->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -406,6 +461,20 @@ void FormConvenios::avisaReconexao()
 void FormConvenios::DesabilitaBotoes() { habilitaComandos(false); }
 
 void FormConvenios::HabilitaBotoes() { habilitaComandos(true); }
+
+// While a settlement runs, nothing that would leave the window or move the register interrupts it:
+// the button bar's Sair and the navigator wait with the other commands (already disabled).
+void FormConvenios::quitacaoEmCurso(bool sim)
+{
+    m_quitando = sim;
+    btnSair->setEnabled(!sim);
+    if (sim) {
+        m_navegadorAntes = DBNavigator6->isEnabled();
+        DBNavigator6->setEnabled(false);
+    } else {
+        DBNavigator6->setEnabled(m_navegadorAntes);
+    }
+}
 
 void FormConvenios::habilitaComandos(bool on)
 {
@@ -552,6 +621,7 @@ bool FormConvenios::sessaoGravadaAceita()
 void FormConvenios::mostraLogin()
 {
     BarraDeStatus->hide();
+    TeclasDaColuna->hide();
     pnlBotoes->hide();
     PainelConvenios->hide();
     m_sessao.usuarioLogado = UserName::current();
@@ -631,8 +701,15 @@ void FormConvenios::encerraPorSinal()
 
 void FormConvenios::closeEvent(QCloseEvent *e)
 {
+    // The close box waits for a settlement under way; a session that ends the program does not.
+    if (m_quitando && !m_closing && !ShutdownSignals::requested()) {
+        e->ignore();
+        return;
+    }
     if (!m_closed) {
         m_closed = true;
+        if (m_shown)
+            configuracaoDoUsuario().setValue(kPosicao, saveGeometry());
         ErrorReporter::guard([this] { FormClose(); });
     }
     QWidget::closeEvent(e);

@@ -57,6 +57,8 @@ public:
     QFrame *PainelConvenios = nullptr;
     // The status line under the register: who works, where, and for which cash register.
     QLabel *BarraDeStatus = nullptr;
+    // Above the status line, while the command column lies beyond the window's edge: its keys.
+    QLabel *TeclasDaColuna = nullptr;
     RegisterPanel *cadastro = nullptr;   // the register of convênios
     QPushButton *BotSairConv = nullptr;
     QPushButton *BotPesqConvenio = nullptr;
@@ -116,10 +118,12 @@ private:
     void wireSettlement();  // convênio settlement
     void quitaConvenio(const PeriodDialog::Escolha &escolha);
     void habilitaComandos(bool on);
+    void quitacaoEmCurso(bool sim);
     void buildStatusLine();
     void posicionaPaineis();
     void focoSoNoQueSeVe();
     int alturaDoStatus() const;
+    int alturaDasTeclas() const;
     void mostraStatus();
     bool teclaDoNavegador(const QKeyEvent *e);
     void buildButtonBar();
@@ -140,6 +144,8 @@ private:
     QStringList m_args;
     bool m_shown = false;
     bool m_closing = false;
+    bool m_quitando = false;          // a settlement runs under the wait panel
+    bool m_navegadorAntes = true;     // the navigator's state before it
     bool m_closed = false;
     // The last failure of the register's database that was shown; the same one is not shown again
     // at every activation of the window.

@@ -176,7 +176,8 @@ void DBGrid::keyPressEvent(QKeyEvent *e)
 {
     if (m_ctrlDelete && e->key() == Qt::Key_Delete && (e->modifiers() & ~Qt::KeypadModifier) == Qt::ControlModifier) {
         ErrorReporter::guard([this] {
-            if (m_table->isOpen() && !m_table->isEmpty() && Messages::confirmDelete())
+            if (m_table->isOpen() && !m_table->isEmpty() &&
+                (perguntaExclusao ? Messages::confirmDelete(perguntaExclusao()) : Messages::confirmDelete()))
                 m_table->remove();
         });
         followTable(m_table->recNo());

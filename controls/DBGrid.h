@@ -1,6 +1,7 @@
 #pragma once
 #include "data/CachedTable.h"
 
+#include <functional>
 #include <QTableView>
 
 // A read-only grid over a cached table: whole-row selection, titles, a row indicator, resizable
@@ -20,6 +21,8 @@ public:
     void setColumns(const QList<Column> &columns);
     void applyColumns();
     void setCtrlDeleteAllowed(bool allowed) { m_ctrlDelete = allowed; }
+    // The question of Ctrl+Delete, when the table's owner has a better one than the standard one.
+    std::function<QString()> perguntaExclusao;
     // When on, each shown column is widened to its title, and a column of numbers or dates to its
     // values in view, so nothing of them is cut; a column is never made narrower than it was given.
     void setWidenToContents(bool on);

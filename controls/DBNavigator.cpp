@@ -51,7 +51,7 @@ void DBNavigator::click(Button b)
         case Last: m_table->last(); break;
         case Insert: m_table->insert(); break;
         case Delete:
-            if (Messages::confirmDelete())
+            if (perguntaExclusao ? Messages::confirmDelete(perguntaExclusao()) : Messages::confirmDelete())
                 m_table->remove();
             break;
         case Edit: m_table->edit(); break;

@@ -1,6 +1,7 @@
 #pragma once
 #include "data/CachedTable.h"
 
+#include <functional>
 #include <QToolButton>
 #include <QWidget>
 
@@ -13,6 +14,8 @@ public:
     DBNavigator(CachedTable *table, QWidget *parent = nullptr);
     QToolButton *button(Button b) const { return m_buttons[b]; }
     void click(Button b);   // as a press of the button
+    // The delete question, when the table's owner has a better one than the standard "Excluir o registro?".
+    std::function<QString()> perguntaExclusao;
 
 private:
     void updateButtons();

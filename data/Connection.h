@@ -9,8 +9,10 @@
 #include <memory>
 #include <stdexcept>
 
+#include "platform/Failure.h"
+
 // A failure reported by the database, with the database's own text.
-class DatabaseError : public std::runtime_error {
+class DatabaseError : public std::runtime_error, public Failure::Explicada {
 public:
     explicit DatabaseError(const QString &message, long gdsCode = 0, bool linkLost = false)
         : std::runtime_error(message.toStdString()), m_message(message), m_gdsCode(gdsCode), m_linkLost(linkLost)
@@ -21,6 +23,9 @@ public:
     // The link to the server broke (the network, the server gone, the call cancelled by abort):
     // the connection's transactions went with it.
     bool linkLost() const { return m_linkLost; }
+    // In Portuguese, what the failure means for the user, and the database's text beneath; the
+    // text alone when the failure is not one the program knows.
+    QString explicada() const override;
 
 private:
     QString m_message;

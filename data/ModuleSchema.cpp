@@ -103,7 +103,7 @@ Statement whileColumn(const QString &sql, const QString &table, const QString &c
 const QList<Step> &steps()
 {
     static const QList<Step> list = {
-        {1, QStringLiteral("the record of the settlements"),
+        {1, QStringLiteral("o registro das quitações"),
          {createTable(QStringLiteral("QUITACOES"),
                       QStringLiteral("CODQUITACAO INTEGER NOT NULL, COMANDO VARCHAR(10) NOT NULL, DATAHORA TIMESTAMP NOT "
                                      "NULL, USUARIO VARCHAR(60), ESTACAO VARCHAR(2), CAIXA VARCHAR(20), SESSAO VARCHAR(20), "
@@ -134,7 +134,7 @@ const QList<Step> &steps()
         // taken inside the settlement's transaction) with the values that prove it is still the same
         // row: the order key ESTACAO||NPEDIDO that the settlement's update names, or the account, and
         // the instalment's amount. A copy that version 1 wrote keeps its order and amount.
-        {2, QStringLiteral("instalments told apart by the database's own row identity"),
+        {2, QStringLiteral("parcelas distinguidas pela identidade de linha do próprio banco"),
          {addColumn(QStringLiteral("QUITACAO_PAGPEDID"), QStringLiteral("CHAVE_LINHA"),
                     QStringLiteral("CHAR(8) CHARACTER SET OCTETS")),
           addColumn(QStringLiteral("QUITACAO_PAGPEDID"), QStringLiteral("PEDIDO"), QStringLiteral("VARCHAR(60)")),
@@ -159,13 +159,13 @@ const QList<Step> &steps()
         // One row per convênio that has been settled or reversed: a settlement and a reversal of the
         // same convênio both update it first, so the second waits for the first to end and then
         // reads what it left.
-        {3, QStringLiteral("one settlement or reversal of a convênio at a time"),
+        {3, QStringLiteral("uma quitação ou estorno de cada convênio por vez"),
          {createTable(QStringLiteral("QUITACAO_CONVENIOS"),
                       QStringLiteral("CONVENIO VARCHAR(40) NOT NULL, DATAHORA TIMESTAMP, ESTACAO VARCHAR(2), CONSTRAINT "
                                      "PK_QUITACAO_CONVENIOS PRIMARY KEY (CONVENIO)"))}},
         // The users who may authorise a reversal (kept by praxolin-setup --supervisor), and who
         // authorised each one.
-        {4, QStringLiteral("reversals authorised by a supervisor"),
+        {4, QStringLiteral("estornos autorizados por um supervisor"),
          {createTable(QStringLiteral("CONVENIOS_SUPERVISORES"),
                       QStringLiteral("USUARIO VARCHAR(60) NOT NULL, DATAHORA TIMESTAMP, CONSTRAINT PK_CONVENIOS_SUPERVISORES "
                                      "PRIMARY KEY (USUARIO)")),
@@ -173,7 +173,7 @@ const QList<Step> &steps()
         // Billing the company: the pharmacy's settings (mail server, PIX receiver; one row per
         // setting), each convênio's layout of the payroll deduction file, and the record of every
         // e-mail sent or tried.
-        {5, QStringLiteral("billing settings, payroll file layouts and the record of e-mails"),
+        {5, QStringLiteral("configurações de faturamento, layouts do arquivo de desconto em folha e registro dos e-mails"),
          {createTable(QStringLiteral("CONVENIOS_FATURAMENTO"),
                       QStringLiteral("CHAVE VARCHAR(40) NOT NULL, VALOR VARCHAR(500), USUARIO VARCHAR(60), DATAHORA "
                                      "TIMESTAMP, CONSTRAINT PK_CONVENIOS_FATURAMENTO PRIMARY KEY (CHAVE)")),
@@ -464,9 +464,9 @@ bool runSteps(Connection &connection, Catalog &catalog, UpgradeResult &result)
         if (!run(QStringLiteral("CREATE TABLE %1 (VERSAO INTEGER NOT NULL, DATAHORA TIMESTAMP, DESCRICAO VARCHAR(100), "
                                 "CONSTRAINT PK_%1 PRIMARY KEY (VERSAO))")
                      .arg(versionTable()),
-                 QStringLiteral("table %1 not added").arg(versionTable())))
+                 QStringLiteral("tabela %1 não acrescentada").arg(versionTable())))
             return false;
-        result.done << QStringLiteral("table %1 added").arg(versionTable());
+        result.done << QStringLiteral("tabela %1 acrescentada").arg(versionTable());
     }
     const int found = readVersion(connection);
     for (const Step &step : steps()) {
@@ -474,7 +474,7 @@ bool runSteps(Connection &connection, Catalog &catalog, UpgradeResult &result)
         for (const Statement &st : step.statements) {
             if (catalog.isDone(st))
                 continue;
-            if (!run(st.sql, QStringLiteral("step %1 stopped at \"%2\"").arg(step.version).arg(st.sql)))
+            if (!run(st.sql, QStringLiteral("passo %1 interrompido em \"%2\"").arg(step.version).arg(st.sql)))
                 return false;
             catalog = readCatalog(connection, Database::Central);
             ran = true;
@@ -485,12 +485,12 @@ bool runSteps(Connection &connection, Catalog &catalog, UpgradeResult &result)
                          .arg(versionTable())
                          .arg(step.version)
                          .arg(SqlText::quoted(step.description.left(100))),
-                     QStringLiteral("version %1 not noted").arg(step.version)))
+                     QStringLiteral("versão %1 não anotada").arg(step.version)))
                 return false;
             ran = true;
         }
         if (ran)
-            result.done << QStringLiteral("step %1 applied: %2").arg(step.version).arg(step.description);
+            result.done << QStringLiteral("passo %1 aplicado: %2").arg(step.version).arg(step.description);
     }
     return true;
 }
@@ -515,23 +515,23 @@ UpgradeResult upgrade(Connection &connection, Database database)
         return result;
     const Missing todo = missing(catalog, database);
     auto create = [&](const QString &sql, const QString &what) {
-        return runNoted(connection, result, sql, what + QStringLiteral(" not added"));
+        return runNoted(connection, result, sql, what + QStringLiteral(" não acrescentado"));
     };
     for (const IndexNeed &need : todo.indexes) {
         if (!catalog.tables.contains(need.table.toUpper())) {
-            result.problems << QStringLiteral("table %1 not found: index %2 not added").arg(need.table, need.name);
+            result.problems << QStringLiteral("tabela %1 não encontrada: índice %2 não acrescentado").arg(need.table, need.name);
             continue;
         }
         // An index added just before may already serve this one.
         if (std::any_of(catalog.indexes.begin(), catalog.indexes.end(), [&](const ExistingIndex &e) { return serves(e, need); }))
             continue;
         const QString name = freeName(catalog, need.name);
-        if (!create(need.createSql(name), QStringLiteral("index ") + name))
+        if (!create(need.createSql(name), QStringLiteral("índice ") + name))
             return result;
         catalog.indexes << ExistingIndex{name.toUpper(), need.table.toUpper(), need.columns, need.expression, need.descending, true};
         catalog.indexNames.insert(name.toUpper());
-        result.done << (name == need.name ? QStringLiteral("index %1 added").arg(name)
-                                          : QStringLiteral("index %1 added (%2 names another index)").arg(name, need.name));
+        result.done << (name == need.name ? QStringLiteral("índice %1 acrescentado").arg(name)
+                                          : QStringLiteral("índice %1 acrescentado (%2 é o nome de outro índice)").arg(name, need.name));
     }
     return result;
 }

@@ -12,7 +12,10 @@ bool install()
     if (installed)
         return true;
     auto *translator = new QTranslator(QCoreApplication::instance());
-    if (!translator->load(QStringLiteral("qtbase_pt_BR"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+    // Qt's own folder, or beside the program where a Windows installation puts them.
+    const auto carrega = [translator](const QString &pasta) { return translator->load(QStringLiteral("qtbase_pt_BR"), pasta); };
+    if (!(carrega(QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+          carrega(QCoreApplication::applicationDirPath() + QStringLiteral("/translations"))) ||
         !QCoreApplication::installTranslator(translator)) {
         delete translator;
         return false;

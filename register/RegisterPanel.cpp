@@ -1,6 +1,7 @@
 #include "register/RegisterPanel.h"
 
 #include "data/CentralData.h"
+#include "platform/Contagem.h"
 #include "platform/ErrorReporter.h"
 #include "platform/Messages.h"
 #include "platform/WinText.h"
@@ -173,6 +174,22 @@ void RegisterPanel::ConveniosBeforePost()
     }
 }
 
+QString RegisterPanel::perguntaExclusao() const
+{
+    const QString nome = m_dm.Convenios.text(QStringLiteral("CONVENIO"));
+    const int pedidos = m_dm.SQLConnection1.query(QStringLiteral("select count(*) from PEDIDOS where CONVENIO = ?"), {nome})
+                            .rows.value(0)
+                            .value(0)
+                            .toInt();
+    QString s = QStringLiteral("Excluir o convênio \"") + nome + QStringLiteral("\"?\n\n");
+    if (pedidos == 0)
+        return s + QStringLiteral("Ele não tem pedidos.");
+    // Orders keep the name they were made with: deleting the convênio leaves them without one.
+    return s + QStringLiteral("Ele tem ") + Contagem::pedidos(pedidos) +
+           (pedidos == 1 ? QStringLiteral(", que continua gravado com o nome deste convênio.")
+                         : QStringLiteral(", que continuam gravados com o nome deste convênio."));
+}
+
 void RegisterPanel::ConveniosAfterPost()
 {
     // A write-back the database refuses leaves nothing in the cache as if it were stored: the row is
@@ -187,7 +204,7 @@ void RegisterPanel::ConveniosAfterPost()
         }
         HabilitaCampos();
         // The statement's refusal, or the commit's.
-        const QString motivo = c.lastApplyError().isEmpty() ? e.message() : c.lastApplyError();
+        const QString motivo = c.lastApplyError().isEmpty() ? e.explicada() : c.lastApplyError();
         throw std::runtime_error((motivo + MensagemNaoGravado).toStdString());
     } catch (...) {
         DesabilitaCampos();

@@ -32,6 +32,8 @@ public:
 
     void HabilitaCampos();
     void DesabilitaCampos();
+    // The question before the current convênio is deleted: its name and how many orders carry it.
+    QString perguntaExclusao() const;
     // The eighteen field controls in tab order.
     const QList<QWidget *> &campos() const { return m_campos; }
 

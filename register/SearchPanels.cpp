@@ -8,6 +8,7 @@
 #include <QCoreApplication>
 #include <QFocusEvent>
 #include <QKeyEvent>
+#include <QSignalBlocker>
 
 namespace {
 
@@ -48,8 +49,22 @@ SearchNamePanel::SearchNamePanel(QWidget *parent) : QFrame(parent)
     BotPesqConvi = new QPushButton(QStringLiteral("&Localizar"), this);
     BotPesqConvi->setObjectName(QStringLiteral("BotPesqConvi"));
     BotPesqConvi->setAutoDefault(true);   // Enter on the focused button presses it
+    BotCancPesqConv = new QPushButton(QStringLiteral("Cancelar"), this);
+    BotCancPesqConv->setObjectName(QStringLiteral("BotCancPesqConv"));
+    BotCancPesqConv->setAutoDefault(true);
     setTabOrder(EditPesqConv, BotPesqConvi);
+    setTabOrder(BotPesqConvi, BotCancPesqConv);
     hide();
+}
+
+// Esc, wherever the focus is in the panel, is "Cancelar".
+void SearchNamePanel::keyPressEvent(QKeyEvent *e)
+{
+    if (e->key() == Qt::Key_Escape && (e->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        BotCancPesqConv->click();
+        return;
+    }
+    QFrame::keyPressEvent(e);
 }
 
 SearchNamePanel::~SearchNamePanel() { emit beingDestroyed(); }
@@ -62,6 +77,7 @@ void SearchNamePanel::resizeEvent(QResizeEvent *e)
     Label401->setGeometry(16, 34, w - 32, 16);
     EditPesqConv->setGeometry(16, 52, w - 32, 21);
     BotPesqConvi->setGeometry(w - 16 - 100, height() - 12 - 30, 100, 30);
+    BotCancPesqConv->setGeometry(w - 16 - 100 - 8 - 100, height() - 12 - 30, 100, 30);
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -90,7 +106,9 @@ SearchListPanel::SearchListPanel(CentralData &dm, QWidget *parent) : QFrame(pare
     GradePesqConvenio->setColumns({{QStringLiteral("CONVENIO"), QStringLiteral("Descrição"), 327},
                                    {QStringLiteral("CONTATO"), QStringLiteral("CONTATO"), 0},
                                    {QStringLiteral("REFERENCIA"), QStringLiteral("Referência"), 64},
-                                   {QStringLiteral("ROTA"), QStringLiteral("ROTA"), 64}});
+                                   {QStringLiteral("ROTA"), QStringLiteral("ROTA"), 64},
+                                   // the filter also finds a convênio by its code: the list shows it
+                                   {QStringLiteral("CODIGOCONVENIO"), QStringLiteral("Código"), 64}});
     GradePesqConvenio->setCtrlDeleteAllowed(true);
     Label403 = new QLabel(Instrucao, this);
     BotEnterPesqConv = new QPushButton(QStringLiteral("Enter"), this);
@@ -163,6 +181,7 @@ ConvenioSearch::ConvenioSearch(CentralData &dm, QWidget *painelConvenios, QObjec
     connect(PainelPesqNomeConv, &SearchNamePanel::beingDestroyed, this, [this, edit] { edit->removeEventFilter(this); });
 
     connect(PainelPesqNomeConv->BotPesqConvi, &QPushButton::clicked, this, &ConvenioSearch::BotPesqConviClick);
+    connect(PainelPesqNomeConv->BotCancPesqConv, &QPushButton::clicked, this, &ConvenioSearch::BotCancPesqConvClick);
     connect(PainelPesqConv->BotEnterPesqConv, &QPushButton::clicked, this, &ConvenioSearch::BotEnterPesqConvClick);
     connect(PainelPesqConv->BotEscPesqConv, &QPushButton::clicked, this, &ConvenioSearch::BotEscPesqConvClick);
 }
@@ -189,9 +208,18 @@ void ConvenioSearch::inicia(const QRect &placement)
 
 void ConvenioSearch::EditPesqConvExit()
 {
-    // The name panel closes only through "&Localizar": leaving the name box goes there.
-    if (PainelPesqNomeConv->isVisible())
+    // Leaving the name box goes to "&Localizar", unless the user went to "Cancelar".
+    QPushButton *cancela = PainelPesqNomeConv->BotCancPesqConv;
+    if (PainelPesqNomeConv->isVisible() && !cancela->hasFocus() && !cancela->underMouse())
         PainelPesqNomeConv->BotPesqConvi->setFocus(Qt::OtherFocusReason);
+}
+
+void ConvenioSearch::BotCancPesqConvClick()
+{
+    if (!PainelPesqNomeConv->isVisible())
+        return;
+    PainelPesqNomeConv->hide();
+    emit habilitaBotoes();
 }
 
 void ConvenioSearch::BotPesqConviClick()
@@ -212,10 +240,17 @@ void ConvenioSearch::BotPesqConviClick()
 
 void ConvenioSearch::abreLista()
 {
-    // Each list starts unfiltered, on the nearest name.
+    // The list opens on the nearest name, narrowed by the text typed in the name panel when some
+    // convênio holds it (the nearest name stays chosen while it is listed); otherwise unfiltered.
     m_filter.invalidate();
-    PainelPesqConv->EditFiltroConv->clear();
+    QLineEdit *filtro = PainelPesqConv->EditFiltroConv;
+    {
+        const QSignalBlocker calado(filtro);
+        filtro->setText(PainelPesqNomeConv->EditPesqConv->text());
+    }
     EditFiltroConvChange();
+    if (!algumVisivel())
+        filtro->clear();   // its change lists every convênio again
     PainelPesqConv->setGeometry(PlacementOfList);
     PainelPesqConv->show();
     PainelPesqConv->raise();
@@ -244,7 +279,7 @@ void ConvenioSearch::EditFiltroConvChange()
         c.moveTo(primeiro);
 }
 
-bool ConvenioSearch::algumVisivel() const { return !PainelPesqConv->LabelNenhum->isVisible(); }
+bool ConvenioSearch::algumVisivel() const { return PainelPesqConv->LabelNenhum->isHidden(); }
 
 void ConvenioSearch::fechaLista()
 {

@@ -14,7 +14,7 @@ class DBGrid;
 class EnterMovesOn;
 
 // The small panel in which the user types the name of the convênio to find: title "Pesquisa", the
-// name box (never cleared, so it shows the previous search) and "&Localizar". It has no cancel.
+// name box (never cleared, so it shows the previous search), "&Localizar" and "Cancelar" (also Esc).
 class SearchNamePanel : public QFrame {
     Q_OBJECT
 public:
@@ -24,6 +24,7 @@ public:
     QLabel *Label401;
     Edit *EditPesqConv;
     QPushButton *BotPesqConvi;
+    QPushButton *BotCancPesqConv;   // "Cancelar"
 
 signals:
     // Sent by the destructor while the panel and its controls are still whole.
@@ -31,6 +32,7 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent *e) override;
+    void keyPressEvent(QKeyEvent *e) override;
 };
 
 // The list of all convênios, on the register's own table (its current row is the register's
@@ -79,6 +81,8 @@ public slots:
     void BotPesqConvenioClick();
     void act_PesquisarExecute();
     void BotPesqConviClick();
+    // Closes the name panel; the register stays on its convênio.
+    void BotCancPesqConvClick();
     void BotEnterPesqConvClick();
     void BotEscPesqConvClick();
     // The filter box narrows the list to the convênios whose name, code or reference holds the text.

@@ -55,7 +55,7 @@ QString mensagemDeFalha(const std::exception_ptr &error)
         if (isConflict(e.gdsCode()))
             motivo = QStringLiteral("Outra estação está quitando ou estornando este convênio neste momento. Tente de "
                                     "novo em instantes.\n\n") +
-                     motivo;
+                     e.message();
     } catch (...) {
     }
     return motivo + QStringLiteral("\n\nNenhum pedido foi quitado: a quitação foi desfeita por inteiro.");

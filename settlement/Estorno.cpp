@@ -1,4 +1,5 @@
 #include "settlement/Estorno.h"
+#include "platform/Contagem.h"
 
 #include "data/CentralData.h"
 #include "data/SqlText.h"
@@ -32,8 +33,8 @@ QString mensagemJaEstornada() { return QStringLiteral("Esta quitação já foi e
 
 QString mensagemSoNoCaixa(int movimentos)
 {
-    return (movimentos == 1 ? QStringLiteral("Esta quitação lançou 1 movimento de caixa")
-                            : QStringLiteral("Esta quitação lançou %1 movimentos de caixa").arg(movimentos)) +
+    return QStringLiteral("Esta quitação lançou ") +
+           Contagem::de(movimentos, QStringLiteral("movimento de caixa"), QStringLiteral("movimentos de caixa")) +
            QStringLiteral(": o estorno deve ser feito no Caixa, cuja sessão recebe os contramovimentos.");
 }
 

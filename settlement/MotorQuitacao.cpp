@@ -448,6 +448,8 @@ private:
             int falhou = -1;
             try {
                 m_db.executeGrouped(m_grupo, &falhou);
+                if (m_progresso.feito)
+                    m_progresso.feito(m_ultimo + 1);
                 break;
             } catch (const DatabaseError &e) {
                 if (Atomic::isKeyViolation(e.gdsCode()) && m_lanca && tentativa < 50) {

@@ -46,6 +46,7 @@ struct PedidoLido {
 struct Progresso {
     std::function<void(int total)> inicio;   // the orders are listed: `total` of them
     std::function<void(int n)> passo;        // orders up to n (from 1) are being settled
+    std::function<void(int n)> feito;        // orders up to n are settled; the record and the commit follow the last
 };
 
 // How a command runs.

@@ -5,6 +5,8 @@
 #include "data/SqlText.h"
 #include "settlement/Rastro.h"
 
+#include <QLocale>
+
 
 using SqlText::quoted;
 
@@ -54,7 +56,7 @@ QString listaPedidos(const QString &convenio, const QString &di, const QString &
 }
 
 Abertos verificaPedidosAbertos(InterfaceData &dm2, const QString &convenio, const QString &di, const QString &df,
-                               const std::function<void(const QString &)> &avisa)
+                               const std::function<void(const QString &)> &avisa, QList<PedidoAberto> *quais)
 {
     FreeQuery &q = dm2.SQLQuery1;
     const QString sql = Sql::pedidosAbertos(convenio, di, df);
@@ -62,6 +64,9 @@ Abertos verificaPedidosAbertos(InterfaceData &dm2, const QString &convenio, cons
     q.setSql(sql);
     try {
         q.open();
+        for (q.first(); quais && !q.eof(); q.next())
+            *quais << PedidoAberto{q.text(QStringLiteral("ESTACAO")).trimmed(), q.text(QStringLiteral("NPEDIDO")).trimmed(),
+                                   q.text(QStringLiteral("VENDEDOR")).trimmed(), q.value(QStringLiteral("DATAPEDIDO")).toDate()};
     } catch (const DatabaseError &) {
         avisa(QStringLiteral("Erro tentando executar o seguinte comando: ") + QChar(13) + sql);
     }
@@ -72,7 +77,8 @@ Abertos verificaPedidosAbertos(InterfaceData &dm2, const QString &convenio, cons
     return n == 0 ? Abertos::Nenhum : (n == 1 ? Abertos::Um : Abertos::Varios);
 }
 
-QString mensagemAbertos(Abertos abertos)
+namespace {
+QString recusa(Abertos abertos)
 {
     switch (abertos) {
     case Abertos::Um:
@@ -84,6 +90,38 @@ QString mensagemAbertos(Abertos abertos)
     default:
         return {};
     }
+}
+
+// "Pedido 15 da estação 02, vendedor JOAO, de 20/11/26"
+QString linhaDoAberto(const PedidoAberto &p)
+{
+    QString s = QStringLiteral("Pedido ") + p.npedido + QStringLiteral(" da estação ") + p.estacao;
+    if (!p.vendedor.isEmpty())
+        s += QStringLiteral(", vendedor ") + p.vendedor;
+    if (p.data.isValid())
+        s += QStringLiteral(", de ") + SqlText::dateDMY(p.data);
+    return s;
+}
+}
+
+QString mensagemAbertos(Abertos abertos, const QList<PedidoAberto> &quais)
+{
+    QString s = recusa(abertos);
+    if (s.isEmpty() || quais.isEmpty())
+        return s;
+    // A long list is cut: the first ones tell where to look.
+    constexpr int Mostrados = 15;
+    QStringList linhas;
+    for (int i = 0; i < quais.size() && i < Mostrados; ++i)
+        linhas << QStringLiteral("  ") + linhaDoAberto(quais[i]);
+    if (quais.size() > Mostrados)
+        linhas << QStringLiteral("  e mais ") + QLocale().toString(quais.size() - Mostrados);
+    const bool um = quais.size() == 1;
+    s += QStringLiteral("\n\n") + (um ? QStringLiteral("Aberto no balcão:\n") : QStringLiteral("Abertos no balcão:\n")) +
+         linhas.join(QLatin1Char('\n'));
+    s += um ? QStringLiteral("\n\nConclua ou cancele este pedido na estação em que está aberto e quite de novo.")
+            : QStringLiteral("\n\nConclua ou cancele estes pedidos nas estações em que estão abertos e quite de novo.");
+    return s;
 }
 
 MotorQuitacao::Resultado QuitaConvenio(CentralData &dm, const ContextoQuitacao &c, const QDate &di, const QDate &df,

@@ -24,12 +24,21 @@ QString listaPedidos(const QString &convenio, const QString &di, const QString &
 
 enum class Abertos { Nenhum, Um, Varios };
 
+// An order still open at a counter, as the check reads it from the interface database.
+struct PedidoAberto {
+    QString estacao, npedido, vendedor;
+    QDate data;
+};
+
 // Counts the convênio's orders of the period still open in the shared interface database. A
 // failing select is told to `avisa` as "Erro tentando executar o seguinte comando: " and the
-// statement; the count still decides, and its own failure is raised. Dates are "mm/dd/yy".
+// statement; the count still decides, and its own failure is raised. Dates are "mm/dd/yy". The
+// orders the select read go to `quais`, when given.
 Abertos verificaPedidosAbertos(InterfaceData &dm2, const QString &convenio, const QString &di, const QString &df,
-                               const std::function<void(const QString &)> &avisa);
-QString mensagemAbertos(Abertos abertos);   // empty for Nenhum
+                               const std::function<void(const QString &)> &avisa, QList<PedidoAberto> *quais = nullptr);
+// The refusal (empty for Nenhum); with the orders read, it names each and its counter and says what
+// to do.
+QString mensagemAbertos(Abertos abertos, const QList<PedidoAberto> &quais = {});
 
 using MotorQuitacao::Progresso;
 

@@ -1,4 +1,5 @@
 #include "settlement/Registro.h"
+#include "platform/Contagem.h"
 
 #include "data/Connection.h"
 #include "data/ModuleSchema.h"
@@ -286,18 +287,18 @@ QString Quitacao::situacao() const
 
 QString Quitacao::resumo() const
 {
-    QString s = (pedidos == 1 ? QStringLiteral("1 pedido quitado") : QStringLiteral("%1 pedidos quitados").arg(pedidos)) +
-                QStringLiteral(", total de R$ ") + total.toDisplayText(QLocale(), 2);
-    if (jaPagos > 0) {
-        const QString valor = totalJaPagos.toDisplayText(QLocale(), 2);
-        s += jaPagos == 1 ? QStringLiteral(" (1 já estava pago e recebeu a nova data: R$ %1)").arg(valor)
-                          : QStringLiteral(" (%1 já estavam pagos e receberam a nova data: R$ %2)").arg(jaPagos).arg(valor);
-    }
-    if (movimentos > 0)
-        s += movimentos == 1 ? QStringLiteral(", 1 movimento de caixa lançado")
-                             : QStringLiteral(", %1 movimentos de caixa lançados").arg(movimentos);
-    else
-        s += QStringLiteral(", nenhum movimento de caixa lançado");
+    const QLocale locale;
+    QString s = Contagem::pedidos(pedidos) + (pedidos == 1 ? QStringLiteral(" quitado") : QStringLiteral(" quitados")) +
+                QStringLiteral(", valor restante de R$ ") + total.toDisplayText(locale, 2);
+    if (jaPagos > 0)
+        s += QStringLiteral(" (dos quais ") + locale.toString(jaPagos) +
+             (jaPagos == 1 ? QStringLiteral(" já estava pago e só recebeu a nova data: R$ ")
+                           : QStringLiteral(" já estavam pagos e só receberam a nova data: R$ ")) +
+             totalJaPagos.toDisplayText(locale, 2) + QStringLiteral("; recebido agora: R$ ") +
+             recebido().toDisplayText(locale, 2) + QLatin1Char(')');
+    s += QStringLiteral(", ") + (movimentos > 0 ? Contagem::de(movimentos, QStringLiteral("movimento de caixa lançado"),
+                                                                QStringLiteral("movimentos de caixa lançados"))
+                                                 : QStringLiteral("nenhum movimento de caixa lançado"));
     return s + (codigo > 0 ? QStringLiteral(" (quitação nº %1).").arg(codigo) : QStringLiteral("."));
 }
 

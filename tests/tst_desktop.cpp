@@ -19,7 +19,10 @@
 #include "extrato/ExtratoWindow.h"
 #include "tests/support/ProgramFixture.h"
 
+#include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QHeaderView>
+#include <QProgressBar>
 #include <QMessageBox>
 #include <QScrollBar>
 #include <QtTest>
@@ -113,7 +116,7 @@ private slots:
             box->button(QMessageBox::Cancel)->click();
         });
         form().DBNavigator6->click(Nav::Delete);
-        QCOMPARE(text, QStringLiteral("Excluir o registro?"));
+        QCOMPARE(text, QStringLiteral("Excluir o convênio \"Alfa Ltda\"?\n\nEle não tem pedidos."));
         QCOMPARE(cancel.remove(QLatin1Char('&')), QStringLiteral("Cancelar"));
         QVERIFY(!ok.isEmpty());
         QCOMPARE(suite->count(QStringLiteral("CONVENIO")), 3);   // cancelled: nothing removed
@@ -394,6 +397,141 @@ private slots:
         QVERIFY(w.DBGrid3->isVisible());
         check(w.DBGrid3);
         check(w.DBGrid4);
+    }
+
+    // The window opens where the user left it the run before (the user's own settings, apart for
+    // each test); while the command column lies beyond the edge, the line above the status names
+    // the keys of its commands.
+    void windowRemembersItsPlaceAndNamesTheKeysOfTheColumn()
+    {
+        start();
+        FormConvenios *f = &form();
+        QCOMPARE(f->size(), QSize(806, 600));
+        QLabel *teclas = f->TeclasDaColuna;
+        QVERIFY(teclas->isVisible());
+        for (const char *tecla : {"Alt+Z Totalizar", "Alt+D Desc./Classe", "Alt+U Quitações", "Alt+S Sair", "Alt+X Extrato"})
+            QVERIFY2(teclas->text().contains(QString::fromUtf8(tecla)), qPrintable(teclas->text()));
+        QVERIFY(teclas->geometry().top() >= f->PainelConvenios->geometry().bottom());
+        QVERIFY(teclas->geometry().bottom() < f->BarraDeStatus->geometry().top());
+        QVERIFY(teclas->geometry().width() == f->width());
+
+        f->resize(1100, 650);   // the whole column in sight: no line of keys
+        QVERIFY(!teclas->isVisible());
+        QCOMPARE(f->PainelConvenios->geometry().bottom() + 1, f->BarraDeStatus->geometry().top());
+        f->resize(806, 600);
+        QVERIFY(teclas->isVisible());
+
+        f->setGeometry(20, 30, 700, 500);
+        const QRect deixada = f->geometry();
+        f->BotSairConv->click();
+        QVERIFY(!f->isVisible());
+        program.reset();
+        start();
+        QCOMPARE(form().size(), QSize(700, 500));
+        QVERIFY2((form().geometry().topLeft() - deixada.topLeft()).manhattanLength() <= 4,   // the frame aside
+                 qPrintable(QStringLiteral("%1,%2").arg(form().x()).arg(form().y())));
+        QVERIFY(form().TeclasDaColuna->isVisible());
+    }
+
+    // The wait panel shows its bar at once, counts the orders settled in the workstation's numbers
+    // with the time left, and keeps its last step for what follows the last order.
+    void waitPanelCountsOrdersAndTimeLeft()
+    {
+        QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
+        QWidget host;
+        host.resize(700, 400);
+        WaitPanel panel(&host);
+        host.show();
+        panel.mostra();
+        QVERIFY(panel.Gauge1->isVisible());
+        QCOMPARE(panel.Gauge1->text(), QStringLiteral("Lendo os pedidos..."));
+        panel.inicia(20000);
+        QCOMPARE(panel.Gauge1->text(), QStringLiteral("pedido 0 de 20.000  ·  0%"));
+        QTest::qWait(60);   // the bar is repainted 20 times a second at most
+        panel.conclui(1000);
+        QVERIFY2(panel.Gauge1->text().startsWith(QStringLiteral("pedido 1.000 de 20.000  ·  4%  ·  fa")),
+                 qPrintable(panel.Gauge1->text()));
+        panel.conclui(20000);
+        QCOMPARE(panel.Gauge1->text(), QStringLiteral("pedido 20.000 de 20.000  ·  99%  ·  gravando a quitação..."));
+        QVERIFY(panel.Gauge1->value() < panel.Gauge1->maximum());
+    }
+
+    void timeLeft_data()
+    {
+        QTest::addColumn<qint64>("elapsed");
+        QTest::addColumn<int>("done");
+        QTest::addColumn<int>("total");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("seconds") << qint64(2000) << 100 << 1100 << "faltam cerca de 20 s";
+        QTest::newRow("minutes") << qint64(60000) << 1 << 3 << "faltam cerca de 2 min 0 s";
+        QTest::newRow("rounded") << qint64(1000) << 2 << 5 << "faltam cerca de 2 s";   // 1.5 s
+        QTest::newRow("almost done") << qint64(10) << 1 << 2 << "falta menos de 1 s";
+    }
+
+    void timeLeft()
+    {
+        QFETCH(qint64, elapsed);
+        QFETCH(int, done);
+        QFETCH(int, total);
+        QFETCH(QString, said);
+        QCOMPARE(WaitPanel::tempoRestante(elapsed, done, total), said);
+    }
+
+    // Through the real Quitar: from the panel's first showing the bar is there, it never shows 100 %
+    // while the settlement runs, and the button bar's Sair, the navigator and the close box wait.
+    void quitarShowsProgressAndLocksWhatWouldInterruptIt()
+    {
+        for (int n = 1; n <= 3; ++n)
+            addOrder(n, QDate(2026, 3, n), QStringLiteral("Cliente"));
+        setPeriod(QDate(2026, 3, 1), QDate(2026, 3, 31));
+        start({QStringLiteral("Beta & Cia")});
+        FormConvenios &f = form();
+        WaitPanel *panel = f.PainelAguarde;
+        QStringList seen;
+        bool closedMeanwhile = false;
+        const auto look = [&] {
+            seen << QStringLiteral("%1|%2|%3|%4")
+                        .arg(panel->Gauge1->isVisibleTo(panel))
+                        .arg(panel->Gauge1->text())
+                        .arg(f.btnSair->isEnabled() || f.DBNavigator6->isEnabled())
+                        .arg(panel->Gauge1->value() == panel->Gauge1->maximum());
+        };
+        connect(panel, &WaitPanel::emCurso, this, [&](bool sim) {
+            if (sim)
+                closedMeanwhile = !f.close();   // the close box waits
+        });
+        connect(panel->Gauge1, &QProgressBar::valueChanged, this, look);
+        QVERIFY(f.btnSair->isEnabled() && f.DBNavigator6->isEnabled());
+        f.BotQuitaConvenio->click();
+        PeriodDialog *d = f.PainelPeriodo3;
+        d->EditDataPagamento->setFocus();
+        d->EditDataPagamento->selectAll();
+        QTest::keyClicks(d->EditDataPagamento, QStringLiteral("050426"));
+        d->BotTotaliza3->click();
+        QVERIFY2(messages->messages.value(0).startsWith(QStringLiteral("Procedimento concluído com sucesso.")),
+                 qPrintable(messages->messages.join('|')));
+        QVERIFY(closedMeanwhile);
+        QVERIFY(f.isVisible());
+        QVERIFY2(seen.size() >= 2, qPrintable(seen.join('\n')));
+        QCOMPARE(seen.first(), QStringLiteral("1|Lendo os pedidos...|0|0"));
+        QVERIFY2(seen.last().startsWith(QStringLiteral("1|pedido 3 de 3")), qPrintable(seen.last()));
+        for (const QString &s : seen)
+            QVERIFY2(s.endsWith(QStringLiteral("|0|0")), qPrintable(seen.join('\n')));
+        // Afterwards everything is back.
+        QVERIFY(!panel->isVisible());
+        QVERIFY(f.btnSair->isEnabled() && f.DBNavigator6->isEnabled());
+    }
+
+    // Qt's own dialogs speak Portuguese: the file dialog of "Salvar" among them.
+    void fileDialogInPortuguese()
+    {
+        QFileDialog dialog(nullptr, QStringLiteral("Salvar"));
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        dialog.setAcceptMode(QFileDialog::AcceptSave);
+        auto *buttons = dialog.findChild<QDialogButtonBox *>();
+        QVERIFY(buttons);
+        QCOMPARE(buttons->button(QDialogButtonBox::Cancel)->text().remove(QLatin1Char('&')), QStringLiteral("Cancelar"));
+        QCOMPARE(buttons->button(QDialogButtonBox::Save)->text().remove(QLatin1Char('&')), QStringLiteral("Salvar"));
     }
 
     void waitPanelPercentageIsReadable_data()

@@ -86,16 +86,36 @@ private slots:
         QVERIFY(commandsEnabled());
     }
 
+    // The refusal keeps the Part's sentence, then names each order with its counter and seller and
+    // says what to do.
+    void quitarRefusedWhileOrdersAreOpenAtTheCounter_data()
+    {
+        QTest::addColumn<int>("abertos");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("one") << 1
+                             << QuitacaoConvenio::mensagemAbertos(QuitacaoConvenio::Abertos::Um) +
+                                    QStringLiteral("\n\nAberto no balcão:\n  Pedido 1 da estação 02, vendedor ANA, de 20/11/26"
+                                                   "\n\nConclua ou cancele este pedido na estação em que está aberto e quite "
+                                                   "de novo.");
+        QTest::newRow("two") << 2
+                             << QuitacaoConvenio::mensagemAbertos(QuitacaoConvenio::Abertos::Varios) +
+                                    QStringLiteral("\n\nAbertos no balcão:\n  Pedido 1 da estação 02, vendedor ANA, de 20/11/26"
+                                                   "\n  Pedido 2 da estação 02, de 20/11/26\n\nConclua ou cancele estes "
+                                                   "pedidos nas estações em que estão abertos e quite de novo.");
+    }
+
     void quitarRefusedWhileOrdersAreOpenAtTheCounter()
     {
-        for (int n = 1; n <= 2; ++n)
-            suite->iface().execute(QStringLiteral("insert into PEDIDOS (ESTACAO, NPEDIDO, CONVENIO, DATAPEDIDO, TIPOPEDIDO) "
-                                                  "values ('02', ?, 'Beta & Cia', '2026-11-20', 'Pedido')"),
-                                   {n});
+        QFETCH(int, abertos);
+        QFETCH(QString, message);
+        for (int n = 1; n <= abertos; ++n)
+            suite->iface().execute(QStringLiteral("insert into PEDIDOS (ESTACAO, NPEDIDO, VENDEDOR, CONVENIO, DATAPEDIDO, "
+                                                  "TIPOPEDIDO) values ('02', ?, ?, 'Beta & Cia', '2026-11-20', 'Pedido')"),
+                                   {n, n == 1 ? QVariant(QStringLiteral("ANA")) : QVariant()});
         start({QStringLiteral("Beta & Cia")});
         form().BotQuitaConvenio->click();
         confirmPeriod(QStringLiteral("01/11/26"), QStringLiteral("30/11/26"), QStringLiteral("05/12/26"));
-        QCOMPARE(messages->messages.join('|'), QuitacaoConvenio::mensagemAbertos(QuitacaoConvenio::Abertos::Varios));
+        QCOMPARE(messages->messages.join('|'), message);
         QCOMPARE(suite->count(QStringLiteral("PEDIDOS"), QStringLiteral("DATAPAGAMENTO is not null")), 0);
         // The period entered stays stored.
         const RowSet p = suite->iface().query(QStringLiteral("select DATAINICIAL, DATAFINAL from PERIODO"));
@@ -112,7 +132,12 @@ private slots:
         form().BotQuitaConvenio->click();
         confirmPeriod(QStringLiteral("01/11/26"), QStringLiteral("30/11/26"), QStringLiteral("05/12/26"));
         QCOMPARE(messages->messages.size(), 1);
-        QVERIFY(messages->messages[0].contains(QStringLiteral("falha no pagamento")));
+        // The database's refusal explained in Portuguese, its own text beneath.
+        const QString falha = messages->messages[0];
+        QVERIFY2(falha.startsWith(QStringLiteral("O banco de dados recusou a operação por uma regra própria.\n\n"
+                                                 "Texto original do banco de dados:\n")),
+                 qPrintable(falha));
+        QVERIFY(falha.contains(QStringLiteral("falha no pagamento")));
         QCOMPARE(suite->count(QStringLiteral("PEDIDOS"), QStringLiteral("DATAPAGAMENTO is not null")), 0);
         QCOMPARE(suite->count(QStringLiteral("MOVCAIXA")), 0);
         QVERIFY(!form().PainelAguarde->isVisible());

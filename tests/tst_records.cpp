@@ -34,6 +34,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QScopeGuard>
 #include <QtTest>
 #include <QThread>
 #include <atomic>
@@ -625,18 +626,21 @@ private slots:
     // say which and how much, apart from what is received now, and whether cash was posted.
     void ordersPaidBeforeAreToldApart()
     {
+        // Every amount labelled and in reais, numbers as the workstation writes them.
+        QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
+        const auto locale = qScopeGuard([] { QLocale::setDefault(QLocale::c()); });
         start({});
         QVERIFY(program->dm->Convenios.locate(QStringLiteral("Beta & Cia")));
         settle(QStringLiteral("CONVENIO"));
         QCOMPARE(messages->confirmations.size(), 1);
-        const auto reais = [](const char *v) { return QStringLiteral("R$ ") + Decimal::parse(QString::fromLatin1(v))->toDisplayText(QLocale(), 2); };
-        QVERIFY2(messages->confirmations[0].contains(
-                     QStringLiteral("Dos quais já pagos antes, que só recebem a nova data de pagamento: 1, ") + reais("9.90")),
-                 qPrintable(messages->confirmations[0]));
-        QVERIFY2(messages->messages.last().contains(QStringLiteral("3 pedidos quitados, total de %1 (1 já estava pago e "
-                                                                   "recebeu a nova data: %2), nenhum movimento de caixa "
-                                                                   "lançado")
-                                                        .arg(reais("75.40"), reais("9.90"))),
+        const QString pergunta = messages->confirmations[0];
+        QVERIFY2(pergunta.contains(QStringLiteral("Pedidos: 3, valor restante total: R$ 75,40\n"
+                                                  "Dos quais já pagos antes, que só recebem a nova data de pagamento: 1, "
+                                                  "valor restante de R$ 9,90\nA receber agora: R$ 65,50")),
+                 qPrintable(pergunta));
+        QVERIFY2(messages->messages.last().contains(QStringLiteral(
+                     "3 pedidos quitados, valor restante de R$ 75,40 (dos quais 1 já estava pago e só recebeu a nova "
+                     "data: R$ 9,90; recebido agora: R$ 65,50), nenhum movimento de caixa lançado")),
                  qPrintable(messages->messages.last()));
         // The record tells the same.
         const Registro::Quitacao q = Registro::le(program->dm->SQLConnection1, lastSettlement());

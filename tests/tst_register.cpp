@@ -456,22 +456,38 @@ private slots:
         QVERIFY(messages->messages.isEmpty());
     }
 
-    void deleteAsksTheStandardConfirmation_data()
+    // The delete question names the convênio and says how many orders carry its name (counted in
+    // the database, whatever their state), in the workstation's locale.
+    void deleteNamesTheConvenioAndItsOrders_data()
     {
         QTest::addColumn<bool>("answer");
-        QTest::newRow("confirmed") << true;
-        QTest::newRow("refused") << false;
+        QTest::addColumn<int>("orders");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("confirmed, no orders") << true << 0 << "Ele não tem pedidos.";
+        QTest::newRow("refused, one order") << false << 1 << "Ele tem 1 pedido, que continua gravado com o nome deste convênio.";
+        QTest::newRow("confirmed, two orders")
+            << true << 2 << "Ele tem 2 pedidos, que continuam gravados com o nome deste convênio.";
     }
 
-    void deleteAsksTheStandardConfirmation()
+    void deleteNamesTheConvenioAndItsOrders()
     {
         QFETCH(bool, answer);
+        QFETCH(int, orders);
+        QFETCH(QString, said);
+        for (int n = 1; n <= orders; ++n)
+            suite->exec(QStringLiteral("insert into PEDIDOS (ESTACAO, NPEDIDO, CONVENIO, DATAPEDIDO, TIPOPEDIDO, PAGO) "
+                                       "values ('01', %1, 'Beta & Cia', '2026-03-02', 'Pedido', %2)")
+                            .arg(n)
+                            .arg(n == 2 ? QStringLiteral("'T'") : QStringLiteral("null")));
+        // another convênio's order is not counted
+        suite->exec(QStringLiteral("insert into PEDIDOS (ESTACAO, NPEDIDO, CONVENIO, DATAPEDIDO, TIPOPEDIDO) "
+                                   "values ('01', 90, 'Alfa Ltda', '2026-03-02', 'Pedido')"));
         start();
         click(Nav::Next);
         QCOMPARE(current(), QStringLiteral("Beta & Cia"));
         messages->answer = answer;
         click(Nav::Delete);
-        QCOMPARE(messages->confirmations, QStringList{QStringLiteral("Excluir o registro?")});
+        QCOMPARE(messages->confirmations, QStringList{QStringLiteral("Excluir o convênio \"Beta & Cia\"?\n\n") + said});
         QCOMPARE(suite->count(QStringLiteral("CONVENIO"), QStringLiteral("CODIGOCONVENIO = 2")), answer ? 0 : 1);
         QCOMPARE(convenios().recordCount(), answer ? 2 : 3);
         QCOMPARE(current(), answer ? QStringLiteral("Drogaria São José") : QStringLiteral("Beta & Cia"));
@@ -690,7 +706,8 @@ private slots:
         QTest::newRow("exact name") << false << alfa << "Beta & Cia" << false << "Beta & Cia";
         QTest::newRow("exact name with an apostrophe") << false << alfa << "D'Ávila Farma" << false << "D'Ávila Farma";
         QTest::newRow("other letter case") << false << alfa << "BETA & CIA" << true << "Beta & Cia";
-        QTest::newRow("other letter case, after every name") << false << alfa << "beta & cia" << true << drogaria;
+        // the typed text carries into the list's filter, which lists only Beta: it is chosen
+        QTest::newRow("other letter case, after every name") << false << alfa << "beta & cia" << true << "Beta & Cia";
         QTest::newRow("first letters") << false << alfa << "Dr" << true << drogaria;
         QTest::newRow("between two names") << false << alfa << "Bz" << true << "D'Ávila Farma";
         QTest::newRow("empty box") << false << drogaria << "" << true << alfa;
@@ -736,11 +753,11 @@ private slots:
         DBGrid *grid = listPanel().GradePesqConvenio;
         const QList<QPair<QString, QPair<QString, int>>> columns = {
             {"CONVENIO", {"Descrição", 327}}, {"CONTATO", {"CONTATO", 0}},
-            {"REFERENCIA", {"Referência", 64}}, {"ROTA", {"ROTA", 64}}};
+            {"REFERENCIA", {"Referência", 64}}, {"ROTA", {"ROTA", 64}}, {"CODIGOCONVENIO", {"Código", 64}}};
         int visible = 0;
         for (int c = 0; c < convenios().columnCount(); ++c)
             visible += grid->isColumnHidden(c) ? 0 : 1;
-        QCOMPARE(visible, 4);
+        QCOMPARE(visible, 5);
         for (int i = 0; i < columns.size(); ++i) {
             const int logical = convenios().fieldIndex(columns[i].first);
             QCOMPARE(grid->horizontalHeader()->visualIndex(logical), i);
@@ -850,12 +867,90 @@ private slots:
         QVERIFY(namePanel().EditPesqConv->hasFocus());
         press(Qt::Key_Backtab);
         QVERIFY(namePanel().BotPesqConvi->hasFocus());
-        press(Qt::Key_Escape);   // the name panel has no cancel
-        QVERIFY(namePanel().isVisible());
-        QVERIFY(form().isVisible());
         press(Qt::Key_Return);
         QVERIFY(!namePanel().isVisible());
         QCOMPARE(current(), QStringLiteral("Beta & Cia"));
+    }
+
+    // The name panel is left without searching by Esc, wherever its focus is, or by "Cancelar":
+    // the register stays where it was, the commands come back, the typed text stays for next time.
+    void namePanelCancels_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("Esc in the name box") << "Esc in the box";
+        QTest::newRow("Esc on Localizar") << "Esc on Localizar";
+        QTest::newRow("Cancelar") << "Cancelar";
+    }
+
+    void namePanelCancels()
+    {
+        QFETCH(QString, how);
+        start();
+        click(Nav::Next);
+        click(form().BotPesqConvenio);
+        replaceText(QStringLiteral("Drogaria São José"));
+        if (how == QLatin1String("Cancelar")) {
+            click(namePanel().BotCancPesqConv);
+        } else {
+            if (how == QLatin1String("Esc on Localizar"))
+                press(Qt::Key_Return);
+            press(Qt::Key_Escape);
+        }
+        QVERIFY(!namePanel().isVisible());
+        QVERIFY(!listPanel().isVisible());
+        QVERIFY(commandButtonsEnabled());
+        QVERIFY(form().isVisible());   // Esc did not reach Sair
+        QCOMPARE(current(), QStringLiteral("Beta & Cia"));
+        if (QWidget *w = focused())
+            QVERIFY(w->isVisible());
+        click(form().btnPesquisar);
+        QCOMPARE(namePanel().EditPesqConv->text(), QStringLiteral("Drogaria São José"));
+    }
+
+    // What was typed in the name panel narrows the list that opens, and stays in its filter box to
+    // be refined; a text no convênio holds opens the whole list at the nearest name. The code the
+    // filter also finds is shown in the list.
+    void typedNameCarriesIntoTheFilter_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QStringList>("listed");
+        QTest::addColumn<QString>("shown");
+        const QString joao = QStringLiteral("Drogaria São João"), jose = QStringLiteral("Drogaria São José");
+        QTest::newRow("first letters") << "Drog" << "Drog" << QStringList{jose, joao} << jose;
+        QTest::newRow("inside the names") << "sao" << "sao" << QStringList{jose, joao} << joao;   // the nearest, after every name
+        QTest::newRow("nearest not listed") << "Alfa Ltda " << "Alfa Ltda " << QStringList{QStringLiteral("Alfa Ltda")}
+                                            << "Alfa Ltda";
+        QTest::newRow("code") << "12" << "12" << QStringList{joao} << joao;
+        QTest::newRow("nothing holds it") << "Bz" << ""
+                                          << QStringList{QStringLiteral("Alfa Ltda"), QStringLiteral("Beta & Cia"), jose, joao}
+                                          << jose;
+    }
+
+    void typedNameCarriesIntoTheFilter()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, filter);
+        QFETCH(QStringList, listed);
+        QFETCH(QString, shown);
+        suite->exec(QStringLiteral("insert into CONVENIO (CODIGOCONVENIO, CONVENIO) values (12, 'Drogaria São João')"));
+        start();
+        click(form().btnPesquisar);
+        search(typed);
+        QVERIFY(listPanel().isVisible());
+        QCOMPARE(listPanel().EditFiltroConv->text(), filter);
+        DBGrid *grid = listPanel().GradePesqConvenio;
+        QStringList names;
+        for (int r = 0; r < convenios().recordCount(); ++r)
+            if (!grid->isRowHidden(r))
+                names << convenios().valueAt(r, QStringLiteral("CONVENIO")).toString();
+        QCOMPARE(names, listed);
+        QCOMPARE(current(), shown);
+        QVERIFY(grid->hasFocus());
+        const int codigo = convenios().fieldIndex(QStringLiteral("CODIGOCONVENIO"));
+        QVERIFY(!grid->isColumnHidden(codigo));
+        QCOMPARE(grid->model()->data(grid->model()->index(convenios().recNo(), codigo)).toString(),
+                 convenios().text(QStringLiteral("CODIGOCONVENIO")));
     }
 
     // The filter box of the list: what is typed, case and accents aside, anywhere in the name, the
@@ -919,8 +1014,9 @@ private slots:
         click(form().BotPesqConvenio);
         search(QStringLiteral("B"));
         QCOMPARE(current(), QStringLiteral("Beta & Cia"));
+        QCOMPARE(listPanel().EditFiltroConv->text(), QStringLiteral("B"));
         enter(listPanel().EditFiltroConv);
-        type(QStringLiteral("sul"));   // Beta is no longer listed: the first listed row is chosen
+        replaceText(QStringLiteral("sul"));   // Beta is no longer listed: the first listed row is chosen
         QCOMPARE(current(), QStringLiteral("Alfa Ltda"));
         press(Qt::Key_Down);            // over the hidden Beta
         QCOMPARE(current(), QStringLiteral("Drogaria São José"));
@@ -932,10 +1028,10 @@ private slots:
             QVERIFY(!listPanel().GradePesqConvenio->isRowHidden(r));
         QCOMPARE(current(), QStringLiteral("Drogaria São José"));
 
-        // A new search starts with an empty filter.
+        // A new search starts with what is typed then, not with the old filter.
         press(Qt::Key_Return);
         click(form().BotPesqConvenio);
-        search(QStringLiteral("B"));
+        search(QStringLiteral("Z"));
         QVERIFY(listPanel().EditFiltroConv->text().isEmpty());
         QVERIFY(!listPanel().LabelNenhum->isVisible());
     }
@@ -956,7 +1052,8 @@ private slots:
         QCOMPARE(current(), QStringLiteral("Beta & Cia"));
         messages->answer = answer;
         press(Qt::Key_Delete, Qt::ControlModifier);
-        QCOMPARE(messages->confirmations, QStringList{QStringLiteral("Excluir o registro?")});
+        QCOMPARE(messages->confirmations,
+                 QStringList{QStringLiteral("Excluir o convênio \"Beta & Cia\"?\n\nEle não tem pedidos.")});
         QCOMPARE(suite->count(QStringLiteral("CONVENIO"), QStringLiteral("CODIGOCONVENIO = 2")), answer ? 0 : 1);
         QCOMPARE(convenios().recordCount(), answer ? 2 : 3);
         QVERIFY(listPanel().isVisible());

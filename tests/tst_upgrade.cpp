@@ -271,32 +271,32 @@ private slots:
         const QString dbCentral = SuiteBuilder::centralDatabasePath(root());
         const QString dbInterface = SuiteBuilder::interfaceDatabasePath(root());
         QCOMPARE(first.split(QLatin1Char('\n'), Qt::SkipEmptyParts),
-                 QStringList({QStringLiteral("central database %1:").arg(dbCentral),
-                              QStringLiteral("  table CONVENIOS_VERSAO added"),
-                              QStringLiteral("  step 1 applied: the record of the settlements"),
-                              QStringLiteral("  step 2 applied: instalments told apart by the database's own row identity"),
-                              QStringLiteral("  step 3 applied: one settlement or reversal of a convênio at a time"),
-                              QStringLiteral("  step 4 applied: reversals authorised by a supervisor"),
-                              QStringLiteral("  step 5 applied: billing settings, payroll file layouts and the record of e-mails"),
-                              QStringLiteral("  index IX_CONVENIO_CODIGO_DESC added"),
-                              QStringLiteral("  index IX_ESTACOES_USUARIO added"),
-                              QStringLiteral("  index IX_PEDIDOS_CONVENIO_DATA added"),
-                              QStringLiteral("  index IX_PAGPEDID_PEDIDO added"),
-                              QStringLiteral("  index IX_MOVCAIXA_CODMOVCX_DESC added"),
-                              QStringLiteral("  index IX_MOVCAIXA_VALOR_2 added (IX_MOVCAIXA_VALOR names another index)"),
-                              QStringLiteral("  index IX_QUITACOES_CONVENIO added"),
-                              QStringLiteral("  index IX_QUITACAO_PEDIDOS_PEDIDO added"),
-                              QStringLiteral("  index IX_QUITACAO_PAGPEDID_LINHA added"),
-                              QStringLiteral("  index IX_QUITACAO_PARCELAS_LINHA added"),
-                              QStringLiteral("interface database %1:").arg(dbInterface),
-                              QStringLiteral("  index IX_PEDIDOS_CONVENIO_DATA added"),
+                 QStringList({QStringLiteral("banco central %1:").arg(dbCentral),
+                              QStringLiteral("  tabela CONVENIOS_VERSAO acrescentada"),
+                              QStringLiteral("  passo 1 aplicado: o registro das quitações"),
+                              QStringLiteral("  passo 2 aplicado: parcelas distinguidas pela identidade de linha do próprio banco"),
+                              QStringLiteral("  passo 3 aplicado: uma quitação ou estorno de cada convênio por vez"),
+                              QStringLiteral("  passo 4 aplicado: estornos autorizados por um supervisor"),
+                              QStringLiteral("  passo 5 aplicado: configurações de faturamento, layouts do arquivo de desconto em folha e registro dos e-mails"),
+                              QStringLiteral("  índice IX_CONVENIO_CODIGO_DESC acrescentado"),
+                              QStringLiteral("  índice IX_ESTACOES_USUARIO acrescentado"),
+                              QStringLiteral("  índice IX_PEDIDOS_CONVENIO_DATA acrescentado"),
+                              QStringLiteral("  índice IX_PAGPEDID_PEDIDO acrescentado"),
+                              QStringLiteral("  índice IX_MOVCAIXA_CODMOVCX_DESC acrescentado"),
+                              QStringLiteral("  índice IX_MOVCAIXA_VALOR_2 acrescentado (IX_MOVCAIXA_VALOR é o nome de outro índice)"),
+                              QStringLiteral("  índice IX_QUITACOES_CONVENIO acrescentado"),
+                              QStringLiteral("  índice IX_QUITACAO_PEDIDOS_PEDIDO acrescentado"),
+                              QStringLiteral("  índice IX_QUITACAO_PAGPEDID_LINHA acrescentado"),
+                              QStringLiteral("  índice IX_QUITACAO_PARCELAS_LINHA acrescentado"),
+                              QStringLiteral("banco de interface %1:").arg(dbInterface),
+                              QStringLiteral("  índice IX_PEDIDOS_CONVENIO_DATA acrescentado"),
                               checked}));
         QCOMPARE(contents(*central), rowsBefore);
         QCOMPARE(otherIndexes(*central, added), indexesBefore);
 
         const auto [second, code2] = runUpgrade();
         QCOMPARE(code2, 0);
-        QCOMPARE(second, QStringLiteral("nothing to do\n") + checked + QLatin1Char('\n'));
+        QCOMPARE(second, QStringLiteral("nada a fazer\n") + checked + QLatin1Char('\n'));
         QCOMPARE(contents(*central), rowsBefore);
     }
 
@@ -308,11 +308,32 @@ private slots:
     }
 
     // A user of the suite named as a supervisor; a name the suite does not know is refused.
+    // The set-up tool says what it did, and what is wrong with its command line, in Portuguese.
+    void setupToolSpeaksPortuguese()
+    {
+        QTemporaryDir dir;
+        const auto run = [](const QStringList &args) {
+            QProcess p;
+            p.start(setupTool(), args);
+            p.waitForFinished(300000);
+            return QString::fromUtf8(p.readAllStandardOutput() + p.readAllStandardError());
+        };
+        const QString criada = run({QStringLiteral("--suite"), dir.filePath(QStringLiteral("nova")), QStringLiteral("--empty")});
+        for (const char *linha : {"Suíte criada em ", "servidor: (embutido, arquivos locais), quitação só no Caixa: (não definido)",
+                                  "  banco central\n", "  banco de interface\n", "Sem dados de demonstração (--empty)."})
+            QVERIFY2(criada.contains(QString::fromUtf8(linha)), qPrintable(criada));
+        const QString denovo = run({QStringLiteral("--suite"), dir.filePath(QStringLiteral("nova")), QStringLiteral("--empty")});
+        QVERIFY2(denovo.contains(QStringLiteral("Já existe uma suíte em ")), qPrintable(denovo));
+        const QString semPasta = run({});
+        QVERIFY2(semPasta.contains(QStringLiteral("--suite DIR é obrigatório.")) && semPasta.contains(QStringLiteral("Uso: ")),
+                 qPrintable(semPasta));
+    }
+
     void supervisorIsOneOfTheSuitesUsers()
     {
         const auto [added, code] = runUpgrade({QStringLiteral("--supervisor"), QStringLiteral("admin")});
         QCOMPARE(code, 0);
-        QCOMPARE(added, QStringLiteral("supervisor ADMIN added; supervisors: ADMIN\n"));
+        QCOMPARE(added, QStringLiteral("supervisor ADMIN acrescentado; supervisores: ADMIN\n"));
         const auto [refused, code2] = runUpgrade({QStringLiteral("--supervisor"), QStringLiteral("NINGUEM")});
         QCOMPARE(code2, 1);
         QVERIFY2(refused.contains(QStringLiteral("a suíte não tem o usuário NINGUEM")), qPrintable(refused));
@@ -350,20 +371,20 @@ private slots:
                                  "VALOR NUMERIC(15,2))"));
         const ModuleSchema::UpgradeResult r = ModuleSchema::upgrade(c, Database::Central);
         // The module's own tables are its to create; the suite's are not.
-        QCOMPARE(r.done, QStringList({QStringLiteral("table CONVENIOS_VERSAO added"),
-                                      QStringLiteral("step 1 applied: the record of the settlements"),
-                                      QStringLiteral("step 2 applied: instalments told apart by the database's own row identity"),
-                                      QStringLiteral("step 3 applied: one settlement or reversal of a convênio at a time"),
-                                      QStringLiteral("step 4 applied: reversals authorised by a supervisor"),
-                                      QStringLiteral("step 5 applied: billing settings, payroll file layouts and the record of e-mails"),
-                                      QStringLiteral("index IX_MOVCAIXA_CODMOVCX_DESC added"),
-                                      QStringLiteral("index IX_MOVCAIXA_NPEDIDO added"),
-                                      QStringLiteral("index IX_MOVCAIXA_VALOR added"),
-                                      QStringLiteral("index IX_QUITACOES_CONVENIO added"),
-                                      QStringLiteral("index IX_QUITACAO_PEDIDOS_PEDIDO added"),
-                                      QStringLiteral("index IX_QUITACAO_PAGPEDID_LINHA added"),
-                                      QStringLiteral("index IX_QUITACAO_PARCELAS_LINHA added")}));
-        QVERIFY(r.problems.contains(QStringLiteral("table PEDIDOS not found: index IX_PEDIDOS_CONVENIO_DATA not added")));
+        QCOMPARE(r.done, QStringList({QStringLiteral("tabela CONVENIOS_VERSAO acrescentada"),
+                                      QStringLiteral("passo 1 aplicado: o registro das quitações"),
+                                      QStringLiteral("passo 2 aplicado: parcelas distinguidas pela identidade de linha do próprio banco"),
+                                      QStringLiteral("passo 3 aplicado: uma quitação ou estorno de cada convênio por vez"),
+                                      QStringLiteral("passo 4 aplicado: estornos autorizados por um supervisor"),
+                                      QStringLiteral("passo 5 aplicado: configurações de faturamento, layouts do arquivo de desconto em folha e registro dos e-mails"),
+                                      QStringLiteral("índice IX_MOVCAIXA_CODMOVCX_DESC acrescentado"),
+                                      QStringLiteral("índice IX_MOVCAIXA_NPEDIDO acrescentado"),
+                                      QStringLiteral("índice IX_MOVCAIXA_VALOR acrescentado"),
+                                      QStringLiteral("índice IX_QUITACOES_CONVENIO acrescentado"),
+                                      QStringLiteral("índice IX_QUITACAO_PEDIDOS_PEDIDO acrescentado"),
+                                      QStringLiteral("índice IX_QUITACAO_PAGPEDID_LINHA acrescentado"),
+                                      QStringLiteral("índice IX_QUITACAO_PARCELAS_LINHA acrescentado")}));
+        QVERIFY(r.problems.contains(QStringLiteral("tabela PEDIDOS não encontrada: índice IX_PEDIDOS_CONVENIO_DATA não acrescentado")));
         QCOMPARE(c.query(QStringLiteral("select count(*) from RDB$RELATIONS where RDB$RELATION_NAME = 'PEDIDOS'")).rows[0][0].toInt(), 0);
         c.close();
     }

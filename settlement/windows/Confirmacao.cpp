@@ -24,12 +24,16 @@ QString texto(const Dados &d)
     linhas << QStringLiteral("Convênio: ") + d.contexto.convenioAtual;
     linhas << QStringLiteral("Período: ") + SqlText::dateDMY(d.di) + QStringLiteral(" a ") + SqlText::dateDMY(d.df);
     linhas << QStringLiteral("Data de pagamento: ") + SqlText::dateDMY(d.pagamento);
-    linhas << QStringLiteral("Pedidos: %1, valor restante total: R$ ").arg(d.previa.pedidos) +
-                  d.previa.total.toDisplayText(QLocale(), 2);
-    if (d.previa.jaPagos > 0)
-        linhas << QStringLiteral("Dos quais já pagos antes, que só recebem a nova data de pagamento: %1, R$ %2")
-                      .arg(d.previa.jaPagos)
-                      .arg(d.previa.totalJaPagos.toDisplayText(QLocale(), 2));
+    const QLocale locale;
+    linhas << QStringLiteral("Pedidos: ") + locale.toString(d.previa.pedidos) +
+                  QStringLiteral(", valor restante total: R$ ") + d.previa.total.toDisplayText(locale, 2);
+    if (d.previa.jaPagos > 0) {
+        linhas << QStringLiteral("Dos quais já pagos antes, que só recebem a nova data de pagamento: ") +
+                      locale.toString(d.previa.jaPagos) + QStringLiteral(", valor restante de R$ ") +
+                      d.previa.totalJaPagos.toDisplayText(locale, 2);
+        linhas << QStringLiteral("A receber agora: R$ ") +
+                      (d.previa.total - d.previa.totalJaPagos).rescaled(2).toDisplayText(locale, 2);
+    }
     if (d.contexto.rodandoNoCaixa())
         linhas << QStringLiteral("Caixa: ") + d.contexto.caixaAtual + QStringLiteral(", sessão: ") +
                       d.contexto.sessaoCaixa + QStringLiteral(", forma de pagamento: ") + d.contexto.formaPagCaixa;
@@ -89,6 +93,7 @@ bool quita(CentralData &dm, const ContextoQuitacao &contexto, const ServicoQuita
             reacoes.painel->mostra();
             progresso.inicio = [&](int total) { reacoes.painel->inicia(total); };
             progresso.passo = [&](int n) { reacoes.painel->avanca(n); };
+            progresso.feito = [&](int n) { reacoes.painel->conclui(n); };
         }
         const auto esconde = qScopeGuard([&] {
             if (reacoes.painel)

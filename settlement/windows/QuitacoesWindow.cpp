@@ -1,4 +1,5 @@
 #include "settlement/windows/QuitacoesWindow.h"
+#include "platform/Contagem.h"
 
 #include "settlement/windows/ContextoDaSessao.h"
 #include "data/CentralData.h"
@@ -35,7 +36,7 @@ QString EstornoDialog::pergunta(const Registro::Quitacao &q, const ContextoQuita
                   .arg(q.codigo)
                   .arg(q.convenio, SqlText::dateDMY(q.dataInicial), SqlText::dateDMY(q.dataFinal),
                        SqlText::dateDMY(q.pagamento),
-                       q.pedidos == 1 ? QStringLiteral("1 pedido") : QStringLiteral("%1 pedidos").arg(q.pedidos))
+                       Contagem::pedidos(q.pedidos))
                   .arg(q.total.toDisplayText(QLocale(), 2));
     const int abertos = q.pedidos - q.jaPagos;
     if (q.jaPagos == 0)
@@ -44,16 +45,17 @@ QString EstornoDialog::pergunta(const Registro::Quitacao &q, const ContextoQuita
     else if (abertos == 0)
         linhas << QStringLiteral("Os pedidos, já pagos antes dela, voltam à data de pagamento que tinham.");
     else
-        linhas << (abertos == 1 ? QStringLiteral("1 pedido volta a ficar em aberto; ")
-                                : QStringLiteral("%1 pedidos voltam a ficar em aberto; ").arg(abertos)) +
-                      (q.jaPagos == 1 ? QStringLiteral("1, já pago antes dela, volta à data de pagamento que tinha.")
-                                      : QStringLiteral("%1, já pagos antes dela, voltam à data de pagamento que tinham.")
-                                            .arg(q.jaPagos));
+        linhas << Contagem::pedidos(abertos) +
+                      (abertos == 1 ? QStringLiteral(" volta a ficar em aberto; ") : QStringLiteral(" voltam a ficar em aberto; ")) +
+                      QLocale().toString(q.jaPagos) +
+                      (q.jaPagos == 1 ? QStringLiteral(", já pago antes dela, volta à data de pagamento que tinha.")
+                                      : QStringLiteral(", já pagos antes dela, voltam à data de pagamento que tinham."));
     if (q.movimentos == 0)
         linhas << QStringLiteral("Ela não lançou movimentos de caixa.");
     else if (estorno.rodandoNoCaixa())
         linhas << (q.movimentos == 1 ? QStringLiteral("O movimento de caixa que ela lançou recebe")
-                                     : QStringLiteral("Os %1 movimentos de caixa que ela lançou recebem").arg(q.movimentos)) +
+                                     : QStringLiteral("Os ") + Contagem::de(q.movimentos, QString(), QStringLiteral("movimentos de caixa")) +
+                                           QStringLiteral(" que ela lançou recebem")) +
                       QStringLiteral(" um contramovimento de saída no caixa %1, sessão %2.").arg(estorno.caixaAtual, estorno.sessaoCaixa);
     else
         linhas << Estorno::mensagemSoNoCaixa(q.movimentos);
@@ -335,9 +337,9 @@ void QuitacoesWindow::mostraTotais()
     }
     const QLocale locale;
     LabelTotais->setText(QStringLiteral("%1 ativas, R$ %2; %3 estornadas, R$ %4")
-                             .arg(ativas)
+                             .arg(locale.toString(ativas))
                              .arg(totalAtivas.toDisplayText(locale, 2))
-                             .arg(estornadas)
+                             .arg(locale.toString(estornadas))
                              .arg(totalEstornadas.toDisplayText(locale, 2)));
 }
 

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLocale>
 
 const QString WaitPanel::TextoAguardandoConvenio = QStringLiteral("Aguardando outra estação liberar o convênio…");
 
@@ -67,9 +68,14 @@ WaitPanel::~WaitPanel()
 
 void WaitPanel::mostra()
 {
+    emit emCurso(true);
     setGeometry(136, 96, 521, 177);
     Label8->show();
-    Gauge1->hide();
+    m_total = 0;
+    Gauge1->setFormat(QStringLiteral("Lendo os pedidos..."));
+    Gauge1->show();
+    Gauge1->setRange(0, 1);
+    Gauge1->setValue(0);
     BotCancelar->hide();
     show();
     raise();
@@ -85,16 +91,22 @@ void WaitPanel::mostra()
 
 void WaitPanel::inicia(int total)
 {
-    Gauge1->setRange(0, std::max(total, 1));
+    m_total = std::max(total, 0);
+    // One step more than the orders: what follows the last one.
+    Gauge1->setRange(0, m_total + 1);
     Gauge1->setValue(0);
+    textoDaBarra(0);
     Gauge1->show();
     Label8->hide();
     repaint();
+    m_inicio.start();
     m_pintura.start();
     houveProgresso();
 }
 
-void WaitPanel::avanca(int posicao)
+void WaitPanel::avanca(int) { houveProgresso(); }
+
+void WaitPanel::conclui(int feitos)
 {
     // The bar shows a whole percentage: it moves, and is repainted, when that changes, at most 20
     // times a second, and on the last order. Moved for every order it repainted itself at each pixel
@@ -104,12 +116,37 @@ void WaitPanel::avanca(int posicao)
         return qint64(v - Gauge1->minimum()) * 100 / span;
     };
     houveProgresso();
-    const bool ultimo = posicao >= Gauge1->maximum();
-    if (!ultimo && (percent(posicao) == percent(Gauge1->value()) || (m_pintura.isValid() && m_pintura.elapsed() < 50)))
+    const bool ultimo = feitos >= m_total;
+    if (!ultimo && (percent(feitos) == percent(Gauge1->value()) || (m_pintura.isValid() && m_pintura.elapsed() < 50)))
         return;
-    Gauge1->setValue(posicao);
+    textoDaBarra(feitos);
+    Gauge1->setValue(std::min(feitos, m_total));
     Gauge1->repaint();
     m_pintura.restart();
+}
+
+// "pedido 1.200 de 20.000 · 6% · faltam cerca de 15 s"; the percentage is the bar's own.
+void WaitPanel::textoDaBarra(int feitos)
+{
+    const QLocale locale;
+    QString texto = QStringLiteral("pedido ") + locale.toString(std::min(feitos, m_total)) + QStringLiteral(" de ") +
+                    locale.toString(m_total) + QStringLiteral("  ·  %p%");
+    if (feitos >= m_total)
+        texto += QStringLiteral("  ·  gravando a quitação...");
+    else if (feitos > 0 && m_inicio.isValid())
+        texto += QStringLiteral("  ·  ") + tempoRestante(m_inicio.elapsed(), feitos, m_total);
+    Gauge1->setFormat(texto);
+}
+
+QString WaitPanel::tempoRestante(qint64 decorridoMs, int feitos, int total)
+{
+    const qint64 resta = feitos > 0 ? decorridoMs * (total - feitos) / feitos : 0;
+    if (resta < 1000)
+        return QStringLiteral("falta menos de 1 s");
+    const qint64 s = (resta + 500) / 1000;
+    if (s < 60)
+        return QStringLiteral("faltam cerca de %1 s").arg(s);
+    return QStringLiteral("faltam cerca de %1 min %2 s").arg(s / 60).arg(s % 60);
 }
 
 void WaitPanel::esconde()
@@ -126,6 +163,7 @@ void WaitPanel::esconde()
     Label8->adjustSize();
     Label8->move(138, 54);
     Label8->show();
+    emit emCurso(false);
 }
 
 void WaitPanel::aguardaConvenio()

@@ -21,14 +21,30 @@ public:
     explicit WaitPanel(QWidget *parent = nullptr);
     ~WaitPanel() override;
 
-    void mostra();              // at its place, with the label and without the bar
-    void inicia(int total);     // the bar replaces the label
-    void avanca(int posicao);   // repaints the bar only, when its percentage changes (20 times a second at most)
+    // At its place, with the label, and the bar at once saying that the orders are being read.
+    void mostra();
+    // The orders are listed: the bar counts them ("pedido n de N") and the label goes. The bar's
+    // last step is the recording and the commit after the last order, so it shows 100 % only then.
+    void inicia(int total);
+    void avanca(int posicao);   // orders up to `posicao` are being settled: progress for the watch of a stalled link
+    // Orders up to `feitos` are settled: the bar, its text and the time left, repainted when its
+    // percentage changes (20 times a second at most) and on the last order.
+    void conclui(int feitos);
     void esconde();             // hidden, the label back for the next time
     // Says that the command waits for another workstation's settlement or reversal of the convênio
     // to end (TextoAguardandoConvenio in place of the label).
     void aguardaConvenio();
     static const QString TextoAguardandoConvenio;   // "Aguardando outra estação liberar o convênio…"
+
+    // "faltam cerca de 1 min 20 s", what is left of a work of `total` steps of which `feitos` took `decorridoMs`.
+    static QString tempoRestante(qint64 decorridoMs, int feitos, int total);
+
+signals:
+    // The panel is shown for a settlement (true) and hidden after it (false): the window disables
+    // meanwhile every command that could interrupt it.
+    void emCurso(bool sim);
+
+public:
 
     // What Cancelar does: ends the call under way (Connection::cancel), from the event loop that
     // turns while that call waits.
@@ -49,6 +65,10 @@ private:
     void confereProgresso();
     void BotCancelarClick();
 
+    void textoDaBarra(int feitos);
+
+    int m_total = 0;
+    QElapsedTimer m_inicio;     // since the orders were listed
     QElapsedTimer m_pintura;    // since the bar was last repainted
     QElapsedTimer m_progresso;  // since the settlement last moved
     QTimer m_vigia;

@@ -7,6 +7,7 @@
 #include "tools/setup/SuiteBuilder.h"
 
 #include <QRegularExpression>
+#include <QSettings>
 
 #include <functional>
 
@@ -108,6 +109,7 @@ TestSuite::TestSuite(const Options &options)
     o.quitarSoNoCaixa = options.quitarSoNoCaixa;
     writeIni(SuiteBuilder::iniText(o));
     SuitePaths::setSuiteRootForTests(root());
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_userSettings.path());
 }
 
 TestSuite::~TestSuite()

@@ -7,7 +7,7 @@
 
 // A fresh suite folder for one test: PRAXOLIN.INI and empty central and interface databases,
 // copied from a template built once per test program. The suite root of the program points at it
-// while the object lives.
+// while the object lives, and the user's own settings at a fresh folder.
 class TestSuite {
 public:
     struct Options {
@@ -61,6 +61,7 @@ public:
 private:
     QString m_server;
     QTemporaryDir m_dir;
+    QTemporaryDir m_userSettings;   // the user's own settings (window position), fresh per test
     std::unique_ptr<Connection> m_central;
     std::unique_ptr<Connection> m_iface;
 };

@@ -733,7 +733,7 @@ QStringList writeSiblingStandIns(const QString &root)
     for (const QString &program : {QStringLiteral("Rebatex.exe"), QStringLiteral("Mirrorup.exe")}) {
         QFile f(QDir(root).filePath(program));
         if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            throw std::runtime_error(QStringLiteral("Cannot write %1").arg(f.fileName()).toStdString());
+            throw std::runtime_error(QStringLiteral("Não foi possível gravar %1").arg(f.fileName()).toStdString());
         f.write(standInScript(program));
         f.close();
         f.setPermissions(f.permissions() | QFile::ExeOwner | QFile::ExeUser | QFile::ExeGroup | QFile::ExeOther |

@@ -483,7 +483,7 @@ void writeLogon(const QString &root)
 {
     QFile f(QDir(root).filePath(QStringLiteral("LOGON.LLF")));
     if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw std::runtime_error(QStringLiteral("Cannot write %1").arg(f.fileName()).toStdString());
+        throw std::runtime_error(QStringLiteral("Não foi possível gravar %1").arg(f.fileName()).toStdString());
     f.write(WinText::encode(CodificaSenha(QStringLiteral("ADMIN")) + QStringLiteral("\r\nADMIN\r\n") +
                             QDate::currentDate().toString(QStringLiteral("dd/MM/yyyy")) + QStringLiteral("\r\n") +
                             QTime::currentTime().toString(QStringLiteral("HH:mm:ss")) + QStringLiteral("\r\n")));
@@ -521,14 +521,14 @@ int setOrders(const Options &o)
 void validate(const Options &o)
 {
     if (o.convenios < 2 + o.settlementSizes.size())
-        throw std::runtime_error("Too few convênios: the statement and settlement convênios need one each, and at "
-                                 "least one ordinary convênio is needed.");
+        throw std::runtime_error("Poucos convênios: o do extrato e os das quitações precisam de um cada, e é "
+                                 "preciso pelo menos um convênio comum.");
     if (o.orders < setOrders(o) + 1)
-        throw std::runtime_error(QStringLiteral("Too few orders: the statement and settlement convênios alone hold %1.")
+        throw std::runtime_error(QStringLiteral("Poucos pedidos: só os convênios do extrato e das quitações já têm %1.")
                                      .arg(setOrders(o))
                                      .toStdString());
     if (o.movements < 0 || o.batch < 1 || o.statementOrders < 1)
-        throw std::runtime_error("Invalid scale options.");
+        throw std::runtime_error("Opções de escala inválidas.");
 }
 
 void fill(Connection &central, Connection &interfaceDb, const Options &o, const Progress &progress)
@@ -555,7 +555,7 @@ void fill(Connection &central, Connection &interfaceDb, const Options &o, const 
         central.execute(pedidos, {k, end, qint64(0), ordinary, d0, days, cutoff, QVariant(), ordinaryConvenios, QVariant(), 0});
         tx.commit();
         if (end == ordinary || (end / o.batch) % 5 == 0)
-            tell(QStringLiteral("%1 orders").arg(end));
+            tell(QStringLiteral("%1 pedidos").arg(end));
     }
 
     // The orders of the measured convênios, numbered after the ordinary ones.
@@ -575,7 +575,7 @@ void fill(Connection &central, Connection &interfaceDb, const Options &o, const 
         writeSet(statementSet(o).convenio, p);
     for (const Set &s : settlementSets(o))
         writeSet(s.convenio, Part{s.openOrders, s.first, s.last, QStringLiteral("Pedido"), false});
-    tell(QStringLiteral("%1 orders of the measured convênios").arg(setOrders(o)));
+    tell(QStringLiteral("%1 pedidos dos convênios medidos").arg(setOrders(o)));
 
     // Cash-register movements; the receipts refer to ordinary orders paid before the open months.
     const qint64 paid = std::max<qint64>(0, ordinary * d0.daysTo(cutoff) / days);
@@ -586,7 +586,7 @@ void fill(Connection &central, Connection &interfaceDb, const Options &o, const 
         central.execute(movimentos, {m, end, qint64(o.movements), paid, d0, days});
         tx.commit();
     }
-    tell(QStringLiteral("%1 cash-register movements").arg(o.movements));
+    tell(QStringLiteral("%1 movimentos de caixa").arg(o.movements));
 
     // The indexes' statistics stay as they were when the tables were empty, as in a suite's database
     // that grew over the years without a restore: the plans must not depend on them.
@@ -596,7 +596,7 @@ void fill(Connection &central, Connection &interfaceDb, const Options &o, const 
     interfaceDb.execute(QStringLiteral("insert into PERIODO (DATAINICIAL, DATAFINAL, HORAINICIAL, HORAFINAL, CHAVE, "
                                        "ESTACAO, NPEDIDO, NFORMULA) values (?, ?, '00:00:00', '23:59:00', '1', '01', 0, 0)"),
                         {extrato.first, extrato.last});
-    tell(QStringLiteral("period %1 to %2").arg(SqlText::dateDMY(extrato.first), SqlText::dateDMY(extrato.last)));
+    tell(QStringLiteral("período de %1 a %2").arg(SqlText::dateDMY(extrato.first), SqlText::dateDMY(extrato.last)));
 }
 
 void createSuite(const QString &root, const SuiteBuilder::Options &suiteOptions, const Options &options,

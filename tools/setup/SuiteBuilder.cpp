@@ -67,10 +67,10 @@ void createEmptySuite(const QString &root, const Options &options)
                         QFileInfo::exists(centralDatabasePath(root)) || QFileInfo::exists(interfaceDatabasePath(root));
     if (exists && !options.overwrite)
         throw std::runtime_error(
-            QStringLiteral("A suite already exists at %1; use --force to replace it.").arg(root).toStdString());
+            QStringLiteral("Já existe uma suíte em %1; use --force para substituí-la.").arg(root).toStdString());
     for (const QString &sub : {QStringLiteral("dados"), QStringLiteral("interfac"), QStringLiteral("RPT")})
         if (!dir.mkpath(sub))
-            throw std::runtime_error(QStringLiteral("Cannot create %1/%2").arg(root, sub).toStdString());
+            throw std::runtime_error(QStringLiteral("Não foi possível criar %1/%2").arg(root, sub).toStdString());
     QFile::remove(centralDatabasePath(root));
     QFile::remove(interfaceDatabasePath(root));
 

@@ -17,8 +17,8 @@ Report run(const QString &serverAddress)
         QString windowsPath;
     };
     const Target targets[] = {
-        {ModuleSchema::Database::Central, QStringLiteral("central database"), QStringLiteral("C:\\praxolin\\dados\\praxolin.bd")},
-        {ModuleSchema::Database::Interface, QStringLiteral("interface database"),
+        {ModuleSchema::Database::Central, QStringLiteral("banco central"), QStringLiteral("C:\\praxolin\\dados\\praxolin.bd")},
+        {ModuleSchema::Database::Interface, QStringLiteral("banco de interface"),
          QStringLiteral("C:\\praxolin\\interfac\\praxolin.bd")},
     };
     Report report;
@@ -32,7 +32,7 @@ Report run(const QString &serverAddress)
             r = ModuleSchema::upgrade(connection, t.database);
         } catch (const DatabaseError &e) {
             throw std::runtime_error(
-                QStringLiteral("cannot read the %1 %2: %3").arg(t.label, database, e.message().simplified()).toStdString());
+                QStringLiteral("não foi possível ler o %1 %2: %3").arg(t.label, database, e.message().simplified()).toStdString());
         }
         connection.close();
         if (r.done.isEmpty() && r.problems.isEmpty())
@@ -44,7 +44,7 @@ Report run(const QString &serverAddress)
         report.complete = report.complete && r.problems.isEmpty();
     }
     if (!anything)
-        report.lines << QStringLiteral("nothing to do");
+        report.lines << QStringLiteral("nada a fazer");
     const Report verificacao = check(serverAddress);
     report.lines << verificacao.lines;
     report.complete = report.complete && verificacao.complete;
@@ -85,10 +85,10 @@ Report supervisor(const QString &serverAddress, const QString &usuario)
     Connection central(QStringLiteral("supervisor"));
     central.setDatabase(connectionStringFor(serverAddress, QStringLiteral("C:\\praxolin\\dados\\praxolin.bd")));
     if (!Registro::disponivel(central))
-        throw std::runtime_error("the central database lacks the module's tables: run --upgrade first");
+        throw std::runtime_error("o banco central não tem as tabelas do módulo: rode --upgrade antes");
     Autorizacao::acrescenta(central, usuario);
     Report report;
-    report.lines << QStringLiteral("supervisor %1 added; supervisors: %2")
+    report.lines << QStringLiteral("supervisor %1 acrescentado; supervisores: %2")
                         .arg(usuario.trimmed().toUpper(), Autorizacao::supervisores(central).join(QStringLiteral(", ")));
     central.close();
     return report;

@@ -14,6 +14,7 @@
 #include "tools/setup/ScaleData.h"
 #include "tools/setup/SuiteBuilder.h"
 #include "tools/setup/SuiteUpgrade.h"
+#include "platform/QtTranslations.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -28,49 +29,50 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("praxolin-setup"));
+    QtTranslations::install();   // the parser's own texts ("Uso:", the help option) in Portuguese
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("Creates a suite folder for the convênio module: PRAXOLIN.INI, the central and interface "
-                       "databases with demo rows, and stand-ins for the sibling programs."));
+        QStringLiteral("Cria a pasta de uma suíte para o módulo de convênios: PRAXOLIN.INI, os bancos central e de "
+                       "interface com dados de demonstração e substitutos dos programas irmãos."));
     parser.addHelpOption();
-    const QCommandLineOption suiteOption(QStringLiteral("suite"), QStringLiteral("Folder of the suite to create."),
+    const QCommandLineOption suiteOption(QStringLiteral("suite"), QStringLiteral("Pasta da suíte a criar."),
                                          QStringLiteral("DIR"));
-    const QCommandLineOption forceOption(QStringLiteral("force"), QStringLiteral("Replace a suite already in DIR."));
-    const QCommandLineOption emptyOption(QStringLiteral("empty"), QStringLiteral("Create the tables without demo rows."));
+    const QCommandLineOption forceOption(QStringLiteral("force"), QStringLiteral("Substitui uma suíte que já esteja em DIR."));
+    const QCommandLineOption emptyOption(QStringLiteral("empty"), QStringLiteral("Cria as tabelas sem dados de demonstração."));
     const QCommandLineOption serverOption(
         QStringLiteral("server"),
-        QStringLiteral("Address of the database server written to PRAXOLIN.INI (empty: local embedded databases)."),
+        QStringLiteral("Endereço do servidor de banco de dados gravado no PRAXOLIN.INI (vazio: bancos locais embutidos)."),
         QStringLiteral("ADDRESS"));
     const QCommandLineOption cashOnlyOption(
         QStringLiteral("cash-only"),
-        QStringLiteral("Value of \"PERMITIR QUITAR CONVENIOS APENAS NO CAIXA\" (SIM reserves settlements to the cash register)."),
+        QStringLiteral("Valor de \"PERMITIR QUITAR CONVENIOS APENAS NO CAIXA\" (SIM reserva as quitações ao Caixa)."),
         QStringLiteral("VALUE"));
     const QCommandLineOption scaleOption(
         QStringLiteral("scale"),
-        QStringLiteral("Fill the suite like a large pharmacy: by default 2,000 convênios, 1,000,000 orders with their "
-                       "items, formulas, components, instalments and accounts, 1,000,000 cash movements."));
-    const QCommandLineOption ordersOption(QStringLiteral("orders"), QStringLiteral("Orders of --scale."), QStringLiteral("N"));
-    const QCommandLineOption conveniosOption(QStringLiteral("convenios"), QStringLiteral("Convênios of --scale."),
+        QStringLiteral("Preenche a suíte como a de uma farmácia grande: por padrão 2.000 convênios, 1.000.000 de pedidos "
+                       "com itens, fórmulas, componentes, parcelas e contas, 1.000.000 de movimentos de caixa."));
+    const QCommandLineOption ordersOption(QStringLiteral("orders"), QStringLiteral("Pedidos de --scale."), QStringLiteral("N"));
+    const QCommandLineOption conveniosOption(QStringLiteral("convenios"), QStringLiteral("Convênios de --scale."),
                                              QStringLiteral("N"));
     const QCommandLineOption movementsOption(QStringLiteral("movements"),
-                                             QStringLiteral("Cash-register movements of --scale."), QStringLiteral("N"));
+                                             QStringLiteral("Movimentos de caixa de --scale."), QStringLiteral("N"));
     const QCommandLineOption oldStyleOption(
         QStringLiteral("old-style"),
-        QStringLiteral("With --scale: databases as the suite's old programs made them: no character set, only the "
-                       "suite's keys and a few indexes of its own, none of this module's."));
+        QStringLiteral("Com --scale: bancos como os programas antigos da suíte os faziam: sem conjunto de caracteres, só "
+                       "as chaves e alguns índices da suíte, nenhum deste módulo."));
     const QCommandLineOption upgradeOption(
         QStringLiteral("upgrade"),
-        QStringLiteral("Add to the databases of the existing suite in DIR (on the server of --server, if given) the "
-                       "indexes and tables this module needs and they lack. Changes nothing else; safe to repeat."));
+        QStringLiteral("Acrescenta aos bancos da suíte existente em DIR (no servidor de --server, se dado) os índices e "
+                       "tabelas de que este módulo precisa e que faltam. Não muda mais nada; pode ser repetido."));
     const QCommandLineOption checkOption(
         QStringLiteral("check"),
-        QStringLiteral("Prepare every statement of this module on the databases of the existing suite in DIR (on the "
-                       "server of --server, if given) and report each that would fail. Changes nothing."));
+        QStringLiteral("Prepara cada comando deste módulo nos bancos da suíte existente em DIR (no servidor de --server, "
+                       "se dado) e informa cada um que falharia. Não muda nada."));
     const QCommandLineOption supervisorOption(
         QStringLiteral("supervisor"),
-        QStringLiteral("Name the suite's user NAME as a supervisor who may authorise the reversal of settlements, in "
-                       "the existing suite in DIR (on the server of --server, if given)."),
+        QStringLiteral("Torna o usuário NAME da suíte um supervisor, que pode autorizar o estorno de quitações, na "
+                       "suíte existente em DIR (no servidor de --server, se dado)."),
         QStringLiteral("NAME"));
     parser.addOptions({suiteOption, forceOption, emptyOption, serverOption, cashOnlyOption, scaleOption, ordersOption,
                        conveniosOption, movementsOption, oldStyleOption, upgradeOption, checkOption, supervisorOption});
@@ -79,11 +81,11 @@ int main(int argc, char *argv[])
     QTextStream out(stdout);
     QTextStream err(stderr);
     if (!parser.isSet(suiteOption) || parser.value(suiteOption).trimmed().isEmpty()) {
-        err << "praxolin-setup: --suite DIR is required.\n\n" << parser.helpText();
+        err << "praxolin-setup: --suite DIR é obrigatório.\n\n" << parser.helpText();
         return 1;
     }
     if (!parser.positionalArguments().isEmpty()) {
-        err << "praxolin-setup: unexpected argument " << parser.positionalArguments().first() << "\n";
+        err << "praxolin-setup: argumento inesperado " << parser.positionalArguments().first() << "\n";
         return 1;
     }
 
@@ -95,12 +97,12 @@ int main(int argc, char *argv[])
         for (const QCommandLineOption *other : {&forceOption, &emptyOption, &cashOnlyOption, &scaleOption, &ordersOption,
                                                 &conveniosOption, &movementsOption, &oldStyleOption})
             if (parser.isSet(*other)) {
-                err << "praxolin-setup: " << mode << " takes only --suite and --server, not --" << other->names().first()
+                err << "praxolin-setup: " << mode << " aceita só --suite e --server, não --" << other->names().first()
                     << ".\n";
                 return 1;
             }
         if (!QDir(root).exists()) {
-            err << "praxolin-setup: no suite folder " << root << "\n";
+            err << "praxolin-setup: a pasta da suíte não existe: " << root << "\n";
             return 1;
         }
         // The databases are found under the suite folder (on the server, under its own suite folder).
@@ -121,7 +123,7 @@ int main(int argc, char *argv[])
         }
     }
     if (parser.isSet(oldStyleOption) && !parser.isSet(scaleOption)) {
-        err << "praxolin-setup: --old-style goes with --scale.\n";
+        err << "praxolin-setup: --old-style só vale com --scale.\n";
         return 1;
     }
     SuiteBuilder::Options options;
@@ -143,7 +145,7 @@ int main(int argc, char *argv[])
             bool ok = false;
             *target = parser.value(*option).toInt(&ok);
             if (!ok || *target < 0) {
-                err << "praxolin-setup: --" << option->names().first() << " needs a whole number.\n";
+                err << "praxolin-setup: --" << option->names().first() << " pede um número inteiro.\n";
                 return 1;
             }
         }
@@ -153,52 +155,52 @@ int main(int argc, char *argv[])
                 out.flush();
             });
         } catch (const std::exception &e) {
-            err << "praxolin-setup: " << QString::fromLocal8Bit(e.what()) << "\n";
+            err << "praxolin-setup: " << QString::fromUtf8(e.what()) << "\n";
             return 1;
         }
-        out << "Scale suite created in " << root << " (" << timer.elapsed() / 1000 << " s)\n";
+        out << "Suíte de escala criada em " << root << " (" << timer.elapsed() / 1000 << " s)\n";
         const ScaleData::Set extrato = ScaleData::statementSet(scale);
-        out << "  statement: \"" << extrato.convenio << "\", " << extrato.openOrders << " open orders from "
-            << extrato.first.toString(Qt::ISODate) << " to " << extrato.last.toString(Qt::ISODate) << "\n";
+        out << "  extrato: \"" << extrato.convenio << "\", " << extrato.openOrders << " pedidos abertos de "
+            << extrato.first.toString(QStringLiteral("dd/MM/yyyy")) << " a " << extrato.last.toString(QStringLiteral("dd/MM/yyyy")) << "\n";
         for (const ScaleData::Set &s : ScaleData::settlementSets(scale))
-            out << "  settlement: \"" << s.convenio << "\", " << s.openOrders << " open orders from "
-                << s.first.toString(Qt::ISODate) << " to " << s.last.toString(Qt::ISODate) << "\n";
-        out << "  stored logon: ADMIN (password 123)\n";
+            out << "  quitação: \"" << s.convenio << "\", " << s.openOrders << " pedidos abertos de "
+                << s.first.toString(QStringLiteral("dd/MM/yyyy")) << " a " << s.last.toString(QStringLiteral("dd/MM/yyyy")) << "\n";
+        out << "  logon gravado: ADMIN (senha 123)\n";
         return 0;
     }
     try {
         DemoData::createSuite(root, options, withRows);
     } catch (const std::exception &e) {
-        err << "praxolin-setup: " << QString::fromLocal8Bit(e.what()) << "\n";
+        err << "praxolin-setup: " << QString::fromUtf8(e.what()) << "\n";
         return 1;
     }
 
-    out << "Suite created in " << root << " (" << timer.elapsed() << " ms)\n";
-    out << "  " << QDir::toNativeSeparators(root + QStringLiteral("/PRAXOLIN.INI")) << "  server: "
-        << (options.serverAddress.isEmpty() ? QStringLiteral("(embedded, local files)") : options.serverAddress)
-        << ", settlements only at the cash register: "
-        << (options.quitarSoNoCaixa.isEmpty() ? QStringLiteral("(not set)") : options.quitarSoNoCaixa) << "\n";
-    out << "  " << QDir::toNativeSeparators(SuiteBuilder::centralDatabasePath(root)) << "  central database\n";
-    out << "  " << QDir::toNativeSeparators(SuiteBuilder::interfaceDatabasePath(root)) << "  interface database\n";
+    out << "Suíte criada em " << root << " (" << timer.elapsed() << " ms)\n";
+    out << "  " << QDir::toNativeSeparators(root + QStringLiteral("/PRAXOLIN.INI")) << "  servidor: "
+        << (options.serverAddress.isEmpty() ? QStringLiteral("(embutido, arquivos locais)") : options.serverAddress)
+        << ", quitação só no Caixa: "
+        << (options.quitarSoNoCaixa.isEmpty() ? QStringLiteral("(não definido)") : options.quitarSoNoCaixa) << "\n";
+    out << "  " << QDir::toNativeSeparators(SuiteBuilder::centralDatabasePath(root)) << "  banco central\n";
+    out << "  " << QDir::toNativeSeparators(SuiteBuilder::interfaceDatabasePath(root)) << "  banco de interface\n";
     out << "  " << QDir::toNativeSeparators(root + QStringLiteral("/Rebatex.exe")) << ", "
         << QDir::toNativeSeparators(root + QStringLiteral("/Mirrorup.exe"))
-        << "  stand-ins; they log their arguments to Rebatex.log and Mirrorup.log\n";
+        << "  substitutos; anotam seus argumentos em Rebatex.log e Mirrorup.log\n";
     if (!withRows) {
-        out << "No demo rows (--empty).\n";
+        out << "Sem dados de demonstração (--empty).\n";
         return 0;
     }
-    out << "Demo logins (name / password):\n";
+    out << "Usuários de demonstração (nome / senha):\n";
     for (const DemoData::Login &l : DemoData::logins()) {
         out << "  " << l.name.leftJustified(6) << "/ " << l.password.leftJustified(5);
         if (!l.hasRight)
-            out << " no right to the module (refused)";
+            out << " sem direito ao módulo (recusado)";
         else if (l.workstation.isEmpty())
-            out << " no workstation (the program closes after the login)";
+            out << " sem estação (o programa fecha depois do login)";
         else
-            out << " workstation " << l.workstation;
+            out << " estação " << l.workstation;
         out << "\n";
     }
-    out << "Settling \"" << DemoData::convenioWithCounterOrders()
-        << "\" in the stored period (this month) is refused: it has orders open at the counter.\n";
+    out << "A quitação de \"" << DemoData::convenioWithCounterOrders()
+        << "\" no período gravado (este mês) é recusada: ele tem pedidos abertos no balcão.\n";
     return 0;
 }
