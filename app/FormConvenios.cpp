@@ -228,6 +228,7 @@ void FormConvenios::act_ExtratoExecute()
 void FormConvenios::wireStatement()
 {
     PainelPeriodo3->onExtrato = [this](const PeriodDialog::Escolha &escolha) { abreExtrato(escolha.convenio); };
+    Painel_Total_Debito->onExtrato = [this](const QString &convenio) { abreExtrato(convenio); };
 }
 
 // A new statement window per statement, shown modally and destroyed when it closes.
