@@ -5,6 +5,8 @@
 #include <QChart>
 #include <QChartView>
 #include <QComboBox>
+#include <QGraphicsLayout>
+#include <QGraphicsScene>
 #include <QLabel>
 #include <QPainter>
 #include <QStackedBarSeries>
@@ -43,7 +45,9 @@ void preenche(QChart *chart, const QList<QDate> &meses, const QList<MonthFigures
     auto *eixoY = new QValueAxis;
     eixoY->setRange(0, maior > 0 ? maior * 1.05 : 1);
     eixoY->setLabelFormat(QStringLiteral("%.0f"));
+    eixoY->setTickCount(4);
     eixoY->applyNiceNumbers();
+    eixoY->setTruncateLabels(false);   // a short chart would cut the amounts to "..."
     chart->addAxis(eixoX, Qt::AlignBottom);
     chart->addAxis(eixoY, Qt::AlignLeft);
     serie->attachAxis(eixoX);
@@ -108,15 +112,19 @@ void GraficoMeses::mostra(const YearOfMonths &meses, const QString &convenio)
 
 QImage GraficoMeses::imagem(const QSize &tamanho) const
 {
-    // Drawn apart from the window, at the printed size, so the window's chart keeps its own.
-    QChartView vista(novoGrafico());
-    preenche(vista.chart(), m_meses, m_figuras, m_titulo);
-    vista.setRenderHint(QPainter::Antialiasing);
-    vista.setFrameShape(QFrame::NoFrame);
-    vista.resize(tamanho);
+    // Drawn apart from the window, at the printed size, so the window's chart keeps its own; laid
+    // out at once, since nothing is shown to wait for.
+    QGraphicsScene cena;
+    QChart *grafico = novoGrafico();
+    cena.addItem(grafico);
+    preenche(grafico, m_meses, m_figuras, m_titulo);
+    const QRectF area(QPointF(0, 0), QSizeF(tamanho));
+    grafico->setGeometry(area);
+    grafico->layout()->activate();
     QImage out(tamanho, QImage::Format_RGB32);
     out.fill(Qt::white);
     QPainter p(&out);
-    vista.render(&p);
+    p.setRenderHint(QPainter::Antialiasing);
+    cena.render(&p, area, area);
     return out;
 }

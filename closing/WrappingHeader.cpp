@@ -61,6 +61,8 @@ void WrappingHeader::paintSection(QPainter *painter, const QRect &rect, int logi
     style()->drawControl(QStyle::CE_Header, &opt, painter, this);
     painter->save();
     painter->setPen(palette().color(QPalette::ButtonText));
+    // The style leaves the painter clipped to nothing: the title gets its section as its clip.
+    painter->setClipRect(rect);
     painter->drawText(rect.adjusted(Margin, Margin, -Margin, -Margin), Qt::AlignCenter | Qt::TextWordWrap, title(logicalIndex));
     painter->restore();
 }
