@@ -17,6 +17,7 @@
 #include "app/FormConvenios.h"
 #include "app/ProgramEntry.h"
 #include "closing/ClosingPanel.h"
+#include "closing/GraficoMeses.h"
 #include "closing/PeriodDialog.h"
 #include "controls/DBGrid.h"
 #include "controls/DBNavigator.h"
@@ -39,6 +40,7 @@
 #include "tools/setup/SuiteBuilder.h"
 
 #include <QAction>
+#include <QBarSet>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
@@ -202,6 +204,9 @@ public:
         c.setDatabase(central);
         m_scale.convenios = c.query(QStringLiteral("select count(*) from CONVENIO")).rows[0][0].toInt();
         m_orders = c.query(QStringLiteral("select count(*) from PEDIDOS")).rows[0][0].toInt();
+        const QDate ultimo = c.query(QStringLiteral("select max(DATAPEDIDO) from PEDIDOS")).rows[0][0].toDate();
+        if (ultimo.isValid())
+            m_scale.lastDay = ultimo;
         m_movements = c.query(QStringLiteral("select count(*) from MOVCAIXA")).rows[0][0].toInt();
         c.close();
     }
@@ -508,15 +513,20 @@ public:
         add(QStringLiteral("posting a changed convênio (%1 re-read)").arg(m_scale.convenios), samples);
     }
 
-    // Totalizar: the closing list of all convênios from the period dialog's OK; then its report to PDF.
+    // Totalizar: the closing list of all convênios from the period dialog's OK (its figures with
+    // their ages, and the chart of the months), then the chart alone (its statement over the twelve
+    // months and its drawing), then the report to PDF.
     // `label` follows the figures' names (the suite, when it is not the main one).
     void closing(const QString &label = {})
     {
         auto p = start({});
         ClosingPanel *panel = p->form->Painel_Total_Debito;
+        // The ages and the twelve months are counted to the suite's last order day: a year of
+        // orders, a third of all on the scale suite.
+        panel->setReferencia(m_scale.lastDay);
         const QString pdf = m_work + QStringLiteral("/fechamento.pdf");
         panel->RM().setPreviewRunner([&](ReportModule &m, const ReportDocument &doc) { m.save(doc, pdf); });
-        Samples list, report;
+        Samples list, chart, report;
         for (int r = 0; r <= m_runs; ++r) {
             QFile::remove(pdf);
             p->form->BotTotalizaDeb->click();
@@ -525,13 +535,29 @@ public:
             t.start();
             Trips trips;
             p->form->PainelPeriodo3->BotTotaliza3->click();
-            pump();
+            // The list as the user sees it first: read and painted.
+            QCoreApplication::sendPostedEvents();
+            p->form->repaint();
             const double listMs = msSince(t);
             const double listTrips = trips.since();
             if (!panel->isVisible() || p->dm->cds_qryConv.recordCount() != m_scale.convenios)
                 fail(QStringLiteral("closing list: ") + m_messages.join(QStringLiteral(" | ")));
             Sql listSql = floorOf(StatementLog::entries());
             listSql.trips = listTrips;
+
+            // Then the chart that follows it: its statement over the twelve months and its drawing.
+            StatementLog::clear();
+            t.start();
+            trips = Trips();
+            pump();
+            panel->Grafico->repaint();
+            const double chartMs = msSince(t);
+            Sql chartSql = floorOf(StatementLog::entries());
+            chartSql.trips = trips.since();
+            if (!panel->Grafico->SerieAberto || panel->Grafico->SerieAberto->count() != 12 ||
+                panel->Grafico->SerieAberto->sum() + panel->Grafico->SerieQuitado->sum() <= 0)
+                fail(QStringLiteral("closing chart: no orders in the last twelve months"));
+
             StatementLog::clear();
             t.start();
             trips = Trips();
@@ -546,13 +572,16 @@ public:
             panel->BitBtn3->click();
             if (r > 0) {
                 list.add(listMs, listSql);
+                chart.add(chartMs, chartSql);
                 report.add(reportMs, reportSql);
             }
         }
         p.reset();
         m_floor.detach();
-        add(QStringLiteral("closing list with live figures, %1 convênios%2").arg(m_scale.convenios).arg(label), list,
+        add(QStringLiteral("closing list with ages and chart, %1 convênios%2").arg(m_scale.convenios).arg(label), list,
             QStringLiteral("%1 orders stored").arg(m_orders));
+        add(QStringLiteral("closing chart of 12 months, %1 convênios%2").arg(m_scale.convenios).arg(label), chart,
+            QStringLiteral("after the list: its statement and drawing"));
         add(QStringLiteral("closing report to PDF, %1 convênios%2").arg(m_scale.convenios).arg(label), report);
     }
 
