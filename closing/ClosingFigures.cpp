@@ -101,28 +101,33 @@ RowSet withFigures(const RowSet &convenios, const QHash<QString, OpenOrders> &fi
     return out;
 }
 
-QString sqlMonths(const QDate &reference)
+QString sqlMonths(const QDate &reference, const QString &convenio)
 {
     const QDate first = firstMonth(reference);
     const QDate last = QDate(reference.year(), reference.month(), 1).addMonths(1).addDays(-1);
+    const QString sums = QStringLiteral("extract(year from P.DATAPEDIDO) ANO, extract(month from P.DATAPEDIDO) MES, "
+                                        "sum(case when P.DATAPAGAMENTO is null then P.VALORRESTANTE end) ABERTO, "
+                                        "sum(case when P.DATAPAGAMENTO is not null then P.VALORRESTANTE end) QUITADO");
+    const QString months = QStringLiteral("P.TIPOPEDIDO = 'Pedido' and P.DATAPEDIDO >= %1 and P.DATAPEDIDO <= %2")
+                               .arg(quotedDate(first), quotedDate(last));
+    const QString groups = QStringLiteral(", extract(year from P.DATAPEDIDO), extract(month from P.DATAPEDIDO)");
+    if (!convenio.isNull())
+        return QStringLiteral("select P.CONVENIO, ") + sums + QStringLiteral(" from PEDIDOS P where P.CONVENIO = '") +
+               SqlText::quoted(convenio) + QStringLiteral("' and ") + months + QStringLiteral(" group by P.CONVENIO") + groups;
     // Joined as the open orders are, through the (CONVENIO, DATAPEDIDO) index; a convênio without
     // orders of the months gives one row without month, which is passed over.
-    return QStringLiteral("select C.CONVENIO, extract(year from P.DATAPEDIDO) ANO, extract(month from P.DATAPEDIDO) MES, "
-                          "sum(case when P.DATAPAGAMENTO is null then P.VALORRESTANTE end) ABERTO, "
-                          "sum(case when P.DATAPAGAMENTO is not null then P.VALORRESTANTE end) QUITADO "
-                          "from CONVENIO C left join PEDIDOS P on P.CONVENIO = C.CONVENIO and P.TIPOPEDIDO = 'Pedido' "
-                          "and P.DATAPEDIDO >= %1 and P.DATAPEDIDO <= %2 "
-                          "group by C.CONVENIO, extract(year from P.DATAPEDIDO), extract(month from P.DATAPEDIDO)")
-        .arg(quotedDate(first), quotedDate(last));
+    return QStringLiteral("select C.CONVENIO, ") + sums +
+           QStringLiteral(" from CONVENIO C left join PEDIDOS P on P.CONVENIO = C.CONVENIO and ") + months +
+           QStringLiteral(" group by C.CONVENIO") + groups;
 }
 
-YearOfMonths monthsByConvenio(Connection &connection, const QDate &reference)
+YearOfMonths monthsByConvenio(Connection &connection, const QDate &reference, const QString &convenio)
 {
     YearOfMonths out;
     const QDate first = firstMonth(reference);
     for (int m = 0; m < 12; ++m)
         out.months << first.addMonths(m);
-    const RowSet rs = connection.query(sqlMonths(reference));
+    const RowSet rs = connection.query(sqlMonths(reference, convenio));
     for (const auto &row : rs.rows) {
         if (!row[1].isValid() || row[1].isNull())
             continue;

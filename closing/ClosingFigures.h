@@ -59,9 +59,10 @@ QVariant countOf(const QHash<QString, OpenOrders> &figures, const QString &conve
 QVariant remainingOf(const QHash<QString, OpenOrders> &figures, const QString &convenio);
 QVariant ageOf(const QHash<QString, OpenOrders> &figures, const QString &convenio, int age);
 
-// One grouped statement: every registered convênio's real orders of the twelve months that end with
-// the month of `reference`, summed by convênio and month, open and settled apart.
-QString sqlMonths(const QDate &reference);
-YearOfMonths monthsByConvenio(Connection &connection, const QDate &reference);
+// One grouped statement: the real orders of the twelve months that end with the month of
+// `reference`, summed by convênio and month, open and settled apart; of one convênio (through the
+// (CONVENIO, DATAPEDIDO) index), or of every registered convênio when `convenio` is null.
+QString sqlMonths(const QDate &reference, const QString &convenio = QString());
+YearOfMonths monthsByConvenio(Connection &connection, const QDate &reference, const QString &convenio = QString());
 
 }

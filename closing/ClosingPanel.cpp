@@ -111,7 +111,7 @@ ClosingPanel::ClosingPanel(CentralData &dm, Sessao &sessao, QWidget *parent)
     criaLista();
     criaLinhaDeTotais();
     Grafico = new GraficoMeses(this);
-    connect(Grafico, &GraficoMeses::alcanceMudou, this, &ClosingPanel::mostraGrafico);
+    connect(Grafico, &GraficoMeses::alcanceMudou, this, [this] { ErrorReporter::guard([this] { mostraGrafico(); }); });
 
     connect(BitBtn3, &QPushButton::clicked, this, &ClosingPanel::BotVoltarDebClick);
     connect(btn1, &QPushButton::clicked, this, &ClosingPanel::btn1Click);
@@ -185,8 +185,8 @@ void ClosingPanel::criaLista()
         ajustaColunas();
     });
     connect(&lista, &CachedTable::currentChanged, this, [this] {
-        if (Grafico->doSelecionado())
-            mostraGrafico();
+        if (Grafico->doSelecionado() && !m_graficoPendente)
+            ErrorReporter::guard([this] { mostraGrafico(); });
     });
     // The double click is taken from the list's surface, on the row under the pointer: the view
     // reports it only when a press on the same row came first.
@@ -376,13 +376,34 @@ QString ClosingPanel::convenioDaLinha() const
     return lista.isOpen() && lista.recNo() >= 0 ? lista.valueAt(lista.recNo(), ConvenioField).toString() : QString();
 }
 
-void ClosingPanel::mostraGrafico() { Grafico->mostra(m_meses, convenioDaLinha()); }
+// The months of the selected convênio, or of all, each read once for the list as it was read.
+void ClosingPanel::mostraGrafico()
+{
+    const QString convenio = convenioDaLinha();
+    if (!Grafico->doSelecionado()) {
+        if (!m_mesesDeTodos) {
+            m_meses = ClosingFigures::monthsByConvenio(m_dm.SQLConnection1, referencia());
+            m_mesesDeTodos = true;
+        }
+        Grafico->mostra(m_meses, convenio);
+        return;
+    }
+    auto lidos = m_mesesDoConvenio.constFind(convenio);
+    if (lidos == m_mesesDoConvenio.constEnd())
+        lidos = m_mesesDoConvenio.insert(convenio, ClosingFigures::monthsByConvenio(m_dm.SQLConnection1, referencia(),
+                                                                                    convenio.isNull() ? QStringLiteral("") : convenio));
+    Grafico->mostra(*lidos, convenio);
+}
 
 // The list and its figures read afresh, the list put on the convênio whatever the letter case, the
 // period shown, and the chart read next.
 void ClosingPanel::releLista(const QString &atual)
 {
     ligaPeriodo();
+    // The chart reads its months once the list is on the screen, not on each move of the reading.
+    m_mesesDeTodos = false;
+    m_mesesDoConvenio.clear();
+    m_graficoPendente = true;
     *m_figuras = figurasDoPeriodo();
     CachedTable &lista = m_dm.cds_qryConv;
     lista.close();
@@ -396,8 +417,6 @@ void ClosingPanel::releLista(const QString &atual)
     somaTotais();
     if (m_sessao.interfaceData)
         m_sessao.interfaceData->Periodo.open();
-    // The chart reads a year of orders: it follows once the list is on the screen.
-    m_graficoPendente = true;
     QTimer::singleShot(0, this, [this] { ErrorReporter::guard([this] { carregaGrafico(); }); });
 }
 
@@ -406,7 +425,6 @@ void ClosingPanel::carregaGrafico()
     if (!m_graficoPendente)
         return;
     m_graficoPendente = false;
-    m_meses = ClosingFigures::monthsByConvenio(m_dm.SQLConnection1, referencia());
     mostraGrafico();
 }
 

@@ -95,6 +95,8 @@ private:
     QDate m_referencia;
     // Of the period the list was opened for (or printed for).
     std::shared_ptr<QHash<QString, OpenOrders>> m_figuras = std::make_shared<QHash<QString, OpenOrders>>();
-    YearOfMonths m_meses;
+    YearOfMonths m_meses;   // of every convênio, once asked for
+    bool m_mesesDeTodos = false;
+    QHash<QString, YearOfMonths> m_mesesDoConvenio;
     bool m_graficoPendente = false;
 };

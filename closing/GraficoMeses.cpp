@@ -72,7 +72,9 @@ GraficoMeses::GraficoMeses(QWidget *parent) : QWidget(parent), m_chart(novoGrafi
     setObjectName(QStringLiteral("GraficoMeses"));
     ComboAlcance = new QComboBox(this);
     ComboAlcance->setObjectName(QStringLiteral("ComboAlcance"));
-    ComboAlcance->addItems({QStringLiteral("Todos os convênios"), QStringLiteral("Convênio selecionado")});
+    // The selected convênio first: its year of orders is read at once; every convênio's is a year of
+    // the whole pharmacy's orders, read when asked for.
+    ComboAlcance->addItems({QStringLiteral("Convênio selecionado"), QStringLiteral("Todos os convênios")});
     ComboAlcance->setFocusPolicy(Qt::TabFocus);
     auto *rotulo = new QLabel(QStringLiteral("Últimos 12 meses de:"), this);
     rotulo->setBuddy(ComboAlcance);
@@ -94,7 +96,7 @@ GraficoMeses::GraficoMeses(QWidget *parent) : QWidget(parent), m_chart(novoGrafi
     connect(ComboAlcance, &QComboBox::currentIndexChanged, this, &GraficoMeses::alcanceMudou);
 }
 
-bool GraficoMeses::doSelecionado() const { return ComboAlcance->currentIndex() == 1; }
+bool GraficoMeses::doSelecionado() const { return ComboAlcance->currentIndex() == 0; }
 
 void GraficoMeses::mostra(const YearOfMonths &meses, const QString &convenio)
 {

@@ -22,7 +22,7 @@ public:
     // The chart as printed with the closing, at that size in pixels.
     QImage imagem(const QSize &tamanho) const;
 
-    QComboBox *ComboAlcance;   // "Todos os convênios" or "Convênio selecionado"
+    QComboBox *ComboAlcance;   // "Convênio selecionado" or "Todos os convênios"
     QChartView *Grafico;
     QBarSet *SerieAberto = nullptr, *SerieQuitado = nullptr;
 

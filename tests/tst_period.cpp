@@ -744,19 +744,15 @@ private slots:
                     out << QStringLiteral("%1=%2").arg(i).arg(set->at(i));
             return out.join(QLatin1Char(' '));
         };
+        // First the selected convênio's months, each convênio read by itself.
         QCOMPARE(chart->SerieAberto->count(), 12);
-        QCOMPARE(values(chart->SerieAberto), QStringLiteral("11=11.25"));
-        QCOMPARE(values(chart->SerieQuitado), QStringLiteral("0=7 11=5"));
+        QCOMPARE(program->dm->cds_qryConv.text(QStringLiteral("CONVENIO")), beta);
+        QCOMPARE(values(chart->SerieAberto), QStringLiteral("11=1.25"));
+        QCOMPARE(values(chart->SerieQuitado), QStringLiteral("0=7"));
         auto *axis = qobject_cast<QBarCategoryAxis *>(chart->Grafico->chart()->axes(Qt::Horizontal).value(0));
         QVERIFY(axis);
         QCOMPARE(axis->categories().first(), QStringLiteral("abr/25"));
         QCOMPARE(axis->categories().last(), QStringLiteral("mar/26"));
-
-        // The selected convênio's months follow the list.
-        chart->ComboAlcance->setCurrentIndex(1);
-        QCOMPARE(program->dm->cds_qryConv.text(QStringLiteral("CONVENIO")), beta);
-        QCOMPARE(values(chart->SerieAberto), QStringLiteral("11=1.25"));
-        QCOMPARE(values(chart->SerieQuitado), QStringLiteral("0=7"));
         QTest::keyClick(closing().DBGrid1, Qt::Key_Up);
         QCOMPARE(values(chart->SerieAberto), QStringLiteral("11=10"));
         QCOMPARE(values(chart->SerieQuitado), QStringLiteral("11=5"));
@@ -764,6 +760,17 @@ private slots:
         QTest::keyClick(closing().DBGrid1, Qt::Key_Down);
         QTest::keyClick(closing().DBGrid1, Qt::Key_Down);
         QCOMPARE(values(chart->SerieAberto), QString());
+        QCOMPARE(values(chart->SerieQuitado), QString());
+
+        // Every convênio's months in one statement, read once.
+        StatementLog::clear();
+        chart->ComboAlcance->setCurrentIndex(1);
+        QCOMPARE(chart->ComboAlcance->currentText(), QStringLiteral("Todos os convênios"));
+        QCOMPARE(values(chart->SerieAberto), QStringLiteral("11=11.25"));
+        QCOMPARE(values(chart->SerieQuitado), QStringLiteral("0=7 11=5"));
+        QTest::keyClick(closing().DBGrid1, Qt::Key_Up);
+        QCOMPARE(values(chart->SerieAberto), QStringLiteral("11=11.25"));
+        QCOMPARE(StatementLog::textsContaining(QStringLiteral("extract(month")).size(), 1);
     }
 
     // A double click on a row opens that convênio's statement for the period; afterwards the list

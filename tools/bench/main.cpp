@@ -513,9 +513,9 @@ public:
         add(QStringLiteral("posting a changed convênio (%1 re-read)").arg(m_scale.convenios), samples);
     }
 
-    // Totalizar: the closing list of all convênios from the period dialog's OK (its figures with
-    // their ages, and the chart of the months), then the chart alone (its statement over the twelve
-    // months and its drawing), then the report to PDF.
+    // Totalizar: the closing list of all convênios from the period dialog's OK with its figures and
+    // their ages, then the chart that follows it (the selected convênio's months), then every
+    // convênio's months, then the report to PDF.
     // `label` follows the figures' names (the suite, when it is not the main one).
     void closing(const QString &label = {})
     {
@@ -526,7 +526,7 @@ public:
         panel->setReferencia(m_scale.lastDay);
         const QString pdf = m_work + QStringLiteral("/fechamento.pdf");
         panel->RM().setPreviewRunner([&](ReportModule &m, const ReportDocument &doc) { m.save(doc, pdf); });
-        Samples list, chart, report;
+        Samples list, chart, chartAll, report;
         for (int r = 0; r <= m_runs; ++r) {
             QFile::remove(pdf);
             p->form->BotTotalizaDeb->click();
@@ -535,8 +535,8 @@ public:
             t.start();
             Trips trips;
             p->form->PainelPeriodo3->BotTotaliza3->click();
-            // The list as the user sees it first: read and painted.
-            QCoreApplication::sendPostedEvents();
+            // The list as the user sees it first: read and painted (the chart follows on the next
+            // turn of the event loop).
             p->form->repaint();
             const double listMs = msSince(t);
             const double listTrips = trips.since();
@@ -545,7 +545,12 @@ public:
             Sql listSql = floorOf(StatementLog::entries());
             listSql.trips = listTrips;
 
-            // Then the chart that follows it: its statement over the twelve months and its drawing.
+            // Then the chart that follows it: the selected convênio's twelve months, read and drawn;
+            // then every convênio's, as "Todos os convênios" reads them.
+            auto semPedidos = [panel] {
+                return !panel->Grafico->SerieAberto || panel->Grafico->SerieAberto->count() != 12 ||
+                       panel->Grafico->SerieAberto->sum() + panel->Grafico->SerieQuitado->sum() <= 0;
+            };
             StatementLog::clear();
             t.start();
             trips = Trips();
@@ -554,9 +559,18 @@ public:
             const double chartMs = msSince(t);
             Sql chartSql = floorOf(StatementLog::entries());
             chartSql.trips = trips.since();
-            if (!panel->Grafico->SerieAberto || panel->Grafico->SerieAberto->count() != 12 ||
-                panel->Grafico->SerieAberto->sum() + panel->Grafico->SerieQuitado->sum() <= 0)
+            StatementLog::clear();
+            t.start();
+            trips = Trips();
+            panel->Grafico->ComboAlcance->setCurrentIndex(1);
+            pump();
+            panel->Grafico->repaint();
+            const double allMs = msSince(t);
+            Sql allSql = floorOf(StatementLog::entries());
+            allSql.trips = trips.since();
+            if (semPedidos())
                 fail(QStringLiteral("closing chart: no orders in the last twelve months"));
+            panel->Grafico->ComboAlcance->setCurrentIndex(0);
 
             StatementLog::clear();
             t.start();
@@ -573,6 +587,7 @@ public:
             if (r > 0) {
                 list.add(listMs, listSql);
                 chart.add(chartMs, chartSql);
+                chartAll.add(allMs, allSql);
                 report.add(reportMs, reportSql);
             }
         }
@@ -580,8 +595,10 @@ public:
         m_floor.detach();
         add(QStringLiteral("closing list with ages and chart, %1 convênios%2").arg(m_scale.convenios).arg(label), list,
             QStringLiteral("%1 orders stored").arg(m_orders));
-        add(QStringLiteral("closing chart of 12 months, %1 convênios%2").arg(m_scale.convenios).arg(label), chart,
+        add(QStringLiteral("closing chart of 12 months, the selected convênio%1").arg(label), chart,
             QStringLiteral("after the list: its statement and drawing"));
+        add(QStringLiteral("closing chart of 12 months, all %1 convênios%2").arg(m_scale.convenios).arg(label), chartAll,
+            QStringLiteral("\"Todos os convênios\": a year of orders read"));
         add(QStringLiteral("closing report to PDF, %1 convênios%2").arg(m_scale.convenios).arg(label), report);
     }
 

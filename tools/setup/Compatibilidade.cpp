@@ -73,6 +73,8 @@ QList<Comando> daSuite()
         {QStringLiteral("lista de fechamento"), Database::Central,
          ClosingFigures::sqlOpenOrders(QDate(2026, 11, 1), QDate(2026, 11, 30), QDate(2026, 12, 5))},
         {QStringLiteral("lista de fechamento: gráfico dos meses"), Database::Central, ClosingFigures::sqlMonths(QDate(2026, 12, 5))},
+        {QStringLiteral("lista de fechamento: gráfico de um convênio"), Database::Central,
+         ClosingFigures::sqlMonths(QDate(2026, 12, 5), kConvenio)},
         {QStringLiteral("Quitar: pedidos marcados pagos"), Database::Central,
          QuitacaoConvenio::Sql::marcaPedidosPagos(kConvenio, QStringLiteral("12/05/26"), kDi, kDf)},
         {QStringLiteral("Quitar: lista dos pedidos"), Database::Central, QuitacaoConvenio::Sql::listaPedidos(kConvenio, kDi, kDf)},
