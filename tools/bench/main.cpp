@@ -593,7 +593,7 @@ public:
         }
         p.reset();
         m_floor.detach();
-        add(QStringLiteral("closing list with ages and chart, %1 convênios%2").arg(m_scale.convenios).arg(label), list,
+        add(QStringLiteral("closing list with ages, %1 convênios%2").arg(m_scale.convenios).arg(label), list,
             QStringLiteral("%1 orders stored").arg(m_orders));
         add(QStringLiteral("closing chart of 12 months, the selected convênio%1").arg(label), chart,
             QStringLiteral("after the list: its statement and drawing"));
