@@ -256,13 +256,19 @@ void FormConvenios::act_ExtratoExecute()
 void FormConvenios::wireStatement()
 {
     PainelPeriodo3->onExtrato = [this](const PeriodDialog::Escolha &escolha) { abreExtrato(escolha); };
+    Painel_Total_Debito->onExtrato = [this](const QString &convenio) {
+        PeriodDialog::Escolha escolha;
+        escolha.convenio = convenio;
+        abreExtrato(escolha);   // the stored period, read by the statement
+    };
 }
 
 // A new statement window per statement, shown modally and destroyed when it closes.
 void FormConvenios::abreExtrato(const PeriodDialog::Escolha &escolha)
 {
     ExtratoWindow extrato(m_sessao, escolha.convenio, this);
-    extrato.comecaNoPeriodo(escolha.periodo);
+    if (escolha.periodo.valido())
+        extrato.comecaNoPeriodo(escolha.periodo);
     extrato.exec();
 }
 

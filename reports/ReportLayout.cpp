@@ -2,6 +2,7 @@
 
 #include <QDate>
 #include <QDateTime>
+#include <QImage>
 #include <QRegularExpression>
 #include <stdexcept>
 
@@ -123,11 +124,25 @@ public:
         m_y += h;
     }
 
+    void skip(double height) { m_y += height; }
+
     void rule()
     {
         m_y += kRuleGap / 2;
         page().rules << QLineF(m_left, m_y, m_left + m_tableWidth, m_y);
         m_y += kRuleGap / 2;
+    }
+
+    // An image as wide as its proportions give at that height, at most the page's width.
+    void picture(const QImage &image, double height)
+    {
+        double width = height * image.width() / std::max(1, image.height());
+        if (width > m_width) {
+            height *= m_width / width;
+            width = m_width;
+        }
+        page().images << PlacedImage{QRectF(m_left + (m_width - width) / 2, m_y, width, height), image};
+        m_y += height;
     }
 
     double rowHeight() const { return reportLineHeight(m_doc.fontSize); }
@@ -302,6 +317,17 @@ ReportDocument buildReport(const ReportDefinition &def, const std::function<RowS
         pager.room(height);
         for (const ReportTextLine &l : std::as_const(doc.closing))
             pager.textLine(l);
+    }
+    if (!def.picture.connection.isEmpty()) {
+        const RowSet rows = rowsOf(def.picture.connection);
+        if (rows.indexOf(def.picture.field) < 0)
+            throw std::runtime_error(fieldNotFound(def.picture.field, def.picture.connection).toStdString());
+        const QImage image = rows.rows.isEmpty() ? QImage() : QImage::fromData(rows.value(0, def.picture.field).toByteArray());
+        if (!image.isNull()) {
+            pager.room(kRuleGap + def.picture.height);
+            pager.skip(kRuleGap);
+            pager.picture(image, def.picture.height);
+        }
     }
     pager.footers();
     return doc;

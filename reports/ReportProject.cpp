@@ -103,6 +103,14 @@ struct Reader {
             r.header << line(h, r, in + QStringLiteral(" header"));
         for (const QJsonValue &h : o.value(QLatin1String("closing")).toArray())
             r.closing << line(h, r, in + QStringLiteral(" closing"));
+        if (o.contains(QLatin1String("picture"))) {
+            const QJsonObject pic = o.value(QLatin1String("picture")).toObject();
+            r.picture.connection = pic.value(QLatin1String("connection")).toString();
+            r.picture.field = pic.value(QLatin1String("field")).toString();
+            if (r.picture.connection.isEmpty() || r.picture.field.isEmpty())
+                fail(source, QStringLiteral("%1: the picture names no data connection and field").arg(in));
+            r.picture.height = measure(pic.value(QLatin1String("height")), in + QStringLiteral(" picture"));
+        }
         if (o.contains(QLatin1String("footer")))
             r.footer = line(o.value(QLatin1String("footer")), r, in + QStringLiteral(" footer"));
         if (o.contains(QLatin1String("watermark")))

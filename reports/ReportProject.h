@@ -27,6 +27,14 @@ struct ReportDefinition {
     };
     QList<Total> totals;
     QList<ReportTextLine> closing;
+    // A picture printed once after the closing lines, whole on the last page: the image in a
+    // field of a data connection's first row (PNG bytes), at this height and its own proportions.
+    struct Picture {
+        QString connection;
+        QString field;
+        double height = 0;   // cm
+    };
+    Picture picture;
     ReportTextLine footer;
     ReportTextLine watermark;   // across every page when its filled text is not empty
 };

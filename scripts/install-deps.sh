@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev qt6-base-dev-tools libgl-dev
+  qt6-base-dev qt6-base-dev-tools qt6-charts-dev libqt6opengl6-dev libgl-dev
   firebird-dev libfbclient2 firebird3.0-server-core firebird3.0-server firebird3.0-utils
   xvfb xauth poppler-utils python3
   locales qt6-translations-l10n

@@ -371,7 +371,8 @@ private slots:
         const QStringList partes = QString::fromUtf8(py.readAllStandardOutput()).split(QStringLiteral("@@@"));
         QString textos = partes[1];
         textos.remove(QRegularExpression(QStringLiteral("<[^>]+>")));
-        QVERIFY2(textos.trimmed().startsWith(QStringLiteral("ConvênioValor TotalDia VencimentoPedidos em AbertoValor em Aberto")),
+        QVERIFY2(textos.trimmed().startsWith(QStringLiteral("ConvênioValor Total (R$)Dia VencimentoPedidos em AbertoValor em Aberto (R$)"
+                                                                "Até 30 dias (R$)31 a 60 dias (R$)61 a 90 dias (R$)Mais de 90 dias (R$)")),
                  qPrintable(textos));
         const int convenios = suite->scalar(QStringLiteral("select count(*) from CONVENIO")).toInt();
         QCOMPARE(partes[0].count(QStringLiteral("<row ")), convenios + 1);

@@ -5,6 +5,9 @@
 #include "session/Sessao.h"
 #include "app/ProgramEntry.h"
 #include "closing/ClosingPanel.h"
+#include "closing/GraficoMeses.h"
+#include "closing/WrappingHeader.h"
+#include "extrato/ExtratoWindow.h"
 #include "closing/PeriodDialog.h"
 #include "controls/DBGrid.h"
 #include "controls/DBMaskEdit.h"
@@ -18,7 +21,13 @@
 #include "tests/support/TestSuite.h"
 #include "tools/setup/ReportFiles.h"
 
+#include <QBarCategoryAxis>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
+#include <QComboBox>
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -94,6 +103,35 @@ class TstPeriod : public QObject {
         return suite->iface()
             .query(QStringLiteral("select DATAINICIAL, DATAFINAL, HORAINICIAL, CHAVE, NPEDIDO, VALORTOTAL from PERIODO"))
             .rows;
+    }
+
+    void pedido(int n, const QString &convenio, const QDate &date, const QVariant &restante, const QVariant &pago = {},
+                const QString &tipo = QStringLiteral("Pedido"))
+    {
+        suite->central().execute(QStringLiteral("insert into PEDIDOS (ESTACAO, NPEDIDO, CONVENIO, DATAPEDIDO, TIPOPEDIDO, "
+                                                "VALORRESTANTE, DATAPAGAMENTO) values ('01', ?, ?, ?, ?, ?, ?)"),
+                                 {n, convenio, date, tipo, restante, pago});
+    }
+
+    // The closing list of the stored period, opened through Totalizar and its OK.
+    void openClosing(const QDate &reference = {})
+    {
+        closing().setReferencia(reference);
+        command(QStringLiteral("Totalizar"));
+        QTest::mouseClick(dialog().BotTotaliza3, Qt::LeftButton);
+        QVERIFY(closing().isVisible());
+    }
+
+    QStringList shownTitles()
+    {
+        DBGrid *grid = closing().DBGrid1;
+        QStringList titles;
+        for (int v = 0; v < grid->horizontalHeader()->count(); ++v) {
+            const int c = grid->horizontalHeader()->logicalIndex(v);
+            if (!grid->isColumnHidden(c))
+                titles << grid->model()->headerData(c, Qt::Horizontal).toString();
+        }
+        return titles;
     }
 
     void storePeriod(const QDate &di, const QDate &df)
@@ -489,7 +527,6 @@ private slots:
         QCOMPARE(dialog().escolha().convenio, QStringLiteral("Beta & Cia"));
 
         QVERIFY(closing().isVisible());
-        QCOMPARE(closing().geometry(), QRect(125, 4, ClosingPanel::ListWidth + 24, 449));
         QVERIFY(closing().DBGrid1->hasFocus());
         QVERIFY(!commandsEnabled());
         CachedTable &list = program->dm->cds_qryConv;
@@ -500,15 +537,11 @@ private slots:
         QCOMPARE(closing().DBText2->text(), QStringLiteral("31/03/26"));
 
         // The columns and the amounts as the workstation writes money.
-        DBGrid *grid = closing().DBGrid1;
-        QStringList titles;
-        for (int v = 0; v < list.columnCount(); ++v) {
-            const int c = grid->horizontalHeader()->logicalIndex(v);
-            if (!grid->isColumnHidden(c))
-                titles << list.headerData(c, Qt::Horizontal).toString();
-        }
-        QCOMPARE(titles, (QStringList{QStringLiteral("Convênio"), QStringLiteral("Valor Total"), QStringLiteral("Dia Vencimento"),
-                                      QStringLiteral("Pedidos em Aberto"), QStringLiteral("Valor em Aberto")}));
+        QCOMPARE(shownTitles(),
+                 (QStringList{QStringLiteral("Convênio"), QStringLiteral("Valor Total (R$)"), QStringLiteral("Dia Vencimento"),
+                              QStringLiteral("Pedidos em Aberto"), QStringLiteral("Valor em Aberto (R$)"),
+                              QStringLiteral("Até 30 dias (R$)"), QStringLiteral("31 a 60 dias (R$)"),
+                              QStringLiteral("61 a 90 dias (R$)"), QStringLiteral("Mais de 90 dias (R$)")}));
         const int valor = list.fieldIndex(QStringLiteral("VALORAPAGAR"));
         const int alfa = 0;
         QCOMPARE(list.valueAt(alfa, QStringLiteral("CONVENIO")).toString(), QStringLiteral("Alfa Ltda"));
@@ -548,7 +581,7 @@ private slots:
         command(QStringLiteral("Totalizar"));
         QTest::mouseClick(dialog().BotTotaliza3, Qt::LeftButton);
         QVERIFY(closing().isVisible());
-        QCOMPARE(StatementLog::textsContaining(QStringLiteral("group by")).size(), 1);
+        QCOMPARE(StatementLog::textsContaining(QStringLiteral("IS NULL group by")).size(), 1);
 
         const RowSet direct = suite->central().query(
             QStringLiteral("select CONVENIO, count(*), sum(VALORRESTANTE) from PEDIDOS where TIPOPEDIDO = 'Pedido' and "
@@ -592,6 +625,197 @@ private slots:
         QCOMPARE(closing().LabelTotalAberto->text(), QStringLiteral("7,00"));
     }
 
+    // At the window's size of 806 by 600 the closing list, its titles and its figures are in view:
+    // no column past the list's edge, no title cut, the widest amounts whole.
+    void closingListFitsTheWindowAtItsDefaultSize()
+    {
+        start();
+        QCOMPARE(form().size(), QSize(806, 600));
+        suite->exec(QStringLiteral("update CONVENIO set VALORAPAGAR = 9876543.21 where CODIGOCONVENIO = 1"));
+        pedido(1, QStringLiteral("Alfa Ltda"), QDate(2026, 3, 2), QStringLiteral("1234567.89"));
+        pedido(2, QStringLiteral("Alfa Ltda"), QDate(2025, 10, 2), QStringLiteral("7654321.98"));
+        storePeriod(QDate(2025, 1, 1), QDate(2026, 3, 31));
+        openClosing(QDate(2026, 3, 31));
+
+        const QRect panel(closing().mapTo(&form(), QPoint(0, 0)), closing().size());
+        QVERIFY2(form().rect().contains(panel), qPrintable(QStringLiteral("%1,%2 %3x%4").arg(panel.x()).arg(panel.y())
+                                                               .arg(panel.width()).arg(panel.height())));
+        DBGrid *grid = closing().DBGrid1;
+        QCOMPARE(grid->horizontalScrollBar()->maximum(), 0);
+        const QHeaderView *h = grid->horizontalHeader();
+        int shown = 0;
+        for (int c = 0; c < h->count(); ++c) {
+            if (grid->isColumnHidden(c))
+                continue;
+            ++shown;
+            const QString title = grid->model()->headerData(c, Qt::Horizontal).toString();
+            QVERIFY2(h->sectionViewportPosition(c) + h->sectionSize(c) <= h->viewport()->width(), qPrintable(title));
+            QVERIFY2(closing().Cabecalho->titleFits(c), qPrintable(title));
+            for (int r = 0; r < grid->model()->rowCount(); ++r) {
+                const QString value = grid->model()->index(r, c).data().toString();
+                QVERIFY2(grid->fontMetrics().horizontalAdvance(value) + 6 <= grid->columnWidth(c), qPrintable(title + value));
+            }
+        }
+        QCOMPARE(shown, 9);
+        // The totals under the list and the chart below it, inside the panel too.
+        for (QWidget *w : {static_cast<QWidget *>(closing().LabelTotalAberto), static_cast<QWidget *>(closing().LabelTotalIdade[3]),
+                           static_cast<QWidget *>(closing().Grafico)}) {
+            QVERIFY(w->isVisible());
+            QVERIFY(closing().contentsRect().contains(w->geometry()));
+        }
+        QCOMPARE(closing().LabelTotalAberto->text(), QStringLiteral("8.888.889,87"));
+
+        // Widened, the chart stands beside the list.
+        form().resize(1600, 900);
+        QVERIFY(closing().width() > 1500);
+        QVERIFY(closing().Grafico->x() > grid->geometry().right());
+        QCOMPARE(grid->horizontalScrollBar()->maximum(), 0);
+    }
+
+    // Each convênio's open amount by the age of its orders on the reference day, in the same
+    // grouped statement as the rest of its figures; the four ages add up to what is open.
+    void closingListSplitsTheOpenAmountByAge()
+    {
+        start();
+        const QString alfa = QStringLiteral("Alfa Ltda"), beta = QStringLiteral("Beta & Cia");
+        const QDate dia(2026, 3, 31);
+        pedido(1, alfa, dia, QStringLiteral("1.00"));                     // 0 days
+        pedido(2, alfa, dia.addDays(-30), QStringLiteral("2.00"));        // 30
+        pedido(3, alfa, dia.addDays(-31), QStringLiteral("4.00"));        // 31
+        pedido(4, alfa, dia.addDays(-60), QStringLiteral("8.00"));        // 60
+        pedido(5, alfa, dia.addDays(-61), QStringLiteral("16.00"));       // 61
+        pedido(6, alfa, dia.addDays(-90), QStringLiteral("32.00"));       // 90
+        pedido(7, alfa, dia.addDays(-91), QStringLiteral("64.00"));       // 91
+        pedido(8, alfa, dia.addDays(-200), QStringLiteral("128.00"));
+        pedido(9, alfa, dia.addDays(-5), QStringLiteral("256.00"), QDate(2026, 3, 30));   // paid: not open
+        pedido(10, beta, dia.addDays(-45), QStringLiteral("0.50"));
+        storePeriod(QDate(2025, 1, 1), dia);
+
+        StatementLog::clear();
+        openClosing(dia);
+        QCOMPARE(StatementLog::textsContaining(QStringLiteral("IS NULL group by")).size(), 1);
+        QVERIFY(StatementLog::textsContaining(QStringLiteral("IS NULL group by"))[0].contains(QStringLiteral("IDADE4")));
+
+        CachedTable &list = program->dm->cds_qryConv;
+        auto shownRow = [&](int r) {
+            QStringList cells;
+            for (const QString &f : {QStringLiteral("PEDIDOSABERTOS"), QStringLiteral("VALORABERTO"), QStringLiteral("ATE30DIAS"),
+                                     QStringLiteral("DE31A60DIAS"), QStringLiteral("DE61A90DIAS"), QStringLiteral("MAISDE90DIAS")})
+                cells << list.data(list.index(r, list.fieldIndex(f))).toString();
+            return cells.join(QLatin1Char(' '));
+        };
+        QCOMPARE(shownRow(0), QStringLiteral("8 255,00 3,00 12,00 48,00 192,00"));
+        QCOMPARE(shownRow(1), QStringLiteral("1 0,50 0,00 0,50 0,00 0,00"));
+        QCOMPARE(shownRow(2), QStringLiteral("0 0,00 0,00 0,00 0,00 0,00"));
+        QStringList totals;
+        for (QLabel *l : closing().LabelTotalIdade)
+            totals << l->text();
+        QCOMPARE(totals, (QStringList{QStringLiteral("3,00"), QStringLiteral("12,50"), QStringLiteral("48,00"), QStringLiteral("192,00")}));
+        QCOMPARE(closing().LabelTotalAberto->text(), QStringLiteral("255,50"));
+
+        // Counted to another day, the same orders are of other ages.
+        QTest::mouseClick(closing().BitBtn3, Qt::LeftButton);
+        openClosing(dia.addDays(31));
+        QCOMPARE(shownRow(0), QStringLiteral("8 255,00 0,00 1,00 6,00 248,00"));
+    }
+
+    // The chart of the last twelve months: each month's real orders, what is still open and what
+    // was settled, of every convênio or of the one selected in the list.
+    void closingChartShowsTheLastTwelveMonths()
+    {
+        start();
+        const QString alfa = QStringLiteral("Alfa Ltda"), beta = QStringLiteral("Beta & Cia");
+        pedido(1, alfa, QDate(2026, 3, 31), QStringLiteral("10.00"));
+        pedido(2, alfa, QDate(2026, 3, 1), QStringLiteral("5.00"), QDate(2026, 3, 20));
+        pedido(3, beta, QDate(2026, 3, 15), QStringLiteral("1.25"));
+        pedido(4, beta, QDate(2025, 4, 1), QStringLiteral("7.00"), QDate(2025, 5, 1));   // the first month
+        pedido(5, beta, QDate(2025, 3, 31), QStringLiteral("100.00"));                    // thirteen months back
+        pedido(6, alfa, QDate(2026, 1, 10), QStringLiteral("50.00"), {}, QStringLiteral("Orcam"));
+        pedido(7, QStringLiteral("Gama"), QDate(2026, 1, 10), QStringLiteral("3.00"));   // no such convênio
+        storePeriod(QDate(2026, 3, 1), QDate(2026, 3, 31));
+        openClosing(QDate(2026, 3, 31));
+
+        GraficoMeses *chart = closing().Grafico;
+        QTRY_VERIFY(chart->SerieAberto);   // read once the list is on the screen
+        auto values = [](QBarSet *set) {
+            QStringList out;
+            for (int i = 0; i < set->count(); ++i)
+                if (set->at(i) != 0)
+                    out << QStringLiteral("%1=%2").arg(i).arg(set->at(i));
+            return out.join(QLatin1Char(' '));
+        };
+        // First the selected convênio's months, each convênio read by itself.
+        QCOMPARE(chart->SerieAberto->count(), 12);
+        QCOMPARE(program->dm->cds_qryConv.text(QStringLiteral("CONVENIO")), beta);
+        QCOMPARE(values(chart->SerieAberto), QStringLiteral("11=1.25"));
+        QCOMPARE(values(chart->SerieQuitado), QStringLiteral("0=7"));
+        auto *axis = qobject_cast<QBarCategoryAxis *>(chart->Grafico->chart()->axes(Qt::Horizontal).value(0));
+        QVERIFY(axis);
+        QCOMPARE(axis->categories().first(), QStringLiteral("abr/25"));
+        QCOMPARE(axis->categories().last(), QStringLiteral("mar/26"));
+        QTest::keyClick(closing().DBGrid1, Qt::Key_Up);
+        QCOMPARE(values(chart->SerieAberto), QStringLiteral("11=10"));
+        QCOMPARE(values(chart->SerieQuitado), QStringLiteral("11=5"));
+        QVERIFY(chart->Grafico->chart()->title().contains(alfa));
+        QTest::keyClick(closing().DBGrid1, Qt::Key_Down);
+        QTest::keyClick(closing().DBGrid1, Qt::Key_Down);
+        QCOMPARE(values(chart->SerieAberto), QString());
+        QCOMPARE(values(chart->SerieQuitado), QString());
+
+        // Every convênio's months in one statement, read once.
+        StatementLog::clear();
+        chart->ComboAlcance->setCurrentIndex(1);
+        QCOMPARE(chart->ComboAlcance->currentText(), QStringLiteral("Todos os convênios"));
+        QCOMPARE(values(chart->SerieAberto), QStringLiteral("11=11.25"));
+        QCOMPARE(values(chart->SerieQuitado), QStringLiteral("0=7 11=5"));
+        QTest::keyClick(closing().DBGrid1, Qt::Key_Up);
+        QCOMPARE(values(chart->SerieAberto), QStringLiteral("11=11.25"));
+        QCOMPARE(StatementLog::textsContaining(QStringLiteral("extract(month")).size(), 1);
+    }
+
+    // A double click on a row opens that convênio's statement for the period; afterwards the list
+    // shows what the statement left.
+    void doubleClickOpensTheConveniosStatement()
+    {
+        start();
+        program->form->Painel_Total_Debito->setReferencia(QDate(2026, 3, 31));
+        pedido(1, QStringLiteral("Alfa Ltda"), QDate(2026, 3, 10), QStringLiteral("10.00"));
+        storePeriod(QDate(2026, 3, 1), QDate(2026, 3, 31));
+        openClosing(QDate(2026, 3, 31));
+        QCOMPARE(program->dm->cds_qryConv.text(QStringLiteral("CONVENIO")), QStringLiteral("Beta & Cia"));
+
+        QString title, period;
+        bool seen = false;
+        QTimer poll;
+        poll.setInterval(20);
+        connect(&poll, &QTimer::timeout, this, [&] {
+            auto *w = qobject_cast<ExtratoWindow *>(QApplication::activeModalWidget());
+            if (!w || w->Label1->text().isEmpty())
+                return;
+            poll.stop();
+            seen = true;
+            title = w->Label1->text();
+            period = w->LabelDi->text() + QLatin1Char('-') + w->LabelDf->text();
+            // Settled meanwhile (by another workstation): the list shows it on return.
+            suite->exec(QStringLiteral("update PEDIDOS set DATAPAGAMENTO = '2026-03-31'"));
+            w->reject();
+        });
+        poll.start();
+        DBGrid *grid = closing().DBGrid1;
+        const QRect alfa = grid->visualRect(grid->model()->index(0, program->dm->cds_qryConv.fieldIndex(QStringLiteral("CONVENIO"))));
+        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, Qt::NoModifier, alfa.center());
+        poll.stop();
+        QVERIFY(seen);
+        QCOMPARE(title, QStringLiteral("Alfa Ltda"));
+        QCOMPARE(period, QStringLiteral("01/03/26-31/03/26"));
+        QVERIFY2(messages->messages.isEmpty(), qPrintable(messages->messages.join('\n')));
+        QVERIFY(closing().isVisible());
+        QCOMPARE(program->dm->cds_qryConv.text(QStringLiteral("CONVENIO")), QStringLiteral("Alfa Ltda"));
+        QCOMPARE(closing().LabelTotalAberto->text(), QStringLiteral("0,00"));
+        QCOMPARE(closing().DBText1->text(), QStringLiteral("01/03/26"));
+        QVERIFY(!commandsEnabled());
+    }
+
     void printingTheClosing()
     {
         start();
@@ -600,6 +824,7 @@ private slots:
         suite->exec(QStringLiteral("update CONVENIO set VALORAPAGAR = 0.4, VENCIMENTO = 20 where CODIGOCONVENIO = 7"));
         suite->exec(QStringLiteral("insert into PEDIDOS (ESTACAO, NPEDIDO, CONVENIO, DATAPEDIDO, TIPOPEDIDO, VALORRESTANTE) "
                                    "values ('01', 1, 'Alfa Ltda', '2026-03-02', 'Pedido', 1500.25)"));
+        closing().setReferencia(QDate(2026, 3, 31));
         command(QStringLiteral("Totalizar"));
         type(dialog().DBEdit16, QStringLiteral("010326"));
         type(dialog().DBEdit84, QStringLiteral("310326"));
@@ -609,8 +834,10 @@ private slots:
         QTemporaryDir out;
         int runs = 0;
         bool listOpenDuringRun = false;
+        QList<PlacedImage> pictures;
         closing().RM().setPreviewRunner([&](ReportModule &rm, const ReportDocument &doc) {
             ++runs;
+            pictures = doc.pages.last().images;
             listOpenDuringRun = program->dm->qryConvenios.isOpen();
             QCOMPARE(doc.name, QStringLiteral("fechamento-2026-03-01-a-2026-03-31"));
             rm.save(doc, out.filePath(QStringLiteral("fechamento.pdf")), QStringLiteral("Adobe Acrobat (PDF)"));
@@ -635,22 +862,38 @@ private slots:
         const QString pdf = QString::fromUtf8(pdftotext.readAllStandardOutput());
         for (const QString &pattern :
              {QStringLiteral("Balcao 1\\s+Fechamento de Convênios no Período"), QStringLiteral("Período: 01/03/2026 a 31/03/2026"),
-              QStringLiteral("Convênio\\s+Valor a Pagar\\s+Dia Vencimento\\s+Pedidos\\s+Valor em Aberto"),
-              QStringLiteral("Alfa Ltda\\s+1\\.234,50\\s+5\\s+1\\s+1\\.500,25\\n"),
-              QStringLiteral("Beta & Cia\\s+100,00\\s+10\\s+0\\s+0,00\\n"), QStringLiteral("Drogaria São José\\s+0,40\\s+20\\s+0\\s+0,00\\n"),
-              QStringLiteral("Zeta Serviços\\s+1\\.000,00\\s+15\\s+0\\s+0,00\\n"),
-              QStringLiteral("Total a receber\\s+2\\.334,90\\s+1\\s+1\\.500,25"),
-              QStringLiteral("Página 1 de 1")})
+              QStringLiteral("Convênio\\s+Valor Total \\(R\\$\\)\\s+Dia Vencimento\\s+Pedidos\\s+Em Aberto \\(R\\$\\)\\s+"
+                             "Até 30 dias \\(R\\$\\)\\s+31 a 60 dias \\(R\\$\\)\\s+61 a 90 dias \\(R\\$\\)\\s+Mais de 90 dias \\(R\\$\\)"),
+              QStringLiteral("Alfa Ltda\\s+1\\.234,50\\s+5\\s+1\\s+1\\.500,25\\s+1\\.500,25\\s+0,00\\s+0,00\\s+0,00\\n"),
+              QStringLiteral("Beta & Cia\\s+100,00\\s+10\\s+0\\s+0,00\\s+0,00\\s+0,00\\s+0,00\\s+0,00\\n"),
+              QStringLiteral("Drogaria São José\\s+0,40\\s+20\\s+0\\s+0,00\\s"),
+              QStringLiteral("Zeta Serviços\\s+1\\.000,00\\s+15\\s+0\\s+0,00\\s"),
+              // What is open is what the bold line to receive sums; the stored amounts have a line of their own.
+              QStringLiteral("Soma dos valores cadastrados\\s+2\\.334,90\\n"),
+              QStringLiteral("Total a receber \\(em aberto\\)\\s+1\\s+1\\.500,25\\s+1\\.500,25\\s+0,00\\s+0,00\\s+0,00\\n"),
+              QStringLiteral("idade do pedido em 31/03/2026"), QStringLiteral("Página 1 de 1")})
             QVERIFY2(QRegularExpression(pattern).match(pdf).hasMatch(), qPrintable(pattern + QStringLiteral("\n") + pdf));
+
+        // The chart of the months is printed under the totals, as wide as its proportions give.
+        QCOMPARE(pictures.size(), 1);
+        QVERIFY(pictures[0].image.width() > 1000);
+        QVERIFY(qAbs(pictures[0].box.width() / pictures[0].box.height() -
+                     double(pictures[0].image.width()) / pictures[0].image.height()) < 0.01);
+        QProcess pdfimages;
+        pdfimages.start(QStringLiteral("pdfimages"), {QStringLiteral("-list"), out.filePath(QStringLiteral("fechamento.pdf"))});
+        QVERIFY(pdfimages.waitForFinished(30000) && pdfimages.exitCode() == 0);
+        QCOMPARE(QString::fromUtf8(pdfimages.readAllStandardOutput()).trimmed().split(QLatin1Char('\n')).size(), 3);
 
         QFile rtfFile(out.filePath(QStringLiteral("fechamento.rtf")));
         QVERIFY(rtfFile.open(QIODevice::ReadOnly));
         QString error;
         const QString rtf = RtfReader::text(rtfFile.readAll(), &error);
         QVERIFY2(error.isEmpty(), qPrintable(error));
-        for (const QString &line : {QStringLiteral("Período: 01/03/2026 a 31/03/2026"), QStringLiteral("Alfa Ltda\t1.234,50\t5\t1\t1.500,25\t"),
+        for (const QString &line : {QStringLiteral("Período: 01/03/2026 a 31/03/2026"),
+                                    QStringLiteral("Alfa Ltda\t1.234,50\t5\t1\t1.500,25\t1.500,25\t0,00\t0,00\t0,00\t"),
                                     QStringLiteral("Drogaria São José\t0,40\t20\t0\t0,00\t"),
-                                    QStringLiteral("Total a receber\t2.334,90\t\t1\t1.500,25\t")})
+                                    QStringLiteral("Soma dos valores cadastrados\t2.334,90\t\t\t\t\t\t\t\t"),
+                                    QStringLiteral("Total a receber (em aberto)\t\t\t1\t1.500,25\t1.500,25\t0,00\t0,00\t0,00\t")})
             QVERIFY2(rtf.contains(line), qPrintable(line + QStringLiteral("\n") + rtf));
 
         // The project stays loaded: printing again runs the report without reading the file.

@@ -10,6 +10,7 @@
 #include "tests/RtfReader.h"
 #include "tools/setup/SuiteBuilder.h"
 
+#include <QBuffer>
 #include <QFontMetricsF>
 #include <QPrintPreviewWidget>
 #include <QPrinter>
@@ -22,16 +23,35 @@ namespace {
 Field field(const QString &name, Field::Type type, int scale = 0) { return Field{name, type, 40, scale, true}; }
 
 // Convênios named "Convênio 001" ... with amounts 1.00, 2.00, ... and due day 10, each with one
-// open order of the period still owing 0.10, 0.20, ...
+// open order of the period, of up to 30 days, still owing 0.10, 0.20, ...
 RowSet convenios(int count)
 {
     RowSet rs;
     rs.fields = {field(QStringLiteral("CONVENIO"), Field::Text), field(QStringLiteral("VALORAPAGAR"), Field::Numeric, 2),
                  field(QStringLiteral("VENCIMENTO"), Field::Integer), field(QStringLiteral("PEDIDOSABERTOS"), Field::Integer),
                  field(QStringLiteral("VALORABERTO"), Field::Numeric, 2)};
+    for (const char *age : {"ATE30DIAS", "DE31A60DIAS", "DE61A90DIAS", "MAISDE90DIAS"})
+        rs.fields << field(QString::fromLatin1(age), Field::Numeric, 2);
+    const QVariant zero = QVariant::fromValue(Decimal(0, 2));
     for (int i = 1; i <= count; ++i)
         rs.rows << QVector<QVariant>{QStringLiteral("Convênio %1").arg(i, 3, 10, QLatin1Char('0')),
-                                     QVariant::fromValue(Decimal(i * 100, 2)), 10, 1, QVariant::fromValue(Decimal(i * 10, 2))};
+                                     QVariant::fromValue(Decimal(i * 100, 2)), 10, 1, QVariant::fromValue(Decimal(i * 10, 2)),
+                                     QVariant::fromValue(Decimal(i * 10, 2)), zero, zero, zero};
+    return rs;
+}
+
+// The chart printed under the closing: a small picture, and the day the ages are counted to.
+RowSet graficoMeses()
+{
+    QImage image(300, 100, QImage::Format_RGB32);
+    image.fill(Qt::darkGreen);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    RowSet rs;
+    rs.fields = {field(QStringLiteral("IMAGEM"), Field::Blob), field(QStringLiteral("REFERENCIA"), Field::Date)};
+    rs.rows << QVector<QVariant>{png, QDate(2026, 3, 31)};
     return rs;
 }
 
@@ -88,6 +108,7 @@ private slots:
         rm->settings.showStatus = false;
         rm->addConnection(QStringLiteral("rdsListarConvenio"), [this] { return list; });
         rm->addConnection(QStringLiteral("rdsPeriodo"), [] { return periodo(); });
+        rm->addConnection(QStringLiteral("rdsGraficoMeses"), [] { return graficoMeses(); });
         list = convenios(3);
     }
 
@@ -133,21 +154,37 @@ private slots:
         QVERIFY(doc.pages.size() >= 3);
         const QStringList pages = doc.plainText().split(QStringLiteral("\n\f\n"));
         QCOMPARE(pages.size(), doc.pages.size());
-        int listed = 0;
+        int listed = 0, totalsOn = 0;
         for (int p = 0; p < pages.size(); ++p) {
             QVERIFY(pages[p].startsWith(QStringLiteral("Fechamento de Convênios no Período\nPeríodo: 01/03/2026 a 31/03/2026\n")));
-            QVERIFY(pages[p].contains(QStringLiteral("Convênio\tValor a Pagar\tDia Vencimento\tPedidos\tValor em Aberto\n")));
+            QVERIFY(pages[p].contains(QStringLiteral("Convênio\tValor Total (R$)\tDia Vencimento\tPedidos\tEm Aberto (R$)\tAté 30 dias (R$)\t31 a 60 dias (R$)\t61 a 90 dias (R$)\tMais de 90 dias (R$)\n")));
             QVERIFY(pages[p].endsWith(QStringLiteral("Página %1 de %2").arg(p + 1).arg(pages.size())));
-            QCOMPARE(pages[p].contains(QStringLiteral("Total a receber")), p == pages.size() - 1);
+            totalsOn += pages[p].contains(QStringLiteral("Total a receber")) ? 1 : 0;
             listed += int(pages[p].count(QStringLiteral("\t10\t1\t")));
         }
         QCOMPARE(listed, 120);
-        // The totals share one line, each under its column.
-        QVERIFY(pages.last().contains(QStringLiteral("Convênio 120\t120,00\t10\t1\t12,00\nTotal a receber\t7.260,00\t120\t726,00\n")));
-        // Nothing is drawn over the footer.
+        QCOMPARE(totalsOn, 1);
+        // The totals of a label share one line, each under its column; the line to receive sums what is open.
+        QVERIFY2(doc.plainText().contains(QStringLiteral("Convênio 120\t120,00\t10\t1\t12,00\t12,00\t0,00\t0,00\t0,00\n"
+                                                      "Soma dos valores cadastrados\t7.260,00\n"
+                                                      "Total a receber (em aberto)\t120\t726,00\t726,00\t0,00\t0,00\t0,00\n")),
+                 qPrintable(doc.plainText()));
+        // The chart once, on the last page, inside the printable area.
         for (const ReportPage &page : doc.pages)
-            for (const PlacedText &t : page.texts)
+            QCOMPARE(page.images.size(), &page == &doc.pages.last() ? 1 : 0);
+        const QRectF chart = doc.pages.last().images[0].box;
+        QVERIFY(chart.left() >= doc.margins.left() - 1e-9 && chart.right() <= doc.pageSize.width() - doc.margins.right() + 1e-9);
+        QVERIFY(chart.bottom() <= doc.pageSize.height() - doc.margins.bottom() + 1e-9);
+        // Nothing is drawn over the footer, and no text of the list (its titles, its totals) is cut.
+        QFont font(doc.fontFamily);
+        font.setStyleHint(QFont::SansSerif);
+        for (const ReportPage &page : doc.pages)
+            for (const PlacedText &t : page.texts) {
                 QVERIFY(t.box.bottom() <= doc.pageSize.height() - doc.margins.bottom() + 1e-9);
+                font.setPixelSize(int(std::lround(t.font.size * 300 / 72.0)));
+                font.setBold(t.font.bold);
+                QVERIFY2(QFontMetricsF(font).horizontalAdvance(t.text) <= t.box.width() / 2.54 * 300, qPrintable(t.text));
+            }
     }
 
     void totalsThatDoNotFitGoToANewPage()
@@ -159,7 +196,7 @@ private slots:
         QCOMPARE(doc.pages.size(), 2);
         const QStringList pages = doc.plainText().split(QStringLiteral("\n\f\n"));
         QVERIFY(!pages[0].contains(QStringLiteral("Total a receber")));
-        QVERIFY(pages[1].contains(QStringLiteral("Convênio\tValor a Pagar\tDia Vencimento\tPedidos\tValor em Aberto\nTotal a receber\t")));
+        QVERIFY(pages[1].contains(QStringLiteral("Convênio\tValor Total (R$)\tDia Vencimento\tPedidos\tEm Aberto (R$)\tAté 30 dias (R$)\t31 a 60 dias (R$)\t61 a 90 dias (R$)\tMais de 90 dias (R$)\nSoma dos valores cadastrados\t")));
         QVERIFY(pages[1].endsWith(QStringLiteral("Página 2 de 2")));
     }
 
@@ -310,7 +347,7 @@ private slots:
     {
         QFETCH(bool, collate);
         QFETCH(QList<int>, order);
-        const ReportDocument doc = closing(70);
+        const ReportDocument doc = closing(50);
         QCOMPARE(doc.pages.size(), 2);
         QStringList status;
         connect(rm.get(), &ReportModule::statusChanged, this, [&](const QString &s) { status << s; });

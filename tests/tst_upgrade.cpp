@@ -149,7 +149,9 @@ class TstUpgrade : public QObject {
         const QString ei = SqlText::dateMDY(extrato.first), ef = SqlText::dateMDY(extrato.last);
         CentralData dm{QString()};
         return {
-            {QStringLiteral("closing list's open orders"), ClosingFigures::sqlOpenOrders(s.first, s.last)},
+            {QStringLiteral("closing list's open orders"), ClosingFigures::sqlOpenOrders(s.first, s.last, s.last)},
+            {QStringLiteral("closing chart's months"), ClosingFigures::sqlMonths(s.last)},
+            {QStringLiteral("closing chart's months of a convênio"), ClosingFigures::sqlMonths(s.last, s.convenio)},
             {QStringLiteral("statement document's items"), ExtratoDocument::sqlItensDaLista(extrato.convenio, ei, ef)},
             {QStringLiteral("statement document's formulas"), ExtratoDocument::sqlFormulasDaLista(extrato.convenio, ei, ef)},
             {QStringLiteral("statement document's components"),

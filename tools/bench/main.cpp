@@ -17,6 +17,7 @@
 #include "app/FormConvenios.h"
 #include "app/ProgramEntry.h"
 #include "closing/ClosingPanel.h"
+#include "closing/GraficoMeses.h"
 #include "closing/PeriodDialog.h"
 #include "controls/DBGrid.h"
 #include "controls/DBNavigator.h"
@@ -39,6 +40,7 @@
 #include "tools/setup/SuiteBuilder.h"
 
 #include <QAction>
+#include <QBarSet>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QElapsedTimer>
@@ -202,6 +204,9 @@ public:
         c.setDatabase(central);
         m_scale.convenios = c.query(QStringLiteral("select count(*) from CONVENIO")).rows[0][0].toInt();
         m_orders = c.query(QStringLiteral("select count(*) from PEDIDOS")).rows[0][0].toInt();
+        const QDate ultimo = c.query(QStringLiteral("select max(DATAPEDIDO) from PEDIDOS")).rows[0][0].toDate();
+        if (ultimo.isValid())
+            m_scale.lastDay = ultimo;
         m_movements = c.query(QStringLiteral("select count(*) from MOVCAIXA")).rows[0][0].toInt();
         c.close();
     }
@@ -508,15 +513,20 @@ public:
         add(QStringLiteral("posting a changed convênio (%1 re-read)").arg(m_scale.convenios), samples);
     }
 
-    // Totalizar: the closing list of all convênios from the period dialog's OK; then its report to PDF.
+    // Totalizar: the closing list of all convênios from the period dialog's OK with its figures and
+    // their ages, then the chart that follows it (the selected convênio's months), then every
+    // convênio's months, then the report to PDF.
     // `label` follows the figures' names (the suite, when it is not the main one).
     void closing(const QString &label = {})
     {
         auto p = start({});
         ClosingPanel *panel = p->form->Painel_Total_Debito;
+        // The ages and the twelve months are counted to the suite's last order day: a year of
+        // orders, a third of all on the scale suite.
+        panel->setReferencia(m_scale.lastDay);
         const QString pdf = m_work + QStringLiteral("/fechamento.pdf");
         panel->RM().setPreviewRunner([&](ReportModule &m, const ReportDocument &doc) { m.save(doc, pdf); });
-        Samples list, report;
+        Samples list, chart, chartAll, report;
         for (int r = 0; r <= m_runs; ++r) {
             QFile::remove(pdf);
             p->form->BotTotalizaDeb->click();
@@ -525,13 +535,43 @@ public:
             t.start();
             Trips trips;
             p->form->PainelPeriodo3->BotTotaliza3->click();
-            pump();
+            // The list as the user sees it first: read and painted (the chart follows on the next
+            // turn of the event loop).
+            p->form->repaint();
             const double listMs = msSince(t);
             const double listTrips = trips.since();
             if (!panel->isVisible() || p->dm->cds_qryConv.recordCount() != m_scale.convenios)
                 fail(QStringLiteral("closing list: ") + m_messages.join(QStringLiteral(" | ")));
             Sql listSql = floorOf(StatementLog::entries());
             listSql.trips = listTrips;
+
+            // Then the chart that follows it: the selected convênio's twelve months, read and drawn;
+            // then every convênio's, as "Todos os convênios" reads them.
+            auto semPedidos = [panel] {
+                return !panel->Grafico->SerieAberto || panel->Grafico->SerieAberto->count() != 12 ||
+                       panel->Grafico->SerieAberto->sum() + panel->Grafico->SerieQuitado->sum() <= 0;
+            };
+            StatementLog::clear();
+            t.start();
+            trips = Trips();
+            pump();
+            panel->Grafico->repaint();
+            const double chartMs = msSince(t);
+            Sql chartSql = floorOf(StatementLog::entries());
+            chartSql.trips = trips.since();
+            StatementLog::clear();
+            t.start();
+            trips = Trips();
+            panel->Grafico->ComboAlcance->setCurrentIndex(1);
+            pump();
+            panel->Grafico->repaint();
+            const double allMs = msSince(t);
+            Sql allSql = floorOf(StatementLog::entries());
+            allSql.trips = trips.since();
+            if (semPedidos())
+                fail(QStringLiteral("closing chart: no orders in the last twelve months"));
+            panel->Grafico->ComboAlcance->setCurrentIndex(0);
+
             StatementLog::clear();
             t.start();
             trips = Trips();
@@ -546,13 +586,19 @@ public:
             panel->BitBtn3->click();
             if (r > 0) {
                 list.add(listMs, listSql);
+                chart.add(chartMs, chartSql);
+                chartAll.add(allMs, allSql);
                 report.add(reportMs, reportSql);
             }
         }
         p.reset();
         m_floor.detach();
-        add(QStringLiteral("closing list with live figures, %1 convênios%2").arg(m_scale.convenios).arg(label), list,
+        add(QStringLiteral("closing list with ages, %1 convênios%2").arg(m_scale.convenios).arg(label), list,
             QStringLiteral("%1 orders stored").arg(m_orders));
+        add(QStringLiteral("closing chart of 12 months, the selected convênio%1").arg(label), chart,
+            QStringLiteral("after the list: its statement and drawing"));
+        add(QStringLiteral("closing chart of 12 months, all %1 convênios%2").arg(m_scale.convenios).arg(label), chartAll,
+            QStringLiteral("\"Todos os convênios\": a year of orders read"));
         add(QStringLiteral("closing report to PDF, %1 convênios%2").arg(m_scale.convenios).arg(label), report);
     }
 
