@@ -10,6 +10,7 @@
 #include "data/InterfaceData.h"
 #include "data/SqlText.h"
 #include "platform/ErrorReporter.h"
+#include "platform/Contagem.h"
 #include "platform/Messages.h"
 #include "reports/ReportModule.h"
 #include "reports/ExtratoReport.h"
@@ -43,6 +44,8 @@ namespace {
 // outside it and while the period is being redefined; black text.
 class PeriodoDelegate : public QStyledItemDelegate {
 public:
+    static inline const QColor Destaque{0, 0, 128};
+
     PeriodoDelegate(ExtratoWindow *w, CentralData *dm) : QStyledItemDelegate(w), m_w(w), m_dm(dm) {}
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
@@ -52,14 +55,10 @@ public:
         const QDate data = pedidos.valueAt(index.row(), pedidos.fieldIndex(QStringLiteral("DATAPEDIDO"))).toDate();
         const QColor fundo = m_w->dentroDoPeriodo(data) ? QApplication::palette().color(QPalette::ToolTipBase)
                                                         : QColor(Qt::white);
-        painter->fillRect(opt.rect, fundo);
-        if (opt.state & QStyle::State_Selected) {
-            QPen pen(QColor(0, 0, 128));
-            pen.setWidth(1);
-            painter->setPen(pen);
-            painter->drawRect(opt.rect.adjusted(0, 0, -1, -1));
-        }
-        painter->setPen(Qt::black);
+        // The current order is filled, so that it stands out of the list at a glance.
+        const bool atual = opt.state & QStyle::State_Selected;
+        painter->fillRect(opt.rect, atual ? Destaque : fundo);
+        painter->setPen(atual ? QColor(Qt::white) : QColor(Qt::black));
         painter->drawText(opt.rect.adjusted(3, 0, -3, 0), int(opt.displayAlignment) | Qt::AlignVCenter, opt.text);
     }
 
@@ -177,8 +176,12 @@ void ExtratoWindow::buildLayout()
                          {QStringLiteral("NPEDIDO"), QStringLiteral("N.Pedido"), 60},
                          {QStringLiteral("NOME"), QStringLiteral("Nome"), 190},
                          {QStringLiteral("FORMAPAGAMENTO"), QStringLiteral("Forma de Pagamento"), 160},
-                         {QStringLiteral("PRECOFINAL"), QStringLiteral("Valor Total"), 76}});
+                         {QStringLiteral("PRECOFINAL"), QStringLiteral("Valor do Pedido (R$)"), 110},
+                         {QStringLiteral("VALORRESTANTE"), QStringLiteral("Em Aberto (R$)"), 90}});
     m_dm.PEDIDOS.setDisplayFormat(QStringLiteral("PRECOFINAL"), QStringLiteral("###,###,##0.00"));
+    m_dm.PEDIDOS.setDisplayFormat(QStringLiteral("VALORRESTANTE"), QStringLiteral("###,###,##0.00"));
+    m_dm.ITENS.setDisplayFormat(QStringLiteral("VALFINAL"), QStringLiteral("#,##0.00"));
+    m_dm.PEDIFORM.setDisplayFormat(QStringLiteral("PRECOFORMULA"), QStringLiteral("#,##0.00"));
     m_dm.ITENS.setDisplayFormat(QStringLiteral("QDE"), QStringLiteral("#,##0.00"));
     m_dm.PEDIFORM.setDisplayFormat(QStringLiteral("VOLUMETOTAL"), QStringLiteral("#,##0.00"));
     DBGrid1->setItemDelegate(new PeriodoDelegate(this, &m_dm));
@@ -231,7 +234,8 @@ void ExtratoWindow::buildLayout()
     Label3->move(737, 190);
     LabelDf = caixaBranca(this, 750, 188, 80);
 
-    Label7 = new QLabel(QStringLiteral("Valor Total (R$):"), this);
+    // What the period's open orders still owe: the sum of the list's last column.
+    Label7 = new QLabel(QStringLiteral("Total em Aberto (R$):"), this);
     Label7->move(650, 230);
     Label8 = caixaBranca(this, 650, 248, 180);
 
@@ -248,6 +252,11 @@ void ExtratoWindow::buildLayout()
     BotEmpresa = faturamento.empresa;
     BotEmpresa->setGeometry(650, 32, 190, 26);
 
+    LabelQuantidade = new QLabel(this);
+    LabelQuantidade->setObjectName(QStringLiteral("LabelQuantidade"));
+    LabelQuantidade->setGeometry(332, 314, 300, 18);
+    LabelQuantidade->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
     Label9 = new QLabel(this);
     Label9->setGeometry(12, 318, 828, 20);
     Label9->setAutoFillBackground(true);
@@ -260,9 +269,10 @@ void ExtratoWindow::buildLayout()
 
     DBGrid2 = new DBGrid(&m_dm.ITENS, this);
     DBGrid2->setGeometry(12, 362, 620, 240);
-    DBGrid2->setColumns({{QStringLiteral("DESCRICAO"), QStringLiteral("Descrição do Produto"), 413},
+    DBGrid2->setColumns({{QStringLiteral("DESCRICAO"), QStringLiteral("Descrição do Produto"), 333},
                          {QStringLiteral("QDE"), QStringLiteral("Quantidade"), 86},
-                         {QStringLiteral("UNIDADE"), QStringLiteral("Unidade"), 50}});
+                         {QStringLiteral("UNIDADE"), QStringLiteral("Unidade"), 50},
+                         {QStringLiteral("VALFINAL"), QStringLiteral("Valor (R$)"), 80}});
     DBGrid2->hide();
     DBGrid3 = new DBGrid(&m_dm.PEDIFORM, this);
     // The formula pane is wide enough for every title and value of its columns; the component pane
@@ -272,7 +282,8 @@ void ExtratoWindow::buildLayout()
                          {QStringLiteral("QDEROTULOS"), QStringLiteral("Qde Frascos"), 70},
                          {QStringLiteral("QDECAPSULAS"), QStringLiteral("Qde Caps/Doses"), 90},
                          {QStringLiteral("VOLUMETOTAL"), QStringLiteral("Vol. Total"), 70},
-                         {QStringLiteral("UNIDADE"), QStringLiteral("Unidade"), 68}});
+                         {QStringLiteral("UNIDADE"), QStringLiteral("Unidade"), 68},
+                         {QStringLiteral("PRECOFORMULA"), QStringLiteral("Preço (R$)"), 80}});
     DBGrid4 = new DBGrid(&m_dm.COMPEDID, this);
     DBGrid4->setGeometry(558, 362, 282, 240);
     DBGrid4->setColumns({{QStringLiteral("COMPONENTEDIG"), QStringLiteral("Componente"), 130},
@@ -422,6 +433,8 @@ void ExtratoWindow::mostraTotal()
 {
     mostraPeriodo();
     Label8->setText(totalDoPeriodo().toDisplayText(QLocale(), 2));
+    const int pedidos = m_dm.PEDIDOS.isOpen() ? m_dm.PEDIDOS.recordCount() : 0;
+    LabelQuantidade->setText(Contagem::pedidos(pedidos) + QStringLiteral(" na lista"));
     redesenhaLista();
     acompanhaPedidoAtual();
 }

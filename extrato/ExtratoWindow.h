@@ -38,6 +38,7 @@ public:
     bool Redefinindo = false;
 
     // Components.
+    QLabel *LabelQuantidade;   // how many orders the list holds
     QLabel *Label1, *Label6, *Label2, *LabelDi, *Label3, *LabelDf, *Label7, *Label8, *Label9, *Label4, *Label5;
     DBGrid *DBGrid1, *DBGrid2, *DBGrid3, *DBGrid4;
     QPushButton *BitBtn1, *BitBtn3, *BitBtn4;

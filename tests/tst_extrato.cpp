@@ -15,6 +15,7 @@
 #include "settlement/QuitacaoExtrato.h"
 #include "tests/support/TestSuite.h"
 
+#include <QHeaderView>
 #include <QProcess>
 #include <QtTest>
 
@@ -140,6 +141,48 @@ private slots:
         QVERIFY(w->dentroDoPeriodo(QDate(2026, 11, 1)));
         QVERIFY(w->dentroDoPeriodo(QDate(2026, 11, 30)));
         QVERIFY(!w->dentroDoPeriodo(QDate(2026, 12, 1)));
+    }
+
+    // The list says which amount is which: each order's price, what it still owes as the last
+    // column, their sum in the box, and how many orders there are; the panes show prices; the
+    // current order is filled.
+    void amountsCountPricesAndTheCurrentOrder()
+    {
+        QLocale::setDefault(QLocale(QLocale::Portuguese, QLocale::Brazil));
+        const auto volta = qScopeGuard([] { QLocale::setDefault(QLocale::c()); });
+        suite->central().execute(QStringLiteral("update ITENS set VALFINAL = 1234.5 where NPEDIDO = 1"));
+        suite->central().execute(QStringLiteral("update PEDIFORM set PRECOFORMULA = 80 where NPEDIDO = 2 and NFORMULA = 12"));
+        open();
+        const auto titulos = [](DBGrid *grid) {
+            QStringList out;
+            QHeaderView *h = grid->horizontalHeader();
+            for (int v = 0; v < h->count(); ++v)
+                if (!h->isSectionHidden(h->logicalIndex(v)))
+                    out << grid->model()->headerData(h->logicalIndex(v), Qt::Horizontal).toString();
+            return out;
+        };
+        QCOMPARE(titulos(w->DBGrid1).mid(4), (QStringList{"Forma de Pagamento", "Valor do Pedido (R$)", "Em Aberto (R$)"}));
+        QCOMPARE(w->Label7->text(), QStringLiteral("Total em Aberto (R$):"));
+        QCOMPARE(w->Label8->text(), QStringLiteral("1.130,51"));
+        QCOMPARE(w->LabelQuantidade->text(), QStringLiteral("5 pedidos na lista"));
+        const int emAberto = dm->PEDIDOS.fieldIndex(QStringLiteral("VALORRESTANTE"));
+        QCOMPARE(dm->PEDIDOS.displayText(4, emAberto), QStringLiteral("1.000,01"));
+
+        QCOMPARE(titulos(w->DBGrid2).last(), QStringLiteral("Valor (R$)"));
+        QCOMPARE(dm->ITENS.displayText(0, dm->ITENS.fieldIndex(QStringLiteral("VALFINAL"))), QStringLiteral("1.234,50"));
+        dm->PEDIDOS.moveTo(1);
+        QCOMPARE(titulos(w->DBGrid3).last(), QStringLiteral("Preço (R$)"));
+        QCOMPARE(dm->PEDIFORM.displayText(1, dm->PEDIFORM.fieldIndex(QStringLiteral("PRECOFORMULA"))), QStringLiteral("80,00"));
+
+        // The current order's row is drawn filled, the others in the list's own colour.
+        QApplication::processEvents();
+        const QImage lista = w->DBGrid1->viewport()->grab().toImage();
+        const auto cor = [&](int row) {
+            const QRect r = w->DBGrid1->visualRect(w->DBGrid1->model()->index(row, dm->PEDIDOS.fieldIndex(QStringLiteral("NOME"))));
+            return lista.pixelColor(r.right() - 2, r.center().y());
+        };
+        QCOMPARE(cor(1), QColor(0, 0, 128));
+        QVERIFY(cor(0) != QColor(0, 0, 128));
     }
 
     void sortButtons()
