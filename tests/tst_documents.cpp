@@ -14,6 +14,8 @@
 
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QBuffer>
+#include <QImage>
 #include <QtTest>
 
 Q_DECLARE_METATYPE(ReportDocument)
@@ -98,11 +100,26 @@ ReportDocument fechamento(int convenios)
     });
     rm.addConnection(QStringLiteral("rdsListarConvenio"), [convenios] {
         RowSet rs;
-        for (const char *f : {"CONVENIO", "VALORAPAGAR", "VENCIMENTO", "PEDIDOSABERTOS", "VALORABERTO"})
+        for (const char *f : {"CONVENIO", "VALORAPAGAR", "VENCIMENTO", "PEDIDOSABERTOS", "VALORABERTO", "ATE30DIAS",
+                              "DE31A60DIAS", "DE61A90DIAS", "MAISDE90DIAS"})
             rs.fields << Field{QString::fromLatin1(f)};
         for (int i = 1; i <= convenios; ++i)
             rs.rows << QVector<QVariant>{QStringLiteral("Convênio %1").arg(i), QVariant::fromValue(reais(i * 100)), 10, 1,
-                                         QVariant::fromValue(reais(i * 10))};
+                                         QVariant::fromValue(reais(i * 10)), QVariant::fromValue(reais(i * 10)),
+                                         QVariant::fromValue(reais(0)), QVariant::fromValue(reais(0)),
+                                         QVariant::fromValue(reais(0))};
+        return rs;
+    });
+    rm.addConnection(QStringLiteral("rdsGraficoMeses"), [] {
+        QImage grafico(120, 40, QImage::Format_RGB32);
+        grafico.fill(Qt::white);
+        QByteArray png;
+        QBuffer buffer(&png);
+        buffer.open(QIODevice::WriteOnly);
+        grafico.save(&buffer, "PNG");
+        RowSet rs;
+        rs.fields = {Field{QStringLiteral("IMAGEM"), Field::Blob}, Field{QStringLiteral("REFERENCIA"), Field::Date}};
+        rs.rows << QVector<QVariant>{png, QDate(2026, 3, 31)};
         return rs;
     });
     rm.settings.showStatus = false;
