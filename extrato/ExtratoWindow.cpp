@@ -174,9 +174,9 @@ void ExtratoWindow::buildLayout()
     DBGrid1->setColumns({{QStringLiteral("DATAPEDIDO"), QStringLiteral("Data"), 60},
                          {QStringLiteral("ESTACAO"), QStringLiteral("Est."), 30},
                          {QStringLiteral("NPEDIDO"), QStringLiteral("N.Pedido"), 60},
-                         {QStringLiteral("NOME"), QStringLiteral("Nome"), 190},
-                         {QStringLiteral("FORMAPAGAMENTO"), QStringLiteral("Forma de Pagamento"), 160},
-                         {QStringLiteral("PRECOFINAL"), QStringLiteral("Valor do Pedido (R$)"), 110},
+                         {QStringLiteral("NOME"), QStringLiteral("Nome"), 110},
+                         {QStringLiteral("FORMAPAGAMENTO"), QStringLiteral("Forma de Pagamento"), 120},
+                         {QStringLiteral("PRECOFINAL"), QStringLiteral("Preço (R$)"), 76},
                          {QStringLiteral("VALORRESTANTE"), QStringLiteral("Em Aberto (R$)"), 90}});
     m_dm.PEDIDOS.setDisplayFormat(QStringLiteral("PRECOFINAL"), QStringLiteral("###,###,##0.00"));
     m_dm.PEDIDOS.setDisplayFormat(QStringLiteral("VALORRESTANTE"), QStringLiteral("###,###,##0.00"));
@@ -269,7 +269,7 @@ void ExtratoWindow::buildLayout()
 
     DBGrid2 = new DBGrid(&m_dm.ITENS, this);
     DBGrid2->setGeometry(12, 362, 620, 240);
-    DBGrid2->setColumns({{QStringLiteral("DESCRICAO"), QStringLiteral("Descrição do Produto"), 333},
+    DBGrid2->setColumns({{QStringLiteral("DESCRICAO"), QStringLiteral("Descrição do Produto"), 300},
                          {QStringLiteral("QDE"), QStringLiteral("Quantidade"), 86},
                          {QStringLiteral("UNIDADE"), QStringLiteral("Unidade"), 50},
                          {QStringLiteral("VALFINAL"), QStringLiteral("Valor (R$)"), 80}});
@@ -277,16 +277,16 @@ void ExtratoWindow::buildLayout()
     DBGrid3 = new DBGrid(&m_dm.PEDIFORM, this);
     // The formula pane is wide enough for every title and value of its columns; the component pane
     // takes the rest of the row.
-    DBGrid3->setGeometry(12, 362, 540, 240);
-    DBGrid3->setColumns({{QStringLiteral("FORMAFARMA"), QStringLiteral("Forma Farmacêutica"), 130},
+    DBGrid3->setGeometry(12, 362, 566, 240);
+    DBGrid3->setColumns({{QStringLiteral("FORMAFARMA"), QStringLiteral("Forma Farmacêutica"), 100},
                          {QStringLiteral("QDEROTULOS"), QStringLiteral("Qde Frascos"), 70},
                          {QStringLiteral("QDECAPSULAS"), QStringLiteral("Qde Caps/Doses"), 90},
                          {QStringLiteral("VOLUMETOTAL"), QStringLiteral("Vol. Total"), 70},
-                         {QStringLiteral("UNIDADE"), QStringLiteral("Unidade"), 68},
-                         {QStringLiteral("PRECOFORMULA"), QStringLiteral("Preço (R$)"), 80}});
+                         {QStringLiteral("UNIDADE"), QStringLiteral("Unidade"), 50},
+                         {QStringLiteral("PRECOFORMULA"), QStringLiteral("Preço (R$)"), 70}});
     DBGrid4 = new DBGrid(&m_dm.COMPEDID, this);
-    DBGrid4->setGeometry(558, 362, 282, 240);
-    DBGrid4->setColumns({{QStringLiteral("COMPONENTEDIG"), QStringLiteral("Componente"), 130},
+    DBGrid4->setGeometry(584, 362, 256, 240);
+    DBGrid4->setColumns({{QStringLiteral("COMPONENTEDIG"), QStringLiteral("Componente"), 110},
                          {QStringLiteral("QDEDIG"), QStringLiteral("Dosagem"), 60},
                          {QStringLiteral("UNIDDIG"), QStringLiteral("Unidade"), 49}});
 

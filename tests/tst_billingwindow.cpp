@@ -336,7 +336,7 @@ private slots:
         const QString folha = partes[0];
         QString titulos = partes[1];
         titulos.remove(QRegularExpression(QStringLiteral("<[^>]+>")));
-        QVERIFY2(titulos.trimmed().startsWith(QStringLiteral("DataEst.N.PedidoNomeForma de PagamentoValor do Pedido (R$)Em Aberto (R$)")), qPrintable(titulos));
+        QVERIFY2(titulos.trimmed().startsWith(QStringLiteral("DataEst.N.PedidoNomeForma de PagamentoPreço (R$)Em Aberto (R$)")), qPrintable(titulos));
         const int dia = int(QDate(1899, 12, 30).daysTo(QDate(2026, 11, 5)));
         QVERIFY2(folha.contains(QStringLiteral("<v>%1</v>").arg(dia)), qPrintable(folha.left(2000)));
         QCOMPARE(folha.count(QStringLiteral("<row ")), 5);   // the titles and four orders

@@ -161,7 +161,7 @@ private slots:
                     out << grid->model()->headerData(h->logicalIndex(v), Qt::Horizontal).toString();
             return out;
         };
-        QCOMPARE(titulos(w->DBGrid1).mid(4), (QStringList{"Forma de Pagamento", "Valor do Pedido (R$)", "Em Aberto (R$)"}));
+        QCOMPARE(titulos(w->DBGrid1).mid(4), (QStringList{"Forma de Pagamento", "Preço (R$)", "Em Aberto (R$)"}));
         QCOMPARE(w->Label7->text(), QStringLiteral("Total em Aberto (R$):"));
         QCOMPARE(w->Label8->text(), QStringLiteral("1.130,51"));
         QCOMPARE(w->LabelQuantidade->text(), QStringLiteral("5 pedidos na lista"));
