@@ -144,6 +144,8 @@ void CachedTable::load(const RowSet &rs)
     m_rows.reserve(rs.rows.size());
     for (const auto &values : rs.rows)
         m_rows.append(Row{values, {}, Row::Unchanged});
+    if (m_rowOrder)
+        std::stable_sort(m_rows.begin(), m_rows.end(), [this](const Row &a, const Row &b) { return m_rowOrder(a.values, b.values); });
     m_deleted.clear();
     if (sameColumns && !rs.rows.isEmpty())
         endInsertRows();

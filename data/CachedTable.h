@@ -41,6 +41,12 @@ public:
     QString tableName() const;          // the table of the command text's FROM clause
     QStringList lookupKey() const;      // the columns of the command text's ORDER BY
 
+    // The order the rows are held in after each read, where the database cannot give it (names in
+    // the user's language); none keeps the command text's ORDER BY. The lookup key stays that of the
+    // command text.
+    using RowOrder = std::function<bool(const QVector<QVariant> &, const QVector<QVariant> &)>;
+    void setRowOrder(const RowOrder &less) { m_rowOrder = less; }
+
     // Opening fetches every row; closing drops the cache and any change not written back.
     void open();
     // Opens on rows already read (a slice of a larger read): the same as open() without the query.
@@ -168,6 +174,7 @@ private:
     QString m_name;
     QString m_commandText;
     QVariantList m_params;
+    RowOrder m_rowOrder;
     Connection::Prepare m_prepare = Connection::Prepare::EachTime;
     QStringList m_keyColumns;
     WhereMode m_where;

@@ -24,6 +24,7 @@
 #include "data/PedidosDoPeriodo.h"
 
 #include <QApplication>
+#include <QCollator>
 #include <QHeaderView>
 #include <QScrollBar>
 #include <QKeyEvent>
@@ -362,6 +363,32 @@ QString ExtratoWindow::sqlPedidos(Variante v) const
            ordem;
 }
 
+// By name as a Brazilian reader orders names ("Ângela" before "José", case and accents aside), then
+// by date: the database orders the names by their code page's bytes.
+CachedTable::RowOrder ExtratoWindow::porNomeEmPortugues(const CachedTable &pedidos)
+{
+    auto collator = std::make_shared<QCollator>(QLocale(QLocale::Portuguese, QLocale::Brazil));
+    collator->setCaseSensitivity(Qt::CaseInsensitive);
+    const CachedTable *t = &pedidos;   // its columns are known once a read has brought them
+    return [collator, t](const QVector<QVariant> &a, const QVector<QVariant> &b) {
+        const int nome = t->fieldIndex(QStringLiteral("NOME"));
+        const int data = t->fieldIndex(QStringLiteral("DATAPEDIDO"));
+        if (nome < 0 || data < 0)
+            return false;
+        const int c = collator->compare(a[nome].toString(), b[nome].toString());
+        return c != 0 ? c < 0 : compareValues(a[data], b[data]) < 0;
+    };
+}
+
+// The button of the order the list is in shows an arrow (the buttons lie over the titles, where a
+// header's own indicator would be hidden).
+void ExtratoWindow::mostraOrdem(Variante v)
+{
+    const bool porNome = v == Variante::PorNome;
+    BitBtn3->setIcon(porNome ? style()->standardIcon(QStyle::SP_ArrowUp) : QIcon());
+    BitBtn4->setIcon(porNome ? QIcon() : style()->standardIcon(QStyle::SP_ArrowUp));
+}
+
 // Each sort button lies over its column's title, shown only while that title is in view.
 void ExtratoWindow::posicionaBotoesDeOrdem()
 {
@@ -393,8 +420,10 @@ void ExtratoWindow::abrePedidos(Variante v)
     m_diSqlLista = DiSQL;
     m_dfSqlLista = DfSQL;
     pedidos.setCommandText(m_sqlAtual, m_filtro.valores, Connection::Prepare::Keep);
+    pedidos.setRowOrder(v == Variante::PorNome ? porNomeEmPortugues(pedidos) : CachedTable::RowOrder());
     pedidos.open();
     DBGrid1->applyColumns();
+    mostraOrdem(v);
     posicionaBotoesDeOrdem();
     acompanhaPedidoAtual();
 }

@@ -3,6 +3,7 @@
 #include "settlement/windows/Confirmacao.h"
 #include "controls/Edit.h"
 #include "extrato/DetalhesDaLista.h"
+#include "data/CachedTable.h"
 
 #include <QDate>
 #include <QDialog>
@@ -76,6 +77,8 @@ public:
     // The order query's three variants.
     enum class Variante { Abertura, PorData, PorNome };
     QString sqlPedidos(Variante v) const;
+    static CachedTable::RowOrder porNomeEmPortugues(const CachedTable &pedidos);
+    void mostraOrdem(Variante v);
 
     static const QString DicaFinalizando;
     static const QString DicaEstendendo;

@@ -185,20 +185,29 @@ private slots:
         QVERIFY(cor(0) != QColor(0, 0, 128));
     }
 
+    // By date as the database orders; by name as a Brazilian reader orders names, accents and case
+    // aside ("Ângela" after "Ana" and before "Bruno"; the code page's bytes would put it last), then
+    // by date; the button of the order in force shows an arrow.
     void sortButtons()
     {
+        suite->central().execute(QStringLiteral("update PEDIDOS set NOME = 'Ângela' where NPEDIDO = 4"));
+        suite->central().execute(QStringLiteral("update PEDIDOS set NOME = 'bruno' where NPEDIDO = 3"));
         open();
-        using QuitacaoExtrato::Sql::Ordem;
-        const auto porTexto = [](Ordem ordem) {
-            return QuitacaoExtrato::Sql::pedidosDoPeriodo(CentralData::PedidosColumns, ordem, QStringLiteral("Beta & Cia"),
-                                                          QStringLiteral("11/01/26"), QStringLiteral("11/30/26"));
-        };
+        QVERIFY(!w->BitBtn4->icon().isNull() && w->BitBtn3->icon().isNull());
         w->BitBtn3->click();
-        QCOMPARE(listedNumbers(), (QStringList{"2", "5", "3", "4", "1"}));
-        QCOMPARE(listedNumbers(), numbersOf(porTexto(Ordem::PorNome)));
+        QCOMPARE(listedNumbers(), (QStringList{"2", "5", "4", "3", "1"}));
+        QVERIFY(w->BitBtn4->icon().isNull() && !w->BitBtn3->icon().isNull());
+        QCOMPARE(dm->PEDIDOS.recNo(), 0);
+        // A settlement of one order reads the list again: it stays in that order.
+        dm->PEDIDOS.moveTo(2);
+        w->MaskEdit1->setText(QStringLiteral("01/12/26"));
+        w->Quitaropedidoselecionado1->trigger();
+        QTRY_COMPARE(listedNumbers(), (QStringList{"2", "5", "3", "1"}));
         w->BitBtn4->click();
-        QCOMPARE(listedNumbers(), (QStringList{"1", "2", "3", "4", "5"}));
-        QCOMPARE(listedNumbers(), numbersOf(porTexto(Ordem::PorData)));
+        QCOMPARE(listedNumbers(), (QStringList{"1", "2", "3", "5"}));
+        QCOMPARE(listedNumbers(), numbersOf(QuitacaoExtrato::Sql::pedidosDoPeriodo(
+                                      CentralData::PedidosColumns, QuitacaoExtrato::Sql::Ordem::PorData,
+                                      QStringLiteral("Beta & Cia"), QStringLiteral("11/01/26"), QStringLiteral("11/30/26"))));
     }
 
     void noOpenOrdersSaysSoAndCloses()
