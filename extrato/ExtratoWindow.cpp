@@ -525,12 +525,12 @@ void ExtratoWindow::acompanhaPedidoAtual()
 {
     CachedTable &pedidos = m_dm.PEDIDOS;
     if (!pedidos.isOpen() || pedidos.isEmpty() || pedidos.recNo() < 0) {
-        m_detalhesDe.clear();
+        m_detalhesDaLinha = -1;
         for (QWidget *w : std::initializer_list<QWidget *>{Label5, DBGrid2, DBGrid3, DBGrid4})
             w->hide();
         return;
     }
-    if (m_listaRelida || chaveDoPedidoAtual() != m_detalhesDe)
+    if (m_listaRelida || pedidos.recNo() != m_detalhesDaLinha)
         carregaDetalhes();
 }
 
@@ -549,7 +549,7 @@ void ExtratoWindow::carregaDetalhes()
         m_detalhes.novaLista(m_filtro, lista);
     }
     const int linha = m_dm.PEDIDOS.recNo();
-    m_detalhesDe = chaveDoPedidoAtual();
+    m_detalhesDaLinha = linha;
     CachedTable &itens = mostraDetalhe(m_dm.ITENS, m_detalhes.itens(linha));
     if (!itens.isEmpty()) {
         Label5->setText(QStringLiteral("Produtos de Revenda"));
@@ -572,13 +572,6 @@ void ExtratoWindow::PEDIFORMAfterScroll()
 {
     // The formula number is used whole, so formula 12 shows its own components.
     mostraDetalhe(m_dm.COMPEDID, m_detalhes.componentes(m_dm.PEDIDOS.recNo(), m_dm.PEDIFORM.value(QStringLiteral("NFORMULA"))));
-}
-
-// The current order's station and number.
-QString ExtratoWindow::chaveDoPedidoAtual() const
-{
-    return m_dm.PEDIDOS.text(QStringLiteral("ESTACAO")) + QLatin1Char('/') +
-           SqlText::number(m_dm.PEDIDOS.value(QStringLiteral("NPEDIDO")));
 }
 
 CachedTable &ExtratoWindow::mostraDetalhe(CachedTable &tabela, const RowSet &linhas)

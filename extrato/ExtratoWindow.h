@@ -104,7 +104,6 @@ private:
     void carregaDetalhes();
     void mostraTotal();
     Decimal totalDoPeriodo();
-    QString chaveDoPedidoAtual() const;
     CachedTable &mostraDetalhe(CachedTable &tabela, const RowSet &linhas);
     void acompanhaPedidoAtual();
     void passoFinal();
@@ -125,7 +124,7 @@ private:
     PedidosDoPeriodo::Condicao m_filtro;   // the list's filter, as it was read
     DetalhesDaLista m_detalhes;
     bool m_listaRelida = true;   // the list was read since its details were
-    QString m_detalhesDe;   // the order whose details the panes show
+    int m_detalhesDaLinha = -1;   // the row of the list whose details the panes show (a re-read sets m_listaRelida)
     bool m_ativado = false;
     std::optional<Periodo> m_periodoInicial;
     std::unique_ptr<ReportModule> m_rm;

@@ -262,26 +262,23 @@ private slots:
         };
         const int lidas = doPrograma();
 
-        const auto mostra = [](const CachedTable &t, const QStringList &colunas) {
+        // The given columns of each row, as text: of a pane, or of a select run here.
+        const auto linhas = [](int quantas, const QStringList &colunas, const auto &valor) {
             QList<QStringList> out;
-            for (int r = 0; r < t.recordCount(); ++r) {
+            for (int r = 0; r < quantas; ++r) {
                 QStringList linha;
                 for (const QString &col : colunas)
-                    linha << t.valueAt(r, col).toString();
+                    linha << valor(r, col).toString();
                 out << linha;
             }
             return out;
         };
+        const auto mostra = [&](const CachedTable &t, const QStringList &colunas) {
+            return linhas(t.recordCount(), colunas, [&](int r, const QString &col) { return t.valueAt(r, col); });
+        };
         const auto seleciona = [&](const QString &sql, const QStringList &colunas) {
             const RowSet rs = c.query(sql);
-            QList<QStringList> out;
-            for (int r = 0; r < rs.rowCount(); ++r) {
-                QStringList linha;
-                for (const QString &col : colunas)
-                    linha << rs.value(r, col).toString();
-                out << linha;
-            }
-            return out;
+            return linhas(rs.rowCount(), colunas, [&](int r, const QString &col) { return rs.value(r, col); });
         };
         const QStringList itens{"DESCRICAO", "QDE", "UNIDADE", "VALFINAL"};
         const QStringList formulas{"NFORMULA", "FORMAFARMA", "QDEROTULOS", "QDECAPSULAS", "VOLUMETOTAL", "UNIDADE", "PRECOFORMULA"};
