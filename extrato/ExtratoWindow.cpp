@@ -16,8 +16,10 @@
 #include "reports/ExtratoReport.h"
 #include "settlement/Atomic.h"
 #include "settlement/windows/Comprovante.h"
+#include "platform/ShutdownSignals.h"
 #include "settlement/windows/Confirmacao.h"
 #include "settlement/windows/QuitacoesWindow.h"
+#include "settlement/windows/WaitPanel.h"
 #include "settlement/Registro.h"
 #include "settlement/QuitacaoExtrato.h"
 #include "extrato/ExtratoDocument.h"
@@ -252,6 +254,14 @@ void ExtratoWindow::buildLayout()
     BotEmail->setGeometry(650, 4, 190, 26);
     BotEmpresa = faturamento.empresa;
     BotEmpresa->setGeometry(650, 32, 190, 26);
+
+    PainelAguarde = new WaitPanel(this);
+    PainelAguarde->centrado = true;
+    connect(PainelAguarde, &WaitPanel::emCurso, this, &ExtratoWindow::quitacaoEmCurso);
+    // Over a network the settlement's calls run in the background, so that a stalled link can be
+    // cancelled; the embedded engine has no link to stall.
+    if (m_dm.SQLConnection1.isRemote())
+        PainelAguarde->cancela = [this] { m_dm.SQLConnection1.cancel(); };
 
     LabelQuantidade = new QLabel(this);
     LabelQuantidade->setObjectName(QStringLiteral("LabelQuantidade"));
@@ -717,7 +727,25 @@ Confirmacao::Reacoes ExtratoWindow::reacoes(const std::function<void()> &depois)
         AtualizaExtrato();
     };
     r.aposQuitar = depois;
+    r.painel = PainelAguarde;
     return r;
+}
+
+// While a settlement runs, nothing that would interrupt it or change what it settles can be used:
+// the list, the payment date, the buttons, its menu and the close box wait.
+void ExtratoWindow::quitacaoEmCurso(bool sim)
+{
+    m_quitando = sim;
+    if (sim)
+        m_focoAntes = focusWidget();
+    const QList<QWidget *> comandos{DBGrid1, MaskEdit1, BitBtn1, BitBtn3, BitBtn4, BotImprimir, BotEmail, BotEmpresa};
+    for (QWidget *w : comandos)
+        w->setEnabled(!sim);
+    PopupMenu1->setEnabled(!sim);
+    if (sim)
+        PainelAguarde->raise();
+    else if (m_focoAntes)
+        m_focoAntes->setFocus();
 }
 
 void ExtratoWindow::QuitaroPERODOselecionado1Click()
@@ -781,6 +809,11 @@ void ExtratoWindow::Timer1Timer()
 
 void ExtratoWindow::closeEvent(QCloseEvent *e)
 {
+    // The close box waits for a settlement under way; a session that ends the program does not.
+    if (m_quitando && !ShutdownSignals::requested()) {
+        e->ignore();
+        return;
+    }
     FormClose();
     QDialog::closeEvent(e);
 }

@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 #include <memory>
@@ -19,6 +20,7 @@ class CentralData;
 class InterfaceData;
 class DBGrid;
 class ReportModule;
+class WaitPanel;
 struct Sessao;
 
 // The statement of a convênio: its open orders of the stored period with the total still owed, the
@@ -51,6 +53,7 @@ public:
     QMenu *PopupMenu1;
     QAction *QuitaroPERODOselecionado1, *Quitaropedidoselecionado1;
     QAction *Quitacoes1;   // the convênio's recorded settlements
+    WaitPanel *PainelAguarde;   // over the window while a settlement of its orders runs
 
     // Handlers.
     void FormActivate();
@@ -113,6 +116,7 @@ private:
     Confirmacao::Reacoes reacoes(const std::function<void()> &depois);
     Periodo periodoDaLista() const;
     void releLista();
+    void quitacaoEmCurso(bool sim);
     void FormClose();
 
     Sessao &m_sessao;
@@ -126,6 +130,8 @@ private:
     bool m_listaRelida = true;   // the list was read since its details were
     int m_detalhesDaLinha = -1;   // the row of the list whose details the panes show (a re-read sets m_listaRelida)
     bool m_ativado = false;
+    bool m_quitando = false;
+    QPointer<QWidget> m_focoAntes;   // where the focus was when the settlement began
     std::optional<Periodo> m_periodoInicial;
     std::unique_ptr<ReportModule> m_rm;
 };

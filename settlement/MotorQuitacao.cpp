@@ -137,6 +137,9 @@ public:
         for (int i = 0; i < m_pedidos.size(); ++i)
             settle(i);
         envia();
+        // Orders whose settlement sends nothing (no instalment, no cash) are settled all the same.
+        if (m_progresso.feito && m_feitos < m_pedidos.size())
+            m_progresso.feito(int(m_pedidos.size()));
         enviaEmGrupos(m_r.opcoes.registra ? anotacoes() + fim() : m_r.depois);
         return resultado(lidos);
     }
@@ -448,8 +451,9 @@ private:
             int falhou = -1;
             try {
                 m_db.executeGrouped(m_grupo, &falhou);
+                m_feitos = m_ultimo + 1;
                 if (m_progresso.feito)
-                    m_progresso.feito(m_ultimo + 1);
+                    m_progresso.feito(m_feitos);
                 break;
             } catch (const DatabaseError &e) {
                 if (Atomic::isKeyViolation(e.gdsCode()) && m_lanca && tentativa < 50) {
@@ -495,6 +499,7 @@ private:
     const QDate m_pagamento;
     const Roteiro &m_r;
     const Progresso &m_progresso;
+    qsizetype m_feitos = 0;   // orders whose statements were sent
     Rastro *m_rastro;
     const bool m_lanca;
     const QDateTime m_agora = m_c.agora();

@@ -68,7 +68,8 @@ QString marcaPedidosPagos(const QString &convenio, const QString &pagamento, con
 }
 
 MotorQuitacao::Resultado QuitaPedidoSelecionado(CentralData &dm, const ContextoQuitacao &c, const QDate &di,
-                                                const QDate &df, const QDate &pagamento, const MotorQuitacao::Opcoes &opcoes)
+                                                const QDate &df, const QDate &pagamento, const MotorQuitacao::Opcoes &opcoes,
+                                                const MotorQuitacao::Progresso &progresso)
 {
     CachedTable &pedidos = dm.PEDIDOS;
     MotorQuitacao::Roteiro r;
@@ -85,11 +86,12 @@ MotorQuitacao::Resultado QuitaPedidoSelecionado(CentralData &dm, const ContextoQ
     r.inicio = di;
     r.fim = df;
     r.opcoes = opcoes;
-    return MotorQuitacao::executa(dm, c, pagamento, r);
+    return MotorQuitacao::executa(dm, c, pagamento, r, progresso);
 }
 
 MotorQuitacao::Resultado QuitaPeriodo(CentralData &dm, const ContextoQuitacao &c, const QDate &di, const QDate &df,
-                                      const QDate &pagamento, const MotorQuitacao::Opcoes &opcoes)
+                                      const QDate &pagamento, const MotorQuitacao::Opcoes &opcoes,
+                                      const MotorQuitacao::Progresso &progresso)
 {
     const QString inicio = SqlText::dateMDY(di);
     const QString fim = SqlText::dateMDY(df);
@@ -102,7 +104,7 @@ MotorQuitacao::Resultado QuitaPeriodo(CentralData &dm, const ContextoQuitacao &c
     r.fim = df;
     r.pagoDepois = QStringLiteral("PAGO");   // the command writes the payment date only
     r.opcoes = opcoes;
-    return MotorQuitacao::executa(dm, c, pagamento, r);
+    return MotorQuitacao::executa(dm, c, pagamento, r, progresso);
 }
 
 }

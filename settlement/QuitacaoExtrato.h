@@ -33,13 +33,16 @@ QString condicaoDoPedido(const QString &estacao, const QString &npedido);
 // payment date and paid flag written back by the order's key (the cache is read again, so the order
 // leaves the list), and its cash movement. After a failure nothing is written; the cache is then
 // for its owner to read again. `di` and `df` are the statement's period, for the record. Each
-// command returns what it settled; `opcoes` say whether it keeps a record and what the user confirmed.
+// command returns what it settled; `opcoes` say whether it keeps a record and what the user
+// confirmed, `progresso` is told of the orders as they are settled.
 MotorQuitacao::Resultado QuitaPedidoSelecionado(CentralData &dm, const ContextoQuitacao &c, const QDate &di,
-                                                const QDate &df, const QDate &pagamento, const MotorQuitacao::Opcoes &opcoes = {});
+                                                const QDate &df, const QDate &pagamento, const MotorQuitacao::Opcoes &opcoes = {},
+                                                const MotorQuitacao::Progresso &progresso = {});
 
 // Settles every open real order of c.convenioAtual between `di` and `df` in date order:
 // instalments and cash movements order by order, then the orders' payment date.
 MotorQuitacao::Resultado QuitaPeriodo(CentralData &dm, const ContextoQuitacao &c, const QDate &di, const QDate &df,
-                                      const QDate &pagamento, const MotorQuitacao::Opcoes &opcoes = {});
+                                      const QDate &pagamento, const MotorQuitacao::Opcoes &opcoes = {},
+                                      const MotorQuitacao::Progresso &progresso = {});
 
 }

@@ -76,10 +76,11 @@ MotorQuitacao::Resultado executa(CentralData &dm, ContextoQuitacao c, const Coma
             },
             [&](const QuitaPedido &q) {
                 confereAtual(dm, q);
-                return QuitacaoExtrato::QuitaPedidoSelecionado(dm, c, q.periodo.inicio, q.periodo.fim, q.pagamento, opcoes);
+                return QuitacaoExtrato::QuitaPedidoSelecionado(dm, c, q.periodo.inicio, q.periodo.fim, q.pagamento, opcoes,
+                                                               progresso);
             },
             [&](const QuitaExtrato &q) {
-                return QuitacaoExtrato::QuitaPeriodo(dm, c, q.periodo.inicio, q.periodo.fim, q.pagamento, opcoes);
+                return QuitacaoExtrato::QuitaPeriodo(dm, c, q.periodo.inicio, q.periodo.fim, q.pagamento, opcoes, progresso);
             },
         },
         comando);

@@ -13,6 +13,7 @@
 #include "extrato/DetalhesDaLista.h"
 #include "data/PedidosDoPeriodo.h"
 #include "settlement/QuitacaoExtrato.h"
+#include "settlement/windows/WaitPanel.h"
 #include "tests/support/TestSuite.h"
 
 #include <QHeaderView>
@@ -581,6 +582,41 @@ private slots:
         QCOMPARE(suite->count(QStringLiteral("MOVCAIXA")), 4);   // the null-value order's 0.00 movement is cleared
         QVERIFY(listedNumbers().isEmpty());
         QCOMPARE(w->Label8->text(), Decimal().toDisplayText(QLocale(), 2));
+    }
+
+    // While the period is settled the wait panel shows over the window, counting the orders, and
+    // what could interrupt the settlement (the list, the date, the buttons, the close box) waits;
+    // afterwards it is all back, the focus where it was.
+    void settlingShowsTheWaitPanelAndLocksTheWindow()
+    {
+        open();
+        w->MaskEdit1->setText(QStringLiteral("03/12/26"));
+        w->DBGrid1->setFocus();
+        QStringList seen;
+        bool closedMeanwhile = true;
+        connect(w->PainelAguarde, &WaitPanel::emCurso, this, [&](bool sim) {
+            if (sim)
+                closedMeanwhile = w->close();
+        });
+        connect(w->PainelAguarde->Gauge1, &QProgressBar::valueChanged, this, [&] {
+            seen << QStringLiteral("%1|%2|%3")
+                        .arg(w->PainelAguarde->isVisible())
+                        .arg(w->PainelAguarde->Gauge1->text())
+                        .arg(w->DBGrid1->isEnabled() || w->MaskEdit1->isEnabled() || w->BitBtn1->isEnabled() ||
+                             w->BotImprimir->isEnabled() || w->PopupMenu1->isEnabled());
+        });
+        w->QuitaroPERODOselecionado1->trigger();
+        QVERIFY2(messages->messages.value(0).startsWith(QStringLiteral("Procedimento concluído com sucesso.")),
+                 qPrintable(messages->messages.join('|')));
+        QVERIFY(!closedMeanwhile);
+        QVERIFY(w->isVisible());
+        QVERIFY2(!seen.isEmpty(), "the bar never moved");
+        QVERIFY2(seen.last().startsWith(QStringLiteral("1|pedido 5 de 5")), qPrintable(seen.join('\n')));
+        for (const QString &s : seen)
+            QVERIFY2(s.endsWith(QStringLiteral("|0")), qPrintable(seen.join('\n')));
+        QVERIFY(!w->PainelAguarde->isVisible());
+        QVERIFY(w->DBGrid1->isEnabled() && w->MaskEdit1->isEnabled() && w->BitBtn1->isEnabled() && w->PopupMenu1->isEnabled());
+        QVERIFY(w->DBGrid1->hasFocus() || !QApplication::focusWidget());
     }
 
     void settlementRules_data()

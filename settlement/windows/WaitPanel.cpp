@@ -66,13 +66,16 @@ WaitPanel::~WaitPanel()
         qApp->removeEventFilter(this);
 }
 
-void WaitPanel::mostra()
+void WaitPanel::mostra(const QString &fazendo)
 {
     emit emCurso(true);
-    setGeometry(136, 96, 521, 177);
+    QPoint lugar(136, 96);
+    if (centrado && parentWidget())
+        lugar = QPoint(std::max(0, (parentWidget()->width() - 521) / 2), std::max(0, (parentWidget()->height() - 177) / 2));
+    setGeometry(QRect(lugar, QSize(521, 177)));
     Label8->show();
     m_total = 0;
-    Gauge1->setFormat(QStringLiteral("Lendo os pedidos..."));
+    Gauge1->setFormat(fazendo);
     Gauge1->show();
     Gauge1->setRange(0, 1);
     Gauge1->setValue(0);

@@ -21,8 +21,9 @@ public:
     explicit WaitPanel(QWidget *parent = nullptr);
     ~WaitPanel() override;
 
-    // At its place, with the label, and the bar at once saying that the orders are being read.
-    void mostra();
+    // At its place, with the label, and the bar at once saying what is being done (by default that
+    // the orders are being read).
+    void mostra(const QString &fazendo = QStringLiteral("Lendo os pedidos..."));
     // The orders are listed: the bar counts them ("pedido n de N") and the label goes. The bar's
     // last step is the recording and the commit after the last order, so it shows 100 % only then.
     void inicia(int total);
@@ -49,6 +50,8 @@ public:
     // What Cancelar does: ends the call under way (Connection::cancel), from the event loop that
     // turns while that call waits.
     std::function<void()> cancela;
+    // Over the middle of its window rather than at the register's place for it.
+    bool centrado = false;
     // Without progress for this long, Cancelar is offered.
     static constexpr int SemProgressoMs = 3000;
 
