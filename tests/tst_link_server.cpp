@@ -6,10 +6,17 @@
 #include "settlement/Atomic.h"
 #include "settlement/QuitacaoConvenio.h"
 #include "settlement/Estorno.h"
+#include "settlement/windows/QuitacoesWindow.h"
 #include "settlement/windows/WaitPanel.h"
+#include "data/InterfaceData.h"
+#include "controls/DBGrid.h"
+#include "extrato/ExtratoWindow.h"
+#include "platform/Messages.h"
+#include "session/Sessao.h"
 #include "tests/support/TestSuite.h"
 
 #include <QProcess>
+#include <QTableWidget>
 #include <QtTest>
 
 #include <atomic>
@@ -165,6 +172,46 @@ class TstLinkServer : public QObject {
     }
 
     int count(const QString &table, const QString &where = {}) { return suite->count(table, where); }
+
+    // The link stalls as soon as `painel` shows; the user presses its Cancelar when it is offered,
+    // and the link comes back. Returns whether Cancelar was offered.
+    std::shared_ptr<bool> stallAndCancel(WaitPanel *painel)
+    {
+        auto offered = std::make_shared<bool>(false);
+        auto *user = new QTimer(painel);
+        user->setInterval(100);
+        connect(user, &QTimer::timeout, painel, [this, painel, user, offered] {
+            if (painel->BotCancelar->isVisible()) {
+                *offered = true;
+                user->stop();
+                QTest::mouseClick(painel->BotCancelar, Qt::LeftButton);
+                QVERIFY(proxy->command(QStringLiteral("release")));
+            }
+        });
+        connect(painel, &WaitPanel::emCurso, painel, [this, user](bool sim) {
+            if (sim && !user->isActive()) {
+                QVERIFY(proxy->command(QStringLiteral("hold")));
+                user->start();
+            }
+        });
+        return offered;
+    }
+
+    // Runs `act` on a modal dialog of type T once it shows.
+    template <class T>
+    void onceShown(const std::function<void(T *)> &act)
+    {
+        auto *timer = new QTimer(this);
+        timer->setInterval(10);
+        connect(timer, &QTimer::timeout, this, [timer, act] {
+            if (auto *w = qobject_cast<T *>(QApplication::activeModalWidget())) {
+                timer->stop();
+                timer->deleteLater();
+                act(w);
+            }
+        });
+        timer->start();
+    }
 
 private slots:
     void initTestCase()
@@ -371,6 +418,60 @@ private slots:
         QVERIFY(offered);
         QVERIFY(proxy->command(QStringLiteral("release")));
         QCOMPARE(suite->settlementSnapshot(), before);
+    }
+
+    // The extrato's settlement of its period and a reversal from the list of settlements, on a
+    // stalled link: their wait panels offer Cancelar, which ends the call; nothing changed, the user
+    // is told so and the next command works.
+    void windowsCancelAStalledSettlementAndReversal()
+    {
+        seedOrders(3);
+        const QString before = suite->settlementSnapshot();
+        CentralData dm(proxy->address());
+        InterfaceData dm2(TestSuite::testServer(), QString());
+        Sessao sessao;
+        sessao.central = &dm;
+        sessao.interfaceData = &dm2;
+        sessao.usuarioLogado = QStringLiteral("ADMIN");
+        sessao.estacaoAtual = QStringLiteral("01");
+        sessao.caixaAtual = QStringLiteral("1");   // the settlement posts cash: its reversal is made at the register
+        sessao.sessaoCaixa = QStringLiteral("S1");
+        sessao.formaPagCaixa = QStringLiteral("Convênio");
+        Messages::Recorder messages;
+        {
+            ExtratoWindow w(sessao, QStringLiteral("Beta & Cia"));
+            w.comecaNoPeriodo({QDate(2026, 11, 1), QDate(2026, 11, 30)});
+            w.show();
+            QTRY_COMPARE(dm.PEDIDOS.recordCount(), 3);
+            w.MaskEdit1->setText(QStringLiteral("05/12/26"));
+            const auto offered = stallAndCancel(w.PainelAguarde);
+            w.QuitaroPERODOselecionado1->trigger();
+            QVERIFY(*offered);
+            QCOMPARE(messages.messages.size(), 1);
+            QVERIFY2(messages.messages.value(0).contains(QStringLiteral("cancelada")), qPrintable(messages.messages.join('|')));
+            QVERIFY(messages.messages.value(0).contains(QStringLiteral("Nenhum pedido foi quitado")));
+            QCOMPARE(suite->settlementSnapshot(), before);
+            QVERIFY(w.BitBtn1->isEnabled() && w.DBGrid1->isEnabled());
+        }
+
+        settle(dm);
+        const QString settled = suite->settlementSnapshot();
+        messages.messages.clear();
+        QuitacoesWindow w(sessao, QStringLiteral("Beta & Cia"));
+        w.show();
+        w.Lista->setCurrentCell(0, 0);
+        const auto offered = stallAndCancel(w.PainelAguarde);
+        onceShown<EstornoDialog>([&](EstornoDialog *d) {
+            QTest::keyClicks(d->EditMotivo, QStringLiteral("engano"));
+            QTest::keyClicks(d->EditSenha, QStringLiteral("123"));
+            QTest::keyClick(d->EditMotivo, Qt::Key_Return);
+        });
+        w.BotEstornar->click();
+        QVERIFY2(*offered, qPrintable(messages.messages.join('|')));
+        QCOMPARE(messages.messages.size(), 1);
+        QVERIFY2(messages.messages.value(0).contains(QStringLiteral("Nada foi estornado")), qPrintable(messages.messages.join('|')));
+        QCOMPARE(suite->settlementSnapshot(), settled);
+        QVERIFY(w.BotEstornar->isEnabled() && w.BotFechar->isEnabled());
     }
 
     // Compression is asked of a remote server unless the module's own settings turn it off.

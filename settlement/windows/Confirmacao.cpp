@@ -2,6 +2,7 @@
 
 #include "data/SqlText.h"
 #include "platform/ErrorReporter.h"
+#include "platform/Failure.h"
 #include "platform/Messages.h"
 #include "settlement/Atomic.h"
 #include "settlement/windows/WaitPanel.h"
@@ -108,9 +109,16 @@ bool quita(CentralData &dm, const ContextoQuitacao &contexto, const ServicoQuita
     try {
         feita = confirmaEExecuta(dadosDe(contexto, comando), central, ServicoQuitacao::condicao(comando), executa);
     } catch (...) {
-        const QString mensagem = Atomic::mensagemDeFalha(std::current_exception());
-        if (reacoes.aposFalha)
-            ErrorReporter::guard(reacoes.aposFalha);
+        QString mensagem = Atomic::mensagemDeFalha(std::current_exception());
+        // One message: the failure first, and after it why the window may show stale figures.
+        if (reacoes.aposFalha) {
+            try {
+                reacoes.aposFalha();
+            } catch (...) {
+                mensagem += QStringLiteral("\n\nA janela não pôde ser atualizada: ") +
+                            Failure::messageOf(std::current_exception());
+            }
+        }
         ErrorReporter::report(mensagem);
         return false;
     }

@@ -196,6 +196,13 @@ QuitacoesWindow::QuitacoesWindow(Sessao &sessao, const QString &convenio, QWidge
     LabelAguarde->setObjectName(QStringLiteral("LabelAguarde"));
     LabelAguarde->setStyleSheet(QStringLiteral("font-weight: bold;"));
     LabelAguarde->hide();
+    PainelAguarde = new WaitPanel(this);
+    PainelAguarde->centrado = true;
+    connect(PainelAguarde, &WaitPanel::emCurso, this, &QuitacoesWindow::estornoEmCurso);
+    // Over a network the reversal's calls run in the background, so that a stalled link can be
+    // cancelled; the embedded engine has no link to stall.
+    if (m_dm.SQLConnection1.isRemote())
+        PainelAguarde->cancela = [this] { m_dm.SQLConnection1.cancel(); };
 
     // Which settlements: this convênio's or all, between two days (the first day of the calendar
     // means no limit), and a text that the shown rows contain.
@@ -397,6 +404,18 @@ void QuitacoesWindow::BotImprimirClick()
     });
 }
 
+// While a reversal runs, nothing that would interrupt it can be used.
+void QuitacoesWindow::estornoEmCurso(bool sim)
+{
+    const QList<QWidget *> comandos{Lista, BotComprovante, BotEstornar, BotEmail, BotPlanilha, BotImprimir, BotFechar,
+                                    EditDe, EditAte, EditBusca};
+    for (QWidget *w : comandos)
+        w->setEnabled(!sim);
+    CheckTodos->setEnabled(!sim && !m_convenio.isEmpty());
+    if (!sim)
+        habilita();
+}
+
 void QuitacoesWindow::BotEstornarClick()
 {
     const Registro::Quitacao *q = atual();
@@ -417,8 +436,10 @@ void QuitacoesWindow::BotEstornarClick()
     try {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         const auto cursor = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+        PainelAguarde->mostra(QStringLiteral("Estornando a quitação nº %1...").arg(quitacao.codigo));
+        const auto esconde = qScopeGuard([this] { PainelAguarde->esconde(); });
         // A reversal may wait for another workstation's settlement of the convênio to end: it says so.
-        EsperaPeloConvenio espera(nullptr, LabelAguarde);
+        EsperaPeloConvenio espera(PainelAguarde, LabelAguarde);
         ContextoQuitacao c = m_estorno;
         c.aguardandoConvenio = [&espera] { espera.aguarda(); };
         Estorno::estorna(m_dm, quitacao.codigo, c, pergunta.motivo(), {}, pergunta.supervisor());

@@ -17,6 +17,7 @@ class QLineEdit;
 class QPushButton;
 class QTableWidget;
 class ReportModule;
+class WaitPanel;
 
 // Asks for the reason of a reversal and a supervisor's name and password: Enter reverses once they
 // are typed and the supervisor is confirmed, Esc cancels.
@@ -62,6 +63,7 @@ public:
     QLabel *LabelSupervisores;
     QLabel *LabelTotais;
     QLabel *LabelAguarde;   // "Aguardando outra estação liberar o convênio…" while a reversal waits
+    WaitPanel *PainelAguarde;   // over the list while a reversal runs, with Cancelar over a network
     QCheckBox *CheckTodos;
     QDateEdit *EditDe;
     QDateEdit *EditAte;
@@ -90,6 +92,7 @@ public:
 
 private:
     void habilita();
+    void estornoEmCurso(bool sim);
     void filtra();
     void mostraTotais();
 
