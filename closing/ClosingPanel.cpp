@@ -4,6 +4,7 @@
 
 #include "closing/ClosingFigures.h"
 #include "closing/GraficoMeses.h"
+#include "closing/LeituraDosMeses.h"
 #include "closing/WrappingHeader.h"
 
 #include "session/Sessao.h"
@@ -112,6 +113,12 @@ ClosingPanel::ClosingPanel(CentralData &dm, Sessao &sessao, QWidget *parent)
     criaLista();
     criaLinhaDeTotais();
     Grafico = new GraficoMeses(this);
+    m_leituraDeTodos = new LeituraDosMeses(this);
+    connect(m_leituraDeTodos, &LeituraDosMeses::lidos, this, &ClosingPanel::mostraMesesDeTodos);
+    connect(m_leituraDeTodos, &LeituraDosMeses::falhou, this, [this](const QString &motivo) {
+        Grafico->aguarda(QString());
+        ErrorReporter::report(motivo);
+    });
     connect(Grafico, &GraficoMeses::alcanceMudou, this, [this] { ErrorReporter::guard([this] { mostraGrafico(); }); });
 
     connect(BitBtn3, &QPushButton::clicked, this, &ClosingPanel::BotVoltarDebClick);
@@ -382,11 +389,12 @@ void ClosingPanel::mostraGrafico()
 {
     const QString convenio = convenioDaLinha();
     if (!Grafico->doSelecionado()) {
-        if (!m_mesesDeTodos) {
-            m_meses = ClosingFigures::monthsByConvenio(m_dm.SQLConnection1, referencia());
-            m_mesesDeTodos = true;
+        if (m_mesesDeTodos) {
+            Grafico->mostra(m_meses, convenio);
+        } else if (!m_leituraDeTodos->emCurso()) {
+            Grafico->aguarda(QStringLiteral("Somando os pedidos de todos os convênios dos últimos 12 meses…"));
+            m_leituraDeTodos->inicia(m_dm.SQLConnection1, referencia());
         }
-        Grafico->mostra(m_meses, convenio);
         return;
     }
     auto lidos = m_mesesDoConvenio.constFind(convenio);
@@ -396,6 +404,14 @@ void ClosingPanel::mostraGrafico()
     Grafico->mostra(*lidos, convenio);
 }
 
+void ClosingPanel::mostraMesesDeTodos(const YearOfMonths &meses)
+{
+    m_meses = meses;
+    m_mesesDeTodos = true;
+    if (!Grafico->doSelecionado())
+        Grafico->mostra(m_meses, convenioDaLinha());
+}
+
 // The list and its figures read afresh, the list put on the convênio whatever the letter case, the
 // period shown, and the chart read next.
 void ClosingPanel::releLista(const QString &atual)
@@ -403,6 +419,7 @@ void ClosingPanel::releLista(const QString &atual)
     ligaPeriodo();
     // The chart reads its months once the list is on the screen, not on each move of the reading.
     m_mesesDeTodos = false;
+    m_leituraDeTodos->cancela();
     m_mesesDoConvenio.clear();
     m_graficoPendente = true;
     *m_figuras = figurasDoPeriodo();
@@ -495,6 +512,8 @@ ReportModule &ClosingPanel::RM()
         // The chart as the panel shows it, and the day the ages are counted to.
         m_rm->addConnection(QStringLiteral("rdsGraficoMeses"), [this] {
             carregaGrafico();
+            // Printed as chosen: every convênio's months are waited for.
+            m_leituraDeTodos->espera();
             RowSet out;
             out.fields << Field{QStringLiteral("IMAGEM"), Field::Blob} << Field{QStringLiteral("REFERENCIA"), Field::Date};
             QByteArray png;

@@ -12,6 +12,7 @@ class CentralData;
 class DBGrid;
 class DBText;
 class GraficoMeses;
+class LeituraDosMeses;
 class QLabel;
 class QPushButton;
 class ReportModule;
@@ -84,6 +85,7 @@ private:
     void ocupaOPainel();
     void releLista(const QString &convenio);
     void mostraGrafico();
+    void mostraMesesDeTodos(const YearOfMonths &meses);
     // Reads the chart's months when the list was read again since.
     void carregaGrafico();
     QString convenioDaLinha() const;
@@ -97,6 +99,7 @@ private:
     std::shared_ptr<QHash<QString, OpenOrders>> m_figuras = std::make_shared<QHash<QString, OpenOrders>>();
     YearOfMonths m_meses;   // of every convênio, once asked for
     bool m_mesesDeTodos = false;
+    LeituraDosMeses *m_leituraDeTodos;   // every convênio's months, read in the background
     QHash<QString, YearOfMonths> m_mesesDoConvenio;
     bool m_graficoPendente = false;
 };

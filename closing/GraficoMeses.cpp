@@ -96,6 +96,17 @@ GraficoMeses::GraficoMeses(QWidget *parent) : QWidget(parent), m_chart(novoGrafi
     connect(ComboAlcance, &QComboBox::currentIndexChanged, this, &GraficoMeses::alcanceMudou);
 }
 
+void GraficoMeses::aguarda(const QString &texto)
+{
+    m_chart->removeAllSeries();
+    for (QAbstractAxis *eixo : m_chart->axes())
+        m_chart->removeAxis(eixo);
+    SerieAberto = SerieQuitado = nullptr;
+    m_figuras.clear();
+    m_titulo = texto;
+    m_chart->setTitle(texto);
+}
+
 bool GraficoMeses::doSelecionado() const { return ComboAlcance->currentIndex() == 0; }
 
 void GraficoMeses::mostra(const YearOfMonths &meses, const QString &convenio)

@@ -18,6 +18,8 @@ public:
 
     // Draws the months of `convenio` when the choice is the selected convênio, of all otherwise.
     void mostra(const YearOfMonths &meses, const QString &convenio);
+    // While the months are being read: no bars, and `texto` in the title.
+    void aguarda(const QString &texto);
     bool doSelecionado() const;
     // The chart as printed with the closing, at that size in pixels.
     QImage imagem(const QSize &tamanho) const;

@@ -907,6 +907,19 @@ void Connection::open()
 void Connection::setReconnectedHandler(std::function<void()> handler) { m_reconnected = std::move(handler); }
 
 // "host:path" and "host/port:path"; a drive letter ("C:\...") is a local path.
+void Connection::copySettingsFrom(const Connection &other)
+{
+    m_database = other.m_database;
+    m_unavailable = other.m_unavailable;
+    m_user = other.m_user;
+    m_password = other.m_password;
+    m_role = other.m_role;
+    m_charSet = other.m_charSet;
+    m_clientLibrary = other.m_clientLibrary;
+    m_connectTimeout = other.m_connectTimeout;
+    m_wireCompression = other.m_wireCompression;
+}
+
 bool Connection::isRemote() const { return m_database.indexOf(QLatin1Char(':')) > 1; }
 
 void Connection::cancel() { d->cancel(); }

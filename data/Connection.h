@@ -98,6 +98,10 @@ public:
     void setClientLibrary(const QString &library) { m_clientLibrary = library; }
     QString clientLibrary() const { return m_clientLibrary; }
 
+    // Reaches the same database the same way as `other` (its address, user, role, character set,
+    // waits and compression): a second connection for work on another thread.
+    void copySettingsFrom(const Connection &other);
+
     bool isOpen() const;
     void open();
     void close();
