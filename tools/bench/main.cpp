@@ -198,6 +198,7 @@ public:
         const QString central = centralDatabase();
         const QString iface = connectionStringFor(m_server, QStringLiteral("C:\\praxolin\\interfac\\praxolin.bd"));
         m_floor.route(QStringLiteral("QUBDADOS"), central);
+        m_floor.route(QStringLiteral("MesesDeTodos"), central);
         m_floor.route(QStringLiteral("Interfac"), iface);
         m_floor.route(QStringLiteral("Interfac2"), iface);
         Connection c(QStringLiteral("bench-check"));
