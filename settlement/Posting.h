@@ -20,6 +20,10 @@ struct ContextoQuitacao {
     // Told, before the command waits for it, that another workstation's settlement or reversal
     // holds the convênio (so the window can say what it waits for); none: nobody is told.
     std::function<void()> aguardandoConvenio;
+    // Told just before the claim on the convênio is sent (true) and when it returned (false), by a
+    // caller whose event loop turns while the claim waits (the calls run in the background): it
+    // then tells the user itself once the claim has waited a moment, and no look is taken ahead.
+    std::function<void(bool)> reivindicando;
 
     // Settled orders are posted to the cash register only when it started the module.
     bool rodandoNoCaixa() const { return !caixaAtual.isEmpty() && !sessaoCaixa.isEmpty(); }

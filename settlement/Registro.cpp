@@ -1,4 +1,6 @@
 #include "settlement/Registro.h"
+
+#include <QScopeGuard>
 #include "platform/Contagem.h"
 
 #include "data/Connection.h"
@@ -250,6 +252,13 @@ bool convenioOcupado(Connection &connection, const QString &convenio)
 
 void reivindica(Connection &connection, const QString &convenio, const ContextoQuitacao &c)
 {
+    if (c.reivindicando) {
+        // The caller watches the claim itself: no look ahead, its round trips saved.
+        c.reivindicando(true);
+        const auto fim = qScopeGuard([&c] { c.reivindicando(false); });
+        Atomic::retryOnKeyViolation(6, [&] { connection.execute(Sql::reivindica(convenio, c)); });
+        return;
+    }
     // Whoever waits is told first what for; a claim taken by another workstation right after this
     // look is waited for all the same, only without the notice.
     if (c.aguardandoConvenio && convenioOcupado(connection, convenio))

@@ -11,7 +11,9 @@
 #include "data/InterfaceData.h"
 #include "controls/DBGrid.h"
 #include "extrato/ExtratoWindow.h"
+#include "data/StatementLog.h"
 #include "platform/Messages.h"
+#include "settlement/Registro.h"
 #include "session/Sessao.h"
 #include "tests/support/TestSuite.h"
 
@@ -472,6 +474,55 @@ private slots:
         QVERIFY2(messages.messages.value(0).contains(QStringLiteral("Nada foi estornado")), qPrintable(messages.messages.join('|')));
         QCOMPARE(suite->settlementSnapshot(), settled);
         QVERIFY(w.BotEstornar->isEnabled() && w.BotFechar->isEnabled());
+    }
+
+    // Over a network the window watches the claim on the convênio itself: a claim that another
+    // workstation holds is told on the wait panel once it has waited a moment, and no look is taken
+    // ahead of it (its round trips saved); the settlement then runs once the other one ended.
+    void windowTellsAWaitForTheConvenioWithoutLookingAhead()
+    {
+        seedOrders(3);
+        CentralData dm(proxy->address());
+        InterfaceData dm2(TestSuite::testServer(), QString());
+        Sessao sessao;
+        sessao.central = &dm;
+        sessao.interfaceData = &dm2;
+        sessao.usuarioLogado = QStringLiteral("ADMIN");
+        sessao.estacaoAtual = QStringLiteral("01");
+        Messages::Recorder messages;
+        ExtratoWindow w(sessao, QStringLiteral("Beta & Cia"));
+        w.comecaNoPeriodo({QDate(2026, 11, 1), QDate(2026, 11, 30)});
+        w.show();
+        QTRY_COMPARE(dm.PEDIDOS.recordCount(), 3);
+        w.MaskEdit1->setText(QStringLiteral("05/12/26"));
+
+        std::atomic<bool> segura = false;
+        std::thread outraEstacao([&segura, database = suite->central().database()] {
+            Connection outra(QStringLiteral("outra"));
+            outra.setDatabase(database);
+            outra.begin();
+            Registro::reivindica(outra, QStringLiteral("Beta & Cia"), caixa());
+            segura = true;
+            QThread::msleep(2000);
+            outra.commit();
+            outra.close();
+        });
+        QTRY_VERIFY(segura.load());
+        bool told = false;
+        QTimer look;
+        look.setInterval(50);
+        connect(&look, &QTimer::timeout, this,
+                [&] { told = told || w.PainelAguarde->Label8->text() == WaitPanel::TextoAguardandoConvenio; });
+        look.start();
+        StatementLog::clear();
+        w.QuitaroPERODOselecionado1->trigger();
+        look.stop();
+        outraEstacao.join();
+        QVERIFY(told);
+        QVERIFY2(messages.messages.value(0).startsWith(QStringLiteral("Procedimento concluído com sucesso.")),
+                 qPrintable(messages.messages.join('|')));
+        QCOMPARE(StatementLog::textsContaining(QStringLiteral("select CONVENIO from QUITACAO_CONVENIOS")).size(), 0);
+        QCOMPARE(count(QStringLiteral("PEDIDOS"), QStringLiteral("DATAPAGAMENTO = '2026-12-05'")), 3);
     }
 
     // Compression is asked of a remote server unless the module's own settings turn it off.

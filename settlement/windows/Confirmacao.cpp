@@ -103,6 +103,8 @@ bool quita(CentralData &dm, const ContextoQuitacao &contexto, const ServicoQuita
         ContextoQuitacao c = contexto;
         EsperaPeloConvenio espera(reacoes.painel);
         c.aguardandoConvenio = [&espera] { espera.aguarda(); };
+        if (espera.acompanhaSozinha())
+            c.reivindicando = [&espera](bool enviada) { espera.acompanhaReivindicacao(enviada); };
         return ServicoQuitacao::executa(dm, c, comando, opcoes, progresso);
     };
     std::optional<MotorQuitacao::Resultado> feita;

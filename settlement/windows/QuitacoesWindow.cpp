@@ -442,6 +442,8 @@ void QuitacoesWindow::BotEstornarClick()
         EsperaPeloConvenio espera(PainelAguarde, LabelAguarde);
         ContextoQuitacao c = m_estorno;
         c.aguardandoConvenio = [&espera] { espera.aguarda(); };
+        if (espera.acompanhaSozinha())
+            c.reivindicando = [&espera](bool enviada) { espera.acompanhaReivindicacao(enviada); };
         Estorno::estorna(m_dm, quitacao.codigo, c, pergunta.motivo(), {}, pergunta.supervisor());
     } catch (const Estorno::Recusado &r) {
         Atualiza();

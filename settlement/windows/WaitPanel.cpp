@@ -224,7 +224,22 @@ bool WaitPanel::eventFilter(QObject *watched, QEvent *event)
     }
 }
 
-EsperaPeloConvenio::EsperaPeloConvenio(WaitPanel *painel, QLabel *aviso) : m_painel(painel), m_aviso(aviso) {}
+EsperaPeloConvenio::EsperaPeloConvenio(WaitPanel *painel, QLabel *aviso) : m_painel(painel), m_aviso(aviso)
+{
+    m_demora.setSingleShot(true);
+    m_demora.setInterval(AvisoAposMs);
+    QObject::connect(&m_demora, &QTimer::timeout, [this] { aguarda(); });
+}
+
+bool EsperaPeloConvenio::acompanhaSozinha() const { return m_painel && m_painel->cancela; }
+
+void EsperaPeloConvenio::acompanhaReivindicacao(bool enviada)
+{
+    if (enviada)
+        m_demora.start();
+    else
+        m_demora.stop();
+}
 
 EsperaPeloConvenio::~EsperaPeloConvenio()
 {

@@ -90,10 +90,17 @@ public:
 
     // What ContextoQuitacao::aguardandoConvenio calls.
     void aguarda();
+    // What ContextoQuitacao::reivindicando calls: a claim still waiting after AvisoAposMs is told
+    // as aguarda() tells it.
+    void acompanhaReivindicacao(bool enviada);
+    static constexpr int AvisoAposMs = 500;
+    // Whether this wait can watch the claim itself: its panel's calls run in the background.
+    bool acompanhaSozinha() const;
     bool aguardou() const { return m_cursor; }
 
 private:
     WaitPanel *m_painel;
     QLabel *m_aviso;
     bool m_cursor = false;
+    QTimer m_demora;   // a claim sent and not yet answered
 };
