@@ -115,10 +115,14 @@ public:
 
     // Ends the call under way at once, from any thread: the link is closed on this side (a server
     // that stopped answering is not waited for), so the call fails, its transaction is lost and
-    // rolled back by the server, and the next command attaches again.
+    // rolled back by the server, and the next command attaches again. An attach to a remote server
+    // that has not answered yet is given up the same way: open() fails at once as cancelled.
     void cancel();
     // The same for every connection of the process (a signal ending the program).
     static void cancelAll();
+    // An attach given up is still waiting for its server on a thread of its own: the process ends
+    // without waiting for it (the client library would, on its way out).
+    static bool attachesLeftRunning();
 
     // A select that reads what is committed, waiting up to `seconds` for a transaction that is
     // still changing those rows (one whose link broke, until the server has ended it) instead of
