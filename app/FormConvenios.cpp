@@ -650,7 +650,9 @@ void FormConvenios::mostraLogin()
 
 void FormConvenios::FormActivate()
 {
-    if (!conectaAoServidor())
+    // An activation while the server is being reached (the window that says so came and went)
+    // waits for that attach to end, as the user's input does.
+    if (m_conectando || !conectaAoServidor())
         return;
     cadastro->DesabilitaCampos();
     preencheCategorias();
@@ -663,6 +665,8 @@ bool FormConvenios::conectaAoServidor()
 {
     if (m_desistiu)
         return false;
+    m_conectando = true;
+    const auto fim = qScopeGuard([this] { m_conectando = false; });
     if (ConnectingWindow::conecta(m_dm->SQLConnection1, this))
         return true;
     m_desistiu = true;

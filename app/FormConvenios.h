@@ -151,6 +151,7 @@ private:
     bool m_navegadorAntes = true;     // the navigator's state before it
     bool m_closed = false;
     bool m_desistiu = false;   // the attach to the server was given up
+    bool m_conectando = false; // the server is being reached
     // The last failure of the register's database that was shown; the same one is not shown again
     // at every activation of the window.
     QString m_falhaBanco;

@@ -481,10 +481,14 @@ struct Connection::Impl {
     // A server that does not answer is waited for until the attach ends or cancel() gives it up.
     IAttachment *attachRemote(const QByteArray &path, const QByteArray &dpb)
     {
-        auto pending = PendingAttach::start(path, dpb);
+        std::shared_ptr<PendingAttach> pending;
         {
             std::lock_guard lock(cancelMutex);
-            attaching = pending;
+            // A call made while this thread waits for the attach (from its event loop) does not
+            // start a second one.
+            if (attaching)
+                throw DatabaseError(QStringLiteral("A conexão com o servidor ainda está sendo estabelecida."));
+            pending = attaching = PendingAttach::start(path, dpb);
         }
         const auto forget = qScopeGuard([this] {
             std::lock_guard lock(cancelMutex);
