@@ -1469,16 +1469,16 @@ void Transaction::commit()
 
 // Read committed without reading past versions not yet committed: a row that another transaction
 // is changing is waited for, up to the lock timeout.
-RowSet Connection::queryAfterWriters(const QString &sql, int seconds)
+RowSet Connection::queryAfterWriters(const QString &sql, int seconds, const QVariantList &params)
 {
     if (d->depth > 0)
         throw DatabaseError(QStringLiteral("queryAfterWriters inside a transaction"));
-    return queryOnItsOwn(sql, std::max(1, seconds));
+    return queryOnItsOwn(sql, std::max(1, seconds), params);
 }
 
 RowSet Connection::queryNoWait(const QString &sql) { return queryOnItsOwn(sql, 0); }
 
-RowSet Connection::queryOnItsOwn(const QString &sql, int seconds)
+RowSet Connection::queryOnItsOwn(const QString &sql, int seconds, const QVariantList &params)
 {
     open();
     IXpbBuilder *tpb = call([&](ThrowStatusWrapper *s) {
@@ -1509,7 +1509,7 @@ RowSet Connection::queryOnItsOwn(const QString &sql, int seconds)
         d->readingAfterWriters = false;
         Impl::finish(d->afterWriters, [](ITransaction *t, ThrowStatusWrapper *s) { t->commit(s); });
     });
-    return query(sql);
+    return query(sql, params);
 }
 
 BackgroundCalls::BackgroundCalls() { ++t_backgroundScopes; }

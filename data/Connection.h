@@ -127,7 +127,7 @@ public:
     // A select that reads what is committed, waiting up to `seconds` for a transaction that is
     // still changing those rows (one whose link broke, until the server has ended it) instead of
     // reading past it. A wait that runs out raises a lock conflict.
-    RowSet queryAfterWriters(const QString &sql, int seconds);
+    RowSet queryAfterWriters(const QString &sql, int seconds, const QVariantList &params = {});
     // The same without waiting, also while this connection has a transaction open: a row that
     // another transaction is changing raises a lock conflict at once.
     RowSet queryNoWait(const QString &sql);
@@ -173,7 +173,7 @@ private:
     template <typename Work>
     auto runOnce(const QString &sql, const QVariantList &params, Work work, Prepare prepare);
     void executeGroupedOnce(const QByteArray &block, int *failed);
-    RowSet queryOnItsOwn(const QString &sql, int seconds);   // seconds 0: no wait
+    RowSet queryOnItsOwn(const QString &sql, int seconds, const QVariantList &params = {});   // seconds 0: no wait
     // After a failure: true when the link was lost and the failed work may run again on a new one
     // (no transaction of the caller's went with it, nothing may have been committed).
     bool mayRunAgain(const std::exception_ptr &failure) const;

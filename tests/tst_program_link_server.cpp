@@ -2,7 +2,9 @@
 // Start-up against a server that accepts the connection and holds every packet: a small window says
 // that the server is being reached, with Cancelar; Cancelar and the session's signals end the
 // program at once, as its close box does (those runs are a process of their own, this test program
-// started again in its "program" role, since ending is what they check).
+// started again in its "program" role, since ending is what they check). And a change of the
+// register whose commit loses its answer or never arrives: nothing typed is lost, and nothing stored
+// is reported as lost.
 #include "app/ConnectingWindow.h"
 #include "app/FormConvenios.h"
 #include "app/ProgramEntry.h"
@@ -204,6 +206,83 @@ private slots:
         QVERIFY(!QFile::exists(suite->path(QStringLiteral("Em_Uso.txt"))));
         const QString shown = read(suite->path(QStringLiteral("mensagens.txt")));
         QVERIFY2(shown.isEmpty(), qPrintable(shown));
+    }
+
+    // The link breaks while a change of the register commits: its answer lost after the server
+    // committed, or the commit itself lost. The program reads the row back by its key: stored, it
+    // says so and the register shows it stored (leaving with Esc then closes the program); not
+    // stored, it says why and keeps what was typed on the screen, to be saved once the link is back.
+    void registerChangeWhoseCommitBreaks_data()
+    {
+        QTest::addColumn<QString>("breakage");
+        QTest::addColumn<bool>("committed");
+        QTest::addColumn<bool>("novo");   // a new convênio, or a change of "Alfa Ltda"
+        QTest::addColumn<bool>("leaving");   // posted by Esc on the way out, or by F10
+        QTest::newRow("change, answer lost") << "lose-answers" << true << false << false;
+        QTest::newRow("change, commit lost") << "lose-requests" << false << false << false;
+        QTest::newRow("new, answer lost") << "lose-answers" << true << true << false;
+        QTest::newRow("new, commit lost") << "lose-requests" << false << true << false;
+        QTest::newRow("leaving, answer lost") << "lose-answers" << true << false << true;
+        QTest::newRow("leaving, commit lost") << "lose-requests" << false << false << true;
+    }
+
+    void registerChangeWhoseCommitBreaks()
+    {
+        QFETCH(QString, breakage);
+        QFETCH(bool, committed);
+        QFETCH(bool, novo);
+        QFETCH(bool, leaving);
+        Messages::Recorder messages;
+        Program program;
+        QVERIFY(program.create({}));
+        QVERIFY(program.show());
+        FormConvenios &form = *program.form;
+        RegisterPanel &reg = *form.cadastro;
+        CachedTable &convenios = program.dm->Convenios;
+        const auto type = [](QWidget *box, const QString &text) {
+            box->setFocus(Qt::MouseFocusReason);
+            QTest::keyClick(box, Qt::Key_A, Qt::ControlModifier);
+            QTest::keyClicks(box, text);
+        };
+        QTest::mouseClick(form.DBNavigator6->button(novo ? DBNavigator::Insert : DBNavigator::Edit), Qt::LeftButton);
+        if (novo)
+            type(reg.DBEditConvenio, QStringLiteral("Gama Ltda"));
+        type(reg.DBEditCidConv, QStringLiteral("Valinhos"));
+        auto broken = std::make_shared<bool>(false);
+        program.dm->SQLConnection1.setBeforeCommit([this, breakage, broken] {
+            if (!*broken)
+                QVERIFY(proxy->command(breakage));
+            *broken = true;
+        });
+        QTest::keyClick(reg.DBEditCidConv, leaving ? Qt::Key_Escape : Qt::Key_F10);
+        QVERIFY(*broken);
+
+        const QString stored = novo ? QStringLiteral("CONVENIO = 'Gama Ltda' and CIDADE = 'Valinhos'")
+                                    : QStringLiteral("CODIGOCONVENIO = 1 and CIDADE = 'Valinhos'");
+        QCOMPARE(suite->count(QStringLiteral("CONVENIO"), stored), committed ? 1 : 0);
+        QCOMPARE(suite->count(QStringLiteral("CONVENIO")), novo && committed ? 4 : 3);
+        QCOMPARE(messages.messages.size(), 1);
+        if (committed) {
+            QCOMPARE(messages.messages[0], RegisterPanel::MensagemGravadoAposQueda);
+            QCOMPARE(form.isVisible(), !leaving);
+            if (!leaving) {
+                QCOMPARE(convenios.state(), CachedTable::State::Browse);
+                QVERIFY(!convenios.hasPendingUpdates());
+                QCOMPARE(reg.DBEditCidConv->text(), QStringLiteral("Valinhos"));
+            }
+            return;
+        }
+        QVERIFY2(messages.messages[0].contains(QStringLiteral("A conexão com o servidor")) &&
+                     messages.messages[0].endsWith(RegisterPanel::MensagemNaoGravado),
+                 qPrintable(messages.messages[0]));
+        QVERIFY(form.isVisible());
+        QCOMPARE(convenios.state(), novo ? CachedTable::State::Insert : CachedTable::State::Edit);
+        QCOMPARE(reg.DBEditCidConv->text(), QStringLiteral("Valinhos"));
+        // Saved again over the new link, the change is stored once.
+        QTest::keyClick(reg.DBEditCidConv, Qt::Key_F10);
+        QCOMPARE(messages.messages.size(), 1);
+        QCOMPARE(suite->count(QStringLiteral("CONVENIO"), stored), 1);
+        QCOMPARE(suite->count(QStringLiteral("CONVENIO")), novo ? 4 : 3);
     }
 };
 
