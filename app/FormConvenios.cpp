@@ -652,9 +652,11 @@ void FormConvenios::FormActivate()
 {
     // An activation while the server is being reached (the window that says so came and went)
     // waits for that attach to end, as the user's input does.
-    if (m_conectando || !conectaAoServidor())
+    if (m_conectando)
         return;
     cadastro->DesabilitaCampos();
+    if (!conectaAoServidor())
+        return;
     preencheCategorias();
     m_dm->Convenios.open();
 }
