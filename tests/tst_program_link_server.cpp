@@ -19,6 +19,7 @@
 #include <QLabel>
 #include <QProcess>
 #include <QPushButton>
+#include <QWindow>
 #include <QtTest>
 
 #include <csignal>
@@ -53,9 +54,13 @@ void watchTheConnectingWindow()
         watch->stop();
         std::fprintf(stderr, "window: %s\n", w->Mensagem->text().toUtf8().constData());
         std::fflush(stderr);
-        // As a person would, a moment after the window appeared.
+        // As a person would, a moment after the window appeared, the click reaching the window
+        // before its button.
         if (g_clicksCancelar)
-            QTimer::singleShot(300, w, [w] { QTest::mouseClick(w->BotCancelar, Qt::LeftButton); });
+            QTimer::singleShot(300, w, [w] {
+                QTest::mouseClick(w->windowHandle(), Qt::LeftButton, {},
+                                  w->BotCancelar->mapTo(w, w->BotCancelar->rect().center()));
+            });
     });
     watch->start();
 }
