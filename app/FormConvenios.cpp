@@ -3,6 +3,7 @@
 #include "session/Configuracao.h"
 #include "session/Estacao.h"
 #include "session/Sessao.h"
+#include "app/ConnectingWindow.h"
 #include "app/Login.h"
 #include "app/ProgramasIrmaos.h"
 #include "app/LoginPanel.h"
@@ -499,7 +500,8 @@ void FormConvenios::showEvent(QShowEvent *e)
     if (!m_shown) {
         m_shown = true;
         ErrorReporter::guard([this] { FormShow(); });
-        ErrorReporter::guardRepeated(m_falhaBanco, [this] { FormActivate(); });
+        if (!m_desistiu)
+            ErrorReporter::guardRepeated(m_falhaBanco, [this] { FormActivate(); });
     }
 }
 
@@ -545,8 +547,14 @@ void FormConvenios::FormShow()
     const QString argumento1 = m_args.value(0).left(60);
 
     // Each step that fails is reported; the later steps still run, so the user reaches the login
-    // or the register whatever a single step met.
-    const bool aberto = ErrorReporter::guardRepeated(m_falhaBanco, [&] { dm.Convenios.open(); });
+    // or the register whatever a single step met. Giving up on a server that does not answer ends
+    // the program.
+    const bool aberto = ErrorReporter::guardRepeated(m_falhaBanco, [&] {
+        if (conectaAoServidor())
+            dm.Convenios.open();
+    });
+    if (m_desistiu)
+        return;
 
     if (!aberto) {
         // The database could not be reached: its message was shown; nothing else can be read.
@@ -642,9 +650,33 @@ void FormConvenios::mostraLogin()
 
 void FormConvenios::FormActivate()
 {
+    // An activation while the server is being reached (the window that says so came and went)
+    // waits for that attach to end, as the user's input does.
+    if (m_conectando)
+        return;
     cadastro->DesabilitaCampos();
+    if (!conectaAoServidor())
+        return;
     preencheCategorias();
     m_dm->Convenios.open();
+}
+
+// A server that does not answer at once is waited for under a window that offers Cancelar; giving
+// up there ends the program as its close box does.
+bool FormConvenios::conectaAoServidor()
+{
+    if (m_desistiu)
+        return false;
+    m_conectando = true;
+    const auto fim = qScopeGuard([this] { m_conectando = false; });
+    if (ConnectingWindow::conecta(m_dm->SQLConnection1, this))
+        return true;
+    m_desistiu = true;
+    m_closing = true;
+    close();
+    // Inside the message loop (a later activation) the program ends with it.
+    QCoreApplication::exit(0);
+    return false;
 }
 
 void FormConvenios::preencheCategorias()

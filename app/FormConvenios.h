@@ -80,6 +80,8 @@ public:
 
     // True once FormShow ran.
     bool shown() const { return m_shown; }
+    // The user (or a signal) gave up reaching the database server: the program ends.
+    bool desistiu() const { return m_desistiu; }
 
 signals:
     // The user is on the register (stored logon accepted or login done).
@@ -132,6 +134,7 @@ private:
     void aplicaCorDeFundo();
     void preencheListas();
     void preencheCategorias();
+    bool conectaAoServidor();
     bool sessaoGravadaAceita();
     void mostraLogin();
     void FormClose();
@@ -147,6 +150,8 @@ private:
     bool m_quitando = false;          // a settlement runs under the wait panel
     bool m_navegadorAntes = true;     // the navigator's state before it
     bool m_closed = false;
+    bool m_desistiu = false;   // the attach to the server was given up
+    bool m_conectando = false; // the server is being reached
     // The last failure of the register's database that was shown; the same one is not shown again
     // at every activation of the window.
     QString m_falhaBanco;

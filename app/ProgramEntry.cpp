@@ -16,6 +16,8 @@
 #include "settlement/windows/QuitacoesWindow.h"
 
 #include <QLockFile>
+#include <cstdio>
+#include <cstdlib>
 #include <QScopeGuard>
 
 Program::Program() = default;
@@ -67,12 +69,15 @@ bool Program::create(const QStringList &args)
     return true;
 }
 
-void Program::show()
+bool Program::show()
 {
     form->show();
+    if (form->desistiu())
+        return false;
     // Showing opened the register; without that connection there is nothing to check.
     if (dm->SQLConnection1.isOpen())
         verificaEsquema(dm->SQLConnection1, SuitePaths::suiteRoot(), sessao.configuracao.IpServidorCentral);
+    return true;
 }
 
 void Program::endBySignal()
@@ -89,6 +94,18 @@ QStringList moduleArguments(int argc, char **argv)
     return args;
 }
 
+namespace {
+// A server that never answered an attach is not waited for on the way out: the client library
+// would wait for it while the process unloads it. What the program writes is written by now.
+int endsNow(int code)
+{
+    if (!Connection::attachesLeftRunning())
+        return code;
+    std::fflush(nullptr);
+    std::_Exit(code);
+}
+}
+
 int runProgram(int argc, char **argv, const std::function<void(Program &)> &session)
 {
     ShutdownSignals::install();
@@ -101,8 +118,9 @@ int runProgram(int argc, char **argv, const std::function<void(Program &)> &sess
     const auto forget = qScopeGuard([] { ShutdownSignals::setCloser(nullptr); });
     if (!program.create(args))
         return 0;
-    program.show();
+    if (!program.show())
+        return endsNow(0);
     if (session)
         QMetaObject::invokeMethod(&app, [&] { session(program); }, Qt::QueuedConnection);
-    return app.exec();
+    return endsNow(app.exec());
 }

@@ -20,7 +20,9 @@ public:
     // False when the program must end (code 0) before its window shows: PRAXOLIN.INI is missing, or
     // the module is already open on this computer's local database. The message was shown.
     bool create(const QStringList &args);
-    void show();
+    // False when the user gave up reaching the database server (or a signal came meanwhile): the
+    // window closed and the program is to end.
+    bool show();
     // The session ends the program (a signal): it closes as its close box closes it.
     void endBySignal();
 

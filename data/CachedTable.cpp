@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QLocale>
 #include <QRegularExpression>
+#include <QThread>
 #include <QTime>
 
 namespace {
@@ -702,78 +703,162 @@ bool CachedTable::hasPendingUpdates() const
     return false;
 }
 
+namespace {
+
+// A condition on a row of the table: the rows that match it, and whether one must exist.
+struct Conferencia {
+    QString where;
+    QVariantList params;
+    bool existe = true;
+};
+
+// One statement of a write-back, and how its effect is recognised when the commit's answer is lost:
+// the row as the statement leaves it, and the row as it was.
+struct Pendente {
+    QString sql;
+    QVariantList params;
+    bool mustAffect;
+    int row;       // index in m_rows, or -1 for a deletion
+    int deleted;   // index in m_deleted
+    Conferencia gravado;
+    Conferencia antes;
+};
+
+// Columns with their values: "A = ? AND B IS NULL". Blobs are left out (the database does not
+// compare them with "=").
+QString condicao(const QList<Field> &fields, const QVector<QVariant> &values, const QList<int> &cols, QVariantList &params)
+{
+    QStringList parts;
+    for (int i : cols) {
+        if (fields[i].type == Field::Blob)
+            continue;
+        if (isNull(values[i])) {
+            parts << fields[i].name + QStringLiteral(" IS NULL");
+        } else {
+            parts << fields[i].name + QStringLiteral(" = ?");
+            params << values[i];
+        }
+    }
+    return parts.join(QStringLiteral(" AND "));
+}
+
+Conferencia conferencia(const QList<Field> &fields, const QVector<QVariant> &values, const QList<int> &identidade,
+                        const QList<int> &colunas, bool existe)
+{
+    Conferencia c;
+    c.existe = existe;
+    QStringList parts{condicao(fields, values, identidade, c.params)};
+    if (!colunas.isEmpty())
+        parts << condicao(fields, values, colunas, c.params);
+    parts.removeAll(QString());
+    c.where = parts.join(QStringLiteral(" AND "));
+    return c;
+}
+
+enum class Desfecho { Gravado, NaoGravado, Incerto };
+
+// Whether a write-back whose commit lost its answer is in the database: each row read again by its
+// key on a new link, waiting for the broken link's transaction to end. Gravado when every row is
+// as written, NaoGravado when every row is as it was; anything else, or no answer after a few
+// attempts, cannot tell.
+Desfecho desfechoDoCommit(Connection &db, const QString &table, const QList<Pendente> &work)
+{
+    constexpr int esperaSegundos = 5;
+    constexpr int tentativas = 3;
+    const auto confere = [&](const Conferencia &c) {
+        const QString sql = QStringLiteral("select count(*) from ") + table +
+                            (c.where.isEmpty() ? QString() : QStringLiteral(" where ") + c.where);
+        return (db.queryAfterWriters(sql, esperaSegundos, c.params).rows.value(0).value(0).toInt() > 0) == c.existe;
+    };
+    for (int tentativa = 1; tentativa <= tentativas; ++tentativa) {
+        try {
+            int gravados = 0, intactos = 0;
+            for (const Pendente &p : work) {
+                if (confere(p.gravado))
+                    ++gravados;
+                else if (confere(p.antes))
+                    ++intactos;
+            }
+            if (gravados == work.size())
+                return Desfecho::Gravado;
+            return intactos == work.size() ? Desfecho::NaoGravado : Desfecho::Incerto;
+        } catch (const DatabaseError &) {
+            // The link is still down, or the lost transaction has not ended yet.
+        }
+        if (tentativa < tentativas)
+            QThread::sleep(1);
+    }
+    return Desfecho::Incerto;
+}
+
+}
+
 int CachedTable::applyUpdates(int maxErrors)
 {
     checkBrowseMode();
+    m_lastCommit = Commit::Answered;
     const QString table = tableName();
     QList<int> keyIdx;
     for (const QString &k : m_keyColumns)
         if (dataFieldIndex(k) >= 0)
             keyIdx << dataFieldIndex(k);
-
+    QList<int> allIdx;
+    for (int i = 0; i < m_fields.size(); ++i)
+        if (m_fields[i].type != Field::Blob)
+            allIdx << i;
+    // How a statement finds its row; a row is read back by its key, or by all its columns without one.
+    const QList<int> whereIdx = m_where == WhereMode::KeyOnly ? keyIdx : allIdx;
+    const QList<int> identidade = keyIdx.isEmpty() ? allIdx : keyIdx;
     auto whereClause = [&](const QVector<QVariant> &orig, QVariantList &params) {
-        QStringList parts;
-        QList<int> cols;
-        if (m_where == WhereMode::KeyOnly)
-            cols = keyIdx;
-        else
-            for (int i = 0; i < m_fields.size(); ++i)
-                if (m_fields[i].type != Field::Blob)
-                    cols << i;
-        for (int i : cols) {
-            if (isNull(orig[i])) {
-                parts << m_fields[i].name + QStringLiteral(" IS NULL");
-            } else {
-                parts << m_fields[i].name + QStringLiteral(" = ?");
-                params << orig[i];
-            }
-        }
-        return parts.join(QStringLiteral(" AND "));
+        return condicao(m_fields, orig, whereIdx, params);
     };
 
-    struct Pending {
-        QString sql;
-        QVariantList params;
-        bool mustAffect;
-        int row;       // index in m_rows, or -1 for a deletion
-        int deleted;   // index in m_deleted
-    };
-    QList<Pending> work;
+    QList<Pendente> work;
     for (int d = 0; d < m_deleted.size(); ++d) {
         QVariantList params;
         const QString where = whereClause(m_deleted[d], params);
-        work << Pending{QStringLiteral("DELETE FROM %1 WHERE %2").arg(table, where), params, true, -1, d};
+        work << Pendente{QStringLiteral("DELETE FROM %1 WHERE %2").arg(table, where), params, true, -1, d,
+                         conferencia(m_fields, m_deleted[d], identidade, {}, false),
+                         conferencia(m_fields, m_deleted[d], identidade, {}, true)};
     }
     for (int r = 0; r < m_rows.size(); ++r) {
         const Row &row = m_rows[r];
         if (row.status == Row::Modified) {
             QStringList sets;
             QVariantList params;
+            QList<int> changed;
             for (int i = 0; i < m_fields.size(); ++i)
                 if (!sameValue(row.values[i], row.original[i])) {
                     sets << m_fields[i].name + QStringLiteral(" = ?");
                     params << row.values[i];
+                    changed << i;
                 }
             if (sets.isEmpty())
                 continue;
             const QString where = whereClause(row.original, params);
-            work << Pending{QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(table, sets.join(QStringLiteral(", ")), where),
-                            params, true, r, -1};
+            work << Pendente{QStringLiteral("UPDATE %1 SET %2 WHERE %3").arg(table, sets.join(QStringLiteral(", ")), where),
+                             params, true, r, -1,
+                             conferencia(m_fields, row.values, identidade, changed, true),
+                             conferencia(m_fields, row.original, identidade, changed, true)};
         } else if (row.status == Row::Inserted && !(m_state == State::Insert && r == m_insertRow)) {
             QStringList cols, marks;
             QVariantList params;
+            QList<int> filled;
             for (int i = 0; i < m_fields.size(); ++i)
                 if (!isNull(row.values[i])) {
                     cols << m_fields[i].name;
                     marks << QStringLiteral("?");
                     params << row.values[i];
+                    filled << i;
                 }
             // A row appended with every column left empty is stored as such.
             const QString insert = cols.isEmpty() ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(table)
                                                   : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                                         .arg(table, cols.join(QStringLiteral(", ")),
                                                              marks.join(QStringLiteral(", ")));
-            work << Pending{insert, params, false, r, -1};
+            work << Pendente{insert, params, false, r, -1,
+                             conferencia(m_fields, row.values, identidade, filled, true),
+                             conferencia(m_fields, row.values, identidade, {}, false)};
         }
     }
     if (work.isEmpty())
@@ -783,7 +868,7 @@ int CachedTable::applyUpdates(int maxErrors)
     int errors = 0;
     QList<int> doneRows, doneDeleted;
     Transaction tx(m_connection);
-    for (const Pending &p : work) {
+    for (const Pendente &p : work) {
         try {
             const int n = m_connection.execute(p.sql, p.params);
             if (p.mustAffect && n == 0)
@@ -800,7 +885,21 @@ int CachedTable::applyUpdates(int maxErrors)
                 return errors;   // the scope rolls the whole batch back; every change stays pending
         }
     }
-    tx.commit();
+    try {
+        tx.commit();
+    } catch (const CommitOutcomeUnknown &perdido) {
+        // The server may have committed before its answer was lost: the rows say whether it did.
+        // Until they do, every change stays pending.
+        switch (desfechoDoCommit(m_connection, table, work)) {
+        case Desfecho::Gravado:
+            m_lastCommit = Commit::FoundWritten;
+            break;
+        case Desfecho::NaoGravado:
+            throw DatabaseError(perdido.message(), perdido.gdsCode(), true);
+        case Desfecho::Incerto:
+            throw;
+        }
+    }
     for (int r : doneRows) {
         m_rows[r].status = Row::Unchanged;
         m_rows[r].original.clear();

@@ -104,8 +104,16 @@ public:
     // first failure rolls everything back and keeps all changes pending; with -1 every statement is
     // tried, the transaction is committed and only the failed rows stay pending. Returns the
     // number of failures; the first failure's text is in lastApplyError().
+    //
+    // When the link breaks while the write-back commits, the server may have committed before its
+    // answer was lost: each row is read again by its key on a new link. Found as written, the
+    // write-back goes on as committed (lastCommit() says so); found as it was, the link's failure is
+    // raised and every change stays pending; anything else raises CommitOutcomeUnknown, with every
+    // change pending.
     int applyUpdates(int maxErrors);
     QString lastApplyError() const { return m_lastApplyError; }
+    enum class Commit { Answered, FoundWritten };
+    Commit lastCommit() const { return m_lastCommit; }
     // applyUpdates(maxErrors) and then refresh(); a failure is raised with the database's text.
     void writeBack(int maxErrors = 0);
     // After the write-back of the current row was refused: the row goes back to being inserted or
@@ -195,6 +203,7 @@ private:
     bool m_modified = false;
     int m_insertRow = -1;         // row index of the row being inserted
     QString m_lastApplyError;
+    Commit m_lastCommit = Commit::Answered;
     QList<std::pair<QPointer<QObject>, std::function<void()>>> m_recordUpdaters;
     void updateRecordFromControls();
     QHash<QString, QString> m_formats;

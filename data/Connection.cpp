@@ -7,10 +7,12 @@
 #include <QDate>
 #include <QDateTime>
 #include <QElapsedTimer>
+#include <QCoreApplication>
 #include <QEventLoop>
 #include <QHash>
 #include <QScopeGuard>
 #include <QStringDecoder>
+#include <QThread>
 #include <QTime>
 #include <firebird/Interface.h>
 
@@ -173,6 +175,111 @@ auto serverCall(F &&f)
         return *result;
 }
 
+// An attach to a remote server, run on a thread of its own so that the caller can give up on it
+// (Cancelar, a signal ending the program) while the server has not answered: a client library
+// call that waits for a server cannot be stopped from outside before there is an attachment to
+// cancel. An attach given up goes on alone and lets go of what it gets.
+class PendingAttach {
+public:
+    // Still running after being given up.
+    static std::atomic<int> &abandoned()
+    {
+        static std::atomic<int> count{0};
+        return count;
+    }
+
+    static std::shared_ptr<PendingAttach> start(const QByteArray &path, const QByteArray &dpb)
+    {
+        auto attach = std::make_shared<PendingAttach>();
+        std::thread([attach, path, dpb] { attach->run(path, dpb); }).detach();
+        return attach;
+    }
+
+    // Waits until the attach ends, or until it is given up: then null.
+    IAttachment *wait()
+    {
+        std::unique_lock lock(m_mutex);
+        if (t_backgroundScopes > 0 && !t_waiting && QCoreApplication::instance() &&
+            QThread::currentThread() == QCoreApplication::instance()->thread()) {
+            // The windows stay alive meanwhile, so that a window can offer Cancelar.
+            t_waiting = true;
+            QEventLoop loop;
+            m_loop = &loop;
+            while (!m_done && !m_abandoned) {
+                lock.unlock();
+                loop.exec();
+                lock.lock();
+            }
+            m_loop = nullptr;
+            t_waiting = false;
+        } else {
+            m_ended.wait(lock, [this] { return m_done || m_abandoned; });
+        }
+        if (m_abandoned)
+            return nullptr;
+        if (m_error)
+            std::rethrow_exception(m_error);
+        return m_attachment;
+    }
+
+    void abandon()
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_done || m_abandoned)
+            return;
+        m_abandoned = true;
+        ++abandoned();
+        wake();
+    }
+
+private:
+    void run(const QByteArray &path, const QByteArray &dpb)
+    {
+        IAttachment *attachment = nullptr;
+        std::exception_ptr error;
+        try {
+            attachment = call([&](ThrowStatusWrapper *s) {
+                return master()->getDispatcher()->attachDatabase(s, path.constData(), unsigned(dpb.size()),
+                                                                  reinterpret_cast<const unsigned char *>(dpb.constData()));
+            });
+        } catch (...) {
+            error = std::current_exception();
+        }
+        std::unique_lock lock(m_mutex);
+        m_done = true;
+        if (!m_abandoned) {
+            m_attachment = attachment;
+            m_error = error;
+            wake();
+            return;
+        }
+        lock.unlock();
+        if (attachment) {
+            try {
+                call([&](ThrowStatusWrapper *s) { attachment->detach(s); });
+            } catch (...) {
+                attachment->release();
+            }
+        }
+        --abandoned();
+    }
+
+    void wake()
+    {
+        m_ended.notify_all();
+        if (m_loop)
+            QMetaObject::invokeMethod(m_loop, &QEventLoop::quit, Qt::QueuedConnection);
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_ended;
+    QEventLoop *m_loop = nullptr;
+    bool m_done = false;
+    bool m_abandoned = false;
+    IAttachment *m_attachment = nullptr;
+    std::exception_ptr m_error;
+};
+
 Field::Type fieldTypeOf(unsigned sqlType, int scale, unsigned charSet)
 {
     switch (sqlType & ~1u) {
@@ -283,6 +390,8 @@ struct Connection::Impl {
     std::mutex cancelMutex;
     IAttachment *cancellable = nullptr;
     std::atomic<bool> cancelRequested{false};
+    // The attach to a remote server under way, which cancel() gives up.
+    std::shared_ptr<PendingAttach> attaching;
 
     // Every connection of the process, for ending all their calls at once.
     static std::mutex &registryMutex()
@@ -346,12 +455,16 @@ struct Connection::Impl {
     void cancel()
     {
         IAttachment *a = nullptr;
+        std::shared_ptr<PendingAttach> pending;
         {
             std::lock_guard lock(cancelMutex);
             a = cancellable;
             if (a)
                 a->addRef();
+            pending = attaching;
         }
+        if (pending)
+            pending->abandon();
         if (!a)
             return;
         cancelRequested = true;
@@ -363,6 +476,28 @@ struct Connection::Impl {
         } catch (...) {
         }
         a->release();
+    }
+
+    // A server that does not answer is waited for until the attach ends or cancel() gives it up.
+    IAttachment *attachRemote(const QByteArray &path, const QByteArray &dpb)
+    {
+        std::shared_ptr<PendingAttach> pending;
+        {
+            std::lock_guard lock(cancelMutex);
+            // A call made while this thread waits for the attach (from its event loop) does not
+            // start a second one.
+            if (attaching)
+                throw DatabaseError(QStringLiteral("A conexão com o servidor ainda está sendo estabelecida."));
+            pending = attaching = PendingAttach::start(path, dpb);
+        }
+        const auto forget = qScopeGuard([this] {
+            std::lock_guard lock(cancelMutex);
+            attaching.reset();
+        });
+        IAttachment *attached = pending->wait();
+        if (!attached)
+            throw DatabaseError(CancelledText, isc_cancelled);
+        return attached;
     }
 
     // Ends a client object (rollback, commit, detach); one whose end fails is let go as it is.
@@ -886,10 +1021,16 @@ void Connection::open()
     const QByteArray path = pathBytes(m_database);
     RoundTrips::add();
     try {
-        d->attachment = serverCall([&](ThrowStatusWrapper *s) {
-            return master()->getDispatcher()->attachDatabase(s, path.constData(), dpb->getBufferLength(s),
-                                                              dpb->getBuffer(s));
-        });
+        if (remote) {
+            d->attachment = d->attachRemote(path, call([&](ThrowStatusWrapper *s) {
+                return QByteArray(reinterpret_cast<const char *>(dpb->getBuffer(s)), int(dpb->getBufferLength(s)));
+            }));
+        } else {
+            d->attachment = serverCall([&](ThrowStatusWrapper *s) {
+                return master()->getDispatcher()->attachDatabase(s, path.constData(), dpb->getBufferLength(s),
+                                                                  dpb->getBuffer(s));
+            });
+        }
     } catch (...) {
         dpb->dispose();
         throw;
@@ -905,6 +1046,8 @@ void Connection::open()
 }
 
 void Connection::setReconnectedHandler(std::function<void()> handler) { m_reconnected = std::move(handler); }
+
+bool Connection::attachesLeftRunning() { return PendingAttach::abandoned().load() > 0; }
 
 // "host:path" and "host/port:path"; a drive letter ("C:\...") is a local path.
 void Connection::copySettingsFrom(const Connection &other)
@@ -1339,16 +1482,16 @@ void Transaction::commit()
 
 // Read committed without reading past versions not yet committed: a row that another transaction
 // is changing is waited for, up to the lock timeout.
-RowSet Connection::queryAfterWriters(const QString &sql, int seconds)
+RowSet Connection::queryAfterWriters(const QString &sql, int seconds, const QVariantList &params)
 {
     if (d->depth > 0)
         throw DatabaseError(QStringLiteral("queryAfterWriters inside a transaction"));
-    return queryOnItsOwn(sql, std::max(1, seconds));
+    return queryOnItsOwn(sql, std::max(1, seconds), params);
 }
 
 RowSet Connection::queryNoWait(const QString &sql) { return queryOnItsOwn(sql, 0); }
 
-RowSet Connection::queryOnItsOwn(const QString &sql, int seconds)
+RowSet Connection::queryOnItsOwn(const QString &sql, int seconds, const QVariantList &params)
 {
     open();
     IXpbBuilder *tpb = call([&](ThrowStatusWrapper *s) {
@@ -1379,7 +1522,7 @@ RowSet Connection::queryOnItsOwn(const QString &sql, int seconds)
         d->readingAfterWriters = false;
         Impl::finish(d->afterWriters, [](ITransaction *t, ThrowStatusWrapper *s) { t->commit(s); });
     });
-    return query(sql);
+    return query(sql, params);
 }
 
 BackgroundCalls::BackgroundCalls() { ++t_backgroundScopes; }

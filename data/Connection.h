@@ -119,15 +119,19 @@ public:
 
     // Ends the call under way at once, from any thread: the link is closed on this side (a server
     // that stopped answering is not waited for), so the call fails, its transaction is lost and
-    // rolled back by the server, and the next command attaches again.
+    // rolled back by the server, and the next command attaches again. An attach to a remote server
+    // that has not answered yet is given up the same way: open() fails at once as cancelled.
     void cancel();
     // The same for every connection of the process (a signal ending the program).
     static void cancelAll();
+    // An attach given up is still waiting for its server on a thread of its own: the process ends
+    // without waiting for it (the client library would, on its way out).
+    static bool attachesLeftRunning();
 
     // A select that reads what is committed, waiting up to `seconds` for a transaction that is
     // still changing those rows (one whose link broke, until the server has ended it) instead of
     // reading past it. A wait that runs out raises a lock conflict.
-    RowSet queryAfterWriters(const QString &sql, int seconds);
+    RowSet queryAfterWriters(const QString &sql, int seconds, const QVariantList &params = {});
     // The same without waiting, also while this connection has a transaction open: a row that
     // another transaction is changing raises a lock conflict at once.
     RowSet queryNoWait(const QString &sql);
@@ -173,7 +177,7 @@ private:
     template <typename Work>
     auto runOnce(const QString &sql, const QVariantList &params, Work work, Prepare prepare);
     void executeGroupedOnce(const QByteArray &block, int *failed);
-    RowSet queryOnItsOwn(const QString &sql, int seconds);   // seconds 0: no wait
+    RowSet queryOnItsOwn(const QString &sql, int seconds, const QVariantList &params = {});   // seconds 0: no wait
     // After a failure: true when the link was lost and the failed work may run again on a new one
     // (no transaction of the caller's went with it, nothing may have been committed).
     bool mayRunAgain(const std::exception_ptr &failure) const;

@@ -16,6 +16,13 @@ const QString RegisterPanel::MensagemCodigoRepetido = QStringLiteral("Já existe
 const QString RegisterPanel::MensagemNomeRepetido = QStringLiteral(
     "Já existe um convênio com este nome. Os pedidos se ligam ao convênio pelo nome: dê a este um nome que nenhum "
     "outro tenha.");
+const QString RegisterPanel::MensagemGravadoAposQueda =
+    QStringLiteral("A conexão com o servidor caiu enquanto o convênio era gravado. Conferido de novo no banco de dados, "
+                   "ele está gravado como foi digitado.");
+const QString RegisterPanel::MensagemGravacaoIncerta =
+    QStringLiteral("A conexão com o servidor caiu enquanto o convênio era gravado, e não foi possível saber se ele chegou "
+                   "a ser gravado. O que foi digitado continua na tela: grave de novo quando a conexão voltar (um "
+                   "convênio novo que já esteja gravado é recusado pelo nome; então basta cancelar).");
 const QString RegisterPanel::MensagemNaoGravado =
     QStringLiteral("\n\nO convênio não foi gravado: o que foi digitado continua na tela para ser corrigido e gravado, ou "
                    "cancelado.");
@@ -197,6 +204,13 @@ void RegisterPanel::ConveniosAfterPost()
     CachedTable &c = m_dm.Convenios;
     try {
         c.writeBack(0);
+    } catch (const CommitOutcomeUnknown &) {
+        if (!c.resumeEditing()) {
+            DesabilitaCampos();
+            throw;
+        }
+        HabilitaCampos();
+        throw std::runtime_error(MensagemGravacaoIncerta.toStdString());
     } catch (const DatabaseError &e) {
         if (!c.resumeEditing()) {
             DesabilitaCampos();
@@ -211,6 +225,8 @@ void RegisterPanel::ConveniosAfterPost()
         throw;
     }
     DesabilitaCampos();
+    if (c.lastCommit() == CachedTable::Commit::FoundWritten)
+        Messages::show(MensagemGravadoAposQueda);
 }
 
 void RegisterPanel::ConveniosBeforeScroll() { NomeAoEntrar.clear(); }

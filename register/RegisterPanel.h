@@ -29,6 +29,10 @@ public:
     static const QString MensagemCodigoRepetido;
     static const QString MensagemNomeRepetido;   // a new convênio with another's name
     static const QString MensagemNaoGravado;   // added to the database's reason when a write-back is refused // a code already in the table
+    // The link broke while the change was being committed: read again, it is in the database; or
+    // it could not be read again in time, so nobody can tell yet.
+    static const QString MensagemGravadoAposQueda;
+    static const QString MensagemGravacaoIncerta;
 
     void HabilitaCampos();
     void DesabilitaCampos();

@@ -15,6 +15,7 @@
 #include "platform/Messages.h"
 #include "settlement/Registro.h"
 #include "session/Sessao.h"
+#include "tests/DelayProxy.h"
 #include "tests/support/TestSuite.h"
 
 #include <QProcess>
@@ -30,58 +31,6 @@
 using namespace std::chrono_literals;
 
 namespace {
-
-// The proxy in front of the tests' server, driven by its control commands.
-class Proxy {
-public:
-    bool start(const QString &server, int port)
-    {
-        m_port = port;
-        const QString host = server.section(QLatin1Char('/'), 0, 0);
-        const QString serverPort = server.section(QLatin1Char('/'), 1, 1);
-        m_process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        m_process.start(QStringLiteral("python3"),
-                        {qEnvironmentVariable("CONVENIOS_SOURCE_DIR") + QStringLiteral("/scripts/delay-proxy.py"),
-                         QString::number(port), host + QLatin1Char(':') + serverPort, QStringLiteral("0"),
-                         QStringLiteral("--control")});
-        return m_process.waitForStarted() && answer(QStringLiteral("listening"));
-    }
-
-    ~Proxy()
-    {
-        if (m_process.state() == QProcess::NotRunning)
-            return;
-        m_process.terminate();
-        if (!m_process.waitForFinished(5000))
-            m_process.kill();
-        m_process.waitForFinished(5000);
-    }
-
-    // Runs a command and waits until the proxy has put it in force.
-    bool command(const QString &name)
-    {
-        m_process.write((name + QLatin1Char('\n')).toUtf8());
-        m_process.waitForBytesWritten(5000);
-        return answer(QStringLiteral("ok ") + name);
-    }
-
-    QString address() const { return QStringLiteral("127.0.0.1/") + QString::number(m_port); }
-
-private:
-    bool answer(const QString &line)
-    {
-        for (int i = 0; i < 100; ++i) {
-            while (m_process.canReadLine())
-                if (QString::fromUtf8(m_process.readLine()).trimmed() == line)
-                    return true;
-            m_process.waitForReadyRead(100);
-        }
-        return false;
-    }
-
-    QProcess m_process;
-    int m_port = 0;
-};
 
 // Cancels a connection's call from another thread after a while, as the wait panel's Cancelar does;
 // not at all when it is destroyed first.
@@ -121,7 +70,7 @@ class TstLinkServer : public QObject {
     Q_OBJECT
 
     std::unique_ptr<TestSuite> suite;
-    std::unique_ptr<Proxy> proxy;
+    std::unique_ptr<DelayProxy> proxy;
 
     // Beside the ports of the tests' shared server (+100 the benchmark, +101 the faults test).
     static int proxyPort()
@@ -186,7 +135,10 @@ class TstLinkServer : public QObject {
             if (painel->BotCancelar->isVisible()) {
                 *offered = true;
                 user->stop();
-                QTest::mouseClick(painel->BotCancelar, Qt::LeftButton);
+                // Through the window, as the window system delivers a person's click.
+                QWidget *janela = painel->window();
+                QTest::mouseClick(janela->windowHandle(), Qt::LeftButton, {},
+                                  painel->BotCancelar->mapTo(janela, painel->BotCancelar->rect().center()));
                 QVERIFY(proxy->command(QStringLiteral("release")));
             }
         });
@@ -226,7 +178,7 @@ private slots:
     {
         suite = std::make_unique<TestSuite>(TestSuite::Options{TestSuite::testServer(), QString()});
         suite->seedRegister();
-        proxy = std::make_unique<Proxy>();
+        proxy = std::make_unique<DelayProxy>();
         QVERIFY(proxy->start(TestSuite::testServer(), proxyPort()));
     }
 

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QWindow>
 #include <QLocale>
 
 const QString WaitPanel::TextoAguardandoConvenio = QStringLiteral("Aguardando outra estação liberar o convênio…");
@@ -215,6 +216,10 @@ bool WaitPanel::eventFilter(QObject *watched, QEvent *event)
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
     case QEvent::Wheel:
+        // The window system hands a person's click or key to the window first, which passes it on
+        // to the widget it is for: that second delivery is the one judged.
+        if (qobject_cast<QWindow *>(watched))
+            return false;
         return watched != BotCancelar || BotCancelar->isHidden();
     case QEvent::Close:
         // A session that ends the program still closes its windows.
