@@ -125,8 +125,7 @@ void ExtratoWindow::BotImprimirClick()
         pedido.convenio = m_convenio;
         pedido.inicio = SqlText::parseDMY(DiTexto);
         pedido.fim = SqlText::parseDMY(DfTexto);
-        pedido.listaInicio = m_diSqlLista;
-        pedido.listaFim = m_dfSqlLista;
+        pedido.filtroDaLista = m_filtro;
         pedido.usuario = m_sessao.usuarioLogado;
         pedido.emissao = QDateTime::currentDateTime();
         const ExtratoData dados = ExtratoDocument::load(m_dm.SQLConnection1, m_dm.PEDIDOS, pedido);
