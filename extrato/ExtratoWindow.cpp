@@ -696,9 +696,9 @@ void ExtratoWindow::Quitaropedidoselecionado1Click()
     if (!pagamento.isValid())
         return;
     const CachedTable &pedidos = m_dm.PEDIDOS;
-    const ServicoQuitacao::QuitaPedido comando{m_convenio, pedidos.text(QStringLiteral("ESTACAO")),
-                                               SqlText::number(pedidos.value(QStringLiteral("NPEDIDO"))),
-                                               periodoDaLista(), pagamento};
+    const ServicoQuitacao::QuitaPedido comando{
+        m_convenio, ChavePedido(pedidos.text(QStringLiteral("ESTACAO")), pedidos.value(QStringLiteral("NPEDIDO"))),
+        periodoDaLista(), pagamento};
     Confirmacao::quita(m_dm, contextoDaSessao(m_sessao, m_convenio), comando, reacoes([this] { AtualizaExtrato(); }));
 }
 

@@ -122,7 +122,7 @@ QList<Comando> doRegistro()
         {QStringLiteral("registro: parcelas da conta"), Database::Central,
          Registro::Sql::guardaParcelas(1, QStringLiteral("101"), QStringLiteral("01"), QStringLiteral("7"), kPagamento)},
         {QStringLiteral("registro: movimentos"), Database::Central,
-         Registro::Sql::anotaMovimentos(1, {Registro::Sql::Movimento{QStringLiteral("01"), QStringLiteral("7"), 1}})},
+         Registro::Sql::anotaMovimentos(1, {Registro::Sql::Movimento{ChavePedido(QStringLiteral("01"), 7), 1}})},
         {QStringLiteral("registro: totais"), Database::Central, Registro::Sql::totaliza(1)},
         {QStringLiteral("lista das quitações"), Database::Central, Registro::Sql::lista(kConvenio)},
         {QStringLiteral("comprovante: pedidos"), Database::Central, Registro::Sql::pedidos(1)},
