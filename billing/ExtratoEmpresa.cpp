@@ -1,7 +1,7 @@
 #include "billing/ExtratoEmpresa.h"
 
 #include "data/Connection.h"
-#include "data/SqlText.h"
+#include "data/PedidosDoPeriodo.h"
 
 #include <QCollator>
 #include <QHash>
@@ -52,12 +52,12 @@ void ordena(QList<Funcionario> &lista)
 
 }
 
-QString sqlPedidos(const QString &convenio, const QString &di, const QString &df)
+SqlText::ComValores sqlPedidos(const QString &convenio, const Periodo &periodo)
 {
-    return QStringLiteral("select MATRICULA, NOME, DATAPEDIDO, ESTACAO, NPEDIDO, VALORRESTANTE from PEDIDOS where "
-                          "TIPOPEDIDO = 'Pedido' and DATAPEDIDO >= '") +
-           di + QStringLiteral("' and DATAPEDIDO <= '") + df + QStringLiteral("' and CONVENIO = '") +
-           SqlText::quoted(convenio) + QStringLiteral("' and DATAPAGAMENTO IS NULL order by DATAPEDIDO, ESTACAO, NPEDIDO");
+    const PedidosDoPeriodo::Condicao abertos = PedidosDoPeriodo::abertos(convenio, periodo);
+    return {QStringLiteral("select MATRICULA, NOME, DATAPEDIDO, ESTACAO, NPEDIDO, VALORRESTANTE from PEDIDOS where ") +
+                abertos.texto + QStringLiteral(" order by DATAPEDIDO, ESTACAO, NPEDIDO"),
+            abertos.valores};
 }
 
 ExtratoEmpresa le(Connection &connection, const QString &convenio, const QDate &inicio, const QDate &fim)
@@ -66,7 +66,8 @@ ExtratoEmpresa le(Connection &connection, const QString &convenio, const QDate &
     e.convenio = convenio;
     e.inicio = inicio;
     e.fim = fim;
-    const RowSet rs = connection.query(sqlPedidos(convenio, SqlText::dateMDY(inicio), SqlText::dateMDY(fim)));
+    const SqlText::ComValores sql = sqlPedidos(convenio, {inicio, fim});
+    const RowSet rs = connection.query(sql.texto, sql.valores);
     // An employee is their matrícula (the name of their first order names them); the orders without
     // one are told apart by name.
     QHash<QString, qsizetype> porMatricula, porNome;

@@ -1,5 +1,6 @@
 #pragma once
 #include "data/Decimal.h"
+#include "data/Periodo.h"
 
 #include <QDate>
 #include <QDateTime>
@@ -44,8 +45,8 @@ struct ExtratoEmpresa {
 
 namespace ExtratoEmpresaDados {
 
-// The convênio's open real orders of the period ("mm/dd/yy" ends), as the statement lists them.
-QString sqlPedidos(const QString &convenio, const QString &di, const QString &df);
+// The convênio's open real orders of the period, as the statement lists them.
+SqlText::ComValores sqlPedidos(const QString &convenio, const Periodo &periodo);
 
 // Reads the orders and groups them; the issuer, dates and moment are the caller's.
 ExtratoEmpresa le(Connection &connection, const QString &convenio, const QDate &inicio, const QDate &fim);

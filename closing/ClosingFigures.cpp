@@ -1,5 +1,6 @@
 #include "closing/ClosingFigures.h"
 
+#include "data/PedidosDoPeriodo.h"
 #include "data/SqlText.h"
 
 namespace {
@@ -30,7 +31,7 @@ QList<MonthFigures> YearOfMonths::of(const QString &convenio) const
 
 namespace ClosingFigures {
 
-QString sqlOpenOrders(const QDate &from, const QDate &to, const QDate &reference)
+SqlText::ComValores sqlOpenOrders(const QDate &from, const QDate &to, const QDate &reference)
 {
     // Each age is a sum over the same rows, so the grouping reads the orders once. An order dated
     // after the reference day is of the first age.
@@ -44,19 +45,19 @@ QString sqlOpenOrders(const QDate &from, const QDate &to, const QDate &reference
             .arg(d30, d60, d90);
     // The outer join keeps the convênios first, so that each one's orders are reached through the
     // (CONVENIO, DATAPEDIDO) index; an inner join lets the optimizer walk every order instead.
-    QString sql = QStringLiteral("select C.CONVENIO, count(P.NPEDIDO) QDE, sum(P.VALORRESTANTE) TOTAL") + ages +
-                  QStringLiteral(" from CONVENIO C left join PEDIDOS P on P.CONVENIO = C.CONVENIO and P.TIPOPEDIDO = 'Pedido'");
-    if (from.isValid())
-        sql += QStringLiteral(" AND P.DATAPEDIDO >= ") + quotedDate(from);
-    if (to.isValid())
-        sql += QStringLiteral(" and P.DATAPEDIDO <= ") + quotedDate(to);
-    return sql + QStringLiteral(" and P.DATAPAGAMENTO IS NULL group by C.CONVENIO");
+    const PedidosDoPeriodo::Condicao abertos = PedidosDoPeriodo::deCadaConvenio(
+        QStringLiteral("C.CONVENIO"), {from, to}, PedidosDoPeriodo::Pagamento::Abertos, QStringLiteral("P"));
+    return {QStringLiteral("select C.CONVENIO, count(P.NPEDIDO) QDE, sum(P.VALORRESTANTE) TOTAL") + ages +
+                QStringLiteral(" from CONVENIO C left join PEDIDOS P on ") + abertos.texto +
+                QStringLiteral(" group by C.CONVENIO"),
+            abertos.valores};
 }
 
 QHash<QString, OpenOrders> openOrdersByConvenio(Connection &connection, const QDate &from, const QDate &to,
                                                 const QDate &reference)
 {
-    const RowSet rs = connection.query(sqlOpenOrders(from, to, reference));
+    const SqlText::ComValores sql = sqlOpenOrders(from, to, reference);
+    const RowSet rs = connection.query(sql.texto, sql.valores);
     QHash<QString, OpenOrders> out;
     out.reserve(rs.rowCount());
     for (const auto &row : rs.rows) {

@@ -1,6 +1,7 @@
 #pragma once
 #include "data/Connection.h"
 #include "data/Decimal.h"
+#include "data/SqlText.h"
 
 #include <QDate>
 #include <QHash>
@@ -44,7 +45,7 @@ inline const std::array<QString, 4> AgeFields{QStringLiteral("ATE30DIAS"), QStri
 // One grouped statement over every registered convênio's orders of the period; it reaches each
 // convênio's orders through the (CONVENIO, DATAPEDIDO) index. A null date leaves that end open.
 // The ages are counted in days up to `reference`.
-QString sqlOpenOrders(const QDate &from, const QDate &to, const QDate &reference);
+SqlText::ComValores sqlOpenOrders(const QDate &from, const QDate &to, const QDate &reference);
 
 // The figures by convênio name (exact, as the orders carry it).
 QHash<QString, OpenOrders> openOrdersByConvenio(Connection &connection, const QDate &from, const QDate &to,

@@ -1,14 +1,44 @@
 #include "data/PedidosDoPeriodo.h"
 
+#include <QStringList>
+
 namespace PedidosDoPeriodo {
 
-Condicao abertos(const QString &convenio, const Periodo &periodo, const QString &alias)
+namespace {
+
+// `convenio` is the text compared with the order's CONVENIO: "?" with its value, or a column.
+Condicao monta(const QString &convenio, const QVariantList &valorDoConvenio, const Periodo &periodo, Pagamento pagamento,
+               const QString &alias)
 {
     const QString a = alias.isEmpty() ? QString() : alias + QLatin1Char('.');
-    return {QStringLiteral("%1TIPOPEDIDO = 'Pedido' and %1DATAPEDIDO >= ? and %1DATAPEDIDO <= ? and %1CONVENIO = ? and "
-                           "%1DATAPAGAMENTO IS NULL")
-                .arg(a),
-            {periodo.inicio, periodo.fim, convenio}};
+    Condicao c;
+    QStringList partes{QStringLiteral("%1TIPOPEDIDO = 'Pedido'").arg(a)};
+    if (periodo.inicio.isValid()) {
+        partes << QStringLiteral("%1DATAPEDIDO >= ?").arg(a);
+        c.valores << periodo.inicio;
+    }
+    if (periodo.fim.isValid()) {
+        partes << QStringLiteral("%1DATAPEDIDO <= ?").arg(a);
+        c.valores << periodo.fim;
+    }
+    partes << QStringLiteral("%1CONVENIO = %2").arg(a, convenio);
+    c.valores << valorDoConvenio;
+    if (pagamento == Pagamento::Abertos)
+        partes << QStringLiteral("%1DATAPAGAMENTO IS NULL").arg(a);
+    c.texto = partes.join(QStringLiteral(" and "));
+    return c;
+}
+
+}
+
+Condicao doConvenio(const QString &convenio, const Periodo &periodo, Pagamento pagamento, const QString &alias)
+{
+    return monta(QStringLiteral("?"), {convenio}, periodo, pagamento, alias);
+}
+
+Condicao deCadaConvenio(const QString &coluna, const Periodo &periodo, Pagamento pagamento, const QString &alias)
+{
+    return monta(coluna, {}, periodo, pagamento, alias);
 }
 
 }

@@ -1,22 +1,33 @@
 #pragma once
 #include "data/Periodo.h"
+#include "data/SqlText.h"
 
 #include <QString>
-#include <QVariantList>
 
-// "The real orders of a convênio in a period, still open": the condition the module's own reads
-// select with, written once, with parameters. The settlement's statements keep their own literal
-// texts (QuitacaoConvenio::Sql, QuitacaoExtrato::Sql): the trace file and the suite know them as
-// they are.
+// "The real orders of a convênio in a period": the condition the module's own reads select with,
+// written once, with parameters. The settlement's statements keep their own literal texts
+// (QuitacaoConvenio::Sql, QuitacaoExtrato::Sql): the trace file and the suite know them as they are.
 namespace PedidosDoPeriodo {
 
-struct Condicao {
-    QString texto;          // to follow WHERE or AND
-    QVariantList valores;   // one for each "?" of the text, in order
-};
+// The text follows WHERE, AND or ON; its values go with it.
+using Condicao = SqlText::ComValores;
+
+// Which orders of the period: those still open (no payment date), or every one, paid or not.
+enum class Pagamento { Abertos, Todos };
 
 // "TIPOPEDIDO = 'Pedido' and DATAPEDIDO >= ? and DATAPEDIDO <= ? and CONVENIO = ? and
-// DATAPAGAMENTO IS NULL", each column after "alias." when an alias is given.
-Condicao abertos(const QString &convenio, const Periodo &periodo, const QString &alias = {});
+// DATAPAGAMENTO IS NULL", each column after "alias." when an alias is given. A period without one
+// of its ends leaves that side open.
+Condicao doConvenio(const QString &convenio, const Periodo &periodo, Pagamento pagamento, const QString &alias = {});
+
+// The same for the convênio of each row of a joined table: `coluna` names it ("C.CONVENIO") in
+// place of a value.
+Condicao deCadaConvenio(const QString &coluna, const Periodo &periodo, Pagamento pagamento, const QString &alias = {});
+
+// The convênio's open orders of the period, as the extrato lists them.
+inline Condicao abertos(const QString &convenio, const Periodo &periodo, const QString &alias = {})
+{
+    return doConvenio(convenio, periodo, Pagamento::Abertos, alias);
+}
 
 }

@@ -3,11 +3,18 @@
 #include <QString>
 #include <QTime>
 #include <QVariant>
+#include <QVariantList>
 
 // Pieces of the SQL texts the program builds. Every value placed between apostrophes goes through
 // quoted(), which doubles its apostrophes: ordinary values give exactly the usual text, and no value
 // can change what a statement does.
 namespace SqlText {
+
+// A text with a "?" for each value, and the values in the order of their marks.
+struct ComValores {
+    QString texto;
+    QVariantList valores;
+};
 
 QString quoted(const QString &value);      // the value with each ' doubled (no surrounding quotes)
 QString dateMDY(const QDate &date);        // "mm/dd/yy"; empty for a null date

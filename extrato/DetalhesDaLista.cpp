@@ -55,7 +55,7 @@ void DetalhesDaLista::novaLista(const PedidosDoPeriodo::Condicao &filtro, const 
 
 QString DetalhesDaLista::chaveDe(const Pedido &p) const
 {
-    return estacaoDe(p.estacao) + QChar(0x1F) + SqlText::number(p.numero);
+    return chaveDaLinha({p.estacao(), p.numero()}, 2);
 }
 
 QString DetalhesDaLista::chaveDaLinha(const QVector<QVariant> &row, int colunas)
@@ -104,7 +104,7 @@ void DetalhesDaLista::lePorChave(const QList<Pedido> &pedidos)
         QVariantList valores;
         for (int i = 0; i < PedidosPorChave; ++i) {
             const Pedido &p = parte[std::min<qsizetype>(i, parte.size() - 1)];
-            valores << estacaoDe(p.estacao) << p.numero;
+            valores << p.valores();
         }
         QStringList chaves;
         for (int i = 0; i < PedidosPorChave; ++i)

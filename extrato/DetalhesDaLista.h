@@ -1,4 +1,5 @@
 #pragma once
+#include "data/ChavePedido.h"
 #include "data/Connection.h"
 #include "data/PedidosDoPeriodo.h"
 
@@ -17,10 +18,7 @@
 // record numbers.
 class DetalhesDaLista {
 public:
-    struct Pedido {
-        QString estacao;
-        QVariant numero;
-    };
+    using Pedido = ChavePedido;
 
     // A list of up to `porLeitura` orders is read at once; a longer one in pages of `porPagina`.
     explicit DetalhesDaLista(Connection &connection, int porLeitura = 2000, int porPagina = 1000)

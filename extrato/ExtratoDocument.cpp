@@ -4,7 +4,6 @@
 #include "data/SqlText.h"
 #include "platform/WinText.h"
 #include "reports/Emitente.h"
-#include "settlement/QuitacaoExtrato.h"
 
 #include <QHash>
 #include <QSet>
@@ -57,13 +56,14 @@ QString prefixadas(const QString &prefixo, const QStringList &colunas)
 
 // The orders come first and reach the detail table through its key: an outer join keeps that
 // order of reading, where an inner join lets the optimizer walk the whole detail table instead.
-QString daLista(const Detalhe &d, const QString &convenio, const QString &di, const QString &df)
+SqlText::ComValores daLista(const Detalhe &d, const PedidosDoPeriodo::Condicao &filtro)
 {
-    return QStringLiteral("select P.ESTACAO, P.NPEDIDO, ") + prefixadas(QStringLiteral("D."), d.colunas) +
-           QStringLiteral(", D.NPEDIDO from (select ESTACAO, NPEDIDO from PEDIDOS where ") +
-           QuitacaoExtrato::Sql::condicaoDosAbertos(convenio, di, df) + QStringLiteral(") P left join ") + d.tabela +
-           QStringLiteral(" D on D.ESTACAO = P.ESTACAO and D.NPEDIDO = P.NPEDIDO order by P.ESTACAO, P.NPEDIDO, ") +
-           prefixadas(QStringLiteral("D."), d.ordem);
+    return {QStringLiteral("select P.ESTACAO, P.NPEDIDO, ") + prefixadas(QStringLiteral("D."), d.colunas) +
+                QStringLiteral(", D.NPEDIDO from (select ESTACAO, NPEDIDO from PEDIDOS where ") + filtro.texto +
+                QStringLiteral(") P left join ") + d.tabela +
+                QStringLiteral(" D on D.ESTACAO = P.ESTACAO and D.NPEDIDO = P.NPEDIDO order by P.ESTACAO, P.NPEDIDO, ") +
+                prefixadas(QStringLiteral("D."), d.ordem),
+            filtro.valores};
 }
 
 // Each order by its whole key: with "ESTACAO = x and NPEDIDO in (...)" the engine would match the
@@ -95,7 +95,8 @@ QList<QVector<QVariant>> leDetalhe(Connection &connection, const Detalhe &d, con
 {
     QList<QVector<QVariant>> out;
     QSet<Chave> lidos;
-    const RowSet rs = connection.query(daLista(d, request.convenio, request.listaInicio, request.listaFim));
+    const SqlText::ComValores sql = daLista(d, request.filtroDaLista);
+    const RowSet rs = connection.query(sql.texto, sql.valores);
     for (const auto &row : rs.rows) {
         lidos.insert(chaveDe(row));
         if (!row.last().isNull())
@@ -115,20 +116,11 @@ QList<QVector<QVariant>> leDetalhe(Connection &connection, const Detalhe &d, con
 
 QString sqlEmitente(const QString &usuario) { return Emitente::sql({}, usuario); }
 
-QString sqlItensDaLista(const QString &convenio, const QString &di, const QString &df)
-{
-    return daLista(itens(), convenio, di, df);
-}
+SqlText::ComValores sqlItensDaLista(const PedidosDoPeriodo::Condicao &filtro) { return daLista(itens(), filtro); }
 
-QString sqlFormulasDaLista(const QString &convenio, const QString &di, const QString &df)
-{
-    return daLista(formulas(), convenio, di, df);
-}
+SqlText::ComValores sqlFormulasDaLista(const PedidosDoPeriodo::Condicao &filtro) { return daLista(formulas(), filtro); }
 
-QString sqlComponentesDaLista(const QString &convenio, const QString &di, const QString &df)
-{
-    return daLista(componentes(), convenio, di, df);
-}
+SqlText::ComValores sqlComponentesDaLista(const PedidosDoPeriodo::Condicao &filtro) { return daLista(componentes(), filtro); }
 
 QString sqlItens(const QString &estacao, const QList<int> &numeros) { return porChave(itens(), estacao, numeros); }
 

@@ -1,4 +1,5 @@
 #pragma once
+#include "data/PedidosDoPeriodo.h"
 #include "reports/ExtratoReport.h"
 
 class CachedTable;
@@ -12,7 +13,7 @@ namespace ExtratoDocument {
 struct Request {
     QString convenio;
     QDate inicio, fim;        // the period the document names (the stored one)
-    QString listaInicio, listaFim;   // "mm/dd/yy": the period the list was read for
+    PedidosDoPeriodo::Condicao filtroDaLista;   // the filter the list was read with
     QString usuario;          // the logged-on user, whose workstation row names the issuer
     QDateTime emissao;
 };
@@ -25,12 +26,11 @@ ExtratoData load(Connection &connection, const CachedTable &pedidos, const Reque
 
 QString sqlEmitente(const QString &usuario);
 
-// The details of the orders the list's filter selects; "di" and "df" are "mm/dd/yy". Each row
-// starts with the order's station and number and ends with a column that is null for an order
-// without rows in that table.
-QString sqlItensDaLista(const QString &convenio, const QString &di, const QString &df);
-QString sqlFormulasDaLista(const QString &convenio, const QString &di, const QString &df);
-QString sqlComponentesDaLista(const QString &convenio, const QString &di, const QString &df);
+// The details of the orders the list's filter selects. Each row starts with the order's station and
+// number and ends with a column that is null for an order without rows in that table.
+SqlText::ComValores sqlItensDaLista(const PedidosDoPeriodo::Condicao &filtro);
+SqlText::ComValores sqlFormulasDaLista(const PedidosDoPeriodo::Condicao &filtro);
+SqlText::ComValores sqlComponentesDaLista(const PedidosDoPeriodo::Condicao &filtro);
 
 // The same details of the given orders of one station, by their keys (at most 100 orders).
 QString sqlItens(const QString &estacao, const QList<int> &numeros);

@@ -127,8 +127,7 @@ void ExtratoWindow::BotImprimirClick()
         pedido.convenio = m_convenio;
         pedido.inicio = SqlText::parseDMY(DiTexto);
         pedido.fim = SqlText::parseDMY(DfTexto);
-        pedido.listaInicio = m_diSqlLista;
-        pedido.listaFim = m_dfSqlLista;
+        pedido.filtroDaLista = m_filtro;
         pedido.usuario = m_sessao.usuarioLogado;
         pedido.emissao = QDateTime::currentDateTime();
         const ExtratoData dados = ExtratoDocument::load(m_dm.SQLConnection1, m_dm.PEDIDOS, pedido);
@@ -707,9 +706,9 @@ void ExtratoWindow::Quitaropedidoselecionado1Click()
     if (!pagamento.isValid())
         return;
     const CachedTable &pedidos = m_dm.PEDIDOS;
-    const ServicoQuitacao::QuitaPedido comando{m_convenio, pedidos.text(QStringLiteral("ESTACAO")),
-                                               SqlText::number(pedidos.value(QStringLiteral("NPEDIDO"))),
-                                               periodoDaLista(), pagamento};
+    const ServicoQuitacao::QuitaPedido comando{
+        m_convenio, ChavePedido(pedidos.text(QStringLiteral("ESTACAO")), pedidos.value(QStringLiteral("NPEDIDO"))),
+        periodoDaLista(), pagamento};
     Confirmacao::quita(m_dm, contextoDaSessao(m_sessao, m_convenio), comando, reacoes([this] { AtualizaExtrato(); }));
 }
 

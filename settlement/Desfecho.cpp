@@ -16,8 +16,6 @@ constexpr int esperaSegundos = 5;
 constexpr int tentativas = 3;
 constexpr int porComando = 200;
 
-QString chave(const QString &estacao, const QString &npedido) { return estacao.trimmed() + QLatin1Char('|') + npedido; }
-
 bool preenchido(const QVariant &v) { return v.isValid() && !v.isNull(); }
 
 QString texto(const QVariant &v) { return preenchido(v) ? v.toString().trimmed() : QString(); }
@@ -35,8 +33,8 @@ QString pedidos(const QList<Pedido> &pedidos)
 {
     QStringList ou;
     for (const Pedido &p : pedidos)
-        ou << QStringLiteral("(ESTACAO = '") + SqlText::quoted(p.estacao) + QStringLiteral("' and NPEDIDO = ") +
-                  p.npedido + QLatin1Char(')');
+        ou << QStringLiteral("(ESTACAO = '") + SqlText::quoted(p.pedido.estacao()) + QStringLiteral("' and NPEDIDO = ") +
+                  p.pedido.numero() + QLatin1Char(')');
     return QStringLiteral("select ESTACAO, NPEDIDO, DATAPAGAMENTO from PEDIDOS where ") + ou.join(QStringLiteral(" or "));
 }
 
@@ -83,10 +81,10 @@ Estado daQuitacao(Connection &db, int codigo)
 Estado dosPedidos(Connection &db, const QList<Pedido> &pedidos, const QDate &pagamento)
 {
     return apura([&] {
-        QHash<QString, QDate> agora;
+        QHash<ChavePedido, QDate> agora;
         for (qsizetype i = 0; i < pedidos.size(); i += porComando)
             for (const auto &row : db.queryAfterWriters(Sql::pedidos(pedidos.mid(i, porComando)), esperaSegundos).rows)
-                agora.insert(chave(row.value(0).toString(), SqlText::number(row.value(1))), row.value(2).toDate());
+                agora.insert(ChavePedido(row.value(0).toString(), row.value(1)), row.value(2).toDate());
         // Orders that had this payment date before prove nothing either way.
         int comData = 0, semData = 0;
         QList<int> movimentos;
@@ -95,7 +93,7 @@ Estado dosPedidos(Connection &db, const QList<Pedido> &pedidos, const QDate &pag
                 movimentos << p.movimento;
             if (preenchido(p.dataPagamentoAntes) && p.dataPagamentoAntes.toDate() == pagamento)
                 continue;
-            (agora.value(chave(p.estacao, p.npedido)) == pagamento ? comData : semData)++;
+            (agora.value(p.pedido) == pagamento ? comData : semData)++;
         }
         if (comData > 0 || semData > 0) {
             if (comData > 0 && semData > 0)

@@ -1,4 +1,6 @@
 #pragma once
+#include "data/ChavePedido.h"
+
 #include <QDate>
 #include <QList>
 #include <QString>
@@ -22,8 +24,7 @@ Estado daQuitacao(Connection &db, int codigo);
 // Without the record: what the orders show. Each order of the settlement as it was read before it
 // ran, and the cash movement posted for it (-1 when none).
 struct Pedido {
-    QString estacao;
-    QString npedido;
+    ChavePedido pedido;
     QVariant dataPagamentoAntes;
     int movimento = -1;
 };

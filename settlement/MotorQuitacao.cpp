@@ -39,13 +39,11 @@ QString lePedidos(const QString &condicao, bool contas, bool lancamentos)
 
 namespace {
 
-QString chaveDeLeitura(const QString &estacao, const QString &npedido) { return estacao + QLatin1Char('|') + npedido; }
-
 bool preenchido(const QVariant &v) { return v.isValid() && !v.isNull(); }
 
 // What the confirmation showed (Registro::previa), worked out from the orders as the settlement
 // read them in its transaction.
-Registro::Previa previaDe(const QHash<QString, PedidoLido> &lidos)
+Registro::Previa previaDe(const QHash<ChavePedido, PedidoLido> &lidos)
 {
     Registro::Previa p;
     Decimal total(0, 2), jaPagos(0, 2);
@@ -110,7 +108,7 @@ public:
             Registro::reivindica(m_db, m_c.convenioAtual, m_c);
             m_codigo = Registro::abre(m_db, m_r.comando, m_c, m_r.inicio, m_r.fim, m_pagamento);
         }
-        const QHash<QString, PedidoLido> lidos = lePedidos();
+        const QHash<ChavePedido, PedidoLido> lidos = lePedidos();
         // The settlement settles what the user confirmed, or nothing.
         if (m_r.opcoes.confirmada) {
             const Registro::Previa agora = previaDe(lidos);
@@ -150,21 +148,20 @@ public:
     {
         QList<Desfecho::Pedido> out;
         for (const PedidoLido &p : m_pedidos)
-            out << Desfecho::Pedido{p.estacao, p.npedido, p.dataPagamentoAntes, p.lancouValor() ? p.movimento : -1};
+            out << Desfecho::Pedido{p.pedido, p.dataPagamentoAntes, p.lancouValor() ? p.movimento : -1};
         return out;
     }
 
 private:
-    QHash<QString, PedidoLido> lePedidos()
+    QHash<ChavePedido, PedidoLido> lePedidos()
     {
         const bool contas = m_r.parcelas == Roteiro::Parcelas::Contas;
         const RowSet rs = m_db.query(Sql::lePedidos(m_r.condicao, contas, m_lanca));
-        QHash<QString, PedidoLido> out;
+        QHash<ChavePedido, PedidoLido> out;
         out.reserve(rs.rowCount());
         for (const auto &row : rs.rows) {
             PedidoLido p;
-            p.estacao = row.value(0).toString();
-            p.npedido = SqlText::number(row.value(1));
+            p.pedido = ChavePedido(row.value(0).toString(), row.value(1));
             p.encontrado = true;
             p.restante = Decimal::fromVariant(row.value(2));
             p.laboratorio = row.value(3).toString();
@@ -177,16 +174,16 @@ private:
                 p.conta = SqlText::number(row.value(col++)).left(20);
             if (m_lanca)
                 p.jaLancado = row.value(col).toInt() == 1;
-            out.insert(chaveDeLeitura(p.estacao, p.npedido), p);
+            out.insert(p.pedido, p);
         }
         return out;
     }
 
-    QList<PedidoLido> listaPedidos(const QHash<QString, PedidoLido> &lidos)
+    QList<PedidoLido> listaPedidos(const QHash<ChavePedido, PedidoLido> &lidos)
     {
-        QList<std::pair<QString, QString>> chaves;
+        QList<ChavePedido> chaves;
         if (m_r.lista.isEmpty()) {
-            chaves << std::pair{m_r.pedidoUnicoEstacao, m_r.pedidoUnicoNumero};
+            chaves << m_r.pedidoUnico;
         } else {
             FreeQuery &q1 = m_dm.SQLQuery1;
             q1.close();
@@ -198,18 +195,18 @@ private:
             for (const auto &row : rs.rows) {
                 if (row.size() == 1) {   // ESTACAO||NPEDIDO
                     const QString pedido = row.value(0).toString();
-                    chaves << std::pair{pedido.left(2), pedido.mid(2, 16)};
+                    chaves << ChavePedido(pedido.left(2), pedido.mid(2, 16));
                 } else {
-                    chaves << std::pair{row.value(0).toString(), SqlText::number(row.value(1))};
+                    chaves << ChavePedido(row.value(0).toString(), row.value(1));
                 }
             }
         }
         QList<PedidoLido> out;
         out.reserve(chaves.size());
-        for (const auto &[estacao, npedido] : chaves) {
-            PedidoLido p = lidos.value(chaveDeLeitura(estacao, npedido));
+        for (const ChavePedido &chave : chaves) {
+            PedidoLido p = lidos.value(chave);
             if (!p.encontrado)
-                p = leUmPedido(estacao, npedido);
+                p = leUmPedido(chave);
             out << p;
         }
         return out;
@@ -217,18 +214,17 @@ private:
 
     // An order the reads for all orders did not return (changed by another workstation meanwhile):
     // read as a single order would be.
-    PedidoLido leUmPedido(const QString &estacao, const QString &npedido)
+    PedidoLido leUmPedido(const ChavePedido &chave)
     {
         PedidoLido p;
-        p.estacao = estacao;
-        p.npedido = npedido;
-        const RowSet pedido = m_db.query(SqlPosting::lePedido(estacao, npedido));
+        p.pedido = chave;
+        const RowSet pedido = m_db.query(SqlPosting::lePedido(chave.estacao(), chave.numero()));
         if (pedido.rowCount() > 0) {
             p.restante = Decimal::fromVariant(pedido.value(0, QStringLiteral("VALORRESTANTE")));
             p.laboratorio = pedido.value(0, QStringLiteral("LABORATORIO")).toString();
         }
         if (m_r.parcelas == Roteiro::Parcelas::Contas) {
-            const RowSet conta = m_db.query(SqlPosting::contaDoPedido(estacao, npedido));
+            const RowSet conta = m_db.query(SqlPosting::contaDoPedido(chave.estacao(), chave.numero()));
             if (conta.rowCount() > 0)
                 p.conta = SqlText::number(conta.rows[0].value(0)).left(20);
         }
@@ -282,7 +278,7 @@ private:
             return;
         QStringList pedidos;
         for (const PedidoLido &p : std::as_const(m_pedidos))
-            pedidos << p.estacao + p.npedido;
+            pedidos << p.pedido.junta();
         QStringList guardas;
         for (qsizetype i = 0; i < pedidos.size(); i += porComando)
             guardas << Registro::Sql::guardaPagamentos(m_codigo, pedidos.mid(i, porComando), m_pagamento);
@@ -295,7 +291,7 @@ private:
         QList<Registro::Sql::Movimento> movimentos;
         for (const PedidoLido &p : m_pedidos)
             if (p.lancouValor())
-                movimentos << Registro::Sql::Movimento{p.estacao, p.npedido, p.movimento};
+                movimentos << Registro::Sql::Movimento{p.pedido, p.movimento};
         QStringList out;
         for (qsizetype i = 0; i < movimentos.size(); i += porComando)
             out << Registro::Sql::anotaMovimentos(m_codigo, movimentos.mid(i, porComando));
@@ -324,26 +320,25 @@ private:
     {
         const PedidoLido &p = m_pedidos[i];
         if (m_r.parcelas == Roteiro::Parcelas::Pagamentos) {
-            const QString pedido = p.estacao + p.npedido;
-            rastro = SqlPosting::quitaPagamentos(SqlText::dateMDY(m_pagamento), pedido);
+            rastro = SqlPosting::quitaPagamentos(SqlText::dateMDY(m_pagamento), p.pedido.junta());
             return {rastro};
         }
         if (p.conta.isEmpty())
             return {};
         if (!m_r.opcoes.registra)
             return {SqlPosting::quitaParcelas(m_pagamento, p.conta)};
-        return {Registro::Sql::guardaParcelas(m_codigo, p.conta, p.estacao, p.npedido, m_pagamento),
+        return {Registro::Sql::guardaParcelas(m_codigo, p.conta, p.pedido.estacao(), p.pedido.numero(), m_pagamento),
                 SqlPosting::quitaParcelas(m_pagamento, p.conta)};
     }
 
     // What the settlement did, as its record sums it up: the orders its condition selected before
     // anything changed, with their remaining values and the movements posted for them.
-    Resultado resultado(const QHash<QString, PedidoLido> &lidos) const
+    Resultado resultado(const QHash<ChavePedido, PedidoLido> &lidos) const
     {
-        QHash<QString, int> movimentos;
+        QHash<ChavePedido, int> movimentos;
         for (const PedidoLido &p : m_pedidos)
             if (p.lancouValor())
-                movimentos.insert(chaveDeLeitura(p.estacao, p.npedido), p.movimento);
+                movimentos.insert(p.pedido, p.movimento);
         Resultado r;
         r.codigo = m_codigo;
         Registro::Quitacao &q = r.quitacao;
@@ -362,11 +357,11 @@ private:
         for (const PedidoLido &p : lidos) {
             Registro::PedidoQuitado o;
             o.data = p.data;
-            o.estacao = p.estacao;
-            o.npedido = p.npedido.toInt();
+            o.estacao = p.pedido.estacao();
+            o.npedido = p.pedido.numero().toInt();
             o.nome = p.nome;
             o.valor = p.restante.rescaled(2);
-            o.codmovcx = movimentos.value(chaveDeLeitura(p.estacao, p.npedido), 0);
+            o.codmovcx = movimentos.value(p.pedido, 0);
             r.pedidos << o;
             q.total = q.total + o.valor;
             q.movimentos += o.codmovcx != 0 ? 1 : 0;

@@ -1,4 +1,5 @@
 #pragma once
+#include "data/ChavePedido.h"
 #include "data/Decimal.h"
 #include "settlement/Posting.h"
 #include "settlement/Registro.h"
@@ -24,8 +25,7 @@ namespace MotorQuitacao {
 
 // One order of a settlement, as read before anything of it changes.
 struct PedidoLido {
-    QString estacao;             // the order's key, as the list gives it
-    QString npedido;             // the order number's digits
+    ChavePedido pedido;          // as the list gives it
     bool encontrado = false;     // found in PEDIDOS by the reads made for all orders
     Decimal restante;            // VALORRESTANTE (0 when null)
     QString laboratorio;
@@ -37,7 +37,7 @@ struct PedidoLido {
     bool jaLancado = false;      // a cash movement of the order existed before the settlement
     int movimento = -1;          // the code of the cash movement the settlement posts for it; -1 when none
 
-    QString chave() const { return (estacao + npedido).left(30); }   // the order key in the cash register
+    QString chave() const { return pedido.junta().left(30); }   // the order key in the cash register
     // The settlement posted a movement with a value for it (one of no value is cleared by the next).
     bool lancouValor() const { return movimento >= 0 && !restante.rescaled(2).isZero(); }
 };
@@ -69,7 +69,7 @@ struct Roteiro {
     // The select that lists the orders in settling order; its row gives ESTACAO and NPEDIDO, or the
     // key ESTACAO||NPEDIDO in one column. Empty: the one order of `pedidoUnico`.
     QString lista;
-    QString pedidoUnicoEstacao, pedidoUnicoNumero;
+    ChavePedido pedidoUnico;
     // How an order's instalments are closed: its PAGPEDID rows by key, each statement written to the
     // trace file before it runs (the convênio settlement), or the PARCELAS of its receivable account.
     enum class Parcelas { Pagamentos, Contas } parcelas = Parcelas::Contas;

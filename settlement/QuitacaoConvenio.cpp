@@ -65,7 +65,7 @@ Abertos verificaPedidosAbertos(InterfaceData &dm2, const QString &convenio, cons
     try {
         q.open();
         for (q.first(); quais && !q.eof(); q.next())
-            *quais << PedidoAberto{q.text(QStringLiteral("ESTACAO")).trimmed(), q.text(QStringLiteral("NPEDIDO")).trimmed(),
+            *quais << PedidoAberto{ChavePedido(q.text(QStringLiteral("ESTACAO")).trimmed(), q.text(QStringLiteral("NPEDIDO")).trimmed()),
                                    q.text(QStringLiteral("VENDEDOR")).trimmed(), q.value(QStringLiteral("DATAPEDIDO")).toDate()};
     } catch (const DatabaseError &) {
         avisa(QStringLiteral("Erro tentando executar o seguinte comando: ") + QChar(13) + sql);
@@ -95,7 +95,7 @@ QString recusa(Abertos abertos)
 // "Pedido 15 da estação 02, vendedor JOAO, de 20/11/26"
 QString linhaDoAberto(const PedidoAberto &p)
 {
-    QString s = QStringLiteral("Pedido ") + p.npedido + QStringLiteral(" da estação ") + p.estacao;
+    QString s = QStringLiteral("Pedido ") + p.pedido.texto();
     if (!p.vendedor.isEmpty())
         s += QStringLiteral(", vendedor ") + p.vendedor;
     if (p.data.isValid())

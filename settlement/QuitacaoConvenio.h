@@ -1,4 +1,5 @@
 #pragma once
+#include "data/ChavePedido.h"
 #include "settlement/Posting.h"
 #include "settlement/MotorQuitacao.h"
 
@@ -26,7 +27,8 @@ enum class Abertos { Nenhum, Um, Varios };
 
 // An order still open at a counter, as the check reads it from the interface database.
 struct PedidoAberto {
-    QString estacao, npedido, vendedor;
+    ChavePedido pedido;
+    QString vendedor;
     QDate data;
 };
 

@@ -73,9 +73,8 @@ MotorQuitacao::Resultado QuitaPedidoSelecionado(CentralData &dm, const ContextoQ
 {
     CachedTable &pedidos = dm.PEDIDOS;
     MotorQuitacao::Roteiro r;
-    r.pedidoUnicoEstacao = pedidos.text(QStringLiteral("ESTACAO"));
-    r.pedidoUnicoNumero = SqlText::number(pedidos.value(QStringLiteral("NPEDIDO")));
-    r.condicao = Sql::condicaoDoPedido(r.pedidoUnicoEstacao, r.pedidoUnicoNumero);
+    r.pedidoUnico = ChavePedido(pedidos.text(QStringLiteral("ESTACAO")), pedidos.value(QStringLiteral("NPEDIDO")));
+    r.condicao = Sql::condicaoDoPedido(r.pedidoUnico.estacao(), r.pedidoUnico.numero());
     r.aposParcelas = [&] {
         pedidos.edit();
         pedidos.setValue(QStringLiteral("DATAPAGAMENTO"), pagamento);

@@ -128,8 +128,8 @@ QString anotaMovimentos(int codigo, const QList<Movimento> &movimentos)
     const QString cod = QString::number(codigo);
     QStringList casos, pedidos;
     for (const Movimento &m : movimentos) {
-        const QString pedido = QStringLiteral("ESTACAO = ") + literal(m.estacao) + QStringLiteral(" and NPEDIDO = ") +
-                               numeroSql(m.npedido);
+        const QString pedido = QStringLiteral("ESTACAO = ") + literal(m.pedido.estacao()) +
+                               QStringLiteral(" and NPEDIDO = ") + numeroSql(m.pedido.numero());
         casos << QStringLiteral(" when ") + pedido + QStringLiteral(" then ") + QString::number(m.codmovcx);
         pedidos << QStringLiteral("(CODQUITACAO = ") + cod + QStringLiteral(" and ") + pedido + QLatin1Char(')');
     }

@@ -1,4 +1,5 @@
 #pragma once
+#include "data/ChavePedido.h"
 #include "data/Decimal.h"
 #include "settlement/Posting.h"
 
@@ -53,8 +54,7 @@ QString guardaParcelas(int codigo, const QString &codigoConta, const QString &es
                        const QDate &pagamento);
 // Notes the cash movements posted for these orders, one statement for many.
 struct Movimento {
-    QString estacao;
-    QString npedido;
+    ChavePedido pedido;
     int codmovcx = 0;
 };
 QString anotaMovimentos(int codigo, const QList<Movimento> &movimentos);

@@ -22,12 +22,10 @@ void confereAtual(CentralData &dm, const QuitaPedido &p)
 {
     const CachedTable &pedidos = dm.PEDIDOS;
     const bool mesmo = pedidos.isOpen() && pedidos.recNo() >= 0 &&
-                       pedidos.text(QStringLiteral("ESTACAO")) == p.estacao &&
-                       SqlText::number(pedidos.value(QStringLiteral("NPEDIDO"))) == p.npedido;
+                       ChavePedido(pedidos.text(QStringLiteral("ESTACAO")), pedidos.value(QStringLiteral("NPEDIDO"))) == p.pedido;
     if (!mesmo)
-        throw std::runtime_error(QStringLiteral("O pedido %1 da estação %2 não é mais o pedido atual do extrato.")
-                                     .arg(p.npedido, p.estacao)
-                                     .toStdString());
+        throw std::runtime_error(
+            (QStringLiteral("O pedido ") + p.pedido.texto() + QStringLiteral(" não é mais o pedido atual do extrato.")).toStdString());
 }
 
 }
@@ -54,7 +52,9 @@ QString condicao(const Comando &comando)
                               return QuitacaoConvenio::Sql::condicaoDoPeriodo(c.convenio, c.periodo.inicioSql(),
                                                                               c.periodo.fimSql());
                           },
-                          [](const QuitaPedido &c) { return QuitacaoExtrato::Sql::condicaoDoPedido(c.estacao, c.npedido); },
+                          [](const QuitaPedido &c) {
+                              return QuitacaoExtrato::Sql::condicaoDoPedido(c.pedido.estacao(), c.pedido.numero());
+                          },
                           [](const QuitaExtrato &c) {
                               return QuitacaoExtrato::Sql::condicaoDosAbertos(c.convenio, c.periodo.inicioSql(),
                                                                               c.periodo.fimSql());

@@ -1,4 +1,5 @@
 #pragma once
+#include "data/ChavePedido.h"
 #include "data/Periodo.h"
 #include "settlement/MotorQuitacao.h"
 
@@ -22,8 +23,7 @@ struct QuitaConvenio {
 // One open order of the extrato, the one its list shows as current; the period is the extrato's.
 struct QuitaPedido {
     QString convenio;
-    QString estacao;
-    QString npedido;
+    ChavePedido pedido;
     Periodo periodo;
     QDate pagamento;
 };

@@ -24,6 +24,7 @@
 #include "settlement/windows/QuitacoesWindow.h"
 #include "tests/support/LocalSmtp.h"
 #include "tests/support/TestSuite.h"
+#include "tests/support/Widgets.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -85,8 +86,7 @@ class TstBillingWindow : public QObject {
     EnvioEmailDialog *dialogoDeEnvio()
     {
         w->BotEmail->click();
-        auto *d = w->findChild<EnvioEmailDialog *>();
-        return d;
+        return widget<EnvioEmailDialog>(w.get());
     }
 
     static QString textoDoPdf(const QByteArray &pdf, QTemporaryDir &dir)
@@ -178,7 +178,8 @@ private slots:
         configura(smtp.port());
         open();
         EnvioEmailDialog *d = dialogoDeEnvio();
-        QVERIFY(d);
+        if (!d)
+            return;
         QCOMPARE(d->EditPara->text(), QStringLiteral("rh@beta.com.br"));
         QCOMPARE(d->EditAssunto->text(), QStringLiteral("Extrato do convênio Beta & Cia - 01/11/2026 a 30/11/2026"));
         QVERIFY(d->EditCorpo->toPlainText().contains(QStringLiteral("R$ 143,50")));
@@ -255,6 +256,8 @@ private slots:
         configura(porta);
         open();
         EnvioEmailDialog *d = dialogoDeEnvio();
+        if (!d)
+            return;
         d->EditCorpo->setPlainText(QStringLiteral("Texto que não se perde"));
         QSignalSpy terminou(d, &EnvioEmailDialog::terminou);
         d->BotEnviar->click();
@@ -401,8 +404,9 @@ private slots:
         QVERIFY(lista.BotEmail->isVisible());
         lista.Lista->setCurrentCell(0, 0);
         lista.BotEmail->click();
-        auto *d = lista.findChild<EnvioEmailDialog *>();
-        QVERIFY(d);
+        auto *d = widget<EnvioEmailDialog>(&lista);
+        if (!d)
+            return;
         QCOMPARE(d->EditPara->text(), QStringLiteral("rh@beta.com.br"));
         QCOMPARE(d->EditAssunto->text(), QStringLiteral("Comprovante de quitação nº %1 - convênio Beta & Cia").arg(codigo));
         QSignalSpy terminou(d, &EnvioEmailDialog::terminou);

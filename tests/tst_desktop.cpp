@@ -18,6 +18,7 @@
 #include "settlement/windows/WaitPanel.h"
 #include "extrato/ExtratoWindow.h"
 #include "tests/support/ProgramFixture.h"
+#include "tests/support/Widgets.h"
 
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -108,8 +109,8 @@ private slots:
         messages.reset();   // the real message box this time
         QString text, ok, cancel;
         QTimer::singleShot(0, this, [&] {
-            QTRY_VERIFY(qobject_cast<QMessageBox *>(QApplication::activeModalWidget()));
-            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QTRY_VERIFY(modal<QMessageBox>());
+            auto *box = modal<QMessageBox>();
             text = box->text();
             ok = box->button(QMessageBox::Ok)->text();
             cancel = box->button(QMessageBox::Cancel)->text();
@@ -528,8 +529,9 @@ private slots:
         QFileDialog dialog(nullptr, QStringLiteral("Salvar"));
         dialog.setOption(QFileDialog::DontUseNativeDialog);
         dialog.setAcceptMode(QFileDialog::AcceptSave);
-        auto *buttons = dialog.findChild<QDialogButtonBox *>();
-        QVERIFY(buttons);
+        auto *buttons = widget<QDialogButtonBox>(&dialog);
+        if (!buttons)
+            return;
         QCOMPARE(buttons->button(QDialogButtonBox::Cancel)->text().remove(QLatin1Char('&')), QStringLiteral("Cancelar"));
         QCOMPARE(buttons->button(QDialogButtonBox::Save)->text().remove(QLatin1Char('&')), QStringLiteral("Salvar"));
     }

@@ -450,8 +450,7 @@ private slots:
 
         ExtratoDocument::Request request;
         request.convenio = QStringLiteral("Beta & Cia");
-        request.listaInicio = QStringLiteral("11/01/26");
-        request.listaFim = QStringLiteral("11/30/26");
+        request.filtroDaLista = PedidosDoPeriodo::abertos(request.convenio, {QDate(2026, 11, 1), QDate(2026, 11, 30)});
         const ExtratoData data = ExtratoDocument::load(dm->SQLConnection1, dm->PEDIDOS, request);
         QStringList orders;
         for (const StatementOrder &o : data.pedidos) {

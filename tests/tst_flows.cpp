@@ -12,6 +12,7 @@
 #include "settlement/windows/WaitPanel.h"
 #include "extrato/ExtratoWindow.h"
 #include "tests/support/ProgramFixture.h"
+#include "tests/support/Widgets.h"
 
 #include <QPushButton>
 #include <QtTest>
@@ -169,8 +170,8 @@ private slots:
         bool buttonsWhileOpen = true;
         // The statement runs its own modal loop: look at it from inside and close it.
         QTimer::singleShot(0, this, [&] {
-            QTRY_VERIFY(qobject_cast<ExtratoWindow *>(QApplication::activeModalWidget()));
-            auto *w = qobject_cast<ExtratoWindow *>(QApplication::activeModalWidget());
+            QTRY_VERIFY(modal<ExtratoWindow>());
+            auto *w = modal<ExtratoWindow>();
             QTRY_VERIFY(w->Label6->text().startsWith(QStringLiteral("Lista")));
             listed = program->dm->PEDIDOS.recordCount();
             buttonsWhileOpen = commandsEnabled();

@@ -16,6 +16,7 @@
 #include "platform/Messages.h"
 #include "settlement/windows/QuitacoesWindow.h"
 #include "tests/support/TestSuite.h"
+#include "tests/support/Widgets.h"
 #include "tools/setup/DemoData.h"
 #include "tools/setup/ReportFiles.h"
 
@@ -67,7 +68,7 @@ class TstGuia : public QObject {
         QTimer espera;
         espera.setInterval(20);
         connect(&espera, &QTimer::timeout, this, [&] {
-            if (auto *w = qobject_cast<W *>(QApplication::activeModalWidget())) {
+            if (auto *w = modal<W>()) {
                 espera.stop();
                 veio = true;
                 age(w);
@@ -127,7 +128,7 @@ private slots:
                                             foto(w->PopupMenu1, QStringLiteral("extrato-menu"));
                                             w->PopupMenu1->hide();
                                             w->BotEmail->click();
-                                            auto *envio = w->findChild<EnvioEmailDialog *>();
+                                            auto *envio = widget<EnvioEmailDialog>(w);
                                             email = envio && envio->isVisible() && !envio->EditAssunto->text().isEmpty();
                                             if (envio) {
                                                 foto(envio, QStringLiteral("enviar-extrato"));

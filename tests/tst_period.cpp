@@ -19,6 +19,7 @@
 #include "reports/ReportModule.h"
 #include "tests/RtfReader.h"
 #include "tests/support/TestSuite.h"
+#include "tests/support/Widgets.h"
 #include "tools/setup/ReportFiles.h"
 
 #include <QBarCategoryAxis>
@@ -408,8 +409,9 @@ private slots:
         QFETCH(QString, to);
         start();
         this->command(command);
-        auto *edit = dialog().findChild<QLineEdit *>(from);
-        QVERIFY(edit);
+        auto *edit = widget<QLineEdit>(&dialog(), from);
+        if (!edit)
+            return;
         edit->setFocus();
         QTest::keyClick(edit, Qt::Key_Enter, Qt::KeypadModifier);
         QVERIFY(QApplication::focusWidget());
@@ -795,7 +797,7 @@ private slots:
         QTimer poll;
         poll.setInterval(20);
         connect(&poll, &QTimer::timeout, this, [&] {
-            auto *w = qobject_cast<ExtratoWindow *>(QApplication::activeModalWidget());
+            auto *w = modal<ExtratoWindow>();
             if (!w || w->Label1->text().isEmpty())
                 return;
             poll.stop();

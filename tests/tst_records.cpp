@@ -26,6 +26,7 @@
 #include "billing/Configuracoes.h"
 #include "extrato/ExtratoWindow.h"
 #include "tests/support/ProgramFixture.h"
+#include "tests/support/Widgets.h"
 
 #include <QCheckBox>
 #include <QDateEdit>
@@ -170,7 +171,7 @@ class TstRecords : public QObject, ProgramFixture {
         auto *timer = new QTimer(this);
         timer->setInterval(10);
         connect(timer, &QTimer::timeout, this, [timer, act] {
-            if (auto *w = qobject_cast<T *>(QApplication::activeModalWidget())) {
+            if (auto *w = modal<T>()) {
                 timer->stop();
                 timer->deleteLater();
                 act(w);

@@ -10,6 +10,7 @@
 #include "tests/RtfReader.h"
 #include "tools/setup/SuiteBuilder.h"
 
+#include "tests/support/Widgets.h"
 #include <QBuffer>
 #include <QFontMetricsF>
 #include <QPrintPreviewWidget>
@@ -376,7 +377,7 @@ private slots:
         rm->setPreviewRunner({});
         bool seen = false;
         QTimer::singleShot(0, this, [&] {
-            auto *preview = qobject_cast<ReportPreviewDialog *>(QApplication::activeModalWidget());
+            auto *preview = modal<ReportPreviewDialog>();
             if (!preview)
                 return;
             seen = true;

@@ -79,7 +79,7 @@ private slots:
         const QString beta = QStringLiteral("Beta & Cia");
         QTest::newRow("convênio") << Comando(QuitaConvenio{beta, novembro, pagamento}) << 2 << "30.00" << 1;
         QTest::newRow("extrato") << Comando(QuitaExtrato{beta, novembro, pagamento}) << 1 << "10.00" << 0;
-        QTest::newRow("pedido") << Comando(QuitaPedido{beta, "01", "1", novembro, pagamento}) << 1 << "10.00" << 0;
+        QTest::newRow("pedido") << Comando(QuitaPedido{beta, ChavePedido("01", 1), novembro, pagamento}) << 1 << "10.00" << 0;
         QTest::newRow("apostrophe") << Comando(QuitaConvenio{"D'Ávila", novembro, pagamento}) << 0 << "0.00" << 0;
     }
     void previaOfEachCommand()
@@ -124,11 +124,11 @@ private slots:
             novembro.inicioSql(), novembro.fimSql()));
         dm.PEDIDOS.open();
         QCOMPARE(dm.PEDIDOS.text(QStringLiteral("NPEDIDO")), QStringLiteral("1"));
-        const QuitaPedido outro{QStringLiteral("Beta & Cia"), QStringLiteral("01"), QStringLiteral("5"), novembro, pagamento};
+        const QuitaPedido outro{QStringLiteral("Beta & Cia"), ChavePedido(QStringLiteral("01"), 5), novembro, pagamento};
         QVERIFY_THROWS_EXCEPTION(std::runtime_error, executa(dm, {}, outro, {}));
         QCOMPARE(dm.PEDIDOS.text(QStringLiteral("NPEDIDO")), QStringLiteral("1"));
 
-        const QuitaPedido atual{QStringLiteral("Beta & Cia"), QStringLiteral("01"), QStringLiteral("1"), novembro, pagamento};
+        const QuitaPedido atual{QStringLiteral("Beta & Cia"), ChavePedido(QStringLiteral("01"), 1), novembro, pagamento};
         QCOMPARE(executa(dm, {}, atual, {}).pedidos.size(), 1);
         dm.PEDIDOS.close();
         dm.SQLConnection1.close();

@@ -13,6 +13,7 @@
 #include "platform/UserName.h"
 #include "register/RegisterPanel.h"
 #include "tests/support/ProgramFixture.h"
+#include "tests/support/Widgets.h"
 
 #include <QMessageBox>
 #include <QProcess>
@@ -270,7 +271,7 @@ private slots:
         QStringList shown;
         QTimer windowManager;
         connect(&windowManager, &QTimer::timeout, this, [&] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            if (auto *box = modal<QMessageBox>()) {
                 shown << box->text();
                 box->accept();
                 if (program && program->form)

@@ -136,7 +136,15 @@ class TstUpgrade : public QObject {
     }
 
     // The module's statements as it sends them, with values of the tiny pharmacy.
-    QList<std::pair<QString, QString>> centralStatements()
+    struct Statement {
+        QString name;
+        QString sql;
+        QVariantList values;
+        Statement(const QString &n, const QString &s) : name(n), sql(s) {}
+        Statement(const QString &n, const SqlText::ComValores &s) : name(n), sql(s.texto), values(s.valores) {}
+    };
+
+    QList<Statement> centralStatements()
     {
         using namespace QuitacaoConvenio::Sql;
         const ScaleData::Set s = ScaleData::settlementSets(tinyPharmacy()).first();
@@ -146,16 +154,15 @@ class TstUpgrade : public QObject {
         const QString est = order.rows[0][0].toString(), np = order.rows[0][1].toString();
         const QString pedido = est + np;
         const ScaleData::Set extrato = ScaleData::statementSet(tinyPharmacy());
-        const QString ei = SqlText::dateMDY(extrato.first), ef = SqlText::dateMDY(extrato.last);
+        const PedidosDoPeriodo::Condicao lista = PedidosDoPeriodo::abertos(extrato.convenio, {extrato.first, extrato.last});
         CentralData dm{QString()};
         return {
             {QStringLiteral("closing list's open orders"), ClosingFigures::sqlOpenOrders(s.first, s.last, s.last)},
             {QStringLiteral("closing chart's months"), ClosingFigures::sqlMonths(s.last)},
             {QStringLiteral("closing chart's months of a convênio"), ClosingFigures::sqlMonths(s.last, s.convenio)},
-            {QStringLiteral("statement document's items"), ExtratoDocument::sqlItensDaLista(extrato.convenio, ei, ef)},
-            {QStringLiteral("statement document's formulas"), ExtratoDocument::sqlFormulasDaLista(extrato.convenio, ei, ef)},
-            {QStringLiteral("statement document's components"),
-             ExtratoDocument::sqlComponentesDaLista(extrato.convenio, ei, ef)},
+            {QStringLiteral("statement document's items"), ExtratoDocument::sqlItensDaLista(lista)},
+            {QStringLiteral("statement document's formulas"), ExtratoDocument::sqlFormulasDaLista(lista)},
+            {QStringLiteral("statement document's components"), ExtratoDocument::sqlComponentesDaLista(lista)},
             {QStringLiteral("listed order's items"), ExtratoDocument::sqlItens(est, {np.toInt(), np.toInt() + 1})},
             {QStringLiteral("listed order's formulas"), ExtratoDocument::sqlFormulas(est, {np.toInt(), np.toInt() + 1})},
             {QStringLiteral("listed order's components"),
@@ -184,10 +191,10 @@ class TstUpgrade : public QObject {
         static const QRegularExpression natural(QStringLiteral(
             "Table \"(PEDIDOS|PAGPEDID|MOVCAIXA|CONTASPR|PARCELAS|ITENS|PEDIFORM|COMPEDID)\"[^\\n]* Full Scan"));
         QStringList out;
-        for (const auto &[name, sql] : centralStatements()) {
-            const QString plan = central->plan(sql, {}, Connection::PlanForm::Explained);
+        for (const Statement &st : centralStatements()) {
+            const QString plan = central->plan(st.sql, st.values, Connection::PlanForm::Explained);
             if (natural.match(plan).hasMatch())
-                out << name + QStringLiteral(": ") + plan;
+                out << st.name + QStringLiteral(": ") + plan;
         }
         const ScaleData::Set s = ScaleData::settlementSets(tinyPharmacy()).first();
         const QString counter = iface->plan(QuitacaoConvenio::Sql::contaPedidosAbertos(

@@ -78,7 +78,7 @@ Dados dadosDe(const ContextoQuitacao &contexto, const ServicoQuitacao::Comando &
     d.df = periodo.fim;
     d.pagamento = ServicoQuitacao::pagamento(comando);
     if (const auto *p = std::get_if<ServicoQuitacao::QuitaPedido>(&comando))
-        d.pedido = p->npedido + QStringLiteral(" da estação ") + p->estacao;
+        d.pedido = p->pedido.texto();
     return d;
 }
 

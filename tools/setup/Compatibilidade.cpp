@@ -3,6 +3,7 @@
 #include "closing/ClosingFigures.h"
 #include "data/CentralData.h"
 #include "data/Connection.h"
+#include "data/PedidosDoPeriodo.h"
 #include "settlement/QuitacaoConvenio.h"
 #include "settlement/Estorno.h"
 #include "settlement/Posting.h"
@@ -26,6 +27,13 @@ const QString kDf = QStringLiteral("11/30/26");
 const QDate kPagamento(2026, 12, 5);
 const QString kPedido = QStringLiteral(" where ESTACAO = '01' and NPEDIDO = 7");
 
+const Periodo kPeriodo{QDate(2026, 11, 1), QDate(2026, 11, 30)};
+
+Comando comValores(const QString &descricao, const SqlText::ComValores &sql)
+{
+    return {descricao, Database::Central, sql.texto, sql.valores};
+}
+
 ContextoQuitacao contexto()
 {
     ContextoQuitacao c;
@@ -42,6 +50,7 @@ QList<Comando> daSuite()
 {
     const ContextoQuitacao c = contexto();
     const QString cond = QuitacaoConvenio::Sql::condicaoDoPeriodo(kConvenio, kDi, kDf);
+    const PedidosDoPeriodo::Condicao lista = PedidosDoPeriodo::abertos(kConvenio, kPeriodo);
     using QuitacaoExtrato::Sql::Ordem;
     return {
         {QStringLiteral("cadastro de convênios"), Database::Central, CentralData::ConveniosCommand},
@@ -65,13 +74,11 @@ QList<Comando> daSuite()
          QStringLiteral("Select ") + CentralData::CompedidColumns + QStringLiteral(" from COMPEDID") + kPedido +
              QStringLiteral(" and NFORMULA = 1")},
         {QStringLiteral("extrato impresso: emitente"), Database::Central, ExtratoDocument::sqlEmitente(QStringLiteral("ADMIN"))},
-        {QStringLiteral("extrato impresso: itens"), Database::Central, ExtratoDocument::sqlItensDaLista(kConvenio, kDi, kDf)},
-        {QStringLiteral("extrato impresso: fórmulas"), Database::Central,
-         ExtratoDocument::sqlFormulasDaLista(kConvenio, kDi, kDf)},
-        {QStringLiteral("extrato impresso: componentes"), Database::Central,
-         ExtratoDocument::sqlComponentesDaLista(kConvenio, kDi, kDf)},
-        {QStringLiteral("lista de fechamento"), Database::Central,
-         ClosingFigures::sqlOpenOrders(QDate(2026, 11, 1), QDate(2026, 11, 30), QDate(2026, 12, 5))},
+        comValores(QStringLiteral("extrato impresso: itens"), ExtratoDocument::sqlItensDaLista(lista)),
+        comValores(QStringLiteral("extrato impresso: fórmulas"), ExtratoDocument::sqlFormulasDaLista(lista)),
+        comValores(QStringLiteral("extrato impresso: componentes"), ExtratoDocument::sqlComponentesDaLista(lista)),
+        comValores(QStringLiteral("lista de fechamento"),
+                   ClosingFigures::sqlOpenOrders(kPeriodo.inicio, kPeriodo.fim, QDate(2026, 12, 5))),
         {QStringLiteral("lista de fechamento: gráfico dos meses"), Database::Central, ClosingFigures::sqlMonths(QDate(2026, 12, 5))},
         {QStringLiteral("lista de fechamento: gráfico de um convênio"), Database::Central,
          ClosingFigures::sqlMonths(QDate(2026, 12, 5), kConvenio)},
@@ -115,7 +122,7 @@ QList<Comando> doRegistro()
         {QStringLiteral("registro: parcelas da conta"), Database::Central,
          Registro::Sql::guardaParcelas(1, QStringLiteral("101"), QStringLiteral("01"), QStringLiteral("7"), kPagamento)},
         {QStringLiteral("registro: movimentos"), Database::Central,
-         Registro::Sql::anotaMovimentos(1, {Registro::Sql::Movimento{QStringLiteral("01"), QStringLiteral("7"), 1}})},
+         Registro::Sql::anotaMovimentos(1, {Registro::Sql::Movimento{ChavePedido(QStringLiteral("01"), 7), 1}})},
         {QStringLiteral("registro: totais"), Database::Central, Registro::Sql::totaliza(1)},
         {QStringLiteral("lista das quitações"), Database::Central, Registro::Sql::lista(kConvenio)},
         {QStringLiteral("comprovante: pedidos"), Database::Central, Registro::Sql::pedidos(1)},
@@ -165,7 +172,7 @@ QList<Falha> verifica(Connection &central, Connection &interface)
         // Prepared only, inside a transaction that is rolled back: nothing of it runs.
         Transaction tx(db);
         try {
-            db.plan(c.sql);
+            db.plan(c.sql, c.valores);
         } catch (const DatabaseError &e) {
             falhas << Falha{c.descricao, motivo(e.message())};
         }

@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <QVariantList>
 
 class Connection;
 
@@ -16,6 +17,7 @@ struct Comando {
     QString descricao;   // what sends it, in Portuguese
     ModuleSchema::Database banco;
     QString sql;
+    QVariantList valores;   // one for each "?" of the text
 };
 
 // The module's statements, with sample values; those of the settlement record only when
