@@ -41,4 +41,14 @@ Condicao deCadaConvenio(const QString &coluna, const Periodo &periodo, Pagamento
     return monta(coluna, {}, periodo, pagamento, alias);
 }
 
+
+SqlText::ComValores detalhes(const Condicao &filtro, const QString &tabela, const QString &colunas, const QString &ordem)
+{
+    return {QStringLiteral("select P.ESTACAO, P.NPEDIDO, ") + colunas +
+                QStringLiteral(" from (select ESTACAO, NPEDIDO from PEDIDOS where ") + filtro.texto +
+                QStringLiteral(") P left join ") + tabela +
+                QStringLiteral(" D on D.ESTACAO = P.ESTACAO and D.NPEDIDO = P.NPEDIDO order by ") + ordem,
+            filtro.valores};
+}
+
 }

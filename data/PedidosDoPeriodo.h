@@ -30,4 +30,12 @@ inline Condicao abertos(const QString &convenio, const Periodo &periodo, const Q
     return doConvenio(convenio, periodo, Pagamento::Abertos, alias);
 }
 
+
+// The rows of a detail table (ITENS, PEDIFORM, COMPEDID as D) of every order `filtro` selects, as
+// "select P.ESTACAO, P.NPEDIDO, <colunas> from (the orders) P left join <tabela> D ... order by
+// <ordem>": the orders come first and reach the table through its key (an outer join keeps that
+// order of reading, where an inner join lets the optimizer walk the whole table), and an order
+// without rows there comes back once, its D columns null.
+SqlText::ComValores detalhes(const Condicao &filtro, const QString &tabela, const QString &colunas, const QString &ordem);
+
 }

@@ -66,18 +66,15 @@ QString DetalhesDaLista::chaveDaLinha(const QVector<QVariant> &row, int colunas)
     return chave;
 }
 
-// Each detail table in one select joined to the orders the list's filter selects: the orders come
-// first and reach the table through its key (an outer join keeps that order of reading, where an
-// inner join lets the optimizer walk the whole table). Every order the filter still selects comes
-// back at least once, which tells the orders read from those settled elsewhere meanwhile.
+// Each detail table in one select joined to the orders the list's filter selects, its rows in their
+// order in the table. Every order the filter still selects comes back at least once, which tells
+// the orders read from those settled elsewhere meanwhile.
 void DetalhesDaLista::leDaLista()
 {
     for (Tabela *t : {&m_itens, &m_formulas, &m_componentes}) {
-        const QString sql = QStringLiteral("select P.ESTACAO, P.NPEDIDO, ") + comAlias(QStringLiteral("D"), *t->colunas) +
-                            QStringLiteral(" from (select ESTACAO, NPEDIDO from PEDIDOS where ") + m_filtro.texto +
-                            QStringLiteral(") P left join ") + t->nome +
-                            QStringLiteral(" D on D.ESTACAO = P.ESTACAO and D.NPEDIDO = P.NPEDIDO order by D.RDB$DB_KEY");
-        const RowSet rs = m_connection.query(sql, m_filtro.valores, Connection::Prepare::Keep);
+        const SqlText::ComValores sql = PedidosDoPeriodo::detalhes(m_filtro, t->nome, comAlias(QStringLiteral("D"), *t->colunas),
+                                                                   QStringLiteral("D.RDB$DB_KEY"));
+        const RowSet rs = m_connection.query(sql.texto, sql.valores, Connection::Prepare::Keep);
         QSet<QString> vistos;
         for (const auto &row : rs.rows)
             vistos.insert(chaveDaLinha(row, 2));

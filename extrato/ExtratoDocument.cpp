@@ -54,16 +54,11 @@ QString prefixadas(const QString &prefixo, const QStringList &colunas)
     return out.join(QStringLiteral(", "));
 }
 
-// The orders come first and reach the detail table through its key: an outer join keeps that
-// order of reading, where an inner join lets the optimizer walk the whole detail table instead.
+// A detail table's rows for the document, by order and in the pane's order.
 SqlText::ComValores daLista(const Detalhe &d, const PedidosDoPeriodo::Condicao &filtro)
 {
-    return {QStringLiteral("select P.ESTACAO, P.NPEDIDO, ") + prefixadas(QStringLiteral("D."), d.colunas) +
-                QStringLiteral(", D.NPEDIDO from (select ESTACAO, NPEDIDO from PEDIDOS where ") + filtro.texto +
-                QStringLiteral(") P left join ") + d.tabela +
-                QStringLiteral(" D on D.ESTACAO = P.ESTACAO and D.NPEDIDO = P.NPEDIDO order by P.ESTACAO, P.NPEDIDO, ") +
-                prefixadas(QStringLiteral("D."), d.ordem),
-            filtro.valores};
+    return PedidosDoPeriodo::detalhes(filtro, d.tabela, prefixadas(QStringLiteral("D."), d.colunas) + QStringLiteral(", D.NPEDIDO"),
+                                      QStringLiteral("P.ESTACAO, P.NPEDIDO, ") + prefixadas(QStringLiteral("D."), d.ordem));
 }
 
 // Each order by its whole key: with "ESTACAO = x and NPEDIDO in (...)" the engine would match the
