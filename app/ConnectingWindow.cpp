@@ -2,6 +2,7 @@
 
 #include "data/Connection.h"
 #include "platform/ShutdownSignals.h"
+#include "platform/UserInput.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -93,19 +94,9 @@ bool ConnectingWindow::dentro(QObject *watched) const
 // start-up (a signal still closes them).
 bool ConnectingWindow::eventFilter(QObject *watched, QEvent *event)
 {
-    switch (event->type()) {
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::ShortcutOverride:
-    case QEvent::Shortcut:
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::Wheel:
+    if (isUserInput(event))
         return !dentro(watched);
-    case QEvent::Close:
+    if (event->type() == QEvent::Close)
         return !dentro(watched) && !ShutdownSignals::requested();
-    default:
-        return false;
-    }
+    return false;
 }

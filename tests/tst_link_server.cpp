@@ -17,6 +17,7 @@
 #include "session/Sessao.h"
 #include "tests/DelayProxy.h"
 #include "tests/support/TestSuite.h"
+#include "tests/support/Widgets.h"
 
 #include <QProcess>
 #include <QTableWidget>
@@ -124,6 +125,18 @@ class TstLinkServer : public QObject {
 
     int count(const QString &table, const QString &where = {}) { return suite->count(table, where); }
 
+    // A run of the program whose central database is reached through the proxy; ADMIN, a
+    // supervisor, on workstation 01.
+    static Sessao sessaoPeloProxy(CentralData &dm, InterfaceData &dm2)
+    {
+        Sessao sessao;
+        sessao.central = &dm;
+        sessao.interfaceData = &dm2;
+        sessao.usuarioLogado = QStringLiteral("ADMIN");
+        sessao.estacaoAtual = QStringLiteral("01");
+        return sessao;
+    }
+
     // The link stalls as soon as `painel` shows; the user presses its Cancelar when it is offered,
     // and the link comes back. Returns whether Cancelar was offered.
     std::shared_ptr<bool> stallAndCancel(WaitPanel *painel)
@@ -151,21 +164,8 @@ class TstLinkServer : public QObject {
         return offered;
     }
 
-    // Runs `act` on a modal dialog of type T once it shows.
-    template <class T>
-    void onceShown(const std::function<void(T *)> &act)
-    {
-        auto *timer = new QTimer(this);
-        timer->setInterval(10);
-        connect(timer, &QTimer::timeout, this, [timer, act] {
-            if (auto *w = qobject_cast<T *>(QApplication::activeModalWidget())) {
-                timer->stop();
-                timer->deleteLater();
-                act(w);
-            }
-        });
-        timer->start();
-    }
+    template <typename T>
+    void onceShown(const std::function<void(T *)> &act) { ::onceShown<T>(this, act); }
 
 private slots:
     void initTestCase()
@@ -383,11 +383,7 @@ private slots:
         const QString before = suite->settlementSnapshot();
         CentralData dm(proxy->address());
         InterfaceData dm2(TestSuite::testServer(), QString());
-        Sessao sessao;
-        sessao.central = &dm;
-        sessao.interfaceData = &dm2;
-        sessao.usuarioLogado = QStringLiteral("ADMIN");
-        sessao.estacaoAtual = QStringLiteral("01");
+        Sessao sessao = sessaoPeloProxy(dm, dm2);
         sessao.caixaAtual = QStringLiteral("1");   // the settlement posts cash: its reversal is made at the register
         sessao.sessaoCaixa = QStringLiteral("S1");
         sessao.formaPagCaixa = QStringLiteral("Convênio");
@@ -436,11 +432,7 @@ private slots:
         seedOrders(3);
         CentralData dm(proxy->address());
         InterfaceData dm2(TestSuite::testServer(), QString());
-        Sessao sessao;
-        sessao.central = &dm;
-        sessao.interfaceData = &dm2;
-        sessao.usuarioLogado = QStringLiteral("ADMIN");
-        sessao.estacaoAtual = QStringLiteral("01");
+        Sessao sessao = sessaoPeloProxy(dm, dm2);
         Messages::Recorder messages;
         ExtratoWindow w(sessao, QStringLiteral("Beta & Cia"));
         w.comecaNoPeriodo({QDate(2026, 11, 1), QDate(2026, 11, 30)});

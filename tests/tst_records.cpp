@@ -164,21 +164,8 @@ class TstRecords : public QObject, ProgramFixture {
         }
     }
 
-    // Calls `act` with the modal window of type T as soon as it shows (whatever loop shows it).
     template <typename T>
-    void onceShown(const std::function<void(T *)> &act)
-    {
-        auto *timer = new QTimer(this);
-        timer->setInterval(10);
-        connect(timer, &QTimer::timeout, this, [timer, act] {
-            if (auto *w = modal<T>()) {
-                timer->stop();
-                timer->deleteLater();
-                act(w);
-            }
-        });
-        timer->start();
-    }
+    void onceShown(const std::function<void(T *)> &act) { ::onceShown<T>(this, act); }
 
     int lastSettlement() { return suite->scalar(QStringLiteral("select max(CODQUITACAO) from QUITACOES")).toInt(); }
 

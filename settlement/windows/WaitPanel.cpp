@@ -2,6 +2,7 @@
 
 #include "data/Connection.h"
 #include "platform/ShutdownSignals.h"
+#include "platform/UserInput.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -207,26 +208,17 @@ void WaitPanel::BotCancelarClick()
 // rest of the program is in the middle of the settlement and takes no other command.
 bool WaitPanel::eventFilter(QObject *watched, QEvent *event)
 {
-    switch (event->type()) {
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::ShortcutOverride:
-    case QEvent::Shortcut:
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::Wheel:
+    if (isUserInput(event)) {
         // The window system hands a person's click or key to the window first, which passes it on
         // to the widget it is for: that second delivery is the one judged.
         if (qobject_cast<QWindow *>(watched))
             return false;
         return watched != BotCancelar || BotCancelar->isHidden();
-    case QEvent::Close:
-        // A session that ends the program still closes its windows.
-        return !ShutdownSignals::requested();
-    default:
-        return false;
     }
+    // A session that ends the program still closes its windows.
+    if (event->type() == QEvent::Close)
+        return !ShutdownSignals::requested();
+    return false;
 }
 
 EsperaPeloConvenio::EsperaPeloConvenio(WaitPanel *painel, QLabel *aviso) : m_painel(painel), m_aviso(aviso)

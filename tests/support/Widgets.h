@@ -2,11 +2,13 @@
 #include <QApplication>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <QWidget>
+#include <functional>
 #include <QtTest>
 
-// How the tests reach a window's widgets: by type and objectName (the name the specification
-// gives it, where it gives one). A missing widget fails the test there, saying what was looked
+// How the tests reach a window's widgets: by type and objectName (the name the suite and the
+// tests know it by, where it has one). A missing widget fails the test there, saying what was looked
 // for and where; the caller then leaves the test function ("if (!w) return;").
 template <class T>
 T *widget(const QObject *parent, const QString &name = {}, const char *file = __builtin_FILE(), int line = __builtin_LINE())
@@ -29,4 +31,21 @@ template <class T>
 T *modal()
 {
     return qobject_cast<T *>(QApplication::activeModalWidget());
+}
+
+// Calls `act` with the modal window of type T as soon as it shows (whatever loop shows it); the
+// watch belongs to `owner`.
+template <class T>
+void onceShown(QObject *owner, const std::function<void(T *)> &act)
+{
+    auto *timer = new QTimer(owner);
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, owner, [timer, act] {
+        if (auto *w = modal<T>()) {
+            timer->stop();
+            timer->deleteLater();
+            act(w);
+        }
+    });
+    timer->start();
 }
